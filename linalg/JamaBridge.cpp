@@ -1,0 +1,48 @@
+#include "linalg/JamaBridge.h"
+
+#include <jama/jama_lu.h>
+#include <jama/jama_svd.h>
+
+namespace {
+
+TNT::Array2D<double> ToArray(const std::vector<double>& a, int rows, int cols) {
+  TNT::Array2D<double> copy(rows, cols);
+  for (int i = 0; i < rows; ++i) {
+    for (int j = 0; j < cols; ++j) copy[i][j] = a[static_cast<size_t>(i) * cols + j];
+  }
+  return copy;
+}
+
+}  // namespace
+
+bool LuSolve(const std::vector<double>& a, int n, const std::vector<double>& b, int m,
+             std::vector<double>& x) {
+  JAMA::LU<double> lu(ToArray(a, n, n));
+  const TNT::Array2D<double> solution = lu.solve(ToArray(b, n, m));
+  if (solution.dim1() != n || solution.dim2() != m) return false;
+  x.assign(static_cast<size_t>(n) * m, 0.0);
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < m; ++j) x[static_cast<size_t>(i) * m + j] = solution[i][j];
+  }
+  return true;
+}
+
+// JAMA's SVD assumes rows >= cols; a wide matrix is decomposed through its
+// transpose, which has the same singular values.
+std::vector<double> SingularValues(const std::vector<double>& a, int rows, int cols) {
+  TNT::Array2D<double> tall(rows >= cols ? rows : cols, rows >= cols ? cols : rows);
+  for (int i = 0; i < rows; ++i) {
+    for (int j = 0; j < cols; ++j) {
+      const double value = a[static_cast<size_t>(i) * cols + j];
+      if (rows >= cols) {
+        tall[i][j] = value;
+      } else {
+        tall[j][i] = value;
+      }
+    }
+  }
+  JAMA::SVD<double> svd(tall);
+  TNT::Array1D<double> s;
+  svd.getSingularValues(s);
+  return std::vector<double>(&s[0], &s[0] + s.dim());
+}

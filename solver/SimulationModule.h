@@ -1,0 +1,4 @@
+#pragma once
+
+// Discretises the linear model exactly: the fundamental and force-step matrices.
+class SimulationModule {};
