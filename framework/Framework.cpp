@@ -24,7 +24,8 @@ void Framework::ResolveModes(int flags) {
   if (!realTimeExternalForce) {
     std::cout << "Simulator has defaulted to Static External Force (SEF) mode.\n";
   } else if (batchRun) {
-    std::cout << "Simulator has defaulted to Static External Force (SEF) mode, required by BR mode.\n";
+    std::cout
+        << "Simulator has defaulted to Static External Force (SEF) mode, required by BR mode.\n";
     realTimeExternalForce = false;
   } else {
     std::cout << "Simulator was set to Real Time External Force (RTEF) mode.\n";

@@ -1,16 +1,30 @@
 #include <iostream>
 #include <memory>
+#include <string>
 
+#include "framework/CommandLine.h"
 #include "framework/Console.h"
 #include "framework/Framework.h"
 
 int main(int argc, char** argv) {
+  CommandLine commandLine;
+  std::string error;
+  if (!ParseCommandLine(argc, argv, commandLine, error)) {
+    std::cerr << "kelvra: " << error << "\n" << UsageText();
+    return 2;
+  }
+  if (commandLine.showHelp) {
+    std::cout << UsageText();
+    return 0;
+  }
+
   PrintBanner(std::cout, ConsoleColoursEnabled());
   {
     auto framework = std::make_unique<Framework>();
-    if (framework->Initialize("combined_styles_GEN.in", "", Framework::kRequestRealTimeExternalForce,
+    if (framework->Initialize("combined_styles_GEN.in", commandLine.historyFile, commandLine.flags,
                               "combined_train17_GEN.in")) {
-      framework->Run(argc, argv);
+      framework->Run(static_cast<int>(commandLine.windowArguments.size()),
+                     commandLine.windowArguments.data());
       framework->RunValidator();
     }
     std::cout << "\nPress [ENTER] to exit...";

@@ -97,8 +97,7 @@ Matrix Inverse(const Matrix& a) {
 int Rank(const Matrix& a) {
   if (a.num_rows() == 0 || a.num_cols() == 0 || !AllFinite(a)) return 0;
   const std::vector<double> s = SingularValues(RowMajor(a), a.num_rows(), a.num_cols());
-  const double tolerance =
-      std::max(a.num_rows(), a.num_cols()) * s[0] * std::pow(2.0, -52.0);
+  const double tolerance = std::max(a.num_rows(), a.num_cols()) * s[0] * std::pow(2.0, -52.0);
   int rank = 0;
   for (double value : s) {
     if (value > tolerance) ++rank;

@@ -4,7 +4,9 @@
 
 namespace {
 
-bool IsBlank(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(int c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 // One pass over the text. A run of blanks (line ends included once it started)
 // collapses into one character: '\n' when it held a line end, otherwise what

@@ -89,3 +89,25 @@ TEST(StartupTest, ProgramInAnEmptyFolderPrintsPlainTextAndExitsZero) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(StartupTest, HelpAndOptionErrors) {
+  TempFolder folder;
+  const std::string program = "'" + KelvraBinary().string() + "'";
+  const auto help = RunIn(folder.Path(), program + " --help");
+  EXPECT_EQ(0, help.exitCode);
+  EXPECT_EQ(0u, help.out.find("Usage: kelvra [OPTIONS]"));
+  EXPECT_TRUE(help.err.empty());
+
+  const auto wrong = RunIn(folder.Path(), program + " --console");
+  EXPECT_EQ(2, wrong.exitCode);
+  EXPECT_TRUE(wrong.out.empty());
+  EXPECT_EQ(0u, wrong.err.find("kelvra: --console needs --history FILE\nUsage: kelvra"));
+
+  const auto unknown = RunIn(folder.Path(), program + " --fast");
+  EXPECT_EQ(2, unknown.exitCode);
+  EXPECT_EQ(0u, unknown.err.find("kelvra: unknown option --fast\n"));
+}
+
+}  // namespace

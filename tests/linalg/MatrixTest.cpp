@@ -1,10 +1,10 @@
-#include "linalg/Matrix.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <sstream>
+
+#include "linalg/Matrix.h"
 
 namespace {
 
@@ -52,8 +52,8 @@ TEST(MatrixTest, ErrorMeasures) {
 }
 
 TEST(MatrixTest, NormalizedByMaxAbsolute) {
-  ExpectNear(Make(2, 2, {0.25, -0.5, 0.75, -1}), NormalizedByMaxAbsolute(Make(2, 2, {1, -2, 3, -4})),
-             0.0);
+  ExpectNear(Make(2, 2, {0.25, -0.5, 0.75, -1}),
+             NormalizedByMaxAbsolute(Make(2, 2, {1, -2, 3, -4})), 0.0);
   const Matrix zero(2, 3, 0.0);
   ExpectNear(zero, NormalizedByMaxAbsolute(zero), 0.0);
   const Matrix tiny = Make(1, 2, {1e-17, -1e-17});
@@ -85,7 +85,8 @@ TEST(MatrixTest, RankAndConditionNumber) {
   // diag(10, 0.5): the 2-norm condition number is the ratio of the singular values.
   EXPECT_DOUBLE_EQ(20.0, ConditionNumber(Make(2, 2, {0.5, 0, 0, 10})));
   EXPECT_EQ(1, Rank(Make(1, 3, {1, 2, 3})));
-  EXPECT_TRUE(std::isinf(ConditionNumber(Matrix(2, 2, 0.0))) || ConditionNumber(Matrix(2, 2, 0.0)) > 1e15);
+  EXPECT_TRUE(std::isinf(ConditionNumber(Matrix(2, 2, 0.0))) ||
+              ConditionNumber(Matrix(2, 2, 0.0)) > 1e15);
   Matrix broken = Identity(2);
   broken[0][1] = std::numeric_limits<double>::quiet_NaN();
   EXPECT_TRUE(std::isnan(ConditionNumber(broken)));

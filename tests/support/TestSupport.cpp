@@ -33,17 +33,25 @@ void TempFolder::Write(const std::string& relative, const std::string& text) con
   out << text;
 }
 
-std::string TempFolder::Read(const std::string& relative) const { return ReadFile(path / relative); }
+std::string TempFolder::Read(const std::string& relative) const {
+  return ReadFile(path / relative);
+}
 
-bool TempFolder::Exists(const std::string& relative) const { return fs::exists(path / relative); }
+bool TempFolder::Exists(const std::string& relative) const {
+  return fs::exists(path / relative);
+}
 
 void TempFolder::CopyShippedData() const {
   fs::copy(DataDir(), path, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
-fs::path SourceDir() { return fs::path(KELVRA_SOURCE_DIR); }
+fs::path SourceDir() {
+  return fs::path(KELVRA_SOURCE_DIR);
+}
 
-fs::path DataDir() { return SourceDir() / "data"; }
+fs::path DataDir() {
+  return SourceDir() / "data";
+}
 
 std::string ReadFile(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -68,6 +76,8 @@ ProcessResult RunIn(const fs::path& folder, const std::string& command, const st
   return result;
 }
 
-fs::path KelvraBinary() { return fs::path(KELVRA_BINARY_DIR) / "kelvra"; }
+fs::path KelvraBinary() {
+  return fs::path(KELVRA_BINARY_DIR) / "kelvra";
+}
 
 }  // namespace testing_support
