@@ -38,6 +38,7 @@ class ValidatorAtRestTest : public InResultsFolder,
 
 // Without traction nothing moves, and a brake cannot push a wheel at rest.
 TEST_P(ValidatorAtRestTest, StateStaysZeroAndEveryForceIsZero) {
+  if (!FirstInProcess()) GTEST_SKIP() << kNeedsOwnProcess;
   ValidatorTrainModel model(0.0005);
   model.SetForceHistory(ConstantHistory(21, GetParam().brake, GetParam().traction), 0.005);
   RungeKuttaSolver solver(model);
@@ -62,6 +63,7 @@ class RungeKuttaSolverTest : public InResultsFolder {};
 // The run ends at the first step whose opening slope reads row 100; the time is a
 // running sum of the step, so the count follows that sum, not 0.5 / 0.0005.
 TEST_F(RungeKuttaSolverTest, RunsUntilTheLastHistoryRow) {
+  if (!FirstInProcess()) GTEST_SKIP() << kNeedsOwnProcess;
   int expectedSteps = 0;
   double t = 0.0;
   while (expectedSteps == 0 || std::trunc(t / 0.005) < 100) {
@@ -84,6 +86,7 @@ TEST_F(RungeKuttaSolverTest, RunsUntilTheLastHistoryRow) {
 }
 
 TEST_F(RungeKuttaSolverTest, SingleRowHistoryEndsAtStart) {
+  if (!FirstInProcess()) GTEST_SKIP() << kNeedsOwnProcess;
   ValidatorTrainModel model(0.0005);
   model.SetForceHistory(ConstantHistory(1, 0.0, 20000.0), 0.005);
   RungeKuttaSolver solver(model);
@@ -96,6 +99,7 @@ TEST_F(RungeKuttaSolverTest, SingleRowHistoryEndsAtStart) {
 }
 
 TEST_F(RungeKuttaSolverTest, RefusedHistoryRunsNothing) {
+  if (!FirstInProcess()) GTEST_SKIP() << kNeedsOwnProcess;
   ValidatorTrainModel model(0.0005);
   model.SetForceHistory(Matrix(), 0.005);
   RungeKuttaSolver solver(model);
@@ -108,6 +112,7 @@ TEST_F(RungeKuttaSolverTest, RefusedHistoryRunsNothing) {
 }
 
 TEST_F(RungeKuttaSolverTest, RunsWithoutResultsFolder) {
+  if (!FirstInProcess()) GTEST_SKIP() << kNeedsOwnProcess;
   std::filesystem::remove(folder.Path() / "results");
   ValidatorTrainModel model(0.0005);
   model.SetForceHistory(ConstantHistory(3, 0.0, 20000.0), 0.005);

@@ -12,10 +12,17 @@
 
 // Runs a test inside a fresh working folder with a results/ subfolder. The
 // validator opens its files once per process, so every test that reads them must
-// be the first in its process (ctest runs each test in its own).
+// be the first in its process: ctest runs each test in its own, a plain run of the
+// executable skips those tests after the first.
 class InResultsFolder : public ::testing::Test {
  protected:
+  static constexpr const char* kNeedsOwnProcess =
+      "the validator files belong to an earlier test of this process; run it through ctest";
+
+  static bool FirstInProcess() { return testsInProcess == 1; }
+
   void SetUp() override {
+    ++testsInProcess;
     std::filesystem::create_directories(folder.Path() / "results");
     previous = std::filesystem::current_path();
     std::filesystem::current_path(folder.Path());
@@ -31,6 +38,9 @@ class InResultsFolder : public ::testing::Test {
 
   testing_support::TempFolder folder;
   std::filesystem::path previous;
+
+ private:
+  static inline int testsInProcess = 0;
 };
 
 // `rows` samples of equal brake inputs on all four wheelsets and one traction value.
