@@ -12,7 +12,7 @@ class RungeKuttaSolver {
 
   // Writes the result file header, rests the vehicle at t = 0 and evaluates the
   // first slope; returns its status (-1 when the history has a single row, or
-  // when the history is unusable, in which case nothing is evaluated).
+  // when the history is unusable, in which case nothing is written or evaluated).
   int Start();
   // One step of size stepSize; 0, or -1 once the slope at the current time reads
   // the last history row (state and time unchanged).
