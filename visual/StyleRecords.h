@@ -23,6 +23,8 @@ struct PointStyle {
   std::string name = "noname";
   float pointsize = 2.0f;
   Rgba fillColor = {1.0f, 1.0f, 1.0f, 1.0f};
+
+  bool operator==(const PointStyle&) const = default;
 };
 
 struct LineStyle {
@@ -31,6 +33,8 @@ struct LineStyle {
   std::string name = "noname";
   float lineWidth = 2.0f;
   Rgba lineColor = {1.0f, 1.0f, 1.0f, 1.0f};
+
+  bool operator==(const LineStyle&) const = default;
 };
 
 // A zig-zag of `subdivision` segments, `width` across.
@@ -42,6 +46,8 @@ struct SpringStyle {
   int subdivision = 10;
   float lineWidth = 2.0f;
   Rgba lineColor = {1.0f, 1.0f, 1.0f, 1.0f};
+
+  bool operator==(const SpringStyle&) const = default;
 };
 
 // A cylinder `width` across with rods of `endLength` towards both nodes.
@@ -53,6 +59,8 @@ struct DamperStyle {
   float endLength = 1.0f;
   float lineWidth = 2.0f;
   Rgba lineColor = {1.0f, 1.0f, 1.0f, 1.0f};
+
+  bool operator==(const DamperStyle&) const = default;
 };
 
 // A line with heads `width` across and `endLength` long at both ends.
@@ -65,6 +73,8 @@ struct ArrowStyle {
   bool filled = false;
   float lineWidth = 2.0f;
   Rgba lineColor = {1.0f, 1.0f, 1.0f, 1.0f};
+
+  bool operator==(const ArrowStyle&) const = default;
 };
 
 // A disk drawn with 2 * `subdivision` sectors.
@@ -77,6 +87,8 @@ struct DiskStyle {
   float lineWidth = 2.0f;
   Rgba lineColor = {1.0f, 1.0f, 1.0f, 1.0f};
   Rgba fillColor = {0.0f, 0.0f, 0.0f, 1.0f};
+
+  bool operator==(const DiskStyle&) const = default;
 };
 
 struct EllipseStyle {
@@ -90,6 +102,8 @@ struct EllipseStyle {
   float lineWidth = 2.0f;
   Rgba lineColor = {0.0f, 0.0f, 0.0f, 0.0f};
   Rgba fillColor = {1.0f, 1.0f, 1.0f, 0.0f};
+
+  bool operator==(const EllipseStyle&) const = default;
 };
 
 // Extents are signed coordinates relative to the anchor: x from left to right,
@@ -106,6 +120,8 @@ struct RectangleStyle {
   float lineWidth = 2.0f;
   Rgba lineColor = {0.0f, 0.0f, 0.0f, 0.0f};
   Rgba fillColor = {1.0f, 1.0f, 1.0f, 0.0f};
+
+  bool operator==(const RectangleStyle&) const = default;
 };
 
 // A picture stretched over the rectangle of the extents.
@@ -119,6 +135,8 @@ struct ImageStyle {
   float topExtent = 1.0f;
   float rotationAngle = 0.0f;
   std::string filePath = "nofile";
+
+  bool operator==(const ImageStyle&) const = default;
 };
 
 // Reads one line of the style section (word 0 the keyword, word 1 the name,

@@ -110,45 +110,27 @@ TEST_F(StyleManagerTest, OnlyTheKeywordsGiveEveryComponentItsDefault) {
   EXPECT_EQ(kDefaultLinks, DescribeAll(manager.Links()));
 
   // Body frames widen from +-0.1 to take in the nodes on the body.
-  const std::vector<RectangleStyle>& frames = manager.Styles<RectangleStyle>();
-  ASSERT_EQ(3u, frames.size());
-  const float expected[3][4] = {{-2, 1, -1, 0.3f}, {-0.1f, 1, -3.5f, 0.1f}, {-0.1f, 8, -9, 0.1f}};
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_FLOAT_EQ(expected[i][0], frames[i].leftExtent) << i;
-    EXPECT_FLOAT_EQ(expected[i][1], frames[i].rightExtent) << i;
-    EXPECT_FLOAT_EQ(expected[i][2], frames[i].bottomExtent) << i;
-    EXPECT_FLOAT_EQ(expected[i][3], frames[i].topExtent) << i;
-    EXPECT_FLOAT_EQ(1.0f, frames[i].lineWidth);
-    EXPECT_EQ((Rgba{0.1f, 0.1f, 0.1f, 1.0f}), frames[i].lineColor);
-    EXPECT_EQ((Rgba{1.0f, 1.0f, 1.0f, 1.0f}), frames[i].fillColor);
-  }
-
-  const std::vector<PointStyle>& points = manager.Styles<PointStyle>();
-  ASSERT_EQ(4u, points.size());
-  EXPECT_EQ("DefaultPoint3", points[3].name);
-  EXPECT_FLOAT_EQ(5.0f, points[3].pointsize);
-  EXPECT_EQ((Rgba{1.0f, 0.0f, 0.0f, 1.0f}), points[3].fillColor);
+  const Rgba grey = {0.1f, 0.1f, 0.1f, 1.0f};
+  const Rgba white = {1.0f, 1.0f, 1.0f, 1.0f};
+  EXPECT_EQ(
+      (std::vector<RectangleStyle>{{"DefaultRectangle0", -2, 1, -1, 0.3f, 0, 1, grey, white},
+                                   {"DefaultRectangle1", -0.1f, 1, -3.5f, 0.1f, 0, 1, grey, white},
+                                   {"DefaultRectangle2", -0.1f, 8, -9, 0.1f, 0, 1, grey, white}}),
+      manager.Styles<RectangleStyle>());
+  ASSERT_EQ(4u, manager.Styles<PointStyle>().size());
+  EXPECT_EQ((PointStyle{"DefaultPoint3", 5, {1, 0, 0, 1}}), manager.Styles<PointStyle>()[3]);
 
   // Spring and arrow sizes are an eighth of the element's undeformed length.
-  const std::vector<SpringStyle>& springs = manager.Styles<SpringStyle>();
-  ASSERT_EQ(1u, springs.size());
-  EXPECT_FLOAT_EQ(5.0f / 8.0f, springs[0].width);
-  EXPECT_EQ(15, springs[0].subdivision);
-  EXPECT_FLOAT_EQ(1.5f, springs[0].lineWidth);
-  EXPECT_EQ((Rgba{0.0f, 0.1f, 0.0f, 1.0f}), springs[0].lineColor);
-
+  EXPECT_EQ((std::vector<SpringStyle>{{"DefaultSpring0", 0.625f, 15, 1.5f, {0, 0.1f, 0, 1}}}),
+            manager.Styles<SpringStyle>());
   const std::vector<ArrowStyle>& arrows = manager.Styles<ArrowStyle>();
   ASSERT_EQ(2u, arrows.size());
-  EXPECT_FLOAT_EQ(0.75f, arrows[0].width);
-  EXPECT_FLOAT_EQ(1.2f, arrows[0].endLength);
-  EXPECT_TRUE(arrows[0].filled);
+  EXPECT_EQ((ArrowStyle{"DefaultFilledArrow0", 0.75f, 1.2f, true, 1.5f, {1, 0.5f, 0, 1}}),
+            arrows[0]);
+  EXPECT_EQ("DefaultArrow0", arrows[1].name);
   EXPECT_FLOAT_EQ(5.3f / 8.0f, arrows[1].width);
   EXPECT_FLOAT_EQ(1.6f * 5.3f / 8.0f, arrows[1].endLength);
   EXPECT_FALSE(arrows[1].filled);
-  for (const ArrowStyle& arrow : arrows) {
-    EXPECT_FLOAT_EQ(1.5f, arrow.lineWidth);
-    EXPECT_EQ((Rgba{1.0f, 0.5f, 0.0f, 1.0f}), arrow.lineColor);
-  }
   EXPECT_TRUE(manager.Styles<LineStyle>().empty());
   EXPECT_TRUE(manager.Styles<ImageStyle>().empty());
 }
