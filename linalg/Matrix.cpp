@@ -9,6 +9,12 @@
 
 namespace {
 
+// Number of series terms after which the exponential gives up. Arguments whose
+// series needs more terms are far outside the range of any sensible time step.
+constexpr int kExponentialTermLimit = 1000;
+
+}  // namespace
+
 std::vector<double> RowMajor(const Matrix& a) {
   std::vector<double> elements;
   elements.reserve(static_cast<size_t>(a.num_rows()) * a.num_cols());
@@ -17,12 +23,6 @@ std::vector<double> RowMajor(const Matrix& a) {
   }
   return elements;
 }
-
-// Number of series terms after which the exponential gives up. Arguments whose
-// series needs more terms are far outside the range of any sensible time step.
-constexpr int kExponentialTermLimit = 1000;
-
-}  // namespace
 
 Matrix Identity(int n) {
   Matrix identity(n, n, 0.0);
@@ -97,8 +97,7 @@ Matrix Inverse(const Matrix& a) {
 int Rank(const Matrix& a) {
   if (a.num_rows() == 0 || a.num_cols() == 0 || !AllFinite(a)) return 0;
   const std::vector<double> s = SingularValues(RowMajor(a), a.num_rows(), a.num_cols());
-  const double tolerance =
-      std::max(a.num_rows(), a.num_cols()) * s[0] * std::pow(2.0, -52.0);
+  const double tolerance = std::max(a.num_rows(), a.num_cols()) * s[0] * std::pow(2.0, -52.0);
   int rank = 0;
   for (double value : s) {
     if (value > tolerance) ++rank;

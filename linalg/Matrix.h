@@ -8,10 +8,14 @@
 #include <tnt/tnt_vec.h>
 
 #include <ostream>
+#include <vector>
 
 // Row-major, 0-based [i][j]; an empty matrix has 0 rows and 0 columns.
 using Matrix = TNT::Matrix<double>;
 using Vector = TNT::Vector<double>;
+
+// The elements row after row, the form the JAMA bridge takes.
+std::vector<double> RowMajor(const Matrix& a);
 
 // The n x n identity.
 Matrix Identity(int n);
@@ -46,9 +50,9 @@ int Rank(const Matrix& a);
 double ConditionNumber(const Matrix& a);
 
 // Matrix exponential by its Taylor series, stopped when element (0, 0) changes by
-// less than `tolerance` and the last term is negligible against the sum. Returns false, leaving `result` as the partial sum, when
-// the series overflows (a non-finite term) or does not settle within its
-// iteration bound: a large-norm argument never satisfies the stop test.
+// less than `tolerance` and the last term is negligible against the sum. Returns false, leaving
+// `result` as the partial sum, when the series overflows (a non-finite term) or does not settle
+// within its iteration bound: a large-norm argument never satisfies the stop test.
 bool Exponential(const Matrix& x, double tolerance, Matrix& result);
 
 // Log layout: "rows\tcols\n", then every row as elements in scientific notation
