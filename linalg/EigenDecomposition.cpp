@@ -19,6 +19,11 @@ constexpr double kZeroEigenvalue = 1e-10;
 constexpr double kRigidBodyEigenvalue = 1e-4;
 // Magnitude below which the last pivot counts as vanished.
 constexpr double kVanishedPivot = 1e-10;
+// JAMA's QR iterations test convergence against eps times a norm. Once squares of
+// the elements overflow, or the whole matrix is so small that they fall into the
+// denormals, that test never passes and the iteration does not end.
+constexpr double kLargestDecomposable = 1e150;
+constexpr double kSmallestDecomposable = 1e-150;
 
 // A diagonal block of the sorted D: the old columns it takes, in their new order.
 struct EigenBlock {
@@ -106,6 +111,10 @@ bool IsSquare(const Matrix& a, int n) {
 bool EigenDecompose(const Matrix& a, Matrix& d, Matrix& t) {
   const int n = a.num_rows();
   if (n == 0 || !IsSquare(a, n) || !AllFinite(a)) return false;
+  const double largest = MaxAbsolute(a);
+  if (largest > kLargestDecomposable || (largest > 0.0 && largest < kSmallestDecomposable)) {
+    return false;
+  }
   std::vector<double> real;
   std::vector<double> imag;
   std::vector<double> vectors;
@@ -198,7 +207,7 @@ bool JordanDecompose(const Matrix& d, const Matrix& a, const Matrix& t, std::ost
   log << "\n|S =\n";
   Print(log, s);
   if (sInverse.num_rows() == 0) {
-    log << "\nError - Transformation matrix 'S' is singular!\n";
+    log << "Error - Transformation matrix 'S' is singular!\n";
     j = d;
     s = t;
     return false;

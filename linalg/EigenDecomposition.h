@@ -13,7 +13,9 @@
 // its diagonal and, for a complex pair sigma +- i omega at (i, i + 1), omega at
 // (i, i + 1) and -omega at (i + 1, i); T holds the eigenvectors (real and
 // imaginary parts for a pair). False, with D and T untouched, when A is empty,
-// not square, or holds a NaN or infinite element (the iterations would not end).
+// not square, holds a NaN or infinite element, or its largest element lies
+// beyond 1e150 or, unless A is zero, below 1e-150: there the iterations would
+// not end.
 bool EigenDecompose(const Matrix& a, Matrix& d, Matrix& t);
 
 // Orders the diagonal blocks of D by ascending real part and permutes the

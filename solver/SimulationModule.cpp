@@ -108,8 +108,8 @@ bool SimulationModule::PrepareFundamentalMatrices(const Matrix& a, const Matrix&
 // A T = T D, blocks sorted by real part, T scaled to a largest element of 1.
 bool SimulationModule::Diagonalize(const Matrix& a) {
   if (!EigenDecompose(a, d, t)) {
-    log << "Error - Unable to prepare simulation! System matrix 'A' is empty or holds "
-           "non-finite elements!\n";
+    log << "Error - Unable to prepare simulation! System matrix 'A' is empty, not finite, or "
+           "its largest element lies outside 1e-150 to 1e150!\n";
     return false;
   }
   log << "\n|Total absolute error of eigensystem calculation. (smaller value better, 0 = best)\n"

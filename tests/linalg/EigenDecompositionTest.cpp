@@ -206,11 +206,13 @@ TEST(EigenDecomposeTest, SortedDecompositionOfRandomMatricesSatisfiesAT_TD) {
   EXPECT_GT(pairsAtOddPositions, 0) << "the samples should include the odd-position case";
 }
 
+// Non-finite or extreme magnitudes would keep JAMA's iterations running forever.
 TEST(EigenDecomposeTest, RefusesMatricesItCannotDecompose) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
-  const std::vector<Matrix> refused = {Make(2, 2, {1, nan, 0, 1}), Make(2, 2, {1, 0, inf, 1}),
-                                       Matrix(2, 3, 1.0), Matrix()};
+  const std::vector<Matrix> refused = {
+      Make(2, 2, {1, nan, 0, 1}),    Make(2, 2, {1, 0, inf, 1}),        Matrix(2, 3, 1.0), Matrix(),
+      Make(2, 2, {1e160, 1, -1, 2}), Make(2, 2, {1e-160, 0, 2e-160, 0})};
   for (const Matrix& a : refused) {
     Matrix d = Diagonal({7});
     Matrix t = Diagonal({8});
@@ -218,6 +220,10 @@ TEST(EigenDecomposeTest, RefusesMatricesItCannotDecompose) {
     EXPECT_EQ(7.0, d[0][0]);
     EXPECT_EQ(8.0, t[0][0]);
   }
+  Matrix d;
+  Matrix t;
+  EXPECT_TRUE(EigenDecompose(Matrix(3, 3, 0.0), d, t));
+  EXPECT_TRUE(EigenDecompose(Make(2, 2, {1e150, 1, -1, 2}), d, t));
 }
 
 TEST(JordanApplicableTest, NeedsADoubleZeroInTheLastBlockOnly) {
@@ -300,6 +306,26 @@ TEST(JordanDecomposeTest, ZeroPivotKeepsDAndTAndReportsTheirError) {
       "\n|Total error of decomposition (A-SJS') = 1.0000000000e+00\n"
       "\n|Maximum error = 1.0000000000e+00\n",
       log.str());
+}
+
+// A decaying mode and a free mass (states: mode, v, x). With a first column of
+// T equal to the null vector the chain makes S singular; nothing is multiplied
+// with its missing inverse.
+TEST(JordanDecomposeTest, SingularChainTransformationFails) {
+  const Matrix a = Make(3, 3, {-1, 0, 0, 0, 0, 0, 0, 1, 0});
+  const Matrix t = Make(3, 3, {0, 1, 0, 0, 0, 1, 1, 0, 0});
+  const Matrix d = Diagonal({-1, 0, 0});
+  std::ostringstream log;
+  Matrix j;
+  Matrix s;
+  EXPECT_FALSE(JordanDecompose(d, a, t, log, j, s));
+  EXPECT_EQ(0.0, MaxDifference(d, j));
+  EXPECT_EQ(0.0, MaxDifference(t, s));
+  const std::string text = log.str();
+  const std::string ending = "Error - Transformation matrix 'S' is singular!\n";
+  ASSERT_GE(text.size(), ending.size());
+  EXPECT_EQ(ending, text.substr(text.size() - ending.size()));
+  EXPECT_EQ(std::string::npos, text.find("Total error of decomposition"));
 }
 
 // The whole path the solver takes on a free three-mass chain: JAMA's

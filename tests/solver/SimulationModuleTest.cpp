@@ -102,15 +102,17 @@ TEST(SimulationModuleTest, DimensionMismatchFailsBeforeAnyDecomposition) {
   EXPECT_FALSE(module.PrepareFundamentalMatrices(Matrix(2, 3, 1.0), Matrix(2, 1, 1.0), 0.01));
 }
 
-TEST(SimulationModuleTest, NonFiniteOrEmptySystemMatrixFailsCleanly) {
+// JAMA's iterations would not end on these.
+TEST(SimulationModuleTest, UndecomposableSystemMatrixFailsCleanly) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
-  for (const Matrix& a : {Make(2, 2, {nan, 0, 0, -1}), Make(2, 2, {-1, inf, 0, -1}), Matrix()}) {
+  for (const Matrix& a : {Make(2, 2, {nan, 0, 0, -1}), Make(2, 2, {-1, inf, 0, -1}), Matrix(),
+                          Make(2, 2, {-1e200, 1, 0, -1}), Make(2, 2, {-1e-200, 0, 0, -1e-200})}) {
     SimulationModule module;
     EXPECT_FALSE(module.PrepareFundamentalMatrices(a, Matrix(a.num_rows(), 1, 1.0), 0.01));
     EXPECT_EQ(std::string(kBanner) +
-                  "Error - Unable to prepare simulation! System matrix 'A' is empty or holds "
-                  "non-finite elements!\n",
+                  "Error - Unable to prepare simulation! System matrix 'A' is empty, not finite, "
+                  "or its largest element lies outside 1e-150 to 1e150!\n",
               module.GetLogText());
   }
 }
@@ -267,6 +269,9 @@ TEST(SimulationModuleTest, StepMatricesMatchTheAugmentedExponential) {
        ChainInputMatrix(FreeThreeMassChain()), 0.2, true},
       {"free five-mass chain with real modes", ChainSystemMatrix(FreeFiveMassChainWithRealModes()),
        ChainInputMatrix(FreeFiveMassChainWithRealModes()), 0.005, true},
+      {"thirteen-mass free chain, vehicle-like",
+       ChainSystemMatrix(testing_support::VehicleLikeChain()),
+       ChainInputMatrix(testing_support::VehicleLikeChain()), 0.001, true},
       {"pair at an odd position", OddPairSystem(), Make(4, 2, {1, 0, 0.5, 1, -1, 0, 0, 2}), 0.01,
        false},
       {"pair at an odd position, long step", OddPairSystem(),

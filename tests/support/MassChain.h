@@ -61,6 +61,19 @@ inline Matrix ChainInputMatrix(const MassChain& chain) {
   return f;
 }
 
+// Thirteen masses, free along x (A is 26 x 26 with the double zero of the free
+// motion): wheelsets, bogie frames and two carbodies, joined by stiff couplers
+// and primary and secondary suspensions of differing damping.
+inline MassChain VehicleLikeChain() {
+  MassChain chain;
+  chain.masses = {1500, 1600, 2600, 1500, 1600, 32000, 30000, 1500, 1600, 2600, 1500, 1600, 2500};
+  chain.stiffnesses = {2.0e7, 1.1e6, 1.2e6, 2.1e7, 3.0e5, 5.0e7,
+                       3.2e5, 1.9e7, 1.0e6, 1.3e6, 2.2e7, 9.0e5};
+  chain.dampings = {2.0e4, 8.0e3, 9.0e3, 2.5e4, 4.0e4, 1.0e5,
+                    4.5e4, 1.5e4, 7.0e3, 1.1e4, 3.0e4, 6.0e3};
+  return chain;
+}
+
 // The same system with its state components reordered: new component i is old
 // component order[i] (A' = P A P^T, F' = P F).
 inline void ReorderState(const std::vector<int>& order, Matrix& a, Matrix& f) {
