@@ -1,5 +1,11 @@
 #include "linalg/JamaBridge.h"
 
+// TNT's reference-counted arrays read their counter after releasing a sibling
+// array, which GCC's optimiser mistakes for a use after free.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wuse-after-free"
+#endif
+
 #include <jama/jama_eig.h>
 #include <jama/jama_lu.h>
 #include <jama/jama_svd.h>
