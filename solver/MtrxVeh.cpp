@@ -9,6 +9,7 @@ bool TMtrxVeh::SetPar(const SparseMatrix& c, const SparseMatrix& p, const std::v
   P1 = p1;
   this->x0 = x0;
   this->dt = dt;
+  freeAndConstantValid = false;
   if (C.Rows() != P.Rows() || C.Rows() != C.Cols() || x0.size() != C.Rows()) {
     log << "\nWrong sizes in TMtrxVeh::ReadPar()\n";
     return false;
@@ -22,18 +23,28 @@ void TMtrxVeh::Init() {
   current.assign(x0.begin(), x0.end());
   product.resize(std::max(P.Rows(), P1.Rows()));
   inputRate.resize(P.Cols());
+  freeAndConstant.resize(C.Rows());
+  freeAndConstantInput.resize(P.Cols());
+  freeAndConstantValid = false;
   stepped = false;
 }
 
 // next = C current + P u0 + P1 (u1 - u0) / dt, each product added over the rows
-// the two vectors share.
+// the two vectors share. Repeated steps with the same u0 reuse C current + P u0.
 bool TMtrxVeh::DoStep(const std::vector<double>& u0, const std::vector<double>& u1) {
   stepped = true;
-  if (!C.Multiply(current, next)) return false;
-
-  if (!P.Multiply(u0, product)) return false;
-  const std::size_t constantRows = std::min(next.size(), product.size());
-  for (std::size_t i = 0; i < constantRows; ++i) next[i] += product[i];
+  if (freeAndConstantValid && u0 == freeAndConstantInput) {
+    next.assign(freeAndConstant.begin(), freeAndConstant.end());
+  } else {
+    freeAndConstantValid = false;
+    if (!C.Multiply(current, next)) return false;
+    if (!P.Multiply(u0, product)) return false;
+    const std::size_t constantRows = std::min(next.size(), product.size());
+    for (std::size_t i = 0; i < constantRows; ++i) next[i] += product[i];
+    freeAndConstant.assign(next.begin(), next.end());
+    freeAndConstantInput.assign(u0.begin(), u0.end());
+    freeAndConstantValid = true;
+  }
 
   if (u1.size() != u0.size()) return false;
   if (inputRate.size() != u0.size()) inputRate.resize(u0.size());
@@ -48,6 +59,7 @@ bool TMtrxVeh::DoStep(const std::vector<double>& u0, const std::vector<double>& 
 bool TMtrxVeh::Finalize() {
   if (!stepped) return false;
   current.assign(next.begin(), next.end());
+  freeAndConstantValid = false;
   stepped = false;
   return true;
 }

@@ -48,6 +48,12 @@ class TMtrxVeh {
   std::vector<double> next;
   std::vector<double> current;
   bool stepped = false;
+  // C current + P u0 does not change while a time step is repeated with new
+  // estimates of u1: it is kept, with the u0 it belongs to, until the committed
+  // state or the matrices change.
+  std::vector<double> freeAndConstant;
+  std::vector<double> freeAndConstantInput;
+  bool freeAndConstantValid = false;
   // Work space of DoStep, kept so that a step allocates nothing.
   std::vector<double> product;
   std::vector<double> inputRate;

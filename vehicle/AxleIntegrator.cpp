@@ -7,9 +7,11 @@
 
 namespace {
 
-// The sign function, linear inside |x| < lim; sign(0) = +1 when lim is 0.
-double Sat(double x, double lim) {
-  if (std::fabs(lim) > std::fabs(x)) return x / lim;
+// The sign function, linear inside |x| < lim; sign(0) = +1 when lim is 0. The
+// band is entered through the reciprocal of lim: the right-hand side runs
+// thousands of times per step and a division would dominate its latency.
+double Sat(double x, double lim, double inverseLim) {
+  if (std::fabs(lim) > std::fabs(x)) return x * inverseLim;
   return x >= 0.0 ? 1.0 : -1.0;
 }
 
@@ -81,11 +83,12 @@ void TAxleIntegrator::Init() {
   stepDone = false;
 }
 
-double TAxleIntegrator::Acceleration(const Drive& drive, double t, double w) const {
+double TAxleIntegrator::Acceleration(const Drive& drive, double t, double w,
+                                     double inverseLim) const {
   const double capacity = drive.capacity + t * drive.capacityRate;
   const double force = drive.force + t * drive.forceRate;
   const double slip = drive.speed + t * drive.speedRate - w;
-  return (capacity * Sat(slip, LIM) - force) * drive.inverseMass;
+  return (capacity * Sat(slip, LIM, inverseLim) - force) * drive.inverseMass;
 }
 
 bool TAxleIntegrator::DoStep(const std::vector<double>& res0, const std::vector<double>& res1,
@@ -124,25 +127,26 @@ bool TAxleIntegrator::DoStep(const std::vector<double>& res0, const std::vector<
   const int substeps = T > 0.0 ? SUBDIV : 0;
   const double h = T / SUBDIV;
   const double halfH = h / 2.0;
+  const double inverseLim = LIM != 0.0 ? 1.0 / LIM : 0.0;
   for (int n = 0; n < substeps; ++n) {
     const double t = n * h;
     for (std::size_t i = 0; i < axles; ++i) {
       const Drive& d = drives[i];
       const double w = wheelSpeed[i];
-      const double k1 = Acceleration(d, t, w);
+      const double k1 = Acceleration(d, t, w, inverseLim);
       const double w2 = w + halfH * k1;
-      const double k2 = Acceleration(d, t + halfH, w2);
+      const double k2 = Acceleration(d, t + halfH, w2, inverseLim);
       const double w3 = w + halfH * k2;
-      const double k3 = Acceleration(d, t + halfH, w3);
+      const double k3 = Acceleration(d, t + halfH, w3, inverseLim);
       const double w4 = w + h * k3;
-      const double k4 = Acceleration(d, t + h, w4);
+      const double k4 = Acceleration(d, t + h, w4, inverseLim);
       wheelSpeed[i] = w + h / 6.0 * (k1 + 2.0 * k2 + 2.0 * k3 + k4);
       wheelTravel[i] += h / 6.0 * (w + 2.0 * w2 + 2.0 * w3 + w4);
     }
   }
 
   for (std::size_t i = 0; i < axles; ++i) {
-    adhesionForce[i] = cap1[i] * Sat(vEnd[i] - wheelSpeed[i], LIM);
+    adhesionForce[i] = cap1[i] * Sat(vEnd[i] - wheelSpeed[i], LIM, inverseLim);
   }
   stepDone = true;
   return true;

@@ -64,7 +64,7 @@ class TAxleIntegrator {
     double speedRate;
   };
 
-  double Acceleration(const Drive& drive, double t, double w) const;
+  double Acceleration(const Drive& drive, double t, double w, double inverseLim) const;
 
   std::vector<double> reducedMass;
   std::vector<double> massStepRatio;  // time step / reduced mass

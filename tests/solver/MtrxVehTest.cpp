@@ -103,6 +103,19 @@ TEST(TMtrxVehTest, StepsRestartFromTheCommittedStateUntilFinalize) {
   twice.Init();
   EXPECT_EQ((std::vector<double>{1, 2}), twice.State());
   EXPECT_FALSE(twice.Finalize());
+
+  // A step with another start input, or from another committed state, is not
+  // built on what an earlier step computed.
+  ASSERT_TRUE(twice.DoStep({5.0}, {5.0}));
+  ASSERT_TRUE(twice.DoStep({1.0}, {2.0}));
+  EXPECT_EQ(once.NextState(), twice.NextState());
+  twice.Init();
+  ASSERT_TRUE(twice.DoStep({1.0}, {2.0}));
+  ASSERT_TRUE(twice.Finalize());
+  ASSERT_TRUE(twice.DoStep({1.0}, {2.0}));
+  ASSERT_TRUE(once.Finalize());
+  ASSERT_TRUE(once.DoStep({1.0}, {2.0}));
+  EXPECT_EQ(once.NextState(), twice.NextState());
 }
 
 TEST(TMtrxVehTest, InputThatFitsNoStepMatrixFailsButCountsAsAStep) {
