@@ -174,6 +174,33 @@ TEST_F(KelvraStepTest, FailingPartIsReportedOnTheConsoleAndTheStepGoesOn) {
   EXPECT_TRUE(kelvra.DoStep({0, 0}, 11000.0));
 }
 
+TEST_F(KelvraStepTest, RampMatrixThatFitsNoInputFailsEveryLinearStep) {
+  vehicle.iter = 1;
+  vehicle.BuildMatrices();
+  vehicle.P1.FromRowMajor(2, std::vector<double>(4, 0.0));
+  folder.Write("model.in", vehicle.ParameterText());
+  std::ostringstream log;
+  ASSERT_TRUE(vehicle.Create(kelvra, (folder.Path() / "model.in").string(), log)) << log.str();
+  ConsoleCapture console;
+  EXPECT_FALSE(kelvra.DoStep({0, 0}, 11000.0));
+  EXPECT_EQ("\nMtrxVeh.DoStep() error in Kelvra\n\nMtrxVeh.DoStep() error in Kelvra\n",
+            console.Text());
+  // The constant part of the step was still made and committed.
+  EXPECT_NEAR(11000.0 * vehicle.dt / vehicle.mass, Speed(), 1e-12);
+}
+
+TEST_F(KelvraStepTest, NegativeCapacityIsReportedAndIntegrated) {
+  vehicle.iter = 1;
+  vehicle.axleLoad = -1000.0;
+  Create();
+  ConsoleCapture console;
+  EXPECT_TRUE(kelvra.DoStep({0, 0}, 0.0));  // starts from zero committed normal forces
+  EXPECT_EQ("", console.Text());
+  EXPECT_TRUE(kelvra.DoStep({0, 0}, 0.0));
+  const std::string line = "ERROR: Adhesion capacity negative!\n";
+  EXPECT_EQ(line + line + line + line, console.Text());
+}
+
 TEST_F(KelvraStepTest, ChangedIntegratorSettingsApplyAfterInit) {
   Create();
   std::ostringstream log;

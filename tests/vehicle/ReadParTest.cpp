@@ -125,6 +125,9 @@ TEST(ReadParTest, FailingSectionsLogWhatWentWrong) {
        kVehDynRead + "\nNum. of Adhs to read: 2 TAdhesionGenerator::ReadPar()\n" +
            "\nInternal error: StaticAdhesion(0,0,Tmax)!=1\n" +
            "\nAdhs was not read. TAdhesionGenerator::ReadPar()\n" + kContactFailed},
+      {"axle indices at the very end of the text", "\nWHLTMP\n", "",
+       kVehDynRead + kAdhesionRead + "\nTContact::ReadPar() successfully finished.\n" +
+           "\nContact.ReadPar() error in Kelvra\n"},
       {"no WHLTMP", "WHLTMP", "WHEELTEMP",
        kVehDynRead + kAdhesionRead + "\nTContact::ReadPar() successfully finished.\n" +
            "\nTemperature.ReadPar() error in Kelvra\n"},
