@@ -27,12 +27,14 @@ bool TAxleIntegrator::ReadPar(std::istream& in, std::ostream& log, double timeSt
   this->reducedMass = reducedMass;
   this->brakeForceRadius = brakeForceRadius;
   this->timeStep = timeStep;
-  massStepRatio = reducedMass;
+  // Every axle needs both values; without them there are no axles to integrate.
   if (brakeForceRadius.size() != reducedMass.size()) {
+    massStepRatio.clear();
     log << "\nReduced mass count " << reducedMass.size() << " != brake force radius count "
         << brakeForceRadius.size() << " in TAxleIntegrator::ReadPar()\n";
     return false;
   }
+  massStepRatio = reducedMass;
   FindKeyword(in, "ITER") >> ITER;
   if (in.fail() || ITER < 0) {
     log << "\nAdditional iteration count was not read. TAxleIntegrator::ReadPar()\n";
