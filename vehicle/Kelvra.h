@@ -1,4 +1,118 @@
 #pragma once
 
 // The nonlinear vehicle system coupled with the linear vehicle model.
-class Kelvra {};
+
+#include <istream>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "solver/SparseMatrix.h"
+#include "vehicle/Contact.h"
+#include "vehicle/Temperature.h"
+#include "vehicle/VehDyn.h"
+
+// Lays out the linear model's input: the adhesion force of every axle (with the
+// per-axle resistance terms), then every axle's brake force as it acts on the
+// vehicle (its sign set by the side of the brake), then the traction force less
+// the running resistance, then zeros up to `inputCount` entries. `input` is
+// resized only when its length differs.
+void AssembleInput(double tractionForce, const TResistance& res,
+                   const std::vector<double>& adhesionForce,
+                   const std::vector<double>& brakeForceRadius,
+                   const std::vector<double>& brakeForce, std::size_t inputCount,
+                   std::vector<double>& input);
+
+// One time step couples the two halves: the brake, resistance and adhesion forces
+// are evaluated from the committed state and held constant while the linear model
+// and the wheelsets advance; then, ITER times, they are re-evaluated from the
+// newest estimate of the end of the step and the whole step is repeated with the
+// forces ramping from their start to their end values; finally every part commits.
+class Kelvra {
+ public:
+  // Reads the parameter sections of the model file, takes over the linear model
+  // and initialises. Init runs even when reading failed; the result is true only
+  // when both succeeded. The log receives every message of the reading.
+  bool Create(const std::string& modelFileName, const SparseMatrix& c, const SparseMatrix& p,
+              const SparseMatrix& p1, const std::vector<double>& initialState,
+              const SparseMatrix& n, const std::vector<double>& staticAxleLoads,
+              const std::vector<unsigned>& wheelDofIndices,
+              const std::vector<unsigned>& wheelStateIndices,
+              const std::vector<double>& reducedMasses, const std::vector<double>& brakeForceRadii,
+              std::ostream& log, double timeStep);
+  // The same from an already cleaned parameter text.
+  bool ReadPar(std::istream& parameters, const LinearModelData& model, std::ostream& log);
+  // Back to the initial state with the wheels at rest; the result text holds only
+  // its four header lines afterwards.
+  bool Init(std::ostream& log);
+  // Advances the coupled model by one time step. Failing parts are reported on the
+  // console and make the result false; the step is completed all the same.
+  bool DoStep(const std::vector<double>& brakeDemand, double tractionForce);
+
+  // Batch runs change the integrator settings and the linear step without reading.
+  bool ChangeAxleIntegratorPar(int subdiv, int iter, double lim, double timeStep,
+                               std::ostream& log);
+  void SetLinearTimeStep(double timeStep);
+
+  // The result text: appended to only while its stream is good.
+  void AppendResultText(const std::string& text);
+  std::string ResultText() const { return resultText.str(); }
+  // False when the file cannot be opened or written.
+  bool WriteResultText(const std::string& fileName) const;
+  // Writes to "results/_kelvra_result_<counter>.txt"; the name written goes to
+  // `writtenName` when given.
+  bool WriteDefaultResultText(std::string* writtenName = nullptr) const;
+
+  // Whether the last Create read every section successfully.
+  bool Created() const { return created; }
+  int AxleCount() const { return static_cast<int>(VehDyn.AxleRot.WheelSpeed().size()); }
+  // The committed state of the linear model: all velocities, then all displacements.
+  const std::vector<double>& LinearState() const { return VehDyn.MtrxVeh.State(); }
+  const std::vector<double>& WheelSpeed() const { return VehDyn.AxleRot.WheelSpeedCommitted(); }
+  const std::vector<double>& WheelTravel() const { return VehDyn.AxleRot.WheelTravelCommitted(); }
+  const std::vector<double>& AdhesionForce() const {
+    return VehDyn.AxleRot.AdhesionForceCommitted();
+  }
+  const std::vector<double>& NormalForce() const { return VehDyn.VehOut.NormalForceCommitted(); }
+  const std::vector<double>& VehicleSpeed() const { return VehDyn.VehOut.VehicleSpeedCommitted(); }
+  const std::vector<double>& Position() const { return VehDyn.VehOut.PositionCommitted(); }
+  // The brake forces and adhesion capacities of the last evaluation in the last step.
+  const std::vector<double>& BrakeForce() const { return VehDyn.BrkSys.BrakeForce(); }
+  const std::vector<double>& AdhesionCapacity() const { return Contact.AdhesionCapacity(); }
+  // Every part, read-only.
+  const TVehDyn& Dynamics() const { return VehDyn; }
+  const TContact& ContactModel() const { return Contact; }
+  const TTemperature& Temperatures() const { return Temperature; }
+
+ private:
+  // One state of the per-axle quantities, committed or new.
+  struct AxleState {
+    const std::vector<double>& vehicleSpeed;
+    const std::vector<double>& normalForce;
+    const std::vector<double>& wheelSpeed;
+    const std::vector<double>& position;
+    const std::vector<double>& adhesionForce;
+  };
+
+  // Resistance, brake forces, input vector and adhesion capacities of `state`,
+  // copied into the given work vectors.
+  bool EvaluateForces(const std::vector<double>& brakeDemand, double tractionForce,
+                      const AxleState& state, std::vector<double>& resistance,
+                      std::vector<double>& brake, std::vector<double>& input,
+                      std::vector<double>& capacity);
+  // Linear model and wheelsets over the step with inputs ramping from u0 to u1.
+  bool Advance(const std::vector<double>& u1, const std::vector<double>& res1,
+               const std::vector<double>& brake1, const std::vector<double>& cap1);
+  bool Commit();
+
+  TVehDyn VehDyn;
+  TTemperature Temperature;
+  TContact Contact;
+  std::ostringstream resultText;
+  bool created = false;
+
+  // Work space of DoStep, sized by Init: the start-of-step (0) and the newest
+  // end-of-step (1) evaluations.
+  std::vector<double> res0, res1, brake0, brake1, cap0, cap1, u0, u1;
+};

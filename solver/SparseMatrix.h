@@ -1,0 +1,44 @@
+#pragma once
+
+// The vehicle side's compressed form of the step matrices and the normal force
+// matrix. Only the elements that differ from 0 are stored, column by column, so
+// that a product touches each of them once and a zero input element costs no
+// multiplication at all.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+class SparseMatrix {
+ public:
+  // Builds the form from `elements`, a dense matrix of `rowCount` rows in row-major
+  // order. False, with the matrix unchanged, when the element count is not a
+  // whole number of rows.
+  bool FromRowMajor(std::uint32_t rowCount, std::span<const double> elements);
+
+  // y = M x. False, with y untouched, when x does not have `Cols()` entries. y is
+  // resized only when its length differs from `Rows()`, so a caller that keeps y
+  // between calls makes the product allocate nothing.
+  bool Multiply(const std::vector<double>& x, std::vector<double>& y);
+
+  std::uint32_t Rows() const { return rows; }
+  std::uint32_t Cols() const { return cols; }
+  std::size_t NonZeros() const { return values.size(); }
+
+  // The stored layout: values column by column; columnEnd[j] = stored elements in
+  // columns 0..j; rowEntries = positions in values grouped by row; rowEnd[i] =
+  // entries of rowEntries belonging to rows 0..i.
+  const std::vector<double>& Values() const { return values; }
+  const std::vector<std::uint32_t>& ColumnEnd() const { return columnEnd; }
+  const std::vector<std::uint32_t>& RowEntries() const { return rowEntries; }
+  const std::vector<std::uint32_t>& RowEnd() const { return rowEnd; }
+
+ private:
+  std::uint32_t rows = 0;
+  std::uint32_t cols = 0;
+  std::vector<double> work;  // scratch of the products, one entry per stored element
+  std::vector<double> values;
+  std::vector<std::uint32_t> columnEnd;
+  std::vector<std::uint32_t> rowEntries;
+  std::vector<std::uint32_t> rowEnd;
+};

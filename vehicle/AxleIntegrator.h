@@ -1,0 +1,84 @@
+#pragma once
+
+// The rotation of every wheelset over one time step.
+
+#include <istream>
+#include <ostream>
+#include <vector>
+
+// Per axle, with w the wheel's circumferential speed and s its travel:
+//   m dw/dt = cap(t) sat(v(t) - w) - F(t),   ds/dt = w,
+// m the reduced mass, cap the adhesion capacity, v the vehicle speed at the wheel
+// and F the opposing (brake and resistance) force, each interpolated linearly
+// between its values at the start and at the end of the step. sat is the sign
+// function made linear inside the slip band |x| < LIM, so that a rolling wheel
+// is held to the vehicle speed without chattering. The step is integrated with
+// the classical Runge-Kutta method on exactly SUBDIV substeps, each time from
+// the committed state, so that it can be repeated with better end values.
+class TAxleIntegrator {
+ public:
+  // Takes over the reduced masses, the brake force radii and the time step, then
+  // reads ITER (not negative), LIM and SUBDIV (at least 1).
+  bool ReadPar(std::istream& in, std::ostream& log, double timeStep,
+               const std::vector<double>& reducedMass, const std::vector<double>& brakeForceRadius);
+  // Overwrites SUBDIV, ITER, LIM and the time step; false, changing nothing, for a
+  // SUBDIV below 1 or a negative ITER.
+  bool ChangePar(int subdiv, int iter, double lim, double timeStep, std::ostream& log);
+
+  // Wheels at rest: speeds, travels and adhesion forces zeroed.
+  void Init();
+  // Integrates every axle over the step; the eight vectors hold per axle the
+  // resistance, brake force, adhesion capacity and vehicle speed at the start and
+  // at the end of the step. False when one of them is shorter than the axle count.
+  bool DoStep(const std::vector<double>& res0, const std::vector<double>& res1,
+              const std::vector<double>& brake0, const std::vector<double>& brake1,
+              const std::vector<double>& cap0, const std::vector<double>& cap1,
+              const std::vector<double>& vStart, const std::vector<double>& vEnd);
+  // Commits the last step; false when there is none since the last commit.
+  bool Finalize();
+
+  std::size_t AxleNum() const { return massStepRatio.size(); }
+  int Iter() const { return ITER; }
+  int Subdiv() const { return SUBDIV; }
+  double Lim() const { return LIM; }
+  double TimeStep() const { return timeStep; }
+  const std::vector<double>& MassStepRatio() const { return massStepRatio; }
+  const std::vector<double>& BrakeForceRadius() const { return brakeForceRadius; }
+  const std::vector<double>& WheelSpeed() const { return wheelSpeed; }
+  const std::vector<double>& WheelTravel() const { return wheelTravel; }
+  const std::vector<double>& AdhesionForce() const { return adhesionForce; }
+  const std::vector<double>& WheelSpeedCommitted() const { return wheelSpeedCommitted; }
+  const std::vector<double>& WheelTravelCommitted() const { return wheelTravelCommitted; }
+  const std::vector<double>& AdhesionForceCommitted() const { return adhesionForceCommitted; }
+
+ private:
+  // The driving quantities of one axle over the step: values at its start and
+  // their rates of change.
+  struct Drive {
+    double inverseMass;
+    double capacity;
+    double capacityRate;
+    double force;
+    double forceRate;
+    double speed;
+    double speedRate;
+  };
+
+  double Acceleration(const Drive& drive, double t, double w, double inverseLim) const;
+
+  std::vector<double> reducedMass;
+  std::vector<double> massStepRatio;  // time step / reduced mass
+  std::vector<double> brakeForceRadius;
+  int SUBDIV = 1;
+  int ITER = 0;
+  double LIM = 0.0;
+  double timeStep = 0.0;  // seconds
+  std::vector<double> wheelSpeed;
+  std::vector<double> wheelTravel;
+  std::vector<double> adhesionForce;
+  std::vector<double> wheelSpeedCommitted;
+  std::vector<double> wheelTravelCommitted;
+  std::vector<double> adhesionForceCommitted;
+  std::vector<Drive> drives;  // work space of DoStep, one per axle
+  bool stepDone = false;
+};

@@ -1,0 +1,33 @@
+#include "vehicle/BrakeSys.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/TextPrepass.h"
+
+bool TBrakeSys::ReadPar(std::istream& in, std::ostream& log) {
+  FindKeyword(in, "BRKSYS") >> brakeGain >> brakeSpeedThreshold;
+  if (in.fail()) {
+    log << "\nTBrakeSys::ReadPar() is not successfull.\n";
+    return false;
+  }
+  log << "\nTBrakeSys::ReadPar() successfully finished.\n";
+  return true;
+}
+
+bool TBrakeSys::DoStep(const std::vector<double>& brakeDemand,
+                       const std::vector<double>& wheelSpeed) {
+  const std::size_t wheels = wheelSpeed.size();
+  const std::size_t demanded = std::min(brakeDemand.size(), wheels);
+  if (brakeForce.size() != wheels) brakeForce.resize(wheels);
+  const double threshold = brakeSpeedThreshold;
+  for (std::size_t i = 0; i < demanded; ++i) {
+    const double force = std::fabs(brakeDemand[i] * brakeGain);
+    const double w = wheelSpeed[i];
+    double direction = w >= 0.0 ? 1.0 : -1.0;
+    if (std::fabs(threshold) > std::fabs(w)) direction = w / threshold;
+    brakeForce[i] = force * direction;
+  }
+  for (std::size_t i = demanded; i < wheels; ++i) brakeForce[i] = 0.0;
+  return wheels >= brakeDemand.size();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+// The wheel-rail contact of every axle: how much longitudinal force it can carry.
+
+#include <istream>
+#include <ostream>
+#include <vector>
+
+#include "vehicle/AdhesionGenerator.h"
+
+// One HTIMPCT data set as read, with the mean of its first two values.
+struct ContactDataSet {
+  double a = 0.0;
+  double b = 0.0;
+  double c = 0.0;
+  double mean = 0.0;  // (a + b) / 2
+};
+
+// The adhesion capacity of axle i is mu(slip) times its normal force, with the
+// characteristic that applies at the wheel's position.
+class TContact {
+ public:
+  // The adhesion generator's sections, then HTIMPCT and SETIDX: every axle gets
+  // its own copy of the data set its index names.
+  bool ReadPar(std::size_t axleCount, std::istream& in, std::ostream& log);
+  void Init() { AdhGen.Init(); }
+  // adhesionCapacity[i] = mu(vehicleSpeed[i] - wheelSpeed[i]) * normalForce[i].
+  // False, changing nothing, when the lengths do not fit together.
+  bool Compute(const std::vector<double>& normalForce, const std::vector<double>& wheelSpeed,
+               const std::vector<double>& vehicleSpeed, const std::vector<double>& position);
+
+  const TAdhesionGenerator& AdhesionGenerator() const { return AdhGen; }
+  const std::vector<ContactDataSet>& DataSets() const { return dataSets; }
+  const std::vector<ContactDataSet>& AxleDataSets() const { return axleDataSets; }
+  const std::vector<double>& AdhesionCapacity() const { return adhesionCapacity; }
+
+ private:
+  bool ReadDataSets(std::istream& in, std::ostream& log);
+  bool ReadAxleIndices(std::size_t axleCount, std::istream& in, std::ostream& log,
+                       std::vector<unsigned>& setIndex);
+
+  TAdhesionGenerator AdhGen;
+  std::vector<ContactDataSet> dataSets;
+  std::vector<ContactDataSet> axleDataSets;
+  std::vector<double> adhesionCapacity;
+};

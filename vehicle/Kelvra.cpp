@@ -1,0 +1,232 @@
+#include "vehicle/Kelvra.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <iostream>
+
+#include "model/TextPrepass.h"
+#include "vehicle/PerformanceCounter.h"
+
+namespace {
+
+void CopyInto(std::vector<double>& target, const std::vector<double>& source) {
+  target.assign(source.begin(), source.end());
+}
+
+}  // namespace
+
+void AssembleInput(double tractionForce, const TResistance& res,
+                   const std::vector<double>& adhesionForce,
+                   const std::vector<double>& brakeForceRadius,
+                   const std::vector<double>& brakeForce, std::size_t inputCount,
+                   std::vector<double>& input) {
+  if (input.size() != inputCount) input.assign(inputCount, 0.0);
+  const std::vector<double>& resistanceA = res.AxleResistanceA();
+  const std::vector<double>& resistanceB = res.AxleResistanceB();
+  const std::size_t a = std::min({resistanceA.size(), resistanceB.size(), adhesionForce.size()});
+  const std::size_t b = std::min(brakeForce.size(), brakeForceRadius.size());
+  if (a + b >= inputCount) return;  // refused at creation: P has a column for every input
+
+  for (std::size_t i = 0; i < a; ++i) {
+    input[i] = resistanceA[i] + adhesionForce[i] + resistanceB[i];
+  }
+  for (std::size_t i = 0; i < b; ++i) {
+    const double side = brakeForceRadius[i] < 0.0 ? -1.0 : 1.0;
+    input[a + i] = -brakeForce[i] * side;
+  }
+  input[a + b] = tractionForce - res.TotalResistance();
+  std::fill(input.begin() + static_cast<std::ptrdiff_t>(a + b + 1), input.end(), 0.0);
+}
+
+bool Kelvra::Create(const std::string& modelFileName, const SparseMatrix& c, const SparseMatrix& p,
+                    const SparseMatrix& p1, const std::vector<double>& initialState,
+                    const SparseMatrix& n, const std::vector<double>& staticAxleLoads,
+                    const std::vector<unsigned>& wheelDofIndices,
+                    const std::vector<unsigned>& wheelStateIndices,
+                    const std::vector<double>& reducedMasses,
+                    const std::vector<double>& brakeForceRadii, std::ostream& log,
+                    double timeStep) {
+  std::stringstream parameters;
+  {
+    std::ifstream file(modelFileName);
+    if (file) StripCommentsKeepBlank(file, parameters);
+  }
+  const LinearModelData model{c,
+                              p,
+                              p1,
+                              initialState,
+                              n,
+                              staticAxleLoads,
+                              wheelDofIndices,
+                              wheelStateIndices,
+                              reducedMasses,
+                              brakeForceRadii,
+                              timeStep};
+  const bool read = ReadPar(parameters, model, log);
+  const bool initialised = Init(log);
+  return read && initialised;
+}
+
+bool Kelvra::ReadPar(std::istream& parameters, const LinearModelData& model, std::ostream& log) {
+  VehDyn = TVehDyn{};
+  Contact = TContact{};
+  Temperature = TTemperature{};
+  created = false;
+  if (!VehDyn.ReadPar(parameters, log, model)) {
+    log << "\nVehDyn.ReadPar() error in Kelvra\n";
+    return false;
+  }
+  const std::size_t axleCount = model.wheelDofIndices.size();
+  if (!Contact.ReadPar(axleCount, parameters, log)) {
+    log << "\nContact.ReadPar() error in Kelvra\n";
+    return false;
+  }
+  if (!Temperature.ReadPar(axleCount, parameters, log)) {
+    log << "\nTemperature.ReadPar() error in Kelvra\n";
+    return false;
+  }
+  created = true;
+  return true;
+}
+
+bool Kelvra::Init(std::ostream&) {
+  VehDyn.Init();
+  Contact.Init();
+  Temperature.Init();
+
+  const std::size_t axles = VehDyn.AxleRot.AxleNum();
+  for (std::vector<double>* perAxle : {&res0, &res1, &brake0, &brake1, &cap0, &cap1}) {
+    perAxle->assign(axles, 0.0);
+  }
+  u0.assign(VehDyn.MtrxVeh.InputDim(), 0.0);
+  u1.assign(VehDyn.MtrxVeh.InputDim(), 0.0);
+
+  const TAxleIntegrator& axleRot = VehDyn.AxleRot;
+  resultText.str("");
+  resultText.clear();
+  resultText << "DT = " << axleRot.TimeStep() << "\n"
+             << "ITER = " << axleRot.Iter() << "\n"
+             << "SUBD = " << axleRot.Subdiv() << "\n"
+             << "SGNT = " << axleRot.Lim() << "\n";
+  return true;
+}
+
+bool Kelvra::EvaluateForces(const std::vector<double>& brakeDemand, double tractionForce,
+                            const AxleState& state, std::vector<double>& resistance,
+                            std::vector<double>& brake, std::vector<double>& input,
+                            std::vector<double>& capacity) {
+  TResistance& res = VehDyn.Res;
+  TBrakeSys& brkSys = VehDyn.BrkSys;
+  bool ok = true;
+  if (!res.Compute(state.vehicleSpeed, state.normalForce, state.wheelSpeed, state.position)) {
+    std::cout << "\nRes.Compute() error in Kelvra\n";
+    ok = false;
+  }
+  CopyInto(resistance, res.AxleResistance());
+
+  if (!brkSys.DoStep(brakeDemand, state.wheelSpeed)) {
+    std::cout << "\nBrkSys.DoStep() error in Kelvra\n";
+    ok = false;
+  }
+  CopyInto(brake, brkSys.BrakeForce());
+
+  AssembleInput(tractionForce, res, state.adhesionForce, VehDyn.AxleRot.BrakeForceRadius(), brake,
+                VehDyn.MtrxVeh.InputDim(), input);
+
+  if (!Contact.Compute(state.normalForce, state.wheelSpeed, state.vehicleSpeed, state.position)) {
+    std::cout << "\nContact.Compute() error in Kelvra\n";
+    ok = false;
+  }
+  CopyInto(capacity, Contact.AdhesionCapacity());
+  return ok;
+}
+
+bool Kelvra::Advance(const std::vector<double>& u1, const std::vector<double>& res1,
+                     const std::vector<double>& brake1, const std::vector<double>& cap1) {
+  TMtrxVehOut& vehOut = VehDyn.VehOut;
+  bool ok = true;
+  if (!VehDyn.MtrxVeh.DoStep(u0, u1)) {
+    std::cout << "\nMtrxVeh.DoStep() error in Kelvra\n";
+    ok = false;
+  }
+  if (!vehOut.Compute(VehDyn.MtrxVeh.NextState())) {
+    std::cout << "\nVehOut.Compute() error in Kelvra\n";
+    ok = false;
+  }
+  if (!VehDyn.AxleRot.DoStep(res0, res1, brake0, brake1, cap0, cap1, vehOut.VehicleSpeedCommitted(),
+                             vehOut.VehicleSpeed())) {
+    std::cout << "\nAxleRot.DoStep() error in Kelvra\n";
+    ok = false;
+  }
+  return ok;
+}
+
+bool Kelvra::Commit() {
+  bool ok = true;
+  if (!VehDyn.AxleRot.Finalize()) {
+    std::cout << "\nAxleRot.Finalize() error in Kelvra, run DoStep() first!\n";
+    ok = false;
+  }
+  if (!VehDyn.VehOut.Finalize()) {
+    std::cout << "\nVehOut.Finalize() error in Kelvra, run Compute() first!\n";
+    ok = false;
+  }
+  if (!VehDyn.MtrxVeh.Finalize()) {
+    std::cout << "\nMtrxVeh.Finalize() error in Kelvra, run DoStep() first!\n";
+    ok = false;
+  }
+  return ok;
+}
+
+bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce) {
+  if (!created) return false;
+  const TMtrxVehOut& vehOut = VehDyn.VehOut;
+  const TAxleIntegrator& axleRot = VehDyn.AxleRot;
+  const AxleState committed{vehOut.VehicleSpeedCommitted(), vehOut.NormalForceCommitted(),
+                            axleRot.WheelSpeedCommitted(), vehOut.PositionCommitted(),
+                            axleRot.AdhesionForceCommitted()};
+  const AxleState newest{vehOut.VehicleSpeed(), vehOut.NormalForce(), axleRot.WheelSpeed(),
+                         vehOut.Position(), axleRot.AdhesionForce()};
+
+  // First pass: the forces of the committed state, constant over the step.
+  bool ok = EvaluateForces(brakeDemand, tractionForce, committed, res0, brake0, u0, cap0);
+  ok = Advance(u0, res0, brake0, cap0) && ok;
+
+  // Re-estimates: the forces at the predicted end of the step, ramping from the
+  // start values; every pass restarts from the committed state.
+  for (int k = 0; k < axleRot.Iter(); ++k) {
+    ok = EvaluateForces(brakeDemand, tractionForce, newest, res1, brake1, u1, cap1) && ok;
+    ok = Advance(u1, res1, brake1, cap1) && ok;
+  }
+  return Commit() && ok;
+}
+
+bool Kelvra::ChangeAxleIntegratorPar(int subdiv, int iter, double lim, double timeStep,
+                                     std::ostream& log) {
+  return VehDyn.AxleRot.ChangePar(subdiv, iter, lim, timeStep, log);
+}
+
+void Kelvra::SetLinearTimeStep(double timeStep) {
+  VehDyn.MtrxVeh.SetTimeStep(timeStep);
+}
+
+void Kelvra::AppendResultText(const std::string& text) {
+  if (resultText.good()) resultText << text;
+}
+
+bool Kelvra::WriteResultText(const std::string& fileName) const {
+  std::ofstream file(fileName, std::ios::binary);
+  if (!file) return false;
+  file << resultText.str();
+  file.flush();
+  return file.good();
+}
+
+bool Kelvra::WriteDefaultResultText(std::string* writtenName) const {
+  // The low 32 bits of the counter as a signed number keep names unique per run.
+  const auto low = static_cast<std::int32_t>(static_cast<std::uint32_t>(PerformanceCount()));
+  const std::string fileName = "results/_kelvra_result_" + std::to_string(low) + ".txt";
+  if (writtenName != nullptr) *writtenName = fileName;
+  return WriteResultText(fileName);
+}
