@@ -1,0 +1,278 @@
+#include "solver/ValidatorTrainModel.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+
+namespace {
+
+// First degree of freedom of each body (velocity index; the displacement is 17 later).
+constexpr int kCar = 0;
+constexpr int kFrontBogie = 3;
+constexpr int kRearBogie = 6;
+constexpr int kWheelsetLongitudinal = 9;
+constexpr int kWheelRotation = 13;
+// Columns of a history row: the brake inputs of wheelsets 1 to 4, then the traction.
+constexpr int kTractionColumn = 4;
+constexpr int kHistoryColumns = 5;
+
+constexpr double kVerticalAngle = 1.5707963267948966;
+
+// Both files live for the rest of the process once opened; a missing results/
+// folder leaves them closed and every write a no-op.
+std::ofstream& ResultFileStream() {
+  static std::ofstream file("results/ode1_train17_rk4_result.txt");
+  return file;
+}
+
+std::ofstream& ForceFileStream() {
+  static std::ofstream file("results/ruku_forces.txt");
+  return file;
+}
+
+// Displacement (x, z) and velocity (vx, vz) of a point.
+struct PointMotion {
+  double x;
+  double z;
+  double vx;
+  double vz;
+};
+
+// A point at (dx, dz) from the centre of a body that moves by x, z and pitches by
+// phi moves by x - dz*phi longitudinally and z + dx*phi vertically (small
+// rotations); the velocities follow the same rule.
+PointMotion BodyPoint(const ValidatorState& s, int dof, double dx, double dz) {
+  const double* v = &s[dof];
+  const double* q = &s[kValidatorDofCount + dof];
+  return {q[0] - dz * q[2], q[1] + dx * q[2], v[0] - dz * v[2], v[1] + dx * v[2]};
+}
+
+// Wheelsets move only longitudinally; they are attached at their centre.
+PointMotion WheelsetPoint(const ValidatorState& s, int wheelset) {
+  const int dof = kWheelsetLongitudinal + wheelset;
+  return {s[kValidatorDofCount + dof], 0.0, s[dof], 0.0};
+}
+
+struct ElementLaw {
+  double stiffness;
+  double damping;
+  double cosine;
+  double sine;
+};
+
+// Spring and damper along the direction theta, deformed by the second point's
+// motion relative to the first:
+//   F = k (dx cos + dz sin) + c (dvx cos + dvz sin),
+// positive on the first body, negative on the second.
+double ElementForce(const ElementLaw& law, const PointMotion& first, const PointMotion& second) {
+  const double dx = second.x - first.x;
+  const double dz = second.z - first.z;
+  const double dvx = second.vx - first.vx;
+  const double dvz = second.vz - first.vz;
+  return law.stiffness * (dx * law.cosine + dz * law.sine) +
+         law.damping * (dvx * law.cosine + dvz * law.sine);
+}
+
+}  // namespace
+
+ValidatorTrainModel::ValidatorTrainModel(double stepSize)
+    : stepSize(stepSize),
+      longitudinalCos(std::cos(0.0)),
+      longitudinalSin(std::sin(0.0)),
+      verticalCos(std::cos(kVerticalAngle)),
+      verticalSin(std::sin(kVerticalAngle)),
+      resultFile(&ResultFileStream()) {}
+
+void ValidatorTrainModel::SetForceHistory(const Matrix& history, double period) {
+  forceHistory = history;
+  forceHistoryRows = history.num_rows();
+  samplePeriod = period;
+}
+
+bool ValidatorTrainModel::CheckForceHistory(std::string& reason) const {
+  if (forceHistoryRows < 1) {
+    reason = "Error - the external force history is empty: the validator needs at least one row";
+    return false;
+  }
+  if (forceHistory.num_cols() < kHistoryColumns) {
+    reason = "Error - the external force history has " + std::to_string(forceHistory.num_cols()) +
+             " columns: the validator needs at least 5 (four brake inputs and the traction)";
+    return false;
+  }
+  if (!(stepSize > 0.0) || !(samplePeriod > 0.0)) {
+    reason = "Error - the validator's step size and sample period must be positive";
+    return false;
+  }
+  reason.clear();
+  return true;
+}
+
+bool ValidatorTrainModel::HasUsableHistory() const {
+  return forceHistoryRows >= 1 && forceHistory.num_cols() >= kHistoryColumns && stepSize > 0.0 &&
+         samplePeriod > 0.0;
+}
+
+double ValidatorTrainModel::Saturation(double y, double y0) {
+  if (std::abs(y) < y0) return y / y0;
+  return y >= 0.0 ? 1.0 : -1.0;
+}
+
+int ValidatorTrainModel::Derivative(double t, const ValidatorState& x, ValidatorState& dxdt) {
+  const int status = EvaluateForces(t, x, lastForces);
+  ComputeAccelerations(x, lastForces, dxdt);
+  WriteForceLine(lastForces);
+  return status;
+}
+
+int ValidatorTrainModel::EvaluateForces(double t, const ValidatorState& x,
+                                        ValidatorForces& forces) const {
+  // The history holds each sample until the next one. Rows at or past the last one
+  // end the run; they read the last row so that no evaluation leaves the history.
+  const int lastRow = forceHistoryRows - 1;
+  const double row = std::max(std::trunc(t / samplePeriod), 0.0);
+  const bool exhausted = !(row < lastRow);
+  const int used = exhausted ? lastRow : static_cast<int>(row);
+  ComputeSuspension(x, forces);
+  ComputeWheelsets(x, forceHistory[used], forces);
+  return exhausted ? -1 : 0;
+}
+
+// Secondary elements join the car ends to the bogie centres, primary elements the
+// bogies to their wheelsets. The leading element of each pair sits at -dx.
+void ValidatorTrainModel::ComputeSuspension(const ValidatorState& x,
+                                            ValidatorForces& forces) const {
+  const ElementLaw secLong{secLongStiffness, secLongDamping, longitudinalCos, longitudinalSin};
+  const ElementLaw secVert{secVertStiffness, secVertDamping, verticalCos, verticalSin};
+  const ElementLaw primLong{primLongStiffness, primLongDamping, longitudinalCos, longitudinalSin};
+  const ElementLaw primVert{primVertStiffness, primVertDamping, verticalCos, verticalSin};
+
+  const int bogies[2] = {kFrontBogie, kRearBogie};
+  for (int side = 0; side < 2; ++side) {
+    const double sign = side == 0 ? -1.0 : 1.0;
+    const PointMotion bogie = BodyPoint(x, bogies[side], bogieSecDx, bogieSecDz);
+    const PointMotion carLong = BodyPoint(x, kCar, sign * secLongDx, -secLongDz);
+    const PointMotion carVert = BodyPoint(x, kCar, sign * secVertDx, -secVertDz);
+    forces.secondary[2 * side] = ElementForce(secLong, carLong, bogie);
+    forces.secondary[2 * side + 1] = ElementForce(secVert, carVert, bogie);
+  }
+
+  for (int k = 0; k < kValidatorWheelsets; ++k) {
+    const int bogie = bogies[k / 2];
+    const double sign = k % 2 == 0 ? -1.0 : 1.0;
+    const PointMotion wheelset = WheelsetPoint(x, k);
+    const PointMotion bogieLong = BodyPoint(x, bogie, sign * primLongDx, -primLongDz);
+    const PointMotion bogieVert = BodyPoint(x, bogie, sign * primVertDx, -primVertDz);
+    forces.primaryLongitudinal[k] = ElementForce(primLong, bogieLong, wheelset);
+    forces.primaryVertical[k] = ElementForce(primVert, bogieVert, wheelset);
+  }
+}
+
+// Per wheelset: the brake force fades out linearly below brakeSpeedLimit so that a
+// wheel at rest is not pushed; the normal force is the static load plus the primary
+// vertical force plus the brake force; the adhesion coefficient decays from
+// adhesionMax towards adhesionFloor * adhesionMax with the slip speed, and the
+// adhesion force grows linearly below adhesionSlipLimit; the tread force carries
+// the brake force from the brake radius to the wheel radius plus the running
+// resistance.
+void ValidatorTrainModel::ComputeWheelsets(const ValidatorState& x, const double* inputs,
+                                           ValidatorForces& forces) const {
+  for (int k = 0; k < kValidatorWheelsets; ++k) {
+    const double wheelSpeed = x[kWheelRotation + k];
+    const double direction = Saturation(wheelSpeed, brakeSpeedLimit);
+    const double brake = direction * std::abs(inputs[k]);
+    const double normal = staticWheelLoad + forces.primaryVertical[k] + brake;
+    const double slip = x[kWheelsetLongitudinal + k] - wheelSpeed;
+    const double mu =
+        adhesionMax *
+        ((1.0 - adhesionFloor) * std::exp(-std::abs(slip) / adhesionDecay) + adhesionFloor);
+    const double speed = std::abs(wheelSpeed);
+    const double resistance = std::abs(normal * resistanceLoadFactor +
+                                       (speed * resistanceQuadratic + resistanceConstant) * speed);
+
+    forces.brake[k] = brake;
+    forces.normal[k] = normal;
+    forces.slip[k] = slip;
+    forces.adhesion[k] = Saturation(slip, adhesionSlipLimit) * std::abs(normal * mu);
+    forces.tread[k] = brake * brakeRadius / wheelRadius + direction * resistance;
+  }
+  forces.traction = inputs[kTractionColumn];
+}
+
+void ValidatorTrainModel::ComputeAccelerations(const ValidatorState& x,
+                                               const ValidatorForces& forces,
+                                               ValidatorState& dxdt) const {
+  const auto& S = forces.secondary;
+  const auto& L = forces.primaryLongitudinal;
+  const auto& V = forces.primaryVertical;
+  const auto& B = forces.brake;
+  const auto& A = forces.adhesion;
+  const auto& R = forces.tread;
+  const double T = forces.traction;
+
+  // Car body: traction and the secondary forces of both bogies.
+  dxdt[kCar] = (S[0] + T + S[2]) / carMass;
+  dxdt[kCar + 1] = (S[3] + S[1]) / carMass;
+  dxdt[kCar + 2] = ((S[2] + S[0]) * carLeverLongitudinal + (S[3] - S[1]) * carLeverVertical +
+                    carLeverTraction * T) /
+                   carPitchInertia;
+
+  // Bogies: their primary forces, the reaction of the secondary ones and the brakes.
+  for (int side = 0; side < 2; ++side) {
+    const int dof = side == 0 ? kFrontBogie : kRearBogie;
+    const int lead = 2 * side;
+    const int trail = lead + 1;
+    const double secLong = S[2 * side];
+    const double secVert = S[2 * side + 1];
+    dxdt[dof] = (L[lead] + L[trail] - secLong) / bogieMass;
+    dxdt[dof + 1] = (V[trail] + V[lead] - secVert + B[lead] - B[trail]) / bogieMass;
+    dxdt[dof + 2] =
+        (secLong * bogieLeverSecLong + (L[lead] + L[trail]) * bogieLeverPrimLong +
+         (V[trail] - V[lead]) * bogieLeverPrimVert - (B[lead] + B[trail]) * bogieLeverBrake) /
+        bogiePitchInertia;
+  }
+
+  // Wheelsets: adhesion drags the axle back and turns the wheel.
+  for (int k = 0; k < kValidatorWheelsets; ++k) {
+    dxdt[kWheelsetLongitudinal + k] = (-A[k] - L[k]) / wheelsetMass;
+    dxdt[kWheelRotation + k] = (A[k] - R[k]) / wheelReducedMass;
+  }
+
+  for (int i = 0; i < kValidatorDofCount; ++i) dxdt[kValidatorDofCount + i] = x[i];
+}
+
+void ValidatorTrainModel::WriteForceLine(const ValidatorForces& forces) {
+  if (forceFile == nullptr) forceFile = &ForceFileStream();
+  if (!forceFile->is_open()) return;
+
+  // Six significant digits, as the default stream format.
+  char* out = lineBuffer.data();
+  char* const end = out + lineBuffer.size();
+  const auto put = [&](double value, char separator) {
+    out = std::to_chars(out, end, value, std::chars_format::general, 6).ptr;
+    *out++ = separator;
+  };
+  for (int k = 0; k < kValidatorWheelsets; ++k) put(forces.adhesion[k], '\t');
+  for (int k = 0; k < kValidatorWheelsets; ++k) {
+    put(forces.tread[k], k + 1 < kValidatorWheelsets ? '\t' : '\n');
+  }
+  forceFile->write(lineBuffer.data(), out - lineBuffer.data());
+}
+
+void ValidatorTrainModel::WriteHeader() {
+  *resultFile << "DT = " << stepSize << "\nITER = 0\nSUBD = 0\nSGNT = " << brakeSpeedLimit
+              << "\nRK\n";
+}
+
+void ValidatorTrainModel::FlushFiles() {
+  resultFile->flush();
+  if (forceFile != nullptr) forceFile->flush();
+}
+
+bool ValidatorTrainModel::ResultFileOpen() const {
+  return resultFile->is_open();
+}
+
+bool ValidatorTrainModel::ForceFileOpen() const {
+  return forceFile != nullptr && forceFile->is_open();
+}

@@ -1,0 +1,141 @@
+#pragma once
+
+// The validator's reference vehicle: one car body on two bogies with two wheelsets
+// each, moving in the vertical plane (17 degrees of freedom), with hard-coded
+// parameters, nonlinear brake and adhesion forces and a right-hand side in closed
+// form for a conventional Runge-Kutta integration.
+
+#include <array>
+#include <iosfwd>
+#include <string>
+
+#include "linalg/Matrix.h"
+
+// Degrees of freedom, velocity x(i) and displacement x(17 + i):
+//   0 1 2      car body: longitudinal, vertical, pitch
+//   3 4 5      front bogie: longitudinal, vertical, pitch
+//   6 7 8      rear bogie: longitudinal, vertical, pitch
+//   9 .. 12    wheelsets 1 to 4: longitudinal (1, 2 under the front bogie)
+//   13 .. 16   wheelsets 1 to 4: circumferential motion of the wheel
+inline constexpr int kValidatorDofCount = 17;
+inline constexpr int kValidatorStateSize = 2 * kValidatorDofCount;
+inline constexpr int kValidatorWheelsets = 4;
+
+using ValidatorState = std::array<double, kValidatorStateSize>;
+using PerWheelset = std::array<double, kValidatorWheelsets>;
+
+// Every force of one evaluation of the right-hand side. Suspension forces act
+// positively on the first body of the element and negatively on the second.
+struct ValidatorForces {
+  std::array<double, 4> secondary{};  // S1 .. S4: front long, front vert, rear long, rear vert
+  PerWheelset primaryLongitudinal{};  // L1 .. L4
+  PerWheelset primaryVertical{};      // V1 .. V4
+  PerWheelset brake{};                // B1 .. B4, at the brake radius
+  PerWheelset normal{};               // N1 .. N4, wheel-rail normal forces
+  PerWheelset slip{};                 // s1 .. s4, wheelset speed minus circumferential speed
+  PerWheelset adhesion{};             // A1 .. A4, tangential wheel-rail forces
+  PerWheelset tread{};                // R1 .. R4, brake and resistance at the tread
+  double traction = 0.0;              // T, acting on the car body
+};
+
+class ValidatorTrainModel {
+ public:
+  // Sets every parameter; opens the result file at the first construction in the process.
+  explicit ValidatorTrainModel(double stepSize);
+
+  // Stores a copy of the brake and traction history (columns 0 .. 3 brake inputs of
+  // wheelsets 1 to 4, column 4 traction), one row per `samplePeriod` seconds.
+  void SetForceHistory(const Matrix& history, double samplePeriod);
+  // False, with a one-line reason, when the history cannot drive a run.
+  bool CheckForceHistory(std::string& reason) const;
+  bool HasUsableHistory() const;
+
+  // x' = f(t, x); returns 0, or -1 when the history row used is the last one or
+  // beyond (the end of the run). Appends A1..A4, R1..R4 to the force file. Needs a
+  // usable history.
+  int Derivative(double t, const ValidatorState& x, ValidatorState& dxdt);
+  // The forces at (t, x) without writing anything; returns the same status.
+  int EvaluateForces(double t, const ValidatorState& x, ValidatorForces& forces) const;
+  // The forces of the last `Derivative` call.
+  const ValidatorForces& LastForces() const { return lastForces; }
+
+  // The result file header: the step, the (unused) iteration settings and SGNT.
+  void WriteHeader();
+  // Pushes both files to disk; the run calls it once the history is exhausted.
+  void FlushFiles();
+  bool ResultFileOpen() const;
+  // Meaningful after the first `Derivative` call, which opens the file.
+  bool ForceFileOpen() const;
+
+  // Saturation: y / y0 inside |y| < y0, otherwise +1 for y >= 0 and -1 for y < 0.
+  static double Saturation(double y, double y0);
+
+  // Parameters in SI units; the constructor sets the reference vehicle's values.
+  double stepSize;
+  double samplePeriod = 0.005;
+  double carMass = 31000.0;
+  double carPitchInertia = 1842853.125;
+  double carLeverVertical = 9.5;
+  double carLeverLongitudinal = 0.5;
+  double carLeverTraction = 0.0;
+  double secLongDx = 9.0;
+  double secLongDz = 0.5;
+  double secVertDx = 9.5;
+  double secVertDz = 0.0;
+  double secLongStiffness = 1500000.0;
+  double secVertStiffness = 1500000.0;
+  double secLongDamping = 60000.0;
+  double secVertDamping = 60000.0;
+  double bogieMass = 3000.0;
+  double bogiePitchInertia = 3312.5;
+  double bogieLeverPrimVert = 1.0;
+  double bogieLeverPrimLong = 0.0;
+  double bogieLeverSecLong = 0.0;
+  double bogieLeverBrake = 0.77;
+  double primLongDx = 0.7;
+  double primLongDz = 0.0;
+  double primVertDx = 1.0;
+  double primVertDz = 0.3;
+  double bogieSecDx = 0.0;
+  double bogieSecDz = 0.0;
+  double primLongStiffness = 2000000.0;
+  double primVertStiffness = 2000000.0;
+  double primLongDamping = 120000.0;
+  double primVertDamping = 120000.0;
+  double wheelsetMass = 1000.0;
+  double wheelReducedMass = 500.0;
+  double wheelRadius = 0.46;
+  double brakeRadius = 0.23;
+  double resistanceLoadFactor = 0.0;
+  double resistanceConstant = 0.0;
+  double resistanceQuadratic = 0.0;
+  double staticWheelLoad = 98100.0;
+  double adhesionMax = 0.1;
+  double adhesionDecay = 5.0;
+  double adhesionFloor = 0.2;
+  double adhesionSlipLimit = 0.05;
+  double brakeSpeedLimit = 0.05;
+
+ private:
+  void ComputeSuspension(const ValidatorState& x, ValidatorForces& forces) const;
+  void ComputeWheelsets(const ValidatorState& x, const double* inputs,
+                        ValidatorForces& forces) const;
+  void ComputeAccelerations(const ValidatorState& x, const ValidatorForces& forces,
+                            ValidatorState& dxdt) const;
+  void WriteForceLine(const ValidatorForces& forces);
+
+  // Direction of the suspension elements; the vertical angle is the rounded pi/2,
+  // so its cosine is a tiny non-zero number.
+  double longitudinalCos;
+  double longitudinalSin;
+  double verticalCos;
+  double verticalSin;
+
+  Matrix forceHistory;
+  int forceHistoryRows = 0;
+  ValidatorForces lastForces;
+  std::ofstream* resultFile;
+  std::ofstream* forceFile = nullptr;
+  // One formatted force line; 8 numbers of at most 13 characters and their separators.
+  std::array<char, 160> lineBuffer{};
+};
