@@ -7,7 +7,7 @@
 namespace {
 
 void SetColour(const Rgba& c) {
-  glColor4f(c.r, c.g, c.b, c.a);
+  glColor4fv(c.data());
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include <numbers>
 
-#include "display/Rgba.h"
+#include "display/Colours.h"
 
 inline constexpr float kDiskAngleStep = std::numbers::pi_v<float> / 8.0f;
 

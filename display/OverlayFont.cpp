@@ -47,7 +47,7 @@ void BeginText(const Rgba& colour, const OverlayFont& font, const FontTextures& 
   glEnable(GL_ALPHA_TEST);
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, fontTextures.Name(font.fontSlot));
-  glColor4f(colour.r, colour.g, colour.b, colour.a);
+  glColor4fv(colour.data());
 }
 
 void EmitGlyph(const GlyphQuad& g) {

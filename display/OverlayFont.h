@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "display/Rgba.h"
+#include "display/Colours.h"
 #include "display/Textures.h"
 
 struct OverlayFont {

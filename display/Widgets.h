@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "display/Colours.h"
 #include "display/OverlayFont.h"
-#include "display/Rgba.h"
 #include "display/Textures.h"
 
 struct Slider {

@@ -35,6 +35,5 @@ void Button::Draw() const {
                         y + height, borderWidth);
   }
   if (label == nullptr || label->empty() || font == nullptr || fontTextures == nullptr) return;
-  DrawText(*label, LabelX(), LabelY(), textSize, Rgba{1.0f, 1.0f, 1.0f, 1.0f}, *font,
-           *fontTextures);
+  DrawText(*label, LabelX(), LabelY(), textSize, kWhite, *font, *fontTextures);
 }
