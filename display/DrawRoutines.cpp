@@ -39,6 +39,15 @@ void DrawFramedRectangle(const Rgba& fill, const Rgba& outline, float left, floa
   glLineWidth(1.0f);
 }
 
+void DrawPoint(const Rgba& colour, float size) {
+  SetColour(colour);
+  glPointSize(size);
+  glBegin(GL_POINTS);
+  glVertex2f(0.0f, 0.0f);
+  glEnd();
+  glPointSize(1.0f);
+}
+
 void DrawLine(const Rgba& colour, float x1, float y1, float x2, float y2, float width) {
   SetColour(colour);
   glLineWidth(width);

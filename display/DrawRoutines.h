@@ -19,6 +19,9 @@ int DiskSectorCount(float angleStep);
 void DrawFramedRectangle(const Rgba& fill, const Rgba& outline, float left, float right, float top,
                          float bottom, float lineWidth);
 
+// A point of `size` pixels at the origin.
+void DrawPoint(const Rgba& colour, float size);
+
 void DrawLine(const Rgba& colour, float x1, float y1, float x2, float y2, float width);
 
 // A disk of `radius` about the origin: filled, then its rim outlined.
