@@ -7,6 +7,7 @@
 
 #include "display/Textures.h"
 #include "support/TestSupport.h"
+#include "TestPictures.h"
 
 namespace {
 
@@ -38,35 +39,10 @@ TEST(TextureLimitTest, ShrinksBothSidesByTheFactorOfTheLongerOne) {
   }
 }
 
-// A fresh DevIL image, bound, for the duration of a test.
-class BoundImage {
- public:
-  BoundImage() {
-    static const bool started = (StartImageLibrary(), true);
-    (void)started;
-    ilGenImages(1, &name);
-    ilBindImage(name);
-  }
-  ~BoundImage() { ilDeleteImages(1, &name); }
-  BoundImage(const BoundImage&) = delete;
-  BoundImage& operator=(const BoundImage&) = delete;
-
- private:
-  ILuint name = 0;
-};
-
-// Writes an opaque RGB picture of the given size as PNG.
-void WritePng(const std::string& file, int width, int height) {
-  BoundImage image;
-  std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 3, 200);
-  ASSERT_TRUE(ilTexImage(width, height, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, pixels.data()));
-  ASSERT_TRUE(ilSave(IL_PNG, file.c_str()));
-}
-
 TEST(LoadPictureTest, ConvertsToRgbaBytesAndSaysSo) {
   TempFolder folder;
   const std::string file = (folder.Path() / "picture.png").string();
-  WritePng(file, 40, 20);
+  ASSERT_TRUE(WritePng(file, 40, 20));
   BoundImage image;
   std::ostringstream console;
   ASSERT_TRUE(LoadPicture(file, console));
@@ -91,7 +67,7 @@ TEST(LoadPictureTest, MissingAndUnreadablePicturesReportTheLoadingProblem) {
 TEST(ApplyTextureLimitTest, ScalesAnOversizedPictureWithBothLines) {
   TempFolder folder;
   const std::string file = (folder.Path() / "wide.png").string();
-  WritePng(file, 256, 64);
+  ASSERT_TRUE(WritePng(file, 256, 64));
   BoundImage image;
   std::ostringstream console;
   ASSERT_TRUE(LoadPicture(file, console));
@@ -107,7 +83,7 @@ TEST(ApplyTextureLimitTest, ScalesAnOversizedPictureWithBothLines) {
 TEST(ApplyTextureLimitTest, LeavesAPictureAtTheLimitAlone) {
   TempFolder folder;
   const std::string file = (folder.Path() / "edge.png").string();
-  WritePng(file, 128, 64);
+  ASSERT_TRUE(WritePng(file, 128, 64));
   BoundImage image;
   std::ostringstream console;
   ASSERT_TRUE(LoadPicture(file, console));
