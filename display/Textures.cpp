@@ -69,6 +69,13 @@ void ApplyTextureLimit(const std::string& file, int maxEdge, std::ostream& conso
           << ilGetInteger(IL_IMAGE_HEIGHT) << " (from " << width << " x " << height << ")\n";
 }
 
+std::vector<std::string> ImageFilePaths(const std::vector<ImageStyle>& images) {
+  std::vector<std::string> files;
+  files.reserve(images.size());
+  for (const ImageStyle& image : images) files.push_back(image.filePath);
+  return files;
+}
+
 void LoadImageTextures(const std::vector<std::string>& imageFiles, BackgroundRecord& background,
                        ImageTextures& textures, std::ostream& console) {
   GLint maxEdge = 0;

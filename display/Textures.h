@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "visual/StyleRecords.h"
+
 inline constexpr int kImageSlotCount = 100;
 // One slot stays free for the background, which follows the last IMAGE object.
 inline constexpr int kMaxImageObjects = kImageSlotCount - 1;
@@ -55,6 +57,9 @@ bool LoadPicture(const std::string& file, std::ostream& console);
 // Scales the bound image down to the device limit when it exceeds it, with the
 // resize lines. A failed scaling is silent and leaves the image as it is.
 void ApplyTextureLimit(const std::string& file, int maxEdge, std::ostream& console);
+
+// The picture files of the IMAGE styles, in list order: slot i is the i-th style's.
+std::vector<std::string> ImageFilePaths(const std::vector<ImageStyle>& images);
 
 // Needs a current OpenGL context. Loads the pictures of the IMAGE objects into
 // slots 0, 1, ... in list order and, when enabled, the background into the slot

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "TestPictures.h"
 #include "display/Textures.h"
 #include "support/TestSupport.h"
-#include "TestPictures.h"
 
 namespace {
 
