@@ -1,5 +1,6 @@
 #include "linalg/JamaBridge.h"
 
+#include <jama/jama_eig.h>
 #include <jama/jama_lu.h>
 #include <jama/jama_svd.h>
 
@@ -45,4 +46,21 @@ std::vector<double> SingularValues(const std::vector<double>& a, int rows, int c
   TNT::Array1D<double> s;
   svd.getSingularValues(s);
   return std::vector<double>(&s[0], &s[0] + s.dim());
+}
+
+void EigenSystem(const std::vector<double>& a, int n, std::vector<double>& real,
+                 std::vector<double>& imag, std::vector<double>& vectors) {
+  JAMA::Eigenvalue<double> eigen(ToArray(a, n, n));
+  TNT::Array1D<double> d;
+  TNT::Array1D<double> e;
+  TNT::Array2D<double> v;
+  eigen.getRealEigenvalues(d);
+  eigen.getImagEigenvalues(e);
+  eigen.getV(v);
+  real.assign(&d[0], &d[0] + n);
+  imag.assign(&e[0], &e[0] + n);
+  vectors.assign(static_cast<size_t>(n) * n, 0.0);
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) vectors[static_cast<size_t>(i) * n + j] = v[i][j];
+  }
 }

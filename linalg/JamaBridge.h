@@ -13,3 +13,12 @@ bool LuSolve(const std::vector<double>& a, int n, const std::vector<double>& b, 
 
 // Singular values of a rows x cols row-major matrix, largest first.
 std::vector<double> SingularValues(const std::vector<double>& a, int rows, int cols);
+
+// Eigenvalues and eigenvectors of an n x n row-major matrix (JAMA's Eigenvalue
+// class: tred2/tql2 when the matrix is exactly symmetric, orthes/hqr2 otherwise).
+// `real` and `imag` receive the n real and imaginary parts, `vectors` the
+// row-major eigenvector matrix V; a complex pair has its positive imaginary part
+// first, and its two columns of V hold the real and imaginary parts of the
+// eigenvector. The input must be finite: the iterations do not end on NaN.
+void EigenSystem(const std::vector<double>& a, int n, std::vector<double>& real,
+                 std::vector<double>& imag, std::vector<double>& vectors);

@@ -9,6 +9,12 @@
 
 namespace {
 
+// Number of series terms after which the exponential gives up. Arguments whose
+// series needs more terms are far outside the range of any sensible time step.
+constexpr int kExponentialTermLimit = 1000;
+
+}  // namespace
+
 std::vector<double> RowMajor(const Matrix& a) {
   std::vector<double> elements;
   elements.reserve(static_cast<size_t>(a.num_rows()) * a.num_cols());
@@ -17,12 +23,6 @@ std::vector<double> RowMajor(const Matrix& a) {
   }
   return elements;
 }
-
-// Number of series terms after which the exponential gives up. Arguments whose
-// series needs more terms are far outside the range of any sensible time step.
-constexpr int kExponentialTermLimit = 1000;
-
-}  // namespace
 
 Matrix Identity(int n) {
   Matrix identity(n, n, 0.0);

@@ -8,10 +8,14 @@
 #include <tnt/tnt_vec.h>
 
 #include <ostream>
+#include <vector>
 
 // Row-major, 0-based [i][j]; an empty matrix has 0 rows and 0 columns.
 using Matrix = TNT::Matrix<double>;
 using Vector = TNT::Vector<double>;
+
+// The elements row after row, the form the JAMA bridge takes.
+std::vector<double> RowMajor(const Matrix& a);
 
 // The n x n identity.
 Matrix Identity(int n);

@@ -1,4 +1,61 @@
 #pragma once
 
-// Discretises the linear model exactly: the fundamental and force-step matrices.
-class SimulationModule {};
+#include <complex>
+#include <sstream>
+#include <string>
+
+#include "linalg/Matrix.h"
+
+// Discretises the linear model x' = A x + F u exactly for a fixed time step dt.
+// In modal coordinates, A = T D T^-1 with D real block-diagonal, every 1 x 1 or
+// 2 x 2 block integrates in closed form; transformed back, one step with the
+// inputs varying linearly from u(k) to u(k+1) is
+//   x(k+1) = C x(k) + P u(k) + P1 (u(k+1) - u(k)) / dt.
+class SimulationModule {
+ public:
+  // Builds every matrix below for A (n x n), F (n x m) and dt and appends a
+  // complete section to the log. False when the dimensions do not match, A is
+  // not usable, dt is not positive, T cannot be inverted, a badly conditioned T
+  // has no Jordan form, or C, P or P1 is not finite.
+  bool PrepareFundamentalMatrices(const Matrix& a, const Matrix& f, double dt);
+
+  // 'B', 'C', 'D', 'I', 'P', 'Q', 'R', 'S', 'T', 'Z' as listed with the members;
+  // any other letter gives one shared empty matrix.
+  const Matrix& GetMatrix(char letter) const;
+
+  // The whole log so far.
+  std::string GetLogText() const { return log.str(); }
+
+  // Whether the last preparation built every matrix.
+  bool Prepared() const { return prepared; }
+
+ private:
+  bool Diagonalize(const Matrix& a);
+  double ReportConditionOfT();
+  bool UseJordanForm(const Matrix& a);
+  bool InvertTransformation(const Matrix& a, const Matrix& f);
+  void IntegrateModes(bool jordan);
+  void IntegrateRealMode(int i, double lambda);
+  void IntegrateComplexMode(int i, double sigma, double frequency);
+  void IntegrateJordanBlock(int i);
+  void BuildStepMatrices(const Matrix& a);
+  void CheckAgainstSeries(const Matrix& a);
+  void SetBlock(int i, std::complex<double> fundamental, std::complex<double> integral,
+                std::complex<double> rampIntegral);
+
+  std::ostringstream log;
+  Matrix d;         // 'D': sorted block-diagonal eigenvalues (or Jordan form)
+  Matrix t;         // 'T': modal transformation, normalised eigenvectors (or Jordan chain)
+  Matrix tInverse;  // 'I': T^-1
+  Matrix q;         // 'Q': T^-1 F, the inputs in modal coordinates
+  Matrix b;         // 'B': e^(D dt)
+  Matrix omega;     // integral over the step of e^(D (dt - s)) ds
+  Matrix omega1;    // integral over the step of e^(D (dt - s)) s ds
+  Matrix r0;        // 'R': Omega Q
+  Matrix r1;        // 'S': Omega1 Q
+  Matrix c;         // 'C': T B T^-1 = e^(A dt)
+  Matrix p;         // 'P': T R0
+  Matrix p1;        // 'Z': T R1
+  double dt = 0.0;  // seconds
+  bool prepared = false;
+};

@@ -1,0 +1,320 @@
+#include "solver/SimulationModule.h"
+
+#include <cmath>
+
+#include "linalg/EigenDecomposition.h"
+
+namespace {
+
+// Off-diagonal magnitude of D from which two rows form a complex block.
+constexpr double kComplexBlock = 1e-10;
+// Real eigenvalue magnitude below which a mode counts as a free motion.
+constexpr double kZeroEigenvalue = 1e-10;
+// Condition number of T above which the eigenvectors are not trusted.
+constexpr double kWellConditioned = 1000.0;
+// Tolerance of the exponential series that checks C.
+constexpr double kSeriesTolerance = 1e-16;
+// |lambda dt| below which the step integrals are summed as series: their
+// closed forms divide by lambda^2 and cancel there.
+constexpr double kSmallStep = 0.5;
+// Terms of that series; the next one is below 0.5^20 / 22! relative.
+constexpr int kSmallStepTerms = 20;
+
+// The step integrals of a mode lambda in units of dt, with z = lambda dt:
+//   phi1(z) = (e^z - 1) / z        = sum z^k / (k+1)!
+//   phi2(z) = (e^z - 1 - z) / z^2  = sum z^k / (k+2)!
+// so that Omega = dt phi1 and Omega1 = dt^2 phi2.
+template <typename Number>
+void StepIntegralSeries(Number z, Number& phi1, Number& phi2) {
+  Number power = 1.0;
+  double factorial1 = 1.0;
+  double factorial2 = 2.0;
+  phi1 = 0.0;
+  phi2 = 0.0;
+  for (int k = 0; k < kSmallStepTerms; ++k) {
+    phi1 += power / factorial1;
+    phi2 += power / factorial2;
+    power *= z;
+    factorial1 *= k + 2;
+    factorial2 *= k + 3;
+  }
+}
+
+}  // namespace
+
+const Matrix& SimulationModule::GetMatrix(char letter) const {
+  static const Matrix empty;
+  switch (letter) {
+    case 'B':
+      return b;
+    case 'C':
+      return c;
+    case 'D':
+      return d;
+    case 'I':
+      return tInverse;
+    case 'P':
+      return p;
+    case 'Q':
+      return q;
+    case 'R':
+      return r0;
+    case 'S':
+      return r1;
+    case 'T':
+      return t;
+    case 'Z':
+      return p1;
+    default:
+      return empty;
+  }
+}
+
+bool SimulationModule::PrepareFundamentalMatrices(const Matrix& a, const Matrix& f,
+                                                  double timeStep) {
+  prepared = false;
+  log << "***** Simulation Module Log *****\n";
+  if (a.num_rows() != a.num_cols() || f.num_rows() != a.num_rows()) {
+    log << "Error - Unable to prepare simulation! Dimensions of 'A' and 'F' are not matching!\n";
+    return false;
+  }
+  if (!Diagonalize(a)) return false;
+
+  const bool jordan = ReportConditionOfT() > kWellConditioned;
+  bool result = true;
+  if (jordan) {
+    result = UseJordanForm(a);
+  } else {
+    log << "\n-> Eigenvector matrix is well conditioned -> Using eigensystem for transformation\n";
+  }
+  if (!InvertTransformation(a, f)) return false;
+  if (!(timeStep > 0.0)) {
+    log << "Error - Negative or zero time step!\n";
+    return false;
+  }
+
+  dt = timeStep;
+  IntegrateModes(jordan);
+  BuildStepMatrices(a);
+  if (!AllFinite(c) || !AllFinite(p) || !AllFinite(p1)) {
+    log << "Error - Fundamental matrix 'C' or step matrices 'P', 'P1' hold non-finite "
+           "elements!\n";
+    return false;
+  }
+  prepared = true;
+  return result;
+}
+
+// A T = T D, blocks sorted by real part, T scaled to a largest element of 1.
+bool SimulationModule::Diagonalize(const Matrix& a) {
+  if (!EigenDecompose(a, d, t)) {
+    log << "Error - Unable to prepare simulation! System matrix 'A' is empty, not finite, or "
+           "its largest element lies outside 1e-150 to 1e150!\n";
+    return false;
+  }
+  log << "\n|Total absolute error of eigensystem calculation. (smaller value better, 0 = best)\n"
+      << SumOfAbsolutes(a * t - t * d) << "\n";
+  log << "\n-> Rank of A \n" << Rank(a);
+  log << "\n\n-> Condition number of A \n" << ConditionNumber(a) << "\n";
+
+  SortEigenBlocks(d, t);
+  log << "\n|Block-diagonal eigenvalue matrix of system matrix: D\n";
+  Print(log, d);
+  log << "\n|Eigenvectors of system matrix: T\n";
+  Print(log, t);
+
+  t = NormalizedByMaxAbsolute(t);
+  log << "\n|Normalized T: \n";
+  Print(log, t);
+  return true;
+}
+
+double SimulationModule::ReportConditionOfT() {
+  const double condition = ConditionNumber(t);
+  log << "\n-> Rank of T \n" << Rank(t);
+  log << "\n\n-> Condition number of T \n" << condition << "\n";
+  return condition;
+}
+
+// A free rigid-body motion leaves two nearly parallel eigenvectors for its
+// double zero eigenvalue; a Jordan chain replaces them.
+bool SimulationModule::UseJordanForm(const Matrix& a) {
+  Matrix j;
+  Matrix s;
+  if (JordanApplicable(d, t, a) && JordanDecompose(d, a, t, log, j, s)) {
+    t = s;
+    d = j;
+    log << "\n-> Eigenvector matrix is badly conditioned -> Using Jordan decomposition for "
+           "transformation\n";
+    return true;
+  }
+  log << "\n-> ERROR: Eigenvector matrix is badly conditioned -> Cannot create Jordan "
+         "decomposition for transformation\n";
+  return false;
+}
+
+bool SimulationModule::InvertTransformation(const Matrix& a, const Matrix& f) {
+  tInverse = Inverse(t);
+  log << "\n|Inverse of modal transformation matrix inv(T)\n";
+  Print(log, tInverse);
+  if (tInverse.num_rows() == 0) {
+    log << "Error - Modal transformation matrix 'T' is singular!\n";
+    return false;
+  }
+  log << "\n|Total error of decomposition (A - T*D*invT ?= 0)\n"
+      << SumOfAbsolutes(a - t * d * tInverse) << "\n";
+
+  q = tInverse * f;
+  log << "\n|Modal-transformed external force mapping matrix Q\n";
+  Print(log, q);
+  return true;
+}
+
+// Walks the diagonal of D: a pair of rows with an off-diagonal element is a
+// complex block, any other row a real mode. With the Jordan form the last
+// block is the chain of the free motion, whatever the walk found there.
+void SimulationModule::IntegrateModes(bool jordan) {
+  const int n = d.num_rows();
+  b = Matrix(n, n, 0.0);
+  omega = Matrix(n, n, 0.0);
+  omega1 = Matrix(n, n, 0.0);
+  for (int i = 0; i < n;) {
+    if (i < n - 1 && std::fabs(d[i][i + 1]) >= kComplexBlock) {
+      IntegrateComplexMode(i, d[i][i], d[i][i + 1]);
+      i += 2;
+    } else {
+      IntegrateRealMode(i, d[i][i]);
+      i += 1;
+    }
+  }
+  if (jordan) IntegrateJordanBlock(n - 2);
+}
+
+// x' = lambda x + u: B = e^(lambda dt), Omega = (e^(lambda dt) - 1) / lambda,
+// Omega1 = (e^(lambda dt) - 1 - lambda dt) / lambda^2.
+void SimulationModule::IntegrateRealMode(int i, double lambda) {
+  const double x = lambda * dt;
+  const double g = std::exp(x);
+  b[i][i] = g;
+  if (std::fabs(lambda) < kZeroEigenvalue) {
+    omega[i][i] = dt;
+    omega1[i][i] = dt * dt / 2.0;
+  } else if (std::fabs(x) < kSmallStep) {
+    double phi1 = 0.0;
+    double phi2 = 0.0;
+    StepIntegralSeries(x, phi1, phi2);
+    omega[i][i] = dt * phi1;
+    omega1[i][i] = dt * dt * phi2;
+  } else {
+    omega[i][i] = (g - 1.0) / lambda;
+    omega1[i][i] = (g - 1.0 - x) / (lambda * lambda);
+  }
+}
+
+// A block [[s, w], [-w, s]] multiplies like the complex number s + i w, so
+// e^(D dt) is e^(s dt) (cos w dt + i sin w dt). With h = e^(-s dt),
+// X = integral of e^(-D s) ds and Y = integral of e^(-D s) s ds over the step,
+// Omega = B X and Omega1 = B Y.
+void SimulationModule::IntegrateComplexMode(int i, double sigma, double frequency) {
+  if (sigma > 0.0) log << "Warning - Current system is unstable!\n";
+  if (frequency < 0.0)
+    log << "Warning - Negative imaginary part in D, where positive is expected!\n";
+
+  const std::complex<double> z(sigma * dt, frequency * dt);
+  if (std::abs(z) < kSmallStep) {
+    std::complex<double> phi1;
+    std::complex<double> phi2;
+    StepIntegralSeries(z, phi1, phi2);
+    SetBlock(i, std::exp(z), dt * phi1, dt * dt * phi2);
+    return;
+  }
+  const double g = std::exp(sigma * dt);
+  const double cs = std::cos(frequency * dt);
+  const double sn = std::sin(frequency * dt);
+  const double h = 1.0 / g;
+  const double s2 = sigma * sigma;
+  const double w2 = frequency * frequency;
+  const double q2 = s2 + w2;
+  const std::complex<double> fundamental(g * cs, g * sn);
+  const std::complex<double> x((sigma + h * (frequency * sn - sigma * cs)) / q2,
+                               (h * (sigma * sn + frequency * cs) - frequency) / q2);
+  const double growth = 2.0 * sigma + dt * q2;
+  const double shift = dt * sigma * q2 + s2 - w2;
+  const std::complex<double> y(
+      h * ((s2 - w2) * g + growth * frequency * sn - shift * cs) / (q2 * q2),
+      h * (shift * sn + growth * frequency * cs - 2.0 * sigma * frequency * g) / (q2 * q2));
+  SetBlock(i, fundamental, fundamental * x, fundamental * y);
+}
+
+// [[0, 1], [0, 0]]: B = I + J dt, Omega = I dt + J dt^2/2, Omega1 = I dt^2/2 + J dt^3/6.
+void SimulationModule::IntegrateJordanBlock(int i) {
+  const double dt2 = dt * dt / 2.0;
+  b[i][i] = 1.0;
+  b[i][i + 1] = dt;
+  b[i + 1][i] = 0.0;
+  b[i + 1][i + 1] = 1.0;
+  omega[i][i] = dt;
+  omega[i][i + 1] = dt2;
+  omega[i + 1][i] = 0.0;
+  omega[i + 1][i + 1] = dt;
+  omega1[i][i] = dt2;
+  omega1[i][i + 1] = dt * dt * dt / 6.0;
+  omega1[i + 1][i] = 0.0;
+  omega1[i + 1][i + 1] = dt2;
+}
+
+// Writes u + i v as the block [[u, v], [-v, u]] of B, Omega and Omega1.
+void SimulationModule::SetBlock(int i, std::complex<double> fundamental,
+                                std::complex<double> integral, std::complex<double> rampIntegral) {
+  const auto set = [i](Matrix& m, std::complex<double> value) {
+    m[i][i] = value.real();
+    m[i][i + 1] = value.imag();
+    m[i + 1][i] = -value.imag();
+    m[i + 1][i + 1] = value.real();
+  };
+  set(b, fundamental);
+  set(omega, integral);
+  set(omega1, rampIntegral);
+}
+
+void SimulationModule::BuildStepMatrices(const Matrix& a) {
+  r0 = omega * q;
+  r1 = omega1 * q;
+  log << "\n|Omega block-integral matrix\n";
+  Print(log, omega);
+  log << "\n|Special Fundamental matrix B for modal transformed system\n";
+  Print(log, b);
+  log << "\n|Step matrix for in-timestep constant external forces R0\n";
+  Print(log, r0);
+  log << "\n|Step matrix for in-timestep time*const external forces: R1\n";
+  Print(log, r1);
+
+  c = t * (b * tInverse);
+  log << "\n|Fundamental matrix C=T*B*inv(T) for 1st order ODE system\n";
+  Print(log, c);
+  CheckAgainstSeries(a);
+
+  p = t * r0;
+  log << "\n|External force step matrix P=T*R for 1st order ODE system\n";
+  Print(log, p);
+  p1 = t * r1;
+  log << "\n|External force step matrix P1=T*R1 for 1st order ODE system\n";
+  Print(log, p1);
+}
+
+// Diagnostic only: C against the Taylor series of e^(A dt).
+void SimulationModule::CheckAgainstSeries(const Matrix& a) {
+  Matrix series;
+  const bool settled = Exponential(Scaled(dt, a), kSeriesTolerance, series);
+  log << "\n|Fundamental matrix C=e^(A*dt) for 1st order ODE system\n";
+  if (!settled) {
+    log << "Warning - The series of e^(A*dt) does not converge, C is not checked!\n";
+    return;
+  }
+  Print(log, series);
+  log << "\n|Total absolute error of Fundamental matrix (C) calculation. (smaller value better, 0 "
+         "= best)\n"
+      << SumOfAbsolutes(c - series) << "\n";
+  log << "\n|Special Fundamental matrix B=inv(T)*C*T for modal transformed system\n";
+  Print(log, tInverse * series * t);
+}
