@@ -8,7 +8,7 @@ packages=(
   libtnt-dev libjama-dev
   freeglut3-dev libglu1-mesa-dev libdevil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool imagemagick fonts-dejavu-core
 )
 
 missing=()
