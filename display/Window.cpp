@@ -1,0 +1,211 @@
+#include "display/Window.h"
+
+#include <GL/freeglut.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <utility>
+
+#include "display/DrawRoutines.h"
+
+namespace {
+
+// The one display of the process, shared by the window-system callbacks.
+std::unique_ptr<DisplayState> display;
+
+constexpr Rgba kClearColour{0.33f, 0.61f, 0.8f, 1.0f};
+constexpr Rgba kPanelFill{0.0f, 0.0f, 0.0f, 0.5f};
+
+void SetWorldProjection(const WorldView& view) {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(view.MinX(), view.MaxX(), view.MinY(), view.MaxY(), -100.0, 100.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void ApplyAntialiasing(bool on) {
+  for (const GLenum capability : {GL_LINE_SMOOTH, GL_POLYGON_SMOOTH}) {
+    if (on) {
+      glEnable(capability);
+    } else {
+      glDisable(capability);
+    }
+  }
+}
+
+void SetInitialGlState() {
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  ApplyAntialiasing(true);
+  glShadeModel(GL_SMOOTH);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glAlphaFunc(GL_GREATER, 0.01f);
+  glHint(GL_LINE_SMOOTH_HINT, GL_DONT_CARE);
+  glClearColor(kClearColour[0], kClearColour[1], kClearColour[2], kClearColour[3]);
+  glClearDepth(2.0);
+}
+
+// The background needs a texture slot, which only a background registered
+// before the pictures were loaded has.
+void DrawScene(DisplayState& d, const WorldView& view) {
+  if (d.renderer.background.slot >= 0) d.renderer.DrawBackground(view, d.imageTextures);
+  if (d.renderer.grid) d.renderer.DrawGrid(view, d.font, d.fontTextures);
+  d.renderer.DrawLinks(d.q, d.links, d.styles, d.imageTextures);
+}
+
+// Two translucent panels behind the values and controls, the five values, the
+// sliders and the buttons, in window pixels with y down.
+void DrawHud(const DisplayState& d) {
+  const float w = static_cast<float>(d.windowWidth);
+  const float h = static_cast<float>(d.windowHeight);
+  DrawFramedRectangle(kPanelFill, kHighlightBlue, -2.0f, 400.0f, h - 120.0f, h + 2.0f, 2.0f);
+  DrawFramedRectangle(kPanelFill, kHighlightBlue, w - 150.0f, w + 2.0f, h - 210.0f, h + 2.0f, 2.0f);
+  HudBuffer text;
+  for (int item = 0; item < kHudItemCount; ++item) {
+    d.FormatHudText(item, text);
+    const HudText& at = d.hudTexts[static_cast<std::size_t>(item)];
+    DrawText(text.data(), at.x, at.y, kOverlayTextSize, kWhite, d.font, d.fontTextures);
+  }
+  for (const Slider* s : {&d.scaleSlider, &d.timeStepSlider, &d.lever}) s->Draw();
+  for (const Button* b : {&d.startStopButton, &d.resetButton, &d.leverResetButton}) b->Draw();
+}
+
+void DrawOverlay(const DisplayState& d) {
+  glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  gluOrtho2D(0.0, d.windowWidth, d.windowHeight, 0.0);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glTranslatef(0.0f, 0.0f, 1.0f);
+  if (d.showUi) DrawHud(d);
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+}
+
+// One frame: the view of this frame is set before the zoom glides, the vehicle
+// steps, then the scene and the HUD are drawn.
+void OnDisplay() {
+  DisplayState& d = *display;
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  const WorldView view = d.View();
+  SetWorldProjection(view);
+  d.AdvanceFrame();
+  DrawScene(d, view);
+  if (d.FitViewToScene(d.renderer.sceneBox)) SetWorldProjection(d.View());
+  d.FollowDrawingState();
+  DrawOverlay(d);
+  glutSwapBuffers();
+
+  std::array<char, 128> title;
+  std::snprintf(title.data(), title.size(), "%s [FPS: %d]", kWindowTitle,
+                d.frameRate.framesPerSecond);
+  glutSetWindowTitle(title.data());
+}
+
+void OnTimer(int) {
+  glutTimerFunc(1000 / kTimerRate, OnTimer, 0);
+  display->frameRate.Tick(glutGet(GLUT_ELAPSED_TIME));
+  glutPostRedisplay();
+}
+
+void OnReshape(int width, int height) {
+  display->Reshape(width, height);
+  glViewport(0, 0, display->windowWidth, display->windowHeight);
+}
+
+MouseButton ButtonOf(int glutButton) {
+  if (glutButton == GLUT_LEFT_BUTTON) return MouseButton::kLeft;
+  if (glutButton == GLUT_MIDDLE_BUTTON) return MouseButton::kMiddle;
+  return MouseButton::kOther;
+}
+
+void OnMouse(int button, int state, int x, int y) {
+  if (state == GLUT_DOWN) {
+    display->MousePress(ButtonOf(button), x, y);
+  } else {
+    display->MouseRelease(ButtonOf(button));
+  }
+}
+
+void OnWheel(int, int direction, int, int) {
+  display->MouseWheel(direction);
+}
+
+void OnMotion(int x, int y) {
+  display->Motion(x, y);
+}
+
+void OnKeyboard(unsigned char key, int, int) {
+  display->Key(key);
+}
+
+void OnSpecial(int key, int, int) {
+  if (key == GLUT_KEY_F1) display->Special(SpecialKey::kF1);
+  if (key == GLUT_KEY_F2) display->Special(SpecialKey::kF2);
+}
+
+void OnMenu(int entry) {
+  if (entry == kMenuQuit) std::exit(0);
+  if (!display->ToggleMenuEntry(entry)) return;
+  glutChangeToMenuEntry(entry, display->MenuLabel(entry), entry);
+  if (entry == kMenuAntialiasing) ApplyAntialiasing(display->antialiasing);
+}
+
+void BuildMenu() {
+  glutCreateMenu(OnMenu);
+  for (int entry = 1; entry <= kMenuEntryCount; ++entry) {
+    glutAddMenuEntry(display->MenuLabel(entry), entry);
+  }
+  glutAttachMenu(GLUT_RIGHT_BUTTON);
+}
+
+}  // namespace
+
+void SetUpDisplay(int argc, char** argv, Kelvra& vehicle, DisplayData data) {
+  display = std::make_unique<DisplayState>();
+  display->SetUp(vehicle, std::move(data), std::cout);
+  glutInit(&argc, argv);
+  // Closing the window ends the process with exit code 0.
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
+  StartImageLibrary();
+}
+
+void RunDisplay() {
+  DisplayState& d = *display;
+  glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB);
+  glutInitWindowPosition(0, 0);
+  glutInitWindowSize(d.windowWidth, d.windowHeight);
+  glutCreateWindow(kWindowTitle);
+  glutSetCursor(GLUT_CURSOR_CROSSHAIR);
+
+  LoadImageTextures(ImageFilePaths(std::get<std::vector<ImageStyle>>(d.styles)),
+                    d.renderer.background, d.imageTextures, std::cout);
+  LoadFontTextures(d.font.pictureFile, d.font.fontSlot, d.fontTextures, std::cout);
+  SetInitialGlState();
+
+  glutDisplayFunc(OnDisplay);
+  glutTimerFunc(0, OnTimer, 0);
+  glutReshapeFunc(OnReshape);
+  glutMouseFunc(OnMouse);
+  glutMouseWheelFunc(OnWheel);
+  glutMotionFunc(OnMotion);
+  glutKeyboardFunc(OnKeyboard);
+  glutSpecialFunc(OnSpecial);
+  BuildMenu();
+
+  OnDisplay();
+  glutMainLoop();
+  std::exit(0);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+// The simulator window: a freeglut window in which every timer tick steps the
+// vehicle once, draws the deformed model and overlays the HUD with its sliders
+// and buttons. The state behind it lives in DisplayState.h.
+
+#include "display/DisplayState.h"
+#include "vehicle/Kelvra.h"
+
+inline constexpr const char* kWindowTitle =
+    "Kelvra + Tomlex(w/ OpenGL) = Real-time 17DoF train simulator";
+
+// Resets the process's display state to its start values with the run driver's
+// data, starts the window system with the command-line arguments (it takes the
+// ones meant for it out of argv) and the image library. The display steps
+// `vehicle`, which must outlive the process's main loop.
+void SetUpDisplay(int argc, char** argv, Kelvra& vehicle, DisplayData data);
+
+// Opens the window, loads the pictures, draws the first frame and runs the
+// window system's main loop. Closing the window or choosing "Quit" ends the
+// process with exit code 0.
+[[noreturn]] void RunDisplay();

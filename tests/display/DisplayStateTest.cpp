@@ -1,0 +1,496 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "PointMassVehicle.h"
+#include "display/DisplayState.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+constexpr int kAxles = 2;
+
+class DisplayStateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string log;
+    ASSERT_TRUE(CreatePointMassVehicle(vehicle, folder, kAxles, log)) << log;
+    Start(DisplayData());
+  }
+
+  // A fresh display on the vehicle with the given data; one DOF is drawn.
+  void Start(DisplayData data) {
+    data.resultValueCount = 1;
+    display = std::make_unique<DisplayState>();
+    display->SetUp(vehicle, std::move(data), console);
+  }
+
+  // A history whose row k brakes axle j with 100 (k + 1) (j + 1) and pulls with 1000 (k + 1).
+  static Matrix History(int rows) {
+    Matrix history(rows, kAxles + 1, 0.0);
+    for (int k = 0; k < rows; ++k) {
+      for (int j = 0; j < kAxles; ++j) history[k][j] = 100.0 * (k + 1) * (j + 1);
+      history[k][kAxles] = 1000.0 * (k + 1);
+    }
+    return history;
+  }
+
+  void Click(float x, float y) {
+    display->MousePress(MouseButton::kLeft, static_cast<int>(x), static_cast<int>(y));
+    display->MouseRelease(MouseButton::kLeft);
+  }
+
+  testing_support::TempFolder folder;
+  Kelvra vehicle;
+  std::ostringstream console;
+  std::unique_ptr<DisplayState> display;
+};
+
+// A second vehicle of the same model, stepped by hand as the display should.
+class ReferenceVehicle {
+ public:
+  explicit ReferenceVehicle(const testing_support::TempFolder& folder) {
+    std::string log;
+    created = CreatePointMassVehicle(vehicle, folder, kAxles, log);
+  }
+  void Step(std::vector<double> brakes, double traction) { vehicle.DoStep(brakes, traction); }
+  const std::vector<double>& State() const { return vehicle.LinearState(); }
+  bool created = false;
+  Kelvra vehicle;
+};
+
+TEST_F(DisplayStateTest, FirstPressOnTheScaleSliderSetsTheScaleFromItsEnds) {
+  struct Case {
+    float x;
+    float scale;
+  };
+  // Track from x 220 to 370 at y 728, 18 high: 50^(2v - 1).
+  for (const Case c : {Case{220.0f, 0.02f}, Case{295.0f, 1.0f}, Case{370.0f, 50.0f}}) {
+    Start(DisplayData());
+    display->MousePress(MouseButton::kLeft, static_cast<int>(c.x), 737);
+    EXPECT_NEAR(display->deformationScale, c.scale, c.scale * 1e-5) << c.x;
+    EXPECT_TRUE(display->scaleSlider.active);
+    EXPECT_FALSE(display->panning);
+  }
+  display->Motion(220, 737);  // dragged to the left end
+  EXPECT_NEAR(display->deformationScale, 0.02f, 1e-7);
+  display->MouseRelease(MouseButton::kLeft);
+  EXPECT_FALSE(display->scaleSlider.active);
+  display->Motion(370, 737);  // released: no longer follows
+  EXPECT_NEAR(display->deformationScale, 0.02f, 1e-7);
+}
+
+TEST_F(DisplayStateTest, PressOnTheTimeStepSliderGrabsItAndPacesTheShownTime) {
+  display->MousePress(MouseButton::kLeft, 370, 707);  // right end of the track at y 698
+  EXPECT_TRUE(display->timeStepSlider.active);
+  EXPECT_NEAR(display->timeStepFactor, 50.0f, 1e-3);
+  EXPECT_NEAR(display->displayStep, 0.25, 1e-6);
+  display->Motion(220, 707);
+  EXPECT_NEAR(display->displayStep, 0.0001, 1e-9);
+  EXPECT_FLOAT_EQ(display->deformationScale, 1.0f);  // the other slider is untouched
+  display->MouseRelease(MouseButton::kLeft);
+  display->AdvanceFrame();
+  EXPECT_NEAR(display->displayTime, 0.0001, 1e-9);
+}
+
+TEST_F(DisplayStateTest, LeverPositionsGiveLevelsAndInputsForEveryAxle) {
+  struct Case {
+    int y;  // press on the lever track, x 965 .. 983, y 603 .. 713
+    const char* traction;
+    const char* brake;
+    double tractionForce;
+    double brakeInput;
+  };
+  const Case cases[] = {
+      {603, "Trac.: 1.00", "Brake: 0.00", 100000.0, 0.0},
+      {713, "Trac.: 0.00", "Brake: 1.00", 0.0, 25000.0},
+      {658, "Trac.: 0.00", "Brake: 0.00", 0.0, 0.0},
+  };
+  for (const Case& c : cases) {
+    Start(DisplayData());
+    display->MousePress(MouseButton::kLeft, 974, c.y);
+    EXPECT_TRUE(display->lever.active);
+    display->AdvanceFrame();
+    EXPECT_EQ(display->HudString(kHudTraction), c.traction);
+    EXPECT_EQ(display->HudString(kHudBrake), c.brake);
+    EXPECT_DOUBLE_EQ(display->tractionForce, c.tractionForce);
+    EXPECT_EQ(display->brakeDemand, std::vector<double>(kAxles, c.brakeInput));
+  }
+}
+
+TEST_F(DisplayStateTest, FramesStepTheVehicleWithTheLeversInputs) {
+  ReferenceVehicle reference(folder);
+  ASSERT_TRUE(reference.created);
+  display->lever.SetValue(0.75f);  // half traction
+  for (int frame = 0; frame < 3; ++frame) {
+    display->AdvanceFrame();
+    reference.Step({0.0, 0.0}, 50000.0);
+    EXPECT_EQ(vehicle.LinearState(), reference.State()) << frame;
+  }
+  EXPECT_GT(vehicle.LinearState()[0], 0.0);  // moving forwards
+  EXPECT_NEAR(display->displayTime, 0.015, 1e-12);
+}
+
+TEST_F(DisplayStateTest, KeysScaleInSinglePrecisionAndStopAtTheRangeEnds) {
+  display->Key('s');
+  EXPECT_EQ(display->deformationScale, 1.0f * 1.1f);
+  for (int i = 1; i < 50; ++i) display->Key('s');
+  EXPECT_EQ(display->deformationScale, 50.0f);
+  EXPECT_FLOAT_EQ(display->scaleSlider.Value(), 1.0f);
+  EXPECT_FLOAT_EQ(display->scaleSlider.knobX, 220.0f + 150.0f);
+  for (int i = 0; i < 100; ++i) display->Key('a');
+  EXPECT_EQ(display->deformationScale, 0.02f);
+  EXPECT_NEAR(display->scaleSlider.knobX, 220.0f, 1e-4);
+
+  for (int i = 0; i < 50; ++i) display->Key('w');
+  EXPECT_EQ(display->timeStepFactor, 50.0f);
+  EXPECT_NEAR(display->displayStep, 0.25, 1e-9);
+  EXPECT_FLOAT_EQ(display->timeStepSlider.knobX, 370.0f);
+  display->Key('q');
+  EXPECT_EQ(display->timeStepFactor, 50.0f / 1.1f);
+  EXPECT_NEAR(display->displayStep, 0.005 * (50.0f / 1.1f), 1e-12);
+
+  display->Key('S');  // upper case is not a command
+  display->Key('x');
+  EXPECT_EQ(display->deformationScale, 0.02f);
+  EXPECT_EQ(display->timeStepFactor, 50.0f / 1.1f);
+}
+
+TEST_F(DisplayStateTest, RecordedHistoryReplaysOneRowPerFrameThenHandsOverToTheLever) {
+  ReferenceVehicle reference(folder);
+  ASSERT_TRUE(reference.created);
+  DisplayData data;
+  data.externalForceHistory = History(3);
+  data.predefinedForces = true;
+  Start(data);
+  const Matrix rows = History(3);
+  for (int frame = 0; frame < 3; ++frame) {
+    display->AdvanceFrame();
+    EXPECT_EQ(display->brakeDemand, (std::vector<double>{rows[frame][0], rows[frame][1]}));
+    EXPECT_EQ(display->tractionForce, rows[frame][2]);
+    reference.Step({rows[frame][0], rows[frame][1]}, rows[frame][2]);
+    EXPECT_EQ(vehicle.LinearState(), reference.State()) << frame;
+  }
+  EXPECT_EQ(console.str(), "");
+
+  display->AdvanceFrame();  // frame 4: the history is exhausted
+  EXPECT_EQ(console.str(),
+            "End of pre-defined external force data, simulation stopped.\n"
+            "Switching to Real-Time mode, continue simulation using the 'Start' button.\n");
+  EXPECT_FALSE(display->running);
+  EXPECT_FALSE(display->predefinedForces);
+  EXPECT_EQ(display->startStopLabel, "Start");
+  EXPECT_EQ(vehicle.LinearState(), reference.State());  // no step
+  EXPECT_NEAR(display->displayTime, 0.02, 1e-12);       // the stopping frame still counted
+
+  display->AdvanceFrame();  // stopped: nothing happens, no second message
+  EXPECT_EQ(vehicle.LinearState(), reference.State());
+  EXPECT_EQ(console.str().size(), std::string(kEndOfDataMessage).size());
+
+  Click(70.0f, 35.0f);  // "Start"
+  EXPECT_TRUE(display->running);
+  EXPECT_EQ(display->startStopLabel, "Stop");
+  display->lever.SetValue(1.0f);
+  display->AdvanceFrame();
+  reference.Step({0.0, 0.0}, 100000.0);
+  EXPECT_EQ(vehicle.LinearState(), reference.State());
+}
+
+TEST_F(DisplayStateTest, AnEmptyHistoryEndsAtTheFirstFrame) {
+  DisplayData data;
+  data.predefinedForces = true;
+  Start(data);
+  display->AdvanceFrame();
+  EXPECT_EQ(console.str(), kEndOfDataMessage);
+  EXPECT_EQ(vehicle.LinearState(), (std::vector<double>{0.0, 0.0}));
+}
+
+TEST_F(DisplayStateTest, HistoryWithoutTractionColumnStepsWithZeroForTheMissingColumns) {
+  DisplayData data;
+  data.externalForceHistory = Matrix(1, 1, 700.0);
+  data.predefinedForces = true;
+  Start(data);
+  display->AdvanceFrame();
+  EXPECT_EQ(display->brakeDemand, (std::vector<double>{700.0, 0.0}));
+  EXPECT_EQ(display->tractionForce, 0.0);
+}
+
+TEST_F(DisplayStateTest, ResetButtonRestartsTheVehicleAndTheReplayButKeepsTheTimeAndMode) {
+  DisplayData data;
+  data.externalForceHistory = History(5);
+  data.predefinedForces = true;
+  Start(data);
+  for (int frame = 0; frame < 3; ++frame) display->AdvanceFrame();
+  display->lever.SetValue(0.9f);
+  ASSERT_NE(vehicle.LinearState()[0], 0.0);
+  display->MousePress(MouseButton::kLeft, 190, 35);
+  EXPECT_TRUE(display->resetButton.pressed);
+  EXPECT_EQ(vehicle.LinearState(), (std::vector<double>{0.0, 0.0}));
+  EXPECT_EQ(display->historyRow, 0);
+  EXPECT_FLOAT_EQ(display->lever.Value(), 0.5f);
+  EXPECT_TRUE(display->predefinedForces);
+  EXPECT_NEAR(display->displayTime, 0.015, 1e-12);
+  display->MouseRelease(MouseButton::kLeft);
+  EXPECT_FALSE(display->resetButton.pressed);
+}
+
+TEST_F(DisplayStateTest, LeverResetButtonCentresTheLever) {
+  display->lever.SetValue(0.1f);
+  display->MousePress(MouseButton::kLeft, 900, 670);
+  EXPECT_TRUE(display->leverResetButton.pressed);
+  EXPECT_FLOAT_EQ(display->lever.Value(), 0.5f);
+  EXPECT_FALSE(display->panning);
+}
+
+TEST_F(DisplayStateTest, KeyPStopsWithoutRelabellingTheButton) {
+  display->Key('p');
+  EXPECT_FALSE(display->running);
+  EXPECT_EQ(display->startStopLabel, "Stop");
+  display->lever.SetValue(1.0f);
+  display->AdvanceFrame();
+  EXPECT_EQ(display->displayTime, 0.0);
+  EXPECT_EQ(vehicle.LinearState(), (std::vector<double>{0.0, 0.0}));
+  Click(70.0f, 35.0f);  // the button toggles the run state as it stands
+  EXPECT_TRUE(display->running);
+  EXPECT_EQ(display->startStopLabel, "Stop");
+}
+
+TEST_F(DisplayStateTest, HiddenControlsStillTakePresses) {
+  ASSERT_TRUE(display->ToggleMenuEntry(kMenuUi));
+  EXPECT_FALSE(display->showUi);
+  Click(70.0f, 35.0f);
+  EXPECT_FALSE(display->running);
+  EXPECT_EQ(display->startStopLabel, "Start");
+  display->MousePress(MouseButton::kLeft, 370, 737);
+  EXPECT_NEAR(display->deformationScale, 50.0f, 1e-3);
+}
+
+TEST_F(DisplayStateTest, MenuEntriesFlipTheirSwitchesAndRelabel) {
+  struct Case {
+    int entry;
+    const char* on;
+    const char* off;
+  };
+  const Case cases[] = {
+      {kMenuBodies, "Hide Bodies", "Show Bodies"},
+      {kMenuNodes, "Hide Nodes", "Show Nodes"},
+      {kMenuForces, "Hide Springs/Dampers", "Show Springs/Dampers"},
+      {kMenuExtForces, "Hide External Forces", "Show External Forces"},
+      {kMenuOutDisps, "Hide Out. Displacements", "Show Out. Displacements"},
+      {kMenuCentrePoints, "Hide center points", "Show center points"},
+      {kMenuFollow, "Unfollow Object", "Follow Object"},
+      {kMenuGrid, "Hide Grid", "Show Grid"},
+      {kMenuUi, "Hide UI", "Show UI"},
+      {kMenuBackground, "Hide Background Image", "Show Background Image"},
+      {kMenuAntialiasing, "Disable Antialiasing", "Enable Antialiasing"},
+  };
+  DisplayData data;
+  data.background.enabled = true;
+  Start(data);
+  for (const Case& c : cases) {
+    EXPECT_STREQ(display->MenuLabel(c.entry), c.on) << c.entry;
+    EXPECT_TRUE(display->ToggleMenuEntry(c.entry));
+    EXPECT_STREQ(display->MenuLabel(c.entry), c.off) << c.entry;
+  }
+  const SceneRenderer& r = display->renderer;
+  EXPECT_FALSE(r.layers.Shows("BODY") || r.layers.Shows("NODE") || r.layers.Shows("FORCE") ||
+               r.layers.Shows("EXTFORCE") || r.layers.Shows("OUTDISP"));
+  EXPECT_FALSE(r.centrePoints || r.grid || r.background.enabled);
+  EXPECT_FALSE(display->follow || display->showUi || display->antialiasing);
+  for (const Case& c : cases) display->ToggleMenuEntry(c.entry);
+  for (const Case& c : cases) EXPECT_STREQ(display->MenuLabel(c.entry), c.on) << c.entry;
+
+  EXPECT_STREQ(display->MenuLabel(kMenuQuit), "Quit");
+  EXPECT_FALSE(display->ToggleMenuEntry(kMenuQuit));
+  EXPECT_FALSE(display->ToggleMenuEntry(13));
+  EXPECT_STREQ(display->MenuLabel(0), "");
+}
+
+TEST_F(DisplayStateTest, UnfollowedViewStaysWhereItWas) {
+  display->lever.SetValue(1.0f);
+  for (int frame = 0; frame < 20; ++frame) display->AdvanceFrame();
+  display->FollowDrawingState();
+  const float x = display->followX;
+  EXPECT_GT(x, 0.0f);
+  display->ToggleMenuEntry(kMenuFollow);
+  for (int frame = 0; frame < 20; ++frame) display->AdvanceFrame();
+  display->FollowDrawingState();
+  EXPECT_EQ(display->followX, x);
+  EXPECT_GT(display->q[0], x);
+}
+
+TEST_F(DisplayStateTest, DrawingStateHoldsScaledDisplacementsThenWheelTurns) {
+  display->lever.SetValue(1.0f);
+  for (int frame = 0; frame < 40; ++frame) display->AdvanceFrame();
+  display->deformationScale = 2.0f;
+  display->BuildDrawingState();
+  const std::vector<float>& q = display->q;
+  ASSERT_EQ(q.size(), 1u + kAxles);
+  // The state is (v, x): q[0] is the displacement, not the velocity.
+  EXPECT_FLOAT_EQ(q[0], static_cast<float>(2.0 * vehicle.LinearState()[1]));
+  for (int j = 0; j < kAxles; ++j) {
+    EXPECT_GT(vehicle.WheelTravel()[j], 0.0);
+    EXPECT_FLOAT_EQ(q[1 + j], static_cast<float>(2.0 * -0.46 * vehicle.WheelTravel()[j]));
+  }
+}
+
+TEST_F(DisplayStateTest, ReshapeMovesControlsAndTextsWithTheWindowEdges) {
+  display->lever.SetValue(1.0f);
+  display->Reshape(800, 600);
+  EXPECT_EQ(display->scaleSlider.x, 220.0f);
+  EXPECT_EQ(display->scaleSlider.y, 560.0f);
+  EXPECT_EQ(display->timeStepSlider.y, 530.0f);
+  EXPECT_EQ(display->lever.x, 751.0f);
+  EXPECT_EQ(display->lever.y, 435.0f);
+  EXPECT_EQ(display->lever.knobY, 435.0f);  // value kept: knob at the top
+  EXPECT_EQ(display->scaleSlider.knobX, 295.0f);
+  EXPECT_EQ(display->leverResetButton.x, 670.0f);
+  EXPECT_EQ(display->leverResetButton.y, 475.0f);
+  EXPECT_EQ(display->startStopButton.x, 20.0f);
+  EXPECT_EQ(display->resetButton.x, 140.0f);
+  const float expected[kHudItemCount][2] = {
+      {20, 505}, {20, 530}, {20, 555}, {670, 400}, {670, 550}};
+  for (int i = 0; i < kHudItemCount; ++i) {
+    EXPECT_EQ(display->hudTexts[i].x, expected[i][0]) << i;
+    EXPECT_EQ(display->hudTexts[i].y, expected[i][1]) << i;
+  }
+  display->Reshape(0, 0);
+  EXPECT_EQ(display->windowWidth, 1);
+  EXPECT_EQ(display->windowHeight, 1);
+}
+
+TEST_F(DisplayStateTest, TextsStandAtTheirFirstPlacesBeforeAnyReshape) {
+  const float expected[kHudItemCount][2] = {
+      {20, 678}, {20, 693}, {20, 718}, {894, 588}, {894, 738}};
+  for (int i = 0; i < kHudItemCount; ++i) {
+    EXPECT_EQ(display->hudTexts[i].x, expected[i][0]) << i;
+    EXPECT_EQ(display->hudTexts[i].y, expected[i][1]) << i;
+  }
+  EXPECT_EQ(display->HudString(kHudTime), "Time: 0.0000");
+  EXPECT_EQ(display->HudString(kHudTimestep), "Timestep: 0.0050");
+  EXPECT_EQ(display->HudString(kHudDefScale), "Def. scale: 1.00");
+}
+
+TEST_F(DisplayStateTest, ZoomDragFromTheTopRowIsGuarded) {
+  display->MousePress(MouseButton::kMiddle, 500, 0);
+  display->Motion(500, 100);  // no ratio from row 0
+  EXPECT_EQ(display->zoom, 30.0f);
+  display->Motion(500, 200);  // from row 100 to 200: twice the zoom
+  EXPECT_FLOAT_EQ(display->zoom, 60.0f);
+  EXPECT_EQ(display->targetZoom, display->zoom);
+  display->Motion(500, -5);  // dragged above the window
+  EXPECT_FLOAT_EQ(display->zoom, 60.0f);
+  EXPECT_TRUE(std::isfinite(display->zoom));
+  display->MouseRelease(MouseButton::kMiddle);
+  display->Motion(500, 400);
+  EXPECT_FLOAT_EQ(display->zoom, 60.0f);
+}
+
+TEST_F(DisplayStateTest, ZoomDragIsClampedToItsRange) {
+  display->MousePress(MouseButton::kMiddle, 500, 1);
+  display->Motion(500, 700);
+  display->Motion(500, 1);  // 30 * 700 = 21000, clamped, then / 700
+  EXPECT_FLOAT_EQ(display->zoom, 10000.0f / 700.0f);
+}
+
+TEST_F(DisplayStateTest, WheelSetsTheTargetAndTheZoomGlidesWithoutOvershoot) {
+  display->MouseWheel(1);
+  EXPECT_FLOAT_EQ(display->targetZoom, 39.0f);
+  float previous = display->zoom;
+  int frames = 0;
+  while (display->zoom != display->targetZoom && frames < 100) {
+    display->GlideZoom();
+    EXPECT_LE(display->zoom, 39.0f);
+    EXPECT_GT(display->zoom, previous);
+    previous = display->zoom;
+    ++frames;
+  }
+  EXPECT_EQ(frames, 9);  // 30 * 1.03^9 = 39.14 > 39: the ninth frame lands on the target
+  display->MouseWheel(-1);
+  EXPECT_FLOAT_EQ(display->targetZoom, 30.0f);
+  for (int i = 0; i < 100; ++i) display->GlideZoom();
+  EXPECT_EQ(display->zoom, display->targetZoom);
+
+  for (int i = 0; i < 1000; ++i) {
+    display->MouseWheel(1);
+    display->zoom = display->targetZoom;
+  }
+  EXPECT_EQ(display->targetZoom, 10000.0f);
+}
+
+TEST_F(DisplayStateTest, FirstFrameFitsTheSceneOnceAndGlidesBack) {
+  BoundingBox scene;
+  scene.Include(-10.0f, -2.0f);
+  scene.Include(10.0f, 4.0f);
+  EXPECT_TRUE(display->FitViewToScene(scene));
+  EXPECT_FLOAT_EQ(display->panX, 0.0f);
+  EXPECT_FLOAT_EQ(display->panY, 1.0f);
+  EXPECT_FLOAT_EQ(display->zoom, (1024.0f - 30.0f) / 20.0f);  // width limits: 49.7 < 738 / 6
+  EXPECT_EQ(display->targetZoom, 30.0f);
+  scene.Include(100.0f, 100.0f);
+  EXPECT_FALSE(display->FitViewToScene(scene));
+  EXPECT_FLOAT_EQ(display->zoom, 49.7f);
+  display->GlideZoom();
+  EXPECT_FLOAT_EQ(display->zoom, 49.7f / 1.03f);
+}
+
+TEST_F(DisplayStateTest, FitOfASceneWithoutExtentKeepsTheZoom) {
+  EXPECT_TRUE(display->FitViewToScene(BoundingBox()));
+  EXPECT_EQ(display->zoom, 30.0f);
+  Start(DisplayData());
+  BoundingBox line;
+  line.Include(0.0f, 3.0f);  // a vertical line: only the height limits
+  display->FitViewToScene(line);
+  EXPECT_FLOAT_EQ(display->zoom, (768.0f - 30.0f) / 3.0f);
+}
+
+TEST_F(DisplayStateTest, PanningMovesTheViewAgainstTheDrag) {
+  display->MousePress(MouseButton::kLeft, 500, 300);  // on no control
+  EXPECT_TRUE(display->panning);
+  display->Motion(530, 315);
+  EXPECT_FLOAT_EQ(display->panX, -1.0f);
+  EXPECT_FLOAT_EQ(display->panY, 0.5f);
+  const WorldView view = display->View();
+  EXPECT_FLOAT_EQ(view.centreX, -1.0f);
+  EXPECT_FLOAT_EQ(view.MaxX() - view.MinX(), 1024.0f / 30.0f);
+  display->MouseRelease(MouseButton::kLeft);
+  EXPECT_FALSE(display->panning);
+}
+
+TEST_F(DisplayStateTest, FunctionKeysStepTheImageOpacityWithinItsRange) {
+  display->Special(SpecialKey::kF2);
+  EXPECT_EQ(display->renderer.imageOpacity, 1.0f);
+  for (int i = 0; i < 3; ++i) display->Special(SpecialKey::kF1);
+  EXPECT_NEAR(display->renderer.imageOpacity, 0.7f, 1e-6);
+  for (int i = 0; i < 20; ++i) display->Special(SpecialKey::kF1);
+  EXPECT_EQ(display->renderer.imageOpacity, 0.0f);
+  display->Special(SpecialKey::kOther);
+  EXPECT_EQ(display->renderer.imageOpacity, 0.0f);
+}
+
+TEST(FrameRateCounterTest, CountsTheTicksOfEachWholeSecond) {
+  FrameRateCounter counter;
+  for (int ms = 16; ms < 1000; ms += 16) counter.Tick(ms);
+  EXPECT_EQ(counter.framesPerSecond, 0);
+  counter.Tick(1008);  // the 63rd tick reaches the mark
+  EXPECT_EQ(counter.framesPerSecond, 63);
+  for (int ms = 1024; ms < 2008; ms += 32) counter.Tick(ms);
+  counter.Tick(2008);
+  EXPECT_EQ(counter.framesPerSecond, 32);
+}
+
+TEST(SliderFactorTest, FactorsAndValuesAreInverse) {
+  EXPECT_NEAR(SliderFactor(0.0f), 0.02f, 1e-7);
+  EXPECT_FLOAT_EQ(SliderFactor(0.5f), 1.0f);
+  EXPECT_NEAR(SliderFactor(1.0f), 50.0f, 1e-4);
+  for (const float v : {0.0f, 0.1f, 0.5f, 0.77f, 1.0f}) {
+    EXPECT_NEAR(SliderValueOf(SliderFactor(v)), v, 1e-6) << v;
+  }
+}
+
+}  // namespace
