@@ -79,6 +79,11 @@ bool AdvancedMatrixManager::AssembleSystemMatrix(const Matrix& massInverse, bool
     }
     system[n + t][t] = 1.0;
   }
+  if (!AllFinite(system)) {
+    log << "Error - Cannot assemble system matrix 'A'! Its elements overflow!\n";
+    system = Matrix();
+    return false;
+  }
   log << "\n|System matrix\n";
   Print(log, system);
   return true;
@@ -102,6 +107,11 @@ bool AdvancedMatrixManager::AssembleForceMapping(const Matrix& massInverse, bool
       for (int j = 0; j < n; ++j) sum += massInverse[i][j] * extForceMapping[j][k];
       forceMapping[i][k] = sum;
     }
+  }
+  if (!AllFinite(forceMapping)) {
+    log << "Error - Cannot assemble external force mapping matrix 'F'! Its elements overflow!\n";
+    forceMapping = Matrix();
+    return false;
   }
   log << "\n|External Force mapping matrix\n";
   for (const ExtForce& force : extForces) log << force.name << '\t';

@@ -4,6 +4,16 @@
 
 namespace {
 
+// Writes the pair's fault; true when it has none.
+bool Report(PairFault fault, const std::string& name, std::ostream& log) {
+  if (fault == PairFault::Overlapping) {
+    log << "Error - Two nodes are overlapping in '" << name << "'!\n";
+  } else if (fault == PairFault::NotFinite) {
+    log << "Error - The node positions of '" << name << "' are not finite numbers!\n";
+  }
+  return fault == PairFault::None;
+}
+
 void WriteNames(std::ostream& log, const std::vector<ExtForce>& pairs) {
   for (const ExtForce& pair : pairs) log << pair.name << '\t';
   log << '\n';
@@ -11,19 +21,16 @@ void WriteNames(std::ostream& log, const std::vector<ExtForce>& pairs) {
 
 // Column k of `mapping` (n x pairs) is g of pair k: the generalised force of a
 // unit force pushing the two nodes apart, equally the elongation of the pair
-// per unit generalised coordinate. False when a pair's nodes overlap.
+// per unit generalised coordinate. False when a pair has no direction.
 bool AssemblePairColumns(const std::vector<Body>& bodies, const std::vector<Node>& nodes,
                          const DofIndexTable& table, const std::vector<ExtForce>& pairs,
                          Matrix& mapping, std::ostream& log) {
   bool ok = true;
   for (int k = 0; k < static_cast<int>(pairs.size()); ++k) {
-    bool overlapping = false;
+    PairFault fault = PairFault::None;
     const std::vector<PairTerm> g =
-        PairGeometry(bodies, nodes, table, pairs[k].firstNode, pairs[k].secondNode, overlapping);
-    if (overlapping) {
-      log << "Error - Two nodes are overlapping in '" << pairs[k].name << "'!\n";
-      ok = false;
-    }
+        PairGeometry(bodies, nodes, table, pairs[k].firstNode, pairs[k].secondNode, fault);
+    ok = Report(fault, pairs[k].name, log) && ok;
     for (const PairTerm& term : g) mapping[term.dof][k] = term.weight;
   }
   return ok;
@@ -68,11 +75,10 @@ bool BasicMatrixManager::Build(const std::vector<Body>& bodies, const std::vecto
   stiffness = Matrix(n, n, 0.0);
   damping = Matrix(n, n, 0.0);
   for (const Force& force : forces) {
-    bool overlapping = false;
+    PairFault fault = PairFault::None;
     const std::vector<PairTerm> g =
-        PairGeometry(bodies, nodes, table, force.firstNode, force.secondNode, overlapping);
-    if (overlapping) {
-      log << "Error - Two nodes are overlapping in '" << force.name << "'!\n";
+        PairGeometry(bodies, nodes, table, force.firstNode, force.secondNode, fault);
+    if (!Report(fault, force.name, log)) {
       forcesOk = false;
       continue;
     }

@@ -25,19 +25,23 @@ int DofIndexTable::Index(int body, char kind) const {
 // change the distance between two of its own points by translating.
 std::vector<PairTerm> PairGeometry(const std::vector<Body>& bodies, const std::vector<Node>& nodes,
                                    const DofIndexTable& table, int first, int second,
-                                   bool& overlapping) {
+                                   PairFault& fault) {
   const Node& n1 = nodes[first];
   const Node& n2 = nodes[second];
   const Body& b1 = bodies[n1.body];
   const Body& b2 = bodies[n2.body];
   const double dx = (b1.centerX + n1.relX) - (b2.centerX + n2.relX);
   const double dy = (b1.centerY + n1.relY) - (b2.centerY + n2.relY);
-  overlapping = dx == 0.0 && dy == 0.0;
-  std::vector<PairTerm> terms;
-  if (overlapping) return terms;
   const double length = std::hypot(dx, dy);
   const double ex = dx / length;
   const double ey = dy / length;
+  fault = PairFault::None;
+  if (dx == 0.0 && dy == 0.0)
+    fault = PairFault::Overlapping;
+  else if (!std::isfinite(ex) || !std::isfinite(ey))
+    fault = PairFault::NotFinite;
+  std::vector<PairTerm> terms;
+  if (fault != PairFault::None) return terms;
 
   const auto add = [&](int body, char kind, double weight) {
     const int dof = table.Index(body, kind);

@@ -22,8 +22,12 @@ struct PairTerm {
   double weight = 0.0;
 };
 
+// Why a pair has no direction: both nodes stand at the same point, or their
+// coordinates overflow.
+enum class PairFault { None, Overlapping, NotFinite };
+
 // g of the pair (first, second) summed per DOF, in slot order x1 y1 r1 x2 y2 r2.
-// Empty, with `overlapping` set, when both nodes stand at the same point.
+// Empty, with `fault` set, when the pair has no direction.
 std::vector<PairTerm> PairGeometry(const std::vector<Body>& bodies, const std::vector<Node>& nodes,
                                    const DofIndexTable& table, int first, int second,
-                                   bool& overlapping);
+                                   PairFault& fault);
