@@ -75,8 +75,9 @@ bool ReadNumbers(std::istream& in, long long total, std::vector<double>& numbers
       numbers.push_back(value);
       continue;
     }
-    const std::string counts = std::to_string(total) + " numbers were announced but only " +
-                               std::to_string(i) + " could be read";
+    const std::string counts = std::to_string(total) +
+                               (total == 1 ? " number was" : " numbers were") +
+                               " announced but only " + std::to_string(i) + " could be read";
     if (read == NumberRead::End) {
       error = counts + " (the text ends there)";
     } else if (read == NumberRead::NotANumber) {
