@@ -74,6 +74,15 @@ class LineCheck {
     return true;
   }
 
+  // Words 3 and 4: two different nodes, compared once both are resolved.
+  void NodePair(const std::vector<Node>& nodes, int& first, int& second) {
+    const bool firstFound = Reference(2, "related first Node", "first Node", nodes, first);
+    if (Reference(3, "related second Node", "second Node", nodes, second) && firstFound &&
+        second == first) {
+      Error("Second Node '" + words[3] + "' of " + owner + " is the same as its first Node!\n");
+    }
+  }
+
   // Warns about the words beyond the line's `layout` words.
   void Surplus(size_t layout) {
     if (words.size() <= layout) return;
@@ -209,13 +218,7 @@ bool ComponentManager::ParseForce(const std::vector<std::string>& words) {
   Force force;
   LineCheck line(words, log);
   line.Name("Force", "A Force has no name!\n", forces, force);
-  const bool firstFound =
-      line.Reference(2, "related first Node", "first Node", nodes, force.firstNode);
-  if (line.Reference(3, "related second Node", "second Node", nodes, force.secondNode) &&
-      firstFound && force.secondNode == force.firstNode) {
-    line.Error("Second Node '" + words[3] + "' of Force '" + force.name +
-               "' is the same as its first Node!\n");
-  }
+  line.NodePair(nodes, force.firstNode, force.secondNode);
   line.Number(4, "stiffness", force.stiffness, true);
   line.Number(5, "damping", force.damping, true);
   line.Surplus(6);
@@ -229,13 +232,7 @@ bool ComponentManager::ParseNodePair(const std::vector<std::string>& words,
   ExtForce pair;
   LineCheck line(words, log);
   line.Name("ExtForce", "An ExtForce has no name!\n", list, pair);
-  const bool firstFound =
-      line.Reference(2, "related first Node", "first Node", nodes, pair.firstNode);
-  if (line.Reference(3, "related second Node", "second Node", nodes, pair.secondNode) &&
-      firstFound && pair.secondNode == pair.firstNode) {
-    line.Error("Second Node '" + words[3] + "' of ExtForce '" + pair.name +
-               "' is the same as its first Node!\n");
-  }
+  line.NodePair(nodes, pair.firstNode, pair.secondNode);
   line.Surplus(4);
   list.push_back(pair);
   return line.Valid();

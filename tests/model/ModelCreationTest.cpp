@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "ModelTestSupport.h"
 #include "model/ModelCreation.h"
 #include "support/TestSupport.h"
 
 namespace {
 
+using model_testing::Coupling;
 using testing_support::TempFolder;
 
 const std::string kBanner = "***** ModelCreation Module Log *****\n\n";
@@ -58,17 +60,11 @@ TEST(ModelCreationTest, SuccessfulChainWithCouplingData) {
   ASSERT_TRUE(model.CalculateBasicMatrices());
   EXPECT_EQ(ModelStatus::AdvancedMatricesOK, model.Status());
 
-  Matrix normal;
-  Vector loads(7, 1.0);
-  Vector masses;
-  Vector radii;
-  std::vector<int> dofIndices;
-  std::vector<int> stateIndices;
-  EXPECT_TRUE(model.GenerateNormalForceMatrix(normal));
-  EXPECT_TRUE(model.GenerateStaticAxleLoadVector(loads));
-  EXPECT_TRUE(model.GenerateReducedMassVector(masses));
-  EXPECT_TRUE(model.GenerateWheelIndices(dofIndices, stateIndices));
-  EXPECT_TRUE(model.GenerateBrakeForceRadii(radii));
+  Coupling coupling;
+  coupling.loads = Vector(7, 1.0);  // resized to one entry per wheel
+  EXPECT_TRUE(coupling.Generate(model));
+  const Matrix& normal = coupling.normal;
+  const Vector& loads = coupling.loads;
 
   EXPECT_EQ(kBanner + "Input file: " + chain.fileName +
                 "\nStatus: FilePathOK\n"
@@ -90,12 +86,12 @@ TEST(ModelCreationTest, SuccessfulChainWithCouplingData) {
   for (int j = 0; j < 4; ++j) EXPECT_NEAR(expected[j], normal[0][j], 1e-9) << j;
   ASSERT_EQ(1, loads.dim());
   EXPECT_EQ(98100.0, loads[0]);
-  ASSERT_EQ(1, masses.dim());
-  EXPECT_EQ(500.0, masses[0]);
-  EXPECT_EQ(std::vector<int>{0}, dofIndices);
-  EXPECT_EQ(std::vector<int>{2}, stateIndices);
-  ASSERT_EQ(1, radii.dim());
-  EXPECT_DOUBLE_EQ(0.5, radii[0]);
+  ASSERT_EQ(1, coupling.masses.dim());
+  EXPECT_EQ(500.0, coupling.masses[0]);
+  EXPECT_EQ(std::vector<int>{0}, coupling.dofIndices);
+  EXPECT_EQ(std::vector<int>{2}, coupling.stateIndices);
+  ASSERT_EQ(1, coupling.radii.dim());
+  EXPECT_DOUBLE_EQ(0.5, coupling.radii[0]);
 
   EXPECT_EQ(4, model.GetMatrix('A').num_rows());
   EXPECT_EQ(2, model.GetMatrix('F').num_cols());
@@ -147,24 +143,18 @@ TEST(ModelCreationTest, NoWheels) {
   ModelCreation& model = chain.model;
   ASSERT_TRUE(model.CreateComponents(chain.fileName));
   ASSERT_TRUE(model.CalculateBasicMatrices());
-  Matrix normal(3, 3, 1.0);
-  Vector loads(2, 1.0);
-  Vector masses;
-  Vector radii;
-  std::vector<int> dofIndices = {1};
-  std::vector<int> stateIndices;
-  EXPECT_TRUE(model.GenerateNormalForceMatrix(normal));
-  EXPECT_TRUE(model.GenerateStaticAxleLoadVector(loads));
-  EXPECT_TRUE(model.GenerateReducedMassVector(masses));
-  EXPECT_TRUE(model.GenerateWheelIndices(dofIndices, stateIndices));
-  EXPECT_TRUE(model.GenerateBrakeForceRadii(radii));
-  EXPECT_EQ(0, normal.num_rows());
-  EXPECT_EQ(4, normal.num_cols());
-  EXPECT_EQ(0, loads.dim());
-  EXPECT_EQ(0, masses.dim());
-  EXPECT_TRUE(dofIndices.empty());
-  EXPECT_TRUE(stateIndices.empty());
-  EXPECT_EQ(0, radii.dim());
+  Coupling coupling;
+  coupling.normal = Matrix(3, 3, 1.0);
+  coupling.loads = Vector(2, 1.0);
+  coupling.dofIndices = {1};
+  EXPECT_TRUE(coupling.Generate(model));
+  EXPECT_EQ(0, coupling.normal.num_rows());
+  EXPECT_EQ(4, coupling.normal.num_cols());
+  EXPECT_EQ(0, coupling.loads.dim());
+  EXPECT_EQ(0, coupling.masses.dim());
+  EXPECT_TRUE(coupling.dofIndices.empty());
+  EXPECT_TRUE(coupling.stateIndices.empty());
+  EXPECT_EQ(0, coupling.radii.dim());
 }
 
 // Each failure stops the chain where it happened, with the status telling where.

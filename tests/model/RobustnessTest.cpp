@@ -4,8 +4,7 @@
 
 #include <random>
 
-#include "model/ModelCreation.h"
-#include "support/TestSupport.h"
+#include "ModelTestSupport.h"
 
 namespace {
 
@@ -14,14 +13,8 @@ using testing_support::TempFolder;
 // Runs the whole chain as the set-up does; false when any step failed.
 bool RunChain(ModelCreation& model, const std::string& fileName) {
   if (!model.CreateComponents(fileName) || !model.CalculateBasicMatrices()) return false;
-  Matrix normal;
-  Vector loads, masses, radii;
-  std::vector<int> dofIndices, stateIndices;
-  bool ok = model.GenerateNormalForceMatrix(normal);
-  ok = model.GenerateStaticAxleLoadVector(loads) && ok;
-  ok = model.GenerateReducedMassVector(masses) && ok;
-  ok = model.GenerateWheelIndices(dofIndices, stateIndices) && ok;
-  return model.GenerateBrakeForceRadii(radii) && ok;
+  model_testing::Coupling coupling;
+  return coupling.Generate(model);
 }
 
 std::string RandomBytes(unsigned seed, size_t length) {

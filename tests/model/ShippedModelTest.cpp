@@ -8,8 +8,7 @@
 #include <map>
 #include <random>
 
-#include "model/ModelCreation.h"
-#include "support/TestSupport.h"
+#include "ModelTestSupport.h"
 
 namespace {
 
@@ -163,22 +162,17 @@ TEST_F(ShippedModelTest, ParsesCleanlyInTheDofsOrder) {
 
 TEST_F(ShippedModelTest, CouplingData) {
   ASSERT_TRUE(built);
-  Vector loads, masses, radii;
-  std::vector<int> dofIndices, stateIndices;
-  Matrix normal;
-  ASSERT_TRUE(model.GenerateNormalForceMatrix(normal));
-  ASSERT_TRUE(model.GenerateStaticAxleLoadVector(loads));
-  ASSERT_TRUE(model.GenerateReducedMassVector(masses));
-  ASSERT_TRUE(model.GenerateWheelIndices(dofIndices, stateIndices));
-  ASSERT_TRUE(model.GenerateBrakeForceRadii(radii));
+  model_testing::Coupling c;
+  ASSERT_TRUE(c.Generate(model)) << model.GetLogText('M');
+  const Matrix& normal = c.normal;
   const double expectedRadii[] = {0.5, -0.5, 0.5, -0.5};
   const char* wheelsets[] = {"Wheelset1_X", "Wheelset2_X", "Wheelset3_X", "Wheelset4_X"};
   for (int k = 0; k < 4; ++k) {
-    EXPECT_EQ(98100.0, loads[k]);
-    EXPECT_EQ(500.0, masses[k]);
-    EXPECT_DOUBLE_EQ(expectedRadii[k], radii[k]);
-    EXPECT_EQ(kReferenceIndex.at(wheelsets[k]), referenceOf[dofIndices[k]]);
-    EXPECT_EQ(dofIndices[k] + kFreedoms, stateIndices[k]);
+    EXPECT_EQ(98100.0, c.loads[k]);
+    EXPECT_EQ(500.0, c.masses[k]);
+    EXPECT_DOUBLE_EQ(expectedRadii[k], c.radii[k]);
+    EXPECT_EQ(kReferenceIndex.at(wheelsets[k]), referenceOf[c.dofIndices[k]]);
+    EXPECT_EQ(c.dofIndices[k] + kFreedoms, c.stateIndices[k]);
   }
 
   // Row k gives c d' + k d of wheelset k's primary vertical element, whose
