@@ -1,8 +1,8 @@
+#include "model/TextPrepass.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
-
-#include "model/TextPrepass.h"
 
 namespace {
 
