@@ -1,41 +1,65 @@
 #include "framework/Framework.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 
-#include "framework/Resampling.h"
-#include "solver/RungeKuttaSolver.h"
-#include "solver/ValidatorTrainModel.h"
-#include "vehicle/PerformanceCounter.h"
+#include "framework/InputReaders.h"
+#include "framework/Reporting.h"
 
 namespace {
 
-// Result files under results/ are written only when they can be opened; say so
-// once, on standard error, so that a missing folder does not lose a run unseen.
-void WarnUnwritable(const std::string& fileName) {
-  std::cerr << "Warning - cannot open '" << fileName
-            << "' for writing; its results are not saved.\n";
+const char* const kBatchParameterFile = "batch_paramsets.in";
+
+std::vector<double> ToStdVector(const Vector& v) {
+  return std::vector<double>(&v[0], &v[0] + v.dim());
 }
 
-// "DT =0.005\tITER = 3\tSUBD = 10\tSGNT = 0.5\tTIME = 1.25\n"
-void WriteTimingLine(std::ostream& out, double timeStep, int iterations, int subdivisions,
-                     double signLimit, double seconds) {
-  out << "DT =" << timeStep << "\tITER = " << iterations << "\tSUBD = " << subdivisions
-      << "\tSGNT = " << signLimit << "\tTIME = " << seconds << "\n";
+std::vector<unsigned> ToIndices(const std::vector<int>& indices) {
+  return std::vector<unsigned>(indices.begin(), indices.end());
 }
 
-// The validator integrates its reference vehicle with this fixed step.
-constexpr double kValidatorStepSize = 0.0005;
+void ToSparse(const Matrix& dense, SparseMatrix& sparse) {
+  sparse.FromRowMajor(static_cast<std::uint32_t>(dense.num_rows()), RowMajor(dense));
+}
 
 }  // namespace
 
+// The set-up sequence. Every step reports itself on one line ending in OK or
+// Failed; a failed model step skips everything after it, the later steps run
+// only while everything before them succeeded.
 bool Framework::Initialize(const std::string& stylesFile, const std::string& externalForceFile,
                            int flags, const std::string& modelFile) {
-  (void)stylesFile;
-  (void)externalForceFile;
   ResolveModes(flags);
   coupling.modelFileName = modelFile;
-  return true;
+  if (!CreateModel(modelFile)) return false;
+
+  std::string error;
+  if (!ReadModelFileItems(modelFile, coupling.timeStep, coupling.initialState, error)) {
+    std::cout << "Reading time step and initial state... Failed\nReason: " << error << "\n";
+    return false;
+  }
+  bool ok = true;
+  if (!realTimeExternalForce) ok = ReadHistory(externalForceFile);
+  if (ok && batchRun) ok = ReadBatchSets();
+  if (ok) {
+    std::cout << "Preparing Fundamental matrices... ";
+    ok = PrepareStepMatrices(coupling.timeStep);
+    PrintResult(std::cout, ok);
+    if (!ok) std::cout << "Reason:\n" << ErrorLines(simulationModule.GetLogText());
+  }
+  if (graphicsDisplay && ok) ok = CreateVisualModel(stylesFile);
+  if (ok) {
+    ConvertForVehicle();
+    std::cout << "Creating vehicle simulator... ";
+    std::ostringstream log;
+    ok = CreateVehicle(coupling.timeStep, log);
+    vehicleCreationLog = log.str();
+    PrintResult(std::cout, ok);
+    if (!ok) std::cout << "Reason:\n" << vehicleCreationLog;
+  }
+  return ok;
 }
 
 // Batch runs replay a recorded history on the console, and real-time input
@@ -51,8 +75,8 @@ void Framework::ResolveModes(int flags) {
   if (!realTimeExternalForce) {
     std::cout << "Simulator has defaulted to Static External Force (SEF) mode.\n";
   } else if (batchRun) {
-    std::cout
-        << "Simulator has defaulted to Static External Force (SEF) mode, required by BR mode.\n";
+    std::cout << "Simulator has defaulted to Static External Force (SEF) mode, required by BR "
+                 "mode.\n";
     realTimeExternalForce = false;
   } else {
     std::cout << "Simulator was set to Real Time External Force (RTEF) mode.\n";
@@ -71,41 +95,152 @@ void Framework::ResolveModes(int flags) {
   }
 }
 
-void Framework::Run(int argc, char** argv) {
-  (void)argc;
-  (void)argv;
+// Parsing, the first-order system and the five coupling products. The coupling
+// steps all run even after one failed, so that every message reaches the log.
+bool Framework::CreateModel(const std::string& modelFile) {
+  std::cout << "Creating internal model representation... ";
+  bool ok = modelCreation.CreateComponents(modelFile);
+  if (ok) ok = modelCreation.CalculateBasicMatrices();
+  if (ok) {
+    const bool normal = modelCreation.GenerateNormalForceMatrix(coupling.normalForceMatrix);
+    const bool loads = modelCreation.GenerateStaticAxleLoadVector(coupling.staticAxleLoads);
+    const bool masses = modelCreation.GenerateReducedMassVector(coupling.reducedMasses);
+    const bool indices =
+        modelCreation.GenerateWheelIndices(coupling.wheelDofIndices, coupling.wheelStateIndices);
+    const bool radii = modelCreation.GenerateBrakeForceRadii(coupling.brakeForceRadii);
+    ok = normal && loads && masses && indices && radii;
+  }
+  PrintResult(std::cout, ok);
+  if (!ok) PrintModelFailureReason();
+  return ok;
 }
 
-// The reference vehicle replays the same history with classical Runge-Kutta
-// until the history is exhausted (the first negative step status).
-void Framework::RunValidator() {
-  std::cout << "\nRunning validator with hard-coded parameters...\n"
-            << "Creating RK solver... ";
-  ValidatorTrainModel model(kValidatorStepSize);
-  model.SetForceHistory(coupling.externalForceHistory, kHistorySamplePeriod);
-  std::string reason;
-  if (!model.CheckForceHistory(reason)) {
-    std::cout << "Failed\nReason: " << reason << "\n";
-    return;
+void Framework::PrintModelFailureReason() const {
+  switch (modelCreation.Status()) {
+    case ModelStatus::FileNotExists:
+      std::cout << "Reason: File not exists!\n";
+      break;
+    case ModelStatus::ErrorInFile:
+      std::cout << "Reason: Parsing failed: \n" << modelCreation.GetLogText('C');
+      break;
+    case ModelStatus::BasicMatricesFailed:
+      std::cout << "Reason: Basic Matrix Calculation failed: \n" << modelCreation.GetLogText('B');
+      break;
+    case ModelStatus::AdvancedMatricesFailed:
+      std::cout << "Reason: Advanced Matrix Calculation failed: \n"
+                << modelCreation.GetLogText('A');
+      break;
+    case ModelStatus::AdvancedMatricesOK:
+      std::cout << "Reason:\n" << modelCreation.GetLogText('M');
+      break;
+    default:
+      break;
   }
-  RungeKuttaSolver solver(model);
-  std::cout << "OK\n";
-  if (!model.ResultFileOpen()) WarnUnwritable("results/ode1_train17_rk4_result.txt");
+}
 
-  const char* const runTimeFile = "results/ruku_run_time.txt";
-  std::ofstream runTime(runTimeFile);
-  if (!runTime) WarnUnwritable(runTimeFile);
-  std::cout << "\r"
-            << "Simulation in progress... \n";
-  const std::int64_t start = PerformanceCount();
-  int status = solver.Start();
-  if (!model.ForceFileOpen()) WarnUnwritable("results/ruku_forces.txt");
-  while (status == 0) {
-    const int stepStatus = solver.Step();
-    if (stepStatus < 0) break;
-    if (stepStatus > 0) status = solver.Start();
+// The history must hold a brake input per axle and the traction in every row.
+bool Framework::ReadHistory(const std::string& externalForceFile) {
+  std::cout << "Reading external force history... ";
+  std::string error;
+  bool ok = ReadExternalForceHistory(externalForceFile, coupling.externalForceHistory, error);
+  const int needed = static_cast<int>(coupling.wheelDofIndices.size()) + 1;
+  if (ok && coupling.externalForceHistory.num_cols() < needed) {
+    ok = false;
+    error = "EFD in '" + externalForceFile + "': the history has " +
+            std::to_string(coupling.externalForceHistory.num_cols()) + " columns, but " +
+            std::to_string(needed - 1) + " axles need " + std::to_string(needed) +
+            " (a brake input per axle, then the traction)";
   }
-  const double seconds = ElapsedSeconds(start, PerformanceCount());
-  WriteTimingLine(runTime, kValidatorStepSize, 0, 0, 0.1, seconds);
-  std::cout << "\tDone in " << seconds << " [s]\n";
+  PrintResult(std::cout, ok);
+  if (!ok) std::cout << "Reason: " << error << "\n";
+  return ok;
+}
+
+bool Framework::ReadBatchSets() {
+  std::cout << "Reading batch run parameters... ";
+  std::string error;
+  const bool ok = ReadBatchParameterSets(kBatchParameterFile, coupling.batchParameterSets, error);
+  PrintResult(std::cout, ok);
+  if (!ok) std::cout << "Reason: " << error << "\n";
+  return ok;
+}
+
+// C, P and P1 for `timeStep`; the copies are taken whatever the outcome.
+bool Framework::PrepareStepMatrices(double timeStep) {
+  const bool ok = simulationModule.PrepareFundamentalMatrices(
+      modelCreation.GetMatrix('A'), modelCreation.GetMatrix('F'), timeStep);
+  coupling.fundamentalMatrix = simulationModule.GetMatrix('C');
+  coupling.forceStepMatrix = simulationModule.GetMatrix('P');
+  coupling.rampStepMatrix = simulationModule.GetMatrix('Z');
+  return ok;
+}
+
+bool Framework::CreateVisualModel(const std::string& stylesFile) {
+  std::cout << "Creating visual model representation... ";
+  const ComponentManager& components = modelCreation.Components();
+  const bool ok = styleManager.Create(
+      stylesFile, components.Bodies(), components.Wheels(), components.Nodes(), components.Forces(),
+      components.ExtForces(), components.Outdisps(), components.Dofs());
+  PrintResult(std::cout, ok);
+  if (!ok) {
+    std::cout << "Reason:\n" << styleManager.GetLogText();
+    return false;
+  }
+  std::cout << "Creating result manager... ";
+  const int dofCount = static_cast<int>(components.Dofs().size());
+  resultStore.Append(Vector(dofCount, 0.0), "Real-time simulation");
+  PrintResult(std::cout, true);
+  return true;
+}
+
+void Framework::ConvertForVehicle() {
+  VehicleSideData& side = coupling.vehicleSide;
+  ToSparse(coupling.fundamentalMatrix, side.fundamental);
+  ToSparse(coupling.forceStepMatrix, side.forceStep);
+  ToSparse(coupling.rampStepMatrix, side.rampStep);
+  ToSparse(coupling.normalForceMatrix, side.normalForce);
+  side.initialState = ToStdVector(coupling.initialState);
+  side.staticAxleLoads = ToStdVector(coupling.staticAxleLoads);
+  side.reducedMasses = ToStdVector(coupling.reducedMasses);
+  side.brakeForceRadii = ToStdVector(coupling.brakeForceRadii);
+  side.wheelDofIndices = ToIndices(coupling.wheelDofIndices);
+  side.wheelStateIndices = ToIndices(coupling.wheelStateIndices);
+}
+
+bool Framework::CreateVehicle(double timeStep, std::ostream& log) {
+  const VehicleSideData& side = coupling.vehicleSide;
+  return vehicleSystem.Create(coupling.modelFileName, side.fundamental, side.forceStep,
+                              side.rampStep, side.initialState, side.normalForce,
+                              side.staticAxleLoads, side.wheelDofIndices, side.wheelStateIndices,
+                              side.reducedMasses, side.brakeForceRadii, log, timeStep);
+}
+
+bool Framework::WriteLogs(const std::string& directory) const {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::create_directories(directory, error);
+  struct LogFile {
+    const char* name;
+    std::string text;
+  };
+  std::vector<LogFile> logs = {
+      {"model_creation.log", modelCreation.GetLogText('M')},
+      {"component_manager.log", modelCreation.GetLogText('C')},
+      {"basic_matrix_manager.log", modelCreation.GetLogText('B')},
+      {"advanced_matrix_manager.log", modelCreation.GetLogText('A')},
+      {"simulation_module.log", simulationModule.GetLogText()},
+      {"vehicle_system.log", vehicleCreationLog},
+  };
+  if (graphicsDisplay) logs.push_back({"style_manager.log", styleManager.GetLogText()});
+  bool ok = true;
+  for (const LogFile& log : logs) {
+    const std::string fileName = (fs::path(directory) / log.name).string();
+    std::ofstream out(fileName, std::ios::binary);
+    out << log.text;
+    if (!out) {
+      WarnUnwritable(fileName);
+      ok = false;
+    }
+  }
+  return ok;
 }

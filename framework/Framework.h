@@ -7,8 +7,24 @@
 #include "linalg/Matrix.h"
 #include "model/ModelCreation.h"
 #include "solver/SimulationModule.h"
+#include "solver/SparseMatrix.h"
 #include "vehicle/Kelvra.h"
 #include "visual/StyleManager.h"
+
+// The vehicle side's copies of the coupling data: compressed step matrices and
+// plain vectors, as the vehicle system takes them.
+struct VehicleSideData {
+  SparseMatrix fundamental;  // C
+  SparseMatrix forceStep;    // P
+  SparseMatrix rampStep;     // P1
+  SparseMatrix normalForce;  // N
+  std::vector<double> initialState;
+  std::vector<double> staticAxleLoads;
+  std::vector<double> reducedMasses;
+  std::vector<double> brakeForceRadii;
+  std::vector<unsigned> wheelDofIndices;
+  std::vector<unsigned> wheelStateIndices;
+};
 
 // Everything handed from the linear model to the vehicle system.
 struct CouplingData {
@@ -26,6 +42,7 @@ struct CouplingData {
   std::vector<int> wheelStateIndices;
   double timeStep = 0.0;  // seconds
   std::string modelFileName;
+  VehicleSideData vehicleSide;
 };
 
 // Owns every module for the life of the process, sets them up and runs them.
@@ -41,13 +58,31 @@ class Framework {
                   const std::string& modelFile);
   void Run(int argc, char** argv);
   void RunValidator();
+  // Writes every module's log into `directory` (created when missing).
+  bool WriteLogs(const std::string& directory) const;
 
   bool RealTimeExternalForce() const { return realTimeExternalForce; }
   bool GraphicsDisplay() const { return graphicsDisplay; }
   bool BatchRun() const { return batchRun; }
+  const CouplingData& Coupling() const { return coupling; }
+  const Kelvra& VehicleSystem() const { return vehicleSystem; }
 
  private:
   void ResolveModes(int flags);
+  bool CreateModel(const std::string& modelFile);
+  void PrintModelFailureReason() const;
+  bool ReadHistory(const std::string& externalForceFile);
+  bool ReadBatchSets();
+  bool PrepareStepMatrices(double timeStep);
+  bool CreateVisualModel(const std::string& stylesFile);
+  void ConvertForVehicle();
+  bool CreateVehicle(double timeStep, std::ostream& log);
+
+  void RunGraphics(int argc, char** argv);
+  void RunConsole();
+  void RunBatch();
+  // One vehicle step with row `row` of the history: brake inputs, then traction.
+  void StepWithHistoryRow(int row, std::vector<double>& brakeDemand);
 
   ModelCreation modelCreation;
   SimulationModule simulationModule;
@@ -58,4 +93,5 @@ class Framework {
   bool graphicsDisplay = false;
   bool batchRun = false;
   CouplingData coupling;
+  std::string vehicleCreationLog;  // what the vehicle system wrote while created at set-up
 };

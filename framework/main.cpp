@@ -21,8 +21,10 @@ int main(int argc, char** argv) {
   PrintBanner(std::cout, ConsoleColoursEnabled());
   {
     auto framework = std::make_unique<Framework>();
-    if (framework->Initialize("combined_styles_GEN.in", commandLine.historyFile, commandLine.flags,
-                              "combined_train17_GEN.in")) {
+    const bool ready = framework->Initialize("combined_styles_GEN.in", commandLine.historyFile,
+                                             commandLine.flags, "combined_train17_GEN.in");
+    if (!commandLine.logDirectory.empty()) framework->WriteLogs(commandLine.logDirectory);
+    if (ready) {
       framework->Run(static_cast<int>(commandLine.windowArguments.size()),
                      commandLine.windowArguments.data());
       framework->RunValidator();

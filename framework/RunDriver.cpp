@@ -1,0 +1,156 @@
+#include <cmath>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "framework/Framework.h"
+#include "framework/Reporting.h"
+#include "framework/Resampling.h"
+#include "solver/RungeKuttaSolver.h"
+#include "solver/ValidatorTrainModel.h"
+#include "vehicle/PerformanceCounter.h"
+
+namespace {
+
+// The validator integrates its reference vehicle with this fixed step.
+constexpr double kValidatorStepSize = 0.0005;
+
+// A batch parameter set: one row of batch_paramsets.in.
+struct ParameterSet {
+  double timeStep;
+  int iterations;
+  int subdivisions;
+  double signLimit;
+};
+
+ParameterSet ParameterSetOf(const Matrix& sets, int row) {
+  return {sets[row][0], static_cast<int>(std::trunc(sets[row][1])),
+          static_cast<int>(std::trunc(sets[row][2])), sets[row][3]};
+}
+
+}  // namespace
+
+void Framework::Run(int argc, char** argv) {
+  if (graphicsDisplay) {
+    RunGraphics(argc, argv);
+    return;
+  }
+  if (realTimeExternalForce) {
+    std::cout << "Problem with Framework configuration: RTEF+CD Not supported!";
+    return;
+  }
+  if (batchRun) {
+    RunBatch();
+  } else {
+    RunConsole();
+  }
+}
+
+void Framework::StepWithHistoryRow(int row, std::vector<double>& brakeDemand) {
+  const Matrix& history = coupling.externalForceHistory;
+  const int axles = static_cast<int>(brakeDemand.size());
+  for (int axle = 0; axle < axles; ++axle) brakeDemand[axle] = history[row][axle];
+  vehicleSystem.DoStep(brakeDemand, history[row][axles]);
+}
+
+// One step per history row, whatever the model's time step.
+void Framework::RunConsole() {
+  vehicleSystem.AppendResultText("STEF+SR+CD");
+  std::vector<double> brakeDemand(vehicleSystem.AxleCount(), 0.0);
+  const int rows = coupling.externalForceHistory.num_rows();
+  const std::int64_t start = PerformanceCount();
+  std::cout << "Simulation in progress...\n";
+  for (int row = 0; row < rows; ++row) StepWithHistoryRow(row, brakeDemand);
+  const double seconds = ElapsedSeconds(start, PerformanceCount());
+  std::cout << "\tDone in " << seconds << " [s]\n";
+  std::string fileName;
+  if (!vehicleSystem.WriteDefaultResultText(&fileName)) WarnUnwritable(fileName);
+}
+
+// Every parameter set replays the whole history at its own time step. The step
+// matrices and the vehicle system are rebuilt when the time step changes, and
+// always for the first set, which must not inherit the model's own time step.
+void Framework::RunBatch() {
+  const char* const timesFile = "results/batch_run_times.txt";
+  std::ofstream times(timesFile);
+  if (!times) WarnUnwritable(timesFile);
+  const Matrix& sets = coupling.batchParameterSets;
+  const int setCount = sets.num_rows();
+  const int rows = coupling.externalForceHistory.num_rows();
+  double previousTimeStep = 0.0;
+  for (int i = 0; i < setCount; ++i) {
+    const ParameterSet set = ParameterSetOf(sets, i);
+    std::ostringstream setLog;
+    if (i == 0 || std::fabs(set.timeStep - previousTimeStep) > 0.00001) {
+      std::cout << "\nTime step changed, recalculate solution operators... ";
+      const bool prepared = PrepareStepMatrices(set.timeStep);
+      PrintResult(std::cout, prepared);
+      ConvertForVehicle();
+      std::cout << "\nRe-initializing simulator... ";
+      const bool created = CreateVehicle(set.timeStep, setLog);
+      PrintResult(std::cout, prepared && created);
+    }
+    previousTimeStep = set.timeStep;
+    vehicleSystem.ChangeAxleIntegratorPar(set.subdivisions, set.iterations, set.signLimit,
+                                          set.timeStep, setLog);
+    vehicleSystem.SetLinearTimeStep(set.timeStep);
+    vehicleSystem.Init(setLog);
+    std::cout << "\nSimulation " << i + 1 << " of " << setCount << "\n"
+              << "Params: DT=" << set.timeStep << " ITER=" << set.iterations
+              << " SUBD=" << set.subdivisions << " SGNT=" << set.signLimit << "\n";
+
+    std::vector<double> brakeDemand(vehicleSystem.AxleCount(), 0.0);
+    const int steps = ResampledStepCount(rows, set.timeStep);
+    const std::int64_t start = PerformanceCount();
+    for (int k = 0; k < steps; ++k) {
+      StepWithHistoryRow(ResampledRow(k, set.timeStep), brakeDemand);
+    }
+    const double seconds = ElapsedSeconds(start, PerformanceCount());
+    std::cout << "\tDone in " << seconds << " [s]\n";
+    WriteTimingLine(times, set.timeStep, set.iterations, set.subdivisions, set.signLimit, seconds);
+    const std::string resultFile = "results/batch_" + std::to_string(i) + ".txt";
+    if (!vehicleSystem.WriteResultText(resultFile)) WarnUnwritable(resultFile);
+  }
+}
+
+// The reference vehicle replays the same history with classical Runge-Kutta
+// until the history is exhausted (the first negative step status).
+void Framework::RunValidator() {
+  std::cout << "\nRunning validator with hard-coded parameters...\n"
+            << "Creating RK solver... ";
+  ValidatorTrainModel model(kValidatorStepSize);
+  model.SetForceHistory(coupling.externalForceHistory, kHistorySamplePeriod);
+  std::string reason;
+  if (!model.CheckForceHistory(reason)) {
+    std::cout << "Failed\nReason: " << reason << "\n";
+    return;
+  }
+  RungeKuttaSolver solver(model);
+  std::cout << "OK\n";
+  if (!model.ResultFileOpen()) WarnUnwritable("results/ode1_train17_rk4_result.txt");
+
+  const char* const runTimeFile = "results/ruku_run_time.txt";
+  std::ofstream runTime(runTimeFile);
+  if (!runTime) WarnUnwritable(runTimeFile);
+  std::cout << "\r"
+            << "Simulation in progress... \n";
+  const std::int64_t start = PerformanceCount();
+  int status = solver.Start();
+  if (!model.ForceFileOpen()) WarnUnwritable("results/ruku_forces.txt");
+  while (status == 0) {
+    const int stepStatus = solver.Step();
+    if (stepStatus < 0) break;
+    if (stepStatus > 0) status = solver.Start();
+  }
+  const double seconds = ElapsedSeconds(start, PerformanceCount());
+  WriteTimingLine(runTime, kValidatorStepSize, 0, 0, 0.1, seconds);
+  std::cout << "\tDone in " << seconds << " [s]\n";
+}
+
+// The window takes over from here and never returns; until it is connected the
+// graphics runs end at once.
+void Framework::RunGraphics(int argc, char** argv) {
+  (void)argc;
+  (void)argv;
+  vehicleSystem.AppendResultText(realTimeExternalForce ? "RTEF+SR+GD" : "STEF+SR+GD");
+}

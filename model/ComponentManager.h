@@ -1,0 +1,62 @@
+#pragma once
+
+// Reads the component section and the degree-of-freedom section of a model
+// file into one list per component kind, checking every line and writing every
+// finding into its log.
+
+#include <string>
+#include <vector>
+
+#include "model/Components.h"
+
+class ComponentManager {
+ public:
+  // Appends the log banner, reads the whole file and fills the lists. True only
+  // when BEGIN and END were found and every component line was valid.
+  bool ReadModelFile(const std::string& fileName);
+
+  // One entry per letter of every body's `dofs`, bodies in list order; fixed
+  // and invalid bodies add nothing.
+  void BuildDefaultDofList();
+
+  // Reorders the DOF list by the words of the DOFS section; wrong, repeated or
+  // superfluous names are dropped with a warning, unplaced DOFs keep default order.
+  void ApplyDofNames(const std::vector<std::string>& words);
+
+  // Position of the first record of that name, or the list's length.
+  int FindBody(const std::string& name) const { return FindByName(bodies, name); }
+  int FindNode(const std::string& name) const { return FindByName(nodes, name); }
+  int FindForce(const std::string& name) const { return FindByName(forces, name); }
+  int FindExtForce(const std::string& name) const { return FindByName(extForces, name); }
+  int FindOutdisp(const std::string& name) const { return FindByName(outdisps, name); }
+  int FindWheel(const std::string& name) const { return FindByName(wheels, name); }
+
+  // Position of the DOF (body, kind) in the DOF list, or the list's length.
+  int FindDof(int body, char kind) const;
+
+  const std::vector<Body>& Bodies() const { return bodies; }
+  const std::vector<Node>& Nodes() const { return nodes; }
+  const std::vector<Force>& Forces() const { return forces; }
+  const std::vector<DofEntry>& Dofs() const { return dofList; }
+  const std::vector<ExtForce>& ExtForces() const { return extForces; }
+  const std::vector<Outdisp>& Outdisps() const { return outdisps; }
+  const std::vector<Wheel>& Wheels() const { return wheels; }
+  const std::string& Log() const { return log; }
+
+ private:
+  bool ParseComponent(const std::vector<std::string>& words);
+  bool ParseBody(const std::vector<std::string>& words);
+  bool ParseNode(const std::vector<std::string>& words);
+  bool ParseForce(const std::vector<std::string>& words);
+  bool ParseNodePair(const std::vector<std::string>& words, std::vector<ExtForce>& list);
+  bool ParseWheel(const std::vector<std::string>& words);
+
+  std::string log;
+  std::vector<Body> bodies;
+  std::vector<Node> nodes;
+  std::vector<Force> forces;
+  std::vector<DofEntry> dofList;
+  std::vector<ExtForce> extForces;
+  std::vector<Outdisp> outdisps;
+  std::vector<Wheel> wheels;
+};
