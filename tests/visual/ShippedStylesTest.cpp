@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/ModelCreation.h"
+#include "support/TestSupport.h"
+#include "visual/StyleManager.h"
+
+namespace {
+
+// The shipped style file against the shipped model, as the program loads them.
+class ShippedStylesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto data = testing_support::DataDir();
+    ASSERT_TRUE(model.CreateComponents((data / "combined_train17_GEN.in").string()))
+        << model.GetLogText('C');
+    const ComponentManager& c = model.Components();
+    created = styles.Create((data / "combined_styles_GEN.in").string(), c.Bodies(), c.Wheels(),
+                            c.Nodes(), c.Forces(), c.ExtForces(), c.Outdisps(), c.Dofs());
+  }
+
+  const StyleLink* LinkOf(const std::string& name, const std::string& kind) const {
+    for (const StyleLink& link : styles.Links()) {
+      if (link.componentName == name && link.componentKind == kind) return &link;
+    }
+    return nullptr;
+  }
+
+  ModelCreation model;
+  StyleManager styles;
+  bool created = false;
+};
+
+TEST_F(ShippedStylesTest, LoadsWithoutInvalidStylesOrLinksOrWarnings) {
+  const std::string& log = styles.GetLogText();
+  EXPECT_TRUE(created) << log;
+  EXPECT_NE(log.find("Number of invalid user defined styles: 0\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("Number of invalid user defined styles links: 0\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Warning"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Error"), std::string::npos) << log;
+}
+
+TEST_F(ShippedStylesTest, EveryWheelTurnsAsARailWheelDisk) {
+  const ComponentManager& c = model.Components();
+  ASSERT_EQ(c.Wheels().size(), 4u);
+  const int dofCount = static_cast<int>(c.Dofs().size());
+  const std::vector<DiskStyle>& disks = styles.Styles<DiskStyle>();
+  for (std::size_t i = 0; i < c.Wheels().size(); ++i) {
+    const Wheel& wheel = c.Wheels()[i];
+    const StyleLink* link = LinkOf(wheel.name, "BODY");
+    ASSERT_NE(link, nullptr) << wheel.name;
+    EXPECT_EQ(link->styleKind, "DISK") << wheel.name;
+    ASSERT_LT(static_cast<std::size_t>(link->styleIndex), disks.size());
+    EXPECT_EQ(disks[static_cast<std::size_t>(link->styleIndex)].radius, 0.46f);
+    EXPECT_EQ(wheel.radius, 0.46);
+    // Turned by the axle's entry of the drawing state, after the DOF displacements.
+    EXPECT_EQ(link->dofR1, dofCount + static_cast<int>(i)) << wheel.name;
+  }
+}
+
+// Every component has exactly one look, and every one of them is the file's.
+TEST_F(ShippedStylesTest, EveryComponentIsDrawnWithAStyleOfTheFile) {
+  const ComponentManager& c = model.Components();
+  const std::size_t components = c.Bodies().size() + c.Wheels().size() + c.Nodes().size() +
+                                 c.Forces().size() + c.ExtForces().size() + c.Outdisps().size();
+  EXPECT_EQ(styles.Links().size(), components);
+  for (const StyleLink& link : styles.Links()) {
+    EXPECT_EQ(link.styleName.rfind("Default", 0), std::string::npos)
+        << link.componentName << " keeps its default style";
+  }
+}
+
+}  // namespace
