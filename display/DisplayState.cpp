@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <tuple>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -39,6 +41,15 @@ float ClampZoom(float z) {
 }
 
 }  // namespace
+
+void CopyVisualModel(const StyleManager& styleManager, DisplayData& data) {
+  data.links = styleManager.Links();
+  std::apply(
+      [&](auto&... lists) {
+        ((lists = styleManager.Styles<typename std::decay_t<decltype(lists)>::value_type>()), ...);
+      },
+      data.styles);
+}
 
 LeverLevels LeverLevelsOf(float leverValue) {
   if (leverValue > 0.5f) return {(leverValue - 0.5f) * 2.0f, 0.0f};

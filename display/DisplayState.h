@@ -31,6 +31,9 @@ struct DisplayData {
   StyleManager::StyleLists styles;
 };
 
+// Copies the StyleManager's link list and its nine style lists into `data`.
+void CopyVisualModel(const StyleManager& styleManager, DisplayData& data);
+
 inline constexpr int kInitialWindowWidth = 1024;
 inline constexpr int kInitialWindowHeight = 768;
 inline constexpr int kTimerRate = 60;  // ticks per second requested

@@ -94,23 +94,12 @@ void DrawOverlay(const DisplayState& d) {
   glPopMatrix();
 }
 
-// One frame: the view of this frame is set before the zoom glides, the vehicle
-// steps, then the scene and the HUD are drawn.
 void OnDisplay() {
-  DisplayState& d = *display;
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  const WorldView view = d.View();
-  SetWorldProjection(view);
-  d.AdvanceFrame();
-  DrawScene(d, view);
-  if (d.FitViewToScene(d.renderer.sceneBox)) SetWorldProjection(d.View());
-  d.FollowDrawingState();
-  DrawOverlay(d);
+  DrawFrame(*display);
   glutSwapBuffers();
-
   std::array<char, 128> title;
   std::snprintf(title.data(), title.size(), "%s [FPS: %d]", kWindowTitle,
-                d.frameRate.framesPerSecond);
+                display->frameRate.framesPerSecond);
   glutSetWindowTitle(title.data());
 }
 
@@ -173,6 +162,26 @@ void BuildMenu() {
 
 }  // namespace
 
+void PrepareDrawing(DisplayState& d, std::ostream& console) {
+  LoadImageTextures(ImageFilePaths(std::get<std::vector<ImageStyle>>(d.styles)),
+                    d.renderer.background, d.imageTextures, console);
+  LoadFontTextures(d.font.pictureFile, d.font.fontSlot, d.fontTextures, console);
+  SetInitialGlState();
+}
+
+// The view of the frame is set before the zoom glides; the vehicle steps, then
+// the scene and the HUD are drawn.
+void DrawFrame(DisplayState& d) {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  const WorldView view = d.View();
+  SetWorldProjection(view);
+  d.AdvanceFrame();
+  DrawScene(d, view);
+  if (d.FitViewToScene(d.renderer.sceneBox)) SetWorldProjection(d.View());
+  d.FollowDrawingState();
+  DrawOverlay(d);
+}
+
 void SetUpDisplay(int argc, char** argv, Kelvra& vehicle, DisplayData data) {
   display = std::make_unique<DisplayState>();
   display->SetUp(vehicle, std::move(data), std::cout);
@@ -189,11 +198,7 @@ void RunDisplay() {
   glutInitWindowSize(d.windowWidth, d.windowHeight);
   glutCreateWindow(kWindowTitle);
   glutSetCursor(GLUT_CURSOR_CROSSHAIR);
-
-  LoadImageTextures(ImageFilePaths(std::get<std::vector<ImageStyle>>(d.styles)),
-                    d.renderer.background, d.imageTextures, std::cout);
-  LoadFontTextures(d.font.pictureFile, d.font.fontSlot, d.fontTextures, std::cout);
-  SetInitialGlState();
+  PrepareDrawing(d, std::cout);
 
   glutDisplayFunc(OnDisplay);
   glutTimerFunc(0, OnTimer, 0);

@@ -4,11 +4,21 @@
 // vehicle once, draws the deformed model and overlays the HUD with its sliders
 // and buttons. The state behind it lives in DisplayState.h.
 
+#include <ostream>
+
 #include "display/DisplayState.h"
 #include "vehicle/Kelvra.h"
 
 inline constexpr const char* kWindowTitle =
     "Kelvra + Tomlex(w/ OpenGL) = Real-time 17DoF train simulator";
+
+// Needs a current OpenGL context. Loads the pictures of the IMAGE styles, the
+// background and the font, and sets the drawing state of the window.
+void PrepareDrawing(DisplayState& display, std::ostream& console);
+
+// Needs a current OpenGL context prepared by PrepareDrawing. One frame into the
+// back buffer: the vehicle steps, then the scene and the HUD are drawn.
+void DrawFrame(DisplayState& display);
 
 // Resets the process's display state to its start values with the run driver's
 // data, starts the window system with the command-line arguments (it takes the

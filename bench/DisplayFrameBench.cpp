@@ -1,0 +1,147 @@
+// The cost of one frame of the simulator window on the shipped vehicle: one
+// vehicle step, the background, the grid, every style link and the HUD, with
+// the drawing finished (glFinish), as the 16 ms timer asks for it. Needs an X
+// display; run it under a virtual one:
+//   xvfb-run -a -s "-screen 0 1280x1024x24" ./kelvra_bench --benchmark_filter=DisplayFrame
+
+#include <GL/freeglut.h>
+#include <GL/gl.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "display/Window.h"
+#include "framework/InputReaders.h"
+#include "model/ModelCreation.h"
+#include "solver/SimulationModule.h"
+#include "solver/SparseMatrix.h"
+#include "vehicle/Kelvra.h"
+#include "visual/StyleManager.h"
+
+namespace {
+
+const std::string kDataDir = std::string(KELVRA_SOURCE_DIR) + "/data/";
+
+SparseMatrix Sparse(const Matrix& dense) {
+  SparseMatrix sparse;
+  sparse.FromRowMajor(static_cast<std::uint32_t>(dense.num_rows()), RowMajor(dense));
+  return sparse;
+}
+
+std::vector<double> Values(const Vector& v) {
+  return std::vector<double>(&v[0], &v[0] + v.dim());
+}
+
+std::vector<unsigned> Indices(const std::vector<int>& v) {
+  return std::vector<unsigned>(v.begin(), v.end());
+}
+
+// The shipped model, its step matrices, its styles and its vehicle system, set up
+// as the program does in graphics mode.
+struct ShippedScene {
+  ModelCreation model;
+  SimulationModule steps;
+  StyleManager styles;
+  Kelvra vehicle;
+  std::string error;
+
+  bool Create() {
+    const std::string modelFile = kDataDir + "combined_train17_GEN.in";
+    if (!model.CreateComponents(modelFile) || !model.CalculateBasicMatrices()) {
+      error = model.GetLogText('M');
+      return false;
+    }
+    Matrix normal;
+    Vector loads, masses, radii, initialState;
+    std::vector<int> dofIndices, stateIndices;
+    double dt = 0.0;
+    if (!model.GenerateNormalForceMatrix(normal) || !model.GenerateStaticAxleLoadVector(loads) ||
+        !model.GenerateReducedMassVector(masses) ||
+        !model.GenerateWheelIndices(dofIndices, stateIndices) ||
+        !model.GenerateBrakeForceRadii(radii) ||
+        !ReadModelFileItems(modelFile, dt, initialState, error) ||
+        !steps.PrepareFundamentalMatrices(model.GetMatrix('A'), model.GetMatrix('F'), dt)) {
+      if (error.empty()) error = "coupling data or step matrices failed";
+      return false;
+    }
+    const ComponentManager& c = model.Components();
+    if (!styles.Create(kDataDir + "combined_styles_GEN.in", c.Bodies(), c.Wheels(), c.Nodes(),
+                       c.Forces(), c.ExtForces(), c.Outdisps(), c.Dofs())) {
+      error = styles.GetLogText();
+      return false;
+    }
+    std::ostringstream log;
+    if (!vehicle.Create(modelFile, Sparse(steps.GetMatrix('C')), Sparse(steps.GetMatrix('P')),
+                        Sparse(steps.GetMatrix('Z')), Values(initialState), Sparse(normal),
+                        Values(loads), Indices(dofIndices), Indices(stateIndices), Values(masses),
+                        Values(radii), log, dt)) {
+      error = log.str();
+      return false;
+    }
+    return true;
+  }
+};
+
+// One window for the process; freeglut starts once.
+bool OpenWindow() {
+  static const bool opened = [] {
+    if (std::getenv("DISPLAY") == nullptr) return false;
+    int argc = 1;
+    char name[] = "kelvra_bench";
+    char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB);
+    glutInitWindowSize(kInitialWindowWidth, kInitialWindowHeight);
+    glutCreateWindow(kWindowTitle);
+    glutDisplayFunc([] {});
+    StartImageLibrary();
+    return true;
+  }();
+  return opened;
+}
+
+// The lever at three quarters: the vehicle pulls away, the wheels turn and the
+// view follows the car, as in a real run.
+void DisplayFrame(benchmark::State& state) {
+  if (!OpenWindow()) {
+    state.SkipWithError("no X display");
+    return;
+  }
+  static ShippedScene scene;
+  static const bool created = scene.Create();
+  if (!created) {
+    state.SkipWithError(scene.error.c_str());
+    return;
+  }
+  DisplayData data;
+  data.resultValueCount = static_cast<int>(scene.model.Components().Dofs().size());
+  data.background.fileName = kDataDir + "textures/wall2.png";
+  data.background.enabled = true;
+  CopyVisualModel(scene.styles, data);
+  std::ostringstream console;
+  scene.vehicle.Init(console);
+  DisplayState display;
+  display.SetUp(scene.vehicle, data, console);
+  display.font.pictureFile = kDataDir + "fonts/default_normal.png";
+  PrepareDrawing(display, console);
+  display.Reshape(kInitialWindowWidth, kInitialWindowHeight);
+  display.lever.SetValue(0.75f);
+  for (int i = 0; i < 200; ++i) DrawFrame(display);  // past the first fit and the glide
+  glFinish();
+
+  for (auto _ : state) {
+    DrawFrame(display);
+    glFinish();
+  }
+  state.counters["zoom"] = display.zoom;
+}
+BENCHMARK(DisplayFrame)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
