@@ -19,6 +19,7 @@ constexpr float kMinZoom = 0.0001f;
 constexpr float kMaxZoom = 10000.0f;
 constexpr float kFitMargin = 30.0f;  // pixels left around the fitted scene
 constexpr float kOpacityStep = 0.1f;
+constexpr int kMaxPacedSteps = 10;  // per frame under real-time pacing
 
 const char* const kMenuLabels[kMenuEntryCount][2] = {
     // {switch on, switch off}
@@ -78,6 +79,8 @@ void DisplayState::SetUp(Kelvra& vehicleSystem, DisplayData data, std::ostream& 
   resultValueCount = std::max(0, data.resultValueCount);
   history = data.externalForceHistory;
   predefinedForces = data.predefinedForces;
+  realTimePacing = data.realTimePacing && data.vehicleTimeStep > 0.0;
+  vehicleTimeStep = data.vehicleTimeStep;
   renderer.background = data.background;
   links = std::move(data.links);
   styles = std::move(data.styles);
@@ -351,14 +354,35 @@ WorldView DisplayState::View() const {
   return view;
 }
 
-void DisplayState::AdvanceFrame() {
-  if (running) displayTime += displayStep;
+void DisplayState::AdvanceFrame(int elapsedMs) {
+  const int steps = StepsDue(elapsedMs);
   GlideZoom();
   levers = LeverLevelsOf(lever.Value());
-  if (DecideStepInputs() == StepDecision::kStep && vehicle != nullptr) {
-    vehicle->DoStep(brakeDemand, tractionForce);
+  for (int i = 0; i < steps; ++i) {
+    if (running) displayTime += displayStep;
+    if (DecideStepInputs() != StepDecision::kStep) break;
+    if (vehicle != nullptr) vehicle->DoStep(brakeDemand, tractionForce);
   }
   BuildDrawingState();
+}
+
+// The wall-clock time that passes while running is owed to the vehicle and paid
+// in whole steps. A frame makes at most kMaxPacedSteps of them and the debt
+// never exceeds that many, so that after a stall the run goes on from where it
+// was instead of racing to catch up.
+int DisplayState::StepsDue(int elapsedMs) {
+  if (!realTimePacing) return 1;
+  const int passedMs = lastFrameMs < 0 ? 0 : std::max(0, elapsedMs - lastFrameMs);
+  lastFrameMs = elapsedMs;
+  if (!running) {
+    pacingDebt = 0.0;
+    return 0;
+  }
+  const double maxDebt = kMaxPacedSteps * vehicleTimeStep;
+  pacingDebt = std::min(pacingDebt + passedMs / 1000.0, maxDebt);
+  const int steps = std::min(static_cast<int>(pacingDebt / vehicleTimeStep), kMaxPacedSteps);
+  pacingDebt -= steps * vehicleTimeStep;
+  return steps;
 }
 
 // A few per cent per frame, never overshooting the target.

@@ -29,6 +29,10 @@ struct DisplayData {
   BackgroundRecord background;
   std::vector<StyleLink> links;
   StyleManager::StyleLists styles;
+  // Off: one vehicle step per frame, as the timer paces the frames. On: as many
+  // steps of `vehicleTimeStep` as keep the simulated time with the wall clock.
+  bool realTimePacing = false;
+  double vehicleTimeStep = 0.005;  // seconds
 };
 
 // Copies the StyleManager's link list and its nine style lists into `data`.
@@ -137,9 +141,13 @@ class DisplayState {
   // --- One frame -------------------------------------------------------------
   // The world rectangle shown: centred on the followed point plus the pan.
   WorldView View() const;
-  // Everything a frame does before drawing: advances the shown time, glides the
-  // zoom, steps the vehicle with this frame's inputs and rebuilds q.
-  void AdvanceFrame();
+  // Everything a frame does before drawing: glides the zoom, steps the vehicle
+  // with this frame's inputs, advancing the shown time by a display step per
+  // step, and rebuilds q. `elapsedMs` is the window system's clock, read by
+  // real-time pacing only.
+  void AdvanceFrame(int elapsedMs = 0);
+  // Vehicle steps due in this frame: 1 without pacing.
+  int StepsDue(int elapsedMs);
   void GlideZoom();
   StepDecision DecideStepInputs();
   void BuildDrawingState();
@@ -187,6 +195,10 @@ class DisplayState {
 
   // Inputs of the vehicle step.
   Kelvra* vehicle = nullptr;
+  bool realTimePacing = false;
+  double vehicleTimeStep = 0.005;
+  int lastFrameMs = -1;     // clock of the previous frame, -1 before the first
+  double pacingDebt = 0.0;  // simulated seconds the vehicle is behind the wall clock
   std::ostream* console = nullptr;
   bool predefinedForces = false;
   Matrix history;

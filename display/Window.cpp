@@ -175,7 +175,7 @@ void DrawFrame(DisplayState& d) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   const WorldView view = d.View();
   SetWorldProjection(view);
-  d.AdvanceFrame();
+  d.AdvanceFrame(glutGet(GLUT_ELAPSED_TIME));
   DrawScene(d, view);
   if (d.FitViewToScene(d.renderer.sceneBox)) SetWorldProjection(d.View());
   d.FollowDrawingState();

@@ -136,6 +136,37 @@ TEST_F(DisplayStateTest, FramesStepTheVehicleWithTheLeversInputs) {
   EXPECT_NEAR(display->displayTime, 0.015, 1e-12);
 }
 
+TEST_F(DisplayStateTest, RealTimePacingStepsAsOftenAsTheWallClockAsks) {
+  ReferenceVehicle reference(folder);
+  ASSERT_TRUE(reference.created);
+  DisplayData data;
+  data.realTimePacing = true;
+  data.vehicleTimeStep = 0.005;
+  Start(data);
+  display->lever.SetValue(1.0f);
+  int steps = 0;
+  // 0, 16, 33 and 52 ms: 0, then 16 / 5 = 3, (1 + 17) / 5 = 3 and (3 + 19) / 5 = 4 steps.
+  for (const int ms : {0, 16, 33, 52}) display->AdvanceFrame(ms);
+  for (; steps < 10; ++steps) reference.Step({0.0, 0.0}, 100000.0);
+  EXPECT_EQ(vehicle.LinearState(), reference.State());
+  EXPECT_NEAR(display->displayTime, 10 * 0.005, 1e-12);
+
+  display->AdvanceFrame(5052);  // after a stall of five seconds: ten steps at most
+  for (int i = 0; i < 10; ++i) reference.Step({0.0, 0.0}, 100000.0);
+  EXPECT_EQ(vehicle.LinearState(), reference.State());
+  display->AdvanceFrame(5053);  // and no backlog left to race through
+  EXPECT_EQ(vehicle.LinearState(), reference.State());
+
+  display->Key('p');
+  display->AdvanceFrame(6000);  // stopped: the clock runs on, the vehicle waits
+  display->Key('p');
+  display->AdvanceFrame(6004);
+  EXPECT_EQ(vehicle.LinearState(), reference.State());
+  display->AdvanceFrame(6007);  // 7 ms since the restart: one step
+  reference.Step({0.0, 0.0}, 100000.0);
+  EXPECT_EQ(vehicle.LinearState(), reference.State());
+}
+
 TEST_F(DisplayStateTest, KeysScaleInSinglePrecisionAndStopAtTheRangeEnds) {
   display->Key('s');
   EXPECT_EQ(display->deformationScale, 1.0f * 1.1f);
