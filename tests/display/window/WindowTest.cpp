@@ -1,0 +1,346 @@
+// The program's window on a virtual X server, driven as a user drives it:
+// xdotool presses the controls, ImageMagick's import takes screenshots, and the
+// window is closed the way a window manager closes it.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "XSession.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing_support::TempFolder;
+
+constexpr int kWidth = 1024;  // the window's size and place: top-left corner of the screen
+constexpr int kHeight = 768;
+const char* const kEndOfData =
+    "End of pre-defined external force data, simulation stopped.\n"
+    "Switching to Real-Time mode, continue simulation using the 'Start' button.\n";
+
+void Pause(std::chrono::milliseconds duration) {
+  std::this_thread::sleep_for(duration);
+}
+
+// Standard output of a shell command.
+std::string Capture(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  std::array<char, 256> buffer;
+  while (fgets(buffer.data(), buffer.size(), pipe) != nullptr) out += buffer.data();
+  pclose(pipe);
+  return out;
+}
+
+// The program running in the background in `folder`, its console in files there.
+class Program {
+ public:
+  Program(const fs::path& folder, const std::string& arguments) : outFile(folder / "console.txt") {
+    const std::string command = "cd '" + folder.string() + "' && exec '" +
+                                testing_support::KelvraBinary().string() + "' " + arguments +
+                                " < /dev/null > console.txt 2> errors.txt";
+    pid = fork();
+    if (pid == 0) {
+      execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  ~Program() {
+    if (pid > 0 && !exited) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  bool Running() {
+    Poll();
+    return pid > 0 && !exited;
+  }
+  // True when the program ended within `timeout`.
+  bool WaitForExit(std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (Running() && std::chrono::steady_clock::now() < end) Pause(100ms);
+    return exited;
+  }
+  int ExitCode() const { return exitCode; }
+  std::string Console() const { return testing_support::ReadFile(outFile); }
+
+ private:
+  void Poll() {
+    if (pid <= 0 || exited) return;
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) != pid) return;
+    exited = true;
+    exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+  fs::path outFile;
+  pid_t pid = -1;
+  bool exited = false;
+  int exitCode = -1;
+};
+
+// The simulator's window, found by its title; 0 when it did not appear in time.
+unsigned long FindWindow(Program& program, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (program.Running() && std::chrono::steady_clock::now() < end) {
+    std::istringstream ids(
+        Capture("xdotool search --name 'Real-time 17DoF train simulator' 2>/dev/null"));
+    unsigned long id = 0;
+    if (ids >> id) return id;
+    Pause(200ms);
+  }
+  return 0;
+}
+
+// Until the run driver hands the graphics path to the display, the program ends
+// at once without a window and says nothing of a display.
+bool DisplayStarted(Program& program) {
+  return program.Running() || program.Console().find("Starting up display...") != std::string::npos;
+}
+
+void Click(unsigned long window, int x, int y, int button = 1) {
+  const std::string command = "xdotool mousemove --window " + std::to_string(window) + " " +
+                              std::to_string(x) + " " + std::to_string(y) + " click " +
+                              std::to_string(button);
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+struct Rgb {
+  int r, g, b;
+};
+
+struct Region {
+  int x0, y0, x1, y1;  // x0 <= x < x1, y0 <= y < y1, window pixels, y down
+};
+
+// The window's part of the screen, one RGB triple per pixel, top row first.
+class Screenshot {
+ public:
+  bool Take(const fs::path& file) {
+    const std::string command = "import -window root -crop " + std::to_string(kWidth) + "x" +
+                                std::to_string(kHeight) +
+                                "+0+0 +repage -depth 8 'ppm:" + file.string() + "'";
+    if (std::system(command.c_str()) != 0) return false;
+    std::ifstream in(file, std::ios::binary);
+    std::string magic;
+    int width = 0, height = 0, maxValue = 0;
+    in >> magic >> width >> height >> maxValue;
+    in.get();
+    if (magic != "P6" || width != kWidth || height != kHeight || maxValue != 255) return false;
+    pixels.resize(static_cast<std::size_t>(width) * height * 3);
+    in.read(reinterpret_cast<char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
+    return static_cast<bool>(in);
+  }
+
+  bool Empty() const { return pixels.empty(); }
+
+  Rgb At(int x, int y) const {
+    const std::size_t i = (static_cast<std::size_t>(y) * kWidth + x) * 3;
+    return {pixels[i], pixels[i + 1], pixels[i + 2]};
+  }
+
+  int Count(Region region, Rgb colour, int tolerance) const {
+    int count = 0;
+    if (Empty()) return count;
+    for (int y = region.y0; y < region.y1; ++y) {
+      for (int x = region.x0; x < region.x1; ++x) {
+        const Rgb p = At(x, y);
+        if (std::abs(p.r - colour.r) <= tolerance && std::abs(p.g - colour.g) <= tolerance &&
+            std::abs(p.b - colour.b) <= tolerance) {
+          ++count;
+        }
+      }
+    }
+    return count;
+  }
+
+  // Every pixel counts as different when either screenshot failed.
+  int Differences(const Screenshot& other, Region region) const {
+    if (Empty() || other.Empty()) return (region.x1 - region.x0) * (region.y1 - region.y0);
+    int count = 0;
+    for (int y = region.y0; y < region.y1; ++y) {
+      for (int x = region.x0; x < region.x1; ++x) {
+        const Rgb a = At(x, y);
+        const Rgb b = other.At(x, y);
+        if (a.r != b.r || a.g != b.g || a.b != b.b) ++count;
+      }
+    }
+    return count;
+  }
+
+ private:
+  std::vector<unsigned char> pixels;
+};
+
+// Where the window shows what, after its first reshape to 1024 x 768.
+constexpr Region kWholeWindow{0, 0, kWidth, kHeight};
+constexpr Region kScene{0, 60, kWidth, 550};             // above both HUD panels
+constexpr Region kTimeText{20, 673, 20 + 12 * 11, 695};  // "Time: %6.4f"
+constexpr Region kTractionText{894, 568, kWidth, 590};   // "Trac.: %4.2f"
+constexpr Region kStartStopButton{20, 20, 120, 50};
+constexpr Region kTimeStepText{20, 698, 20 + 16 * 11, 720};  // "Timestep: %6.4f"
+
+constexpr Rgb kClearColour{84, 156, 204};   // (0.33, 0.61, 0.8)
+constexpr Rgb kCarBody{184, 36, 28};        // the shipped style's car fill
+constexpr Rgb kPanelOutline{55, 181, 229};  // (0.2157, 0.7098, 0.898)
+constexpr Rgb kWhite{255, 255, 255};
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { folder.CopyShippedData(); }
+
+  Screenshot Shoot() {
+    Screenshot shot;
+    const fs::path file = folder.Path() / ("shot" + std::to_string(shots++) + ".ppm");
+    EXPECT_TRUE(shot.Take(file)) << "no screenshot";
+    return shot;
+  }
+
+  // Once the first frame's fit has glided back to the start zoom, the vehicle at
+  // rest gives the same scene frame after frame.
+  bool WaitForStillScene(Screenshot& shot) {
+    Screenshot previous = Shoot();
+    for (int attempt = 0; attempt < 40; ++attempt) {
+      Pause(500ms);
+      shot = Shoot();
+      if (shot.Differences(previous, kScene) == 0) return true;
+      previous = shot;
+    }
+    return false;
+  }
+
+  void Close(Program& program, unsigned long window) {
+    ASSERT_TRUE(SendWindowClose(window));
+    ASSERT_TRUE(program.WaitForExit(20s)) << "the window closed but the program runs on";
+    EXPECT_EQ(program.ExitCode(), 0) << program.Console();
+  }
+
+  TempFolder folder;
+  int shots = 0;
+};
+
+TEST_F(WindowTest, ShowsTheVehicleAndAnswersStopLeverStartResetAndClose) {
+  Program program(folder.Path(), "");
+  const unsigned long window = FindWindow(program, 30s);
+  if (window == 0 && !DisplayStarted(program)) GTEST_SKIP() << "the program opens no window";
+  ASSERT_NE(window, 0u) << program.Console();
+
+  Screenshot start;
+  ASSERT_TRUE(WaitForStillScene(start)) << "the view never settled";
+  EXPECT_GT(start.Count(kWholeWindow, kClearColour, 2), 5000) << "no sky below the wall";
+  EXPECT_GT(start.Count(kScene, kCarBody, 3), 20000) << "no car body";
+  EXPECT_GT(start.Count(kWholeWindow, kPanelOutline, 3), 500) << "no HUD panels";
+  EXPECT_GT(start.Count(kTimeText, kWhite, 25), 40) << "no HUD text";
+  EXPECT_GT(start.Count(kTimeStepText, kWhite, 25), 40) << "no HUD text";
+
+  // Running: the shown time advances.
+  Pause(500ms);
+  const Screenshot running = Shoot();
+  EXPECT_GT(running.Differences(start, kTimeText), 0);
+
+  // "Stop": the time stands still and the button reads "Start".
+  Click(window, 70, 35);
+  Pause(500ms);
+  const Screenshot stopped = Shoot();
+  Pause(700ms);
+  const Screenshot stillStopped = Shoot();
+  EXPECT_EQ(stillStopped.Differences(stopped, kTimeText), 0);
+  EXPECT_GT(stopped.Differences(start, kStartStopButton), 20);
+
+  // The lever near its top: the traction level changes.
+  Click(window, 984, 612);
+  Pause(500ms);
+  const Screenshot pulling = Shoot();
+  EXPECT_GT(pulling.Differences(start, kTractionText), 20);
+
+  // "Start" again with traction: the vehicle moves and the view follows it over the wall.
+  Click(window, 70, 35);
+  Pause(2500ms);
+  const Screenshot moved = Shoot();
+  EXPECT_GT(moved.Differences(start, kScene), 1000);
+  EXPECT_EQ(moved.Differences(start, kStartStopButton), 0);  // "Stop" again
+
+  // "Reset": the vehicle back at rest where it started and the lever centred.
+  Click(window, 190, 35);
+  Pause(800ms);
+  const Screenshot reset = Shoot();
+  EXPECT_LT(reset.Differences(start, kScene), 50);
+  EXPECT_EQ(reset.Differences(start, kTractionText), 0);
+
+  Close(program, window);
+  const std::string console = program.Console();
+  EXPECT_NE(console.find("openIL: fonts/default_normal.png loaded and converted successfully\n"),
+            std::string::npos)
+      << console;
+  EXPECT_NE(console.find("Close display window to exit!\n"), std::string::npos) << console;
+}
+
+TEST_F(WindowTest, RecordedHistoryEndsWithTheMessageAndTheWindowWaitsForStart) {
+  folder.Write("three_rows.in",
+               "EFD 3 5\n"
+               "0 0 0 0 20000\n"
+               "0 0 0 0 20000\n"
+               "0 0 0 0 20000\n");
+  Program program(folder.Path(), "--history three_rows.in");
+  const unsigned long window = FindWindow(program, 30s);
+  if (window == 0 && !DisplayStarted(program)) GTEST_SKIP() << "the program opens no window";
+  ASSERT_NE(window, 0u) << program.Console();
+  const auto end = std::chrono::steady_clock::now() + 20s;
+  while (program.Console().find(kEndOfData) == std::string::npos &&
+         std::chrono::steady_clock::now() < end) {
+    Pause(200ms);
+  }
+  Pause(500ms);
+  const Screenshot waiting = Shoot();
+  Close(program, window);
+  const std::string console = program.Console();
+  const std::size_t at = console.find(kEndOfData);
+  ASSERT_NE(at, std::string::npos) << console;
+  EXPECT_EQ(console.find(kEndOfData, at + 1), std::string::npos) << "told twice";
+  EXPECT_NE(console.find("Connecting external force data...\n"), std::string::npos) << console;
+  EXPECT_GT(waiting.Count(kStartStopButton, kWhite, 25), 20) << "no button label";
+}
+
+// The context menu opens at the pointer, one entry below the other; "Quit" is
+// the last one.
+TEST_F(WindowTest, QuitFromTheContextMenuEndsTheProgramWithExitCodeZero) {
+  Program program(folder.Path(), "");
+  const unsigned long window = FindWindow(program, 30s);
+  if (window == 0 && !DisplayStarted(program)) GTEST_SKIP() << "the program opens no window";
+  ASSERT_NE(window, 0u) << program.Console();
+  Pause(1s);
+  Click(window, 500, 300, 3);
+  Pause(700ms);
+  const Screenshot menu = Shoot();
+  const Rgb menuFace{178, 178, 178};
+  int bottom = -1;
+  for (int y = 300; y < kHeight; ++y) {
+    if (menu.Count({505, y, 506, y + 1}, menuFace, 0) == 1) bottom = y;
+  }
+  ASSERT_GT(bottom, 450) << "no menu below the pointer";
+  Click(window, 505, bottom - 10);
+  ASSERT_TRUE(program.WaitForExit(20s)) << "Quit did not end the program";
+  EXPECT_EQ(program.ExitCode(), 0) << program.Console();
+}
+
+}  // namespace
