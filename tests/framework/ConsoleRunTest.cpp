@@ -77,6 +77,20 @@ TEST(ConsoleRunTest, PrintsEveryStepAndWritesTheResultAndValidatorFiles) {
   }
 }
 
+// A single row ends the validator at its start; every further row adds ten steps.
+TEST(ConsoleRunTest, ValidatorForceLinesFollowTheHistoryLength) {
+  for (const int rows : {1, 2, 7}) {
+    SCOPED_TRACE(rows);
+    TempFolder folder;
+    folder.CopyShippedData();
+    folder.Write("h.in", RampHistory(rows));
+    const auto run = RunIn(folder.Path(), KelvraCommand("--console --history h.in"), "\n");
+    EXPECT_EQ(ConsoleRunOutput(), MaskDurations(run.out));
+    EXPECT_EQ(ValidatorForceLines(rows), LineCount(folder.Read("results/ruku_forces.txt")));
+    EXPECT_EQ(kValidatorHeader, folder.Read("results/ode1_train17_rk4_result.txt"));
+  }
+}
+
 // A run without steps still reports its (tiny) duration and writes its files. The
 // validator needs at least one row and refuses an empty history.
 TEST(ConsoleRunTest, EmptyHistoryRunsNoStepAndStillWritesTheResult) {
