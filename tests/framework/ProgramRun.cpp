@@ -85,6 +85,26 @@ std::string ShippedModelWith(const std::string& from, const std::string& to) {
   return model.replace(at, from.size(), to);
 }
 
+// The module log after a chain that reached the five coupling steps; `wheelError`
+// stands after the wheel index step.
+std::string ModelCreationLog(const std::string& wheelError) {
+  return std::string(
+             "***** ModelCreation Module Log *****\n\n"
+             "Input file: combined_train17_GEN.in\n"
+             "Status: FilePathOK\n"
+             "Executing CreateComponents()\n"
+             "Status: FileParsedSuccessfully\n"
+             "Executing CalculateBasicMatrices()\n"
+             "Status: BasicMatricesOK\n"
+             "Executing CalculateAdvancedMatrices()\n"
+             "Status: AdvancedMatricesOK\n"
+             "Executing GenerateNormalForceMatrix()\n"
+             "Executing GenerateStaticAxleLoadVector()\n"
+             "Executing GenerateReducedMassVector()\n"
+             "Executing GenerateWheelIndices()\n") +
+         wheelError + "Executing GenerateBrakeForceRadii()\n";
+}
+
 int LineCount(const std::string& text) {
   return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }

@@ -44,6 +44,12 @@ inline const char* const kValidatorRun =
     "\rSimulation in progress... \n"
     "\tDone in # [s]\n";
 
+// The files that --log-dir leaves outside the window runs, sorted.
+inline const std::vector<std::string> kModuleLogs = {
+    "advanced_matrix_manager.log", "basic_matrix_manager.log", "component_manager.log",
+    "model_creation.log",          "simulation_module.log",    "vehicle_system.log",
+};
+
 // Banner and mode lines of `kelvra --console`, `kelvra --batch` and of `kelvra --history`.
 std::string ConsoleStart();
 std::string BatchStart();
@@ -69,6 +75,10 @@ std::vector<std::string> ResultFiles(const testing_support::TempFolder& folder);
 // The shipped model file with its first occurrence of `from` replaced by `to`;
 // records a test failure when `from` does not occur.
 std::string ShippedModelWith(const std::string& from, const std::string& to);
+
+// The model creation log of the shipped model's whole chain, the five coupling
+// steps included; `wheelError` stands after the wheel index step.
+std::string ModelCreationLog(const std::string& wheelError);
 
 // Number of lines in `text` (each ended by a newline).
 int LineCount(const std::string& text);

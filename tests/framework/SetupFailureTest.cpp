@@ -15,31 +15,6 @@ using testing_support::TempFolder;
 const char* const kModelFile = "combined_train17_GEN.in";
 const char* const kModelFailed = "Creating internal model representation... Failed\n";
 
-const std::vector<std::string> kModuleLogs = {
-    "advanced_matrix_manager.log", "basic_matrix_manager.log", "component_manager.log",
-    "model_creation.log",          "simulation_module.log",    "vehicle_system.log",
-};
-
-// The module log after a chain that reached the five coupling steps; `wheelError`
-// stands after the wheel index step.
-std::string GenerateStepsLog(const std::string& wheelError) {
-  return std::string(
-             "***** ModelCreation Module Log *****\n\n"
-             "Input file: combined_train17_GEN.in\n"
-             "Status: FilePathOK\n"
-             "Executing CreateComponents()\n"
-             "Status: FileParsedSuccessfully\n"
-             "Executing CalculateBasicMatrices()\n"
-             "Status: BasicMatricesOK\n"
-             "Executing CalculateAdvancedMatrices()\n"
-             "Status: AdvancedMatricesOK\n"
-             "Executing GenerateNormalForceMatrix()\n"
-             "Executing GenerateStaticAxleLoadVector()\n"
-             "Executing GenerateReducedMassVector()\n"
-             "Executing GenerateWheelIndices()\n") +
-         wheelError + "Executing GenerateBrakeForceRadii()\n";
-}
-
 void WriteModel(const TempFolder& folder, const std::string& from, const std::string& to) {
   folder.Write(kModelFile, ShippedModelWith(from, to));
 }
@@ -103,14 +78,14 @@ TEST(SetupFailureTest, EachFailingStepPrintsItsReasonAndSkipsTheRun) {
        },
        "--console --history h.in", ConsoleStart(),
        std::string(kModelFailed) + "Reason:\n" +
-           GenerateStepsLog("Error: Parent body of Wheel 'Wheel1' does not have X DoF!\n")},
+           ModelCreationLog("Error: Parent body of Wheel 'Wheel1' does not have X DoF!\n")},
       {"brake node on the wheel centre line",
        [](const TempFolder& folder) {
          WriteModel(folder, "Wheelset1Brake    Wheelset1  0.23",
                     "Wheelset1Brake    Wheelset1  0   ");
        },
        "--console --history h.in", ConsoleStart(),
-       std::string(kModelFailed) + "Reason:\n" + GenerateStepsLog("")},
+       std::string(kModelFailed) + "Reason:\n" + ModelCreationLog("")},
       {"model without time step",
        [](const TempFolder& folder) { WriteModel(folder, "\nDT 0.005", "\n"); },
        "--console --history h.in", ConsoleStart(),
