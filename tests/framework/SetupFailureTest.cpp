@@ -109,6 +109,14 @@ TEST(SetupFailureTest, EachFailingStepPrintsItsReasonAndSkipsTheRun) {
            "Reading external force history... Failed\n"
            "Reason: EFD in 'h.in': the history has 4 columns, but 4 axles need 5 (a brake input "
            "per axle, then the traction)\n"},
+      {"batch file missing",
+       [](const TempFolder& folder) {
+         std::filesystem::remove(folder.Path() / "batch_paramsets.in");
+       },
+       "--batch --history h.in", BatchStart(),
+       std::string(kModelOK) + kHistoryOK +
+           "Reading batch run parameters... Failed\n"
+           "Reason: Cannot open 'batch_paramsets.in'\n"},
       {"batch sets without SGNT",
        [](const TempFolder& folder) {
          folder.Write("batch_paramsets.in", "BATCH 1 3\n0.005 3 10\n");
