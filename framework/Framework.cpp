@@ -3,10 +3,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <sstream>
 
 #include "framework/InputReaders.h"
 #include "framework/Reporting.h"
+#include "framework/Resampling.h"
 
 namespace {
 
@@ -22,6 +24,21 @@ std::vector<unsigned> ToIndices(const std::vector<int>& indices) {
 
 void ToSparse(const Matrix& dense, SparseMatrix& sparse) {
   sparse.FromRowMajor(static_cast<std::uint32_t>(dense.num_rows()), RowMajor(dense));
+}
+
+// Every set replays the whole history; a time step so small that its steps
+// cannot be counted would otherwise run no step at all.
+bool CheckStepCounts(const Matrix& sets, int historyRows, std::string& error) {
+  for (int i = 0; i < sets.num_rows(); ++i) {
+    if (ResampledStepCountFits(historyRows, sets[i][0])) continue;
+    std::ostringstream text;
+    text << "BATCH in '" << kBatchParameterFile << "': set " << i + 1 << " has DT " << sets[i][0]
+         << ", too small for the " << historyRows << " rows of the history: more than "
+         << std::numeric_limits<int>::max() << " steps";
+    error = text.str();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -159,7 +176,9 @@ bool Framework::ReadHistory(const std::string& externalForceFile) {
 bool Framework::ReadBatchSets() {
   std::cout << "Reading batch run parameters... ";
   std::string error;
-  const bool ok = ReadBatchParameterSets(kBatchParameterFile, coupling.batchParameterSets, error);
+  const bool ok =
+      ReadBatchParameterSets(kBatchParameterFile, coupling.batchParameterSets, error) &&
+      CheckStepCounts(coupling.batchParameterSets, coupling.externalForceHistory.num_rows(), error);
   PrintResult(std::cout, ok);
   if (!ok) std::cout << "Reason: " << error << "\n";
   return ok;

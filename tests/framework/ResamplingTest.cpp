@@ -45,3 +45,19 @@ TEST(ResamplingTest, NonWholeRatiosHoldEachRowUntilTheNext) {
 }
 
 }  // namespace
+
+namespace {
+
+// 40 rows cover 0.2 s: 2e9 steps of 1e-10 s are still an int, and the last of
+// them reads the last row; 2e11 steps of 1e-12 s are no int and count as none.
+TEST(ResamplingTest, StepCountsBeyondAnIntDoNotFit) {
+  EXPECT_TRUE(ResampledStepCountFits(40, 1e-10));
+  EXPECT_EQ(2000000000, ResampledStepCount(40, 1e-10));
+  EXPECT_EQ(39, ResampledRow(1999999999, 1e-10));
+  EXPECT_FALSE(ResampledStepCountFits(40, 1e-12));
+  EXPECT_EQ(0, ResampledStepCount(40, 1e-12));
+  EXPECT_FALSE(ResampledStepCountFits(1, 0.005 / 2147483648.0));
+  EXPECT_TRUE(ResampledStepCountFits(0, 1e-300));
+}
+
+}  // namespace

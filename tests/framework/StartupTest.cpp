@@ -3,28 +3,17 @@
 #include <sstream>
 #include <string>
 
+#include "ProgramRun.h"
+#include "framework/CommandLine.h"
 #include "framework/Console.h"
 #include "framework/Framework.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-using testing_support::KelvraBinary;
+using namespace program_run;
 using testing_support::RunIn;
 using testing_support::TempFolder;
-
-const char* const kSR = "Simulator has defaulted to Single Run (SR) mode.\n";
-const char* const kBR = "Simulator was set to Batch Run (BR) mode.\n";
-const char* const kSEF = "Simulator has defaulted to Static External Force (SEF) mode.\n";
-const char* const kSEFByBR =
-    "Simulator has defaulted to Static External Force (SEF) mode, required by BR mode.\n";
-const char* const kRTEF = "Simulator was set to Real Time External Force (RTEF) mode.\n";
-const char* const kCD = "Simulator has defaulted to Console Display (CD) mode.\n";
-const char* const kCDByBR =
-    "Simulator has defaulted to Console Display (CD) mode, required by BR mode.\n";
-const char* const kGD = "Simulator was set to Graphics Display (GD) mode.\n";
-const char* const kGDByRTEF =
-    "Simulator has defaulted to Graphics Display (GD) mode, required by RTEF mode.\n";
 
 struct ModeCase {
   int flags;
@@ -58,13 +47,6 @@ TEST(StartupTest, ModeResolutionForEveryFlagValue) {
   }
 }
 
-const char* const kBanner =
-    "____________    ____________________>____    \n"
-    "[___][___][]|  /_] ###   Kelvra2   ### [_\\  \n"
-    "__________[]| /___________________________\\ \n"
-    "-------~o=o~+-+~o-o-o~=============~o-o-o~+  \n"
-    "\nWARNING: For testing purposes only!\n\n";
-
 TEST(StartupTest, BannerPlainAndColoured) {
   std::ostringstream plain;
   PrintBanner(plain, false);
@@ -81,33 +63,47 @@ TEST(StartupTest, BannerPlainAndColoured) {
 
 TEST(StartupTest, ProgramInAnEmptyFolderPrintsPlainTextAndExitsZero) {
   TempFolder folder;
-  const auto result = RunIn(folder.Path(), "'" + KelvraBinary().string() + "'");
+  const auto result = RunIn(folder.Path(), KelvraCommand(""));
   EXPECT_EQ(0, result.exitCode);
   EXPECT_EQ(0u, result.out.find(std::string(kBanner) + kSR + kRTEF + kGDByRTEF)) << result.out;
   EXPECT_NE(std::string::npos, result.out.find("\nPress [ENTER] to exit..."));
   EXPECT_EQ(std::string::npos, result.out.find('\x1b'));
 }
 
-}  // namespace
-
-namespace {
-
+// Help and option errors end before the banner: nothing is read, nothing written.
 TEST(StartupTest, HelpAndOptionErrors) {
-  TempFolder folder;
-  const std::string program = "'" + KelvraBinary().string() + "'";
-  const auto help = RunIn(folder.Path(), program + " --help");
-  EXPECT_EQ(0, help.exitCode);
-  EXPECT_EQ(0u, help.out.find("Usage: kelvra [OPTIONS]"));
-  EXPECT_TRUE(help.err.empty());
-
-  const auto wrong = RunIn(folder.Path(), program + " --console");
-  EXPECT_EQ(2, wrong.exitCode);
-  EXPECT_TRUE(wrong.out.empty());
-  EXPECT_EQ(0u, wrong.err.find("kelvra: --console needs --history FILE\nUsage: kelvra"));
-
-  const auto unknown = RunIn(folder.Path(), program + " --fast");
-  EXPECT_EQ(2, unknown.exitCode);
-  EXPECT_EQ(0u, unknown.err.find("kelvra: unknown option --fast\n"));
+  struct Case {
+    const char* options;
+    int exitCode;
+    std::string out;
+    std::string err;
+  };
+  const std::string usage = UsageText();
+  const Case cases[] = {
+      {"--help", 0, usage, ""},
+      {"--console --help --log-dir L", 0, usage, ""},
+      {"--console", 2, "", "kelvra: --console needs --history FILE\n" + usage},
+      {"--batch --log-dir L", 2, "", "kelvra: --batch needs --history FILE\n" + usage},
+      {"--console --batch --history h.in", 2, "",
+       "kelvra: --console and --batch cannot be combined\n" + usage},
+      {"--console --history h.in --real-time", 2, "",
+       "kelvra: --real-time applies to the window runs only\n" + usage},
+      {"--history", 2, "", "kelvra: --history needs a value\n" + usage},
+      {"--history h.in --log-dir", 2, "", "kelvra: --log-dir needs a value\n" + usage},
+      {"--log-dir L --fast", 2, "", "kelvra: unknown option --fast\n" + usage},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    TempFolder folder;
+    folder.CopyShippedData();
+    folder.Write("h.in", RampHistory(3));
+    const auto run = RunIn(folder.Path(), KelvraCommand(c.options));
+    EXPECT_EQ(c.exitCode, run.exitCode);
+    EXPECT_EQ(c.out, run.out);
+    EXPECT_EQ(c.err, run.err);
+    EXPECT_FALSE(folder.Exists("L"));
+    EXPECT_TRUE(ResultFiles(folder).empty());
+  }
 }
 
 }  // namespace

@@ -1,0 +1,50 @@
+// The linear half of one vehicle-system pass on the shipped vehicle: the exact
+// step of the 26 states with its nine inputs ramping, then the per-axle outputs
+// (normal forces, speeds, positions); each iteration commits, so C x is formed
+// every time, as in the first pass of a step.
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <sstream>
+#include <vector>
+
+#include "solver/MtrxVeh.h"
+#include "tests/support/ShippedVehicle.h"
+
+namespace {
+
+void BM_LinearStepAndOutputs(benchmark::State& state) {
+  testing_support::ShippedVehicle vehicle;
+  if (!vehicle.Build(
+          testing_support::ShippedModelFile(std::filesystem::path(KELVRA_SOURCE_DIR) / "data"),
+          0.005)) {
+    state.SkipWithError(vehicle.Failure().c_str());
+    return;
+  }
+  TMtrxVeh mtrxVeh;
+  TMtrxVehOut vehOut;
+  std::ostringstream log;
+  if (!mtrxVeh.SetPar(vehicle.c, vehicle.p, vehicle.initialState, log, 0.005, vehicle.p1) ||
+      !vehOut.SetPar(vehicle.n, vehicle.staticAxleLoads, vehicle.wheelDofIndices,
+                     vehicle.wheelStateIndices, log)) {
+    state.SkipWithError(log.str().c_str());
+    return;
+  }
+  mtrxVeh.Init();
+  vehOut.Init();
+  // Every input acts, and the traction balances the four adhesion forces, so
+  // the free motion stays bounded however long the loop runs.
+  const std::vector<double> u0 = {5000, 5000, 5000, 5000, -10000, 10000, -10000, 10000, 20000};
+  const std::vector<double> u1 = {5100, 5100, 5100, 5100, -10200, 10200, -10200, 10200, 20400};
+  for (auto _ : state) {
+    mtrxVeh.DoStep(u0, u1);
+    vehOut.Compute(mtrxVeh.NextState());
+    mtrxVeh.Finalize();
+    vehOut.Finalize();
+    benchmark::DoNotOptimize(vehOut.NormalForce().data());
+  }
+}
+BENCHMARK(BM_LinearStepAndOutputs);
+
+}  // namespace

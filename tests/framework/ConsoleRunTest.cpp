@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ProgramRun.h"
+
+namespace {
+
+using namespace program_run;
+using testing_support::RunIn;
+using testing_support::TempFolder;
+
+const char* const kValidatorHeader = "DT = 0.0005\nITER = 0\nSUBD = 0\nSGNT = 0.05\nRK\n";
+const char* const kValidatorTiming = "DT =0.0005\tITER = 0\tSUBD = 0\tSGNT = 0.1\tTIME = #\n";
+const char* const kConsoleResult = "DT = 0.005\nITER = 3\nSUBD = 10\nSGNT = 0.05\nSTEF+SR+CD";
+
+const std::regex kResultName("_kelvra_result_-?[0-9]+\\.txt");
+
+std::string ConsoleRunOutput() {
+  return ConsoleStart() + kModelOK + kHistoryOK + kPreparedOK + kVehicleOK +
+         "Simulation in progress...\n\tDone in # [s]\n" + kValidatorRun + kExitPrompt;
+}
+
+// The one automatically named result file of a console run, or "".
+std::string ConsoleResultName(const std::vector<std::string>& files) {
+  std::string found;
+  for (const std::string& name : files) {
+    if (std::regex_match(name, kResultName)) {
+      EXPECT_TRUE(found.empty()) << "a second result file " << name;
+      found = name;
+    }
+  }
+  return found;
+}
+
+// The validator's reference vehicle steps 0.0005 s and reads a history row every
+// 0.005 s: ten steps per row until the last row is reached, that is 10 (R - 1)
+// steps. Each step but the first evaluates its slope four times (the first reuses
+// the slope of the start), and the evaluation that reaches the last row ends the
+// run: 1 + 3 + 4 (S - 1) + 1 = 4 S + 1 force lines for S steps.
+int ValidatorForceLines(int rows) {
+  return 4 * 10 * (rows - 1) + 1;
+}
+
+TEST(ConsoleRunTest, PrintsEveryStepAndWritesTheResultAndValidatorFiles) {
+  const int rows = 40;
+  TempFolder folder;
+  folder.CopyShippedData();
+  folder.Write("h.in", RampHistory(rows));
+  const auto run = RunIn(folder.Path(), KelvraCommand("--console --history h.in"), "\n");
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(ConsoleRunOutput(), MaskDurations(run.out));
+
+  const std::vector<std::string> files = ResultFiles(folder);
+  ASSERT_EQ(4u, files.size()) << ::testing::PrintToString(files);
+  const std::string resultName = ConsoleResultName(files);
+  ASSERT_FALSE(resultName.empty());
+  EXPECT_EQ(kConsoleResult, folder.Read("results/" + resultName));
+  EXPECT_EQ(kValidatorHeader, folder.Read("results/ode1_train17_rk4_result.txt"));
+  EXPECT_EQ(kValidatorTiming,
+            MaskNumbers(folder.Read("results/ruku_run_time.txt"), "TIME = ", "\n"));
+
+  const std::string forces = folder.Read("results/ruku_forces.txt");
+  EXPECT_EQ(ValidatorForceLines(rows), LineCount(forces));
+  std::istringstream lines(forces);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    double value = 0.0;
+    int count = 0;
+    while (fields >> value) ++count;
+    ASSERT_TRUE(fields.eof() && count == 8) << line;
+  }
+}
+
+// A single row ends the validator at its start; every further row adds ten steps.
+TEST(ConsoleRunTest, ValidatorForceLinesFollowTheHistoryLength) {
+  for (const int rows : {1, 2, 7}) {
+    SCOPED_TRACE(rows);
+    TempFolder folder;
+    folder.CopyShippedData();
+    folder.Write("h.in", RampHistory(rows));
+    const auto run = RunIn(folder.Path(), KelvraCommand("--console --history h.in"), "\n");
+    EXPECT_EQ(ConsoleRunOutput(), MaskDurations(run.out));
+    EXPECT_EQ(ValidatorForceLines(rows), LineCount(folder.Read("results/ruku_forces.txt")));
+    EXPECT_EQ(kValidatorHeader, folder.Read("results/ode1_train17_rk4_result.txt"));
+  }
+}
+
+// A run without steps still reports its (tiny) duration and writes its files. The
+// validator needs at least one row and refuses an empty history.
+TEST(ConsoleRunTest, EmptyHistoryRunsNoStepAndStillWritesTheResult) {
+  TempFolder folder;
+  folder.CopyShippedData();
+  folder.Write("h.in", "EFD 0 5\n");
+  const auto run = RunIn(folder.Path(), KelvraCommand("--console --history h.in"), "\n");
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(ConsoleStart() + kModelOK + kHistoryOK + kPreparedOK + kVehicleOK +
+                "Simulation in progress...\n\tDone in # [s]\n"
+                "\nRunning validator with hard-coded parameters...\n"
+                "Creating RK solver... Failed\n"
+                "Reason: Error - the external force history is empty: the validator needs at "
+                "least one row\n" +
+                kExitPrompt,
+            MaskDurations(run.out));
+  const std::string resultName = ConsoleResultName(ResultFiles(folder));
+  ASSERT_FALSE(resultName.empty());
+  EXPECT_EQ(kConsoleResult, folder.Read("results/" + resultName));
+  EXPECT_FALSE(folder.Exists("results/ruku_run_time.txt"));
+}
+
+std::string Unwritable(const std::string& file) {
+  return "Warning - cannot open '" + file + "' for writing; its results are not saved.\n";
+}
+
+// Without a results/ folder nothing is saved: each result file the run would have
+// written costs one warning on standard error, and the console text is unchanged.
+TEST(ConsoleRunTest, WithoutResultsFolderEveryFileIsAWarning) {
+  const std::string validatorWarnings = Unwritable("results/ode1_train17_rk4_result.txt") +
+                                        Unwritable("results/ruku_run_time.txt") +
+                                        Unwritable("results/ruku_forces.txt");
+  struct Case {
+    const char* options;
+    std::string out;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"--console --history h.in", ConsoleRunOutput(),
+       Unwritable("results/_kelvra_result_#.txt") + validatorWarnings},
+      {"--batch --history h.in",
+       BatchStart() + kModelOK + kHistoryOK + kBatchOK + kPreparedOK + kVehicleOK +
+           "\nTime step changed, recalculate solution operators... OK\n"
+           "\nRe-initializing simulator... OK\n"
+           "\nSimulation 1 of 2\nParams: DT=0.005 ITER=3 SUBD=10 SGNT=0.05\n\tDone in # [s]\n"
+           "\nSimulation 2 of 2\nParams: DT=0.005 ITER=1 SUBD=5 SGNT=0.1\n\tDone in # [s]\n" +
+           kValidatorRun + kExitPrompt,
+       Unwritable("results/batch_run_times.txt") + Unwritable("results/batch_0.txt") +
+           Unwritable("results/batch_1.txt") + validatorWarnings},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    TempFolder folder;
+    folder.CopyShippedData();
+    std::filesystem::remove_all(folder.Path() / "results");
+    folder.Write("h.in", RampHistory(20));
+    folder.Write("batch_paramsets.in", "BATCH 2 4\n0.005 3 10 0.05\n0.005 1 5 0.1\n");
+    const auto run = RunIn(folder.Path(), KelvraCommand(c.options), "\n");
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ(c.out, MaskDurations(run.out));
+    const std::string err = std::regex_replace(run.err, std::regex("_kelvra_result_-?[0-9]+\\.txt"),
+                                               "_kelvra_result_#.txt");
+    EXPECT_EQ(c.err, err);
+    EXPECT_FALSE(folder.Exists("results"));
+  }
+}
+
+}  // namespace

@@ -1,0 +1,112 @@
+#include "ProgramRun.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+namespace program_run {
+
+namespace fs = std::filesystem;
+using testing_support::DataDir;
+using testing_support::KelvraBinary;
+using testing_support::ReadFile;
+using testing_support::TempFolder;
+
+std::string ConsoleStart() {
+  return std::string(kBanner) + kSR + kSEF + kCD;
+}
+
+std::string BatchStart() {
+  return std::string(kBanner) + kBR + kSEF + kCD;
+}
+
+std::string GraphicsStart() {
+  return std::string(kBanner) + kSR + kSEF + kGD;
+}
+
+std::string KelvraCommand(const std::string& options) {
+  return "'" + KelvraBinary().string() + "' " + options;
+}
+
+std::string RampHistory(int rows) {
+  std::ostringstream text;
+  text << "| brake inputs of axles 1 to 4, traction\nEFD\n" << rows << " 5\n";
+  for (int k = 0; k < rows; ++k) text << "0 0 0 0 " << 1000 * (k + 1) << "\n";
+  return text.str();
+}
+
+std::string MaskNumbers(const std::string& text, const std::string& prefix,
+                        const std::string& suffix) {
+  std::string masked;
+  std::size_t from = 0;
+  while (true) {
+    const std::size_t start = text.find(prefix, from);
+    if (start == std::string::npos) break;
+    const std::size_t numberStart = start + prefix.size();
+    const std::size_t end = text.find(suffix, numberStart);
+    if (end == std::string::npos) break;
+    const std::string number = text.substr(numberStart, end - numberStart);
+    char* stop = nullptr;
+    const double value = std::strtod(number.c_str(), &stop);
+    EXPECT_TRUE(!number.empty() && *stop == '\0' && value >= 0.0)
+        << "'" << number << "' after '" << prefix << "' is no duration";
+    masked += text.substr(from, numberStart - from) + "#";
+    from = end;
+  }
+  return masked + text.substr(from);
+}
+
+std::string MaskDurations(const std::string& out) {
+  return MaskNumbers(out, "\tDone in ", " [s]\n");
+}
+
+std::vector<std::string> ResultFiles(const TempFolder& folder) {
+  std::vector<std::string> names;
+  const fs::path results = folder.Path() / "results";
+  if (!fs::is_directory(results)) return names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(results)) {
+    const std::string name = entry.path().filename().string();
+    if (name.front() != '.') names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ShippedModelWith(const std::string& from, const std::string& to) {
+  std::string model = ReadFile(DataDir() / "combined_train17_GEN.in");
+  const std::size_t at = model.find(from);
+  if (at == std::string::npos) {
+    ADD_FAILURE() << "the shipped model holds no '" << from << "'";
+    return model;
+  }
+  return model.replace(at, from.size(), to);
+}
+
+// The module log after a chain that reached the five coupling steps; `wheelError`
+// stands after the wheel index step.
+std::string ModelCreationLog(const std::string& wheelError) {
+  return std::string(
+             "***** ModelCreation Module Log *****\n\n"
+             "Input file: combined_train17_GEN.in\n"
+             "Status: FilePathOK\n"
+             "Executing CreateComponents()\n"
+             "Status: FileParsedSuccessfully\n"
+             "Executing CalculateBasicMatrices()\n"
+             "Status: BasicMatricesOK\n"
+             "Executing CalculateAdvancedMatrices()\n"
+             "Status: AdvancedMatricesOK\n"
+             "Executing GenerateNormalForceMatrix()\n"
+             "Executing GenerateStaticAxleLoadVector()\n"
+             "Executing GenerateReducedMassVector()\n"
+             "Executing GenerateWheelIndices()\n") +
+         wheelError + "Executing GenerateBrakeForceRadii()\n";
+}
+
+int LineCount(const std::string& text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+}  // namespace program_run

@@ -1,0 +1,86 @@
+#pragma once
+
+// Shared pieces of the tests that run the program in a working folder: the
+// texts it prints, short inputs, and the result files it leaves.
+
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+namespace program_run {
+
+inline const char* const kBanner =
+    "____________    ____________________>____    \n"
+    "[___][___][]|  /_] ###   Kelvra2   ### [_\\  \n"
+    "__________[]| /___________________________\\ \n"
+    "-------~o=o~+-+~o-o-o~=============~o-o-o~+  \n"
+    "\nWARNING: For testing purposes only!\n\n";
+
+inline const char* const kSR = "Simulator has defaulted to Single Run (SR) mode.\n";
+inline const char* const kBR = "Simulator was set to Batch Run (BR) mode.\n";
+inline const char* const kSEF = "Simulator has defaulted to Static External Force (SEF) mode.\n";
+inline const char* const kSEFByBR =
+    "Simulator has defaulted to Static External Force (SEF) mode, required by BR mode.\n";
+inline const char* const kRTEF = "Simulator was set to Real Time External Force (RTEF) mode.\n";
+inline const char* const kCD = "Simulator has defaulted to Console Display (CD) mode.\n";
+inline const char* const kCDByBR =
+    "Simulator has defaulted to Console Display (CD) mode, required by BR mode.\n";
+inline const char* const kGD = "Simulator was set to Graphics Display (GD) mode.\n";
+inline const char* const kGDByRTEF =
+    "Simulator has defaulted to Graphics Display (GD) mode, required by RTEF mode.\n";
+
+inline const char* const kModelOK = "Creating internal model representation... OK\n";
+inline const char* const kHistoryOK = "Reading external force history... OK\n";
+inline const char* const kBatchOK = "Reading batch run parameters... OK\n";
+inline const char* const kPreparedOK = "Preparing Fundamental matrices... OK\n";
+inline const char* const kVehicleOK = "Creating vehicle simulator... OK\n";
+inline const char* const kExitPrompt = "\nPress [ENTER] to exit...";
+
+// The validator after a console or batch run, with every duration masked as "#".
+inline const char* const kValidatorRun =
+    "\nRunning validator with hard-coded parameters...\n"
+    "Creating RK solver... OK\n"
+    "\rSimulation in progress... \n"
+    "\tDone in # [s]\n";
+
+// The files that --log-dir leaves outside the window runs, sorted.
+inline const std::vector<std::string> kModuleLogs = {
+    "advanced_matrix_manager.log", "basic_matrix_manager.log", "component_manager.log",
+    "model_creation.log",          "simulation_module.log",    "vehicle_system.log",
+};
+
+// Banner and mode lines of `kelvra --console`, `kelvra --batch` and of `kelvra --history`.
+std::string ConsoleStart();
+std::string BatchStart();
+std::string GraphicsStart();
+
+// The command line running the built program with `options`.
+std::string KelvraCommand(const std::string& options);
+
+// An external force history of `rows` rows of four brake inputs and the traction:
+// traction 1000 * (k + 1) in row k, no brake input.
+std::string RampHistory(int rows);
+
+// `text` with every number between `prefix` and `suffix` replaced by "#". A
+// test failure is recorded for each masked text that is no non-negative number.
+std::string MaskNumbers(const std::string& text, const std::string& prefix,
+                        const std::string& suffix);
+// Console output with the durations of "\tDone in <seconds> [s]\n" masked.
+std::string MaskDurations(const std::string& out);
+
+// The names of the files under results/ (without hidden files), sorted.
+std::vector<std::string> ResultFiles(const testing_support::TempFolder& folder);
+
+// The shipped model file with its first occurrence of `from` replaced by `to`;
+// records a test failure when `from` does not occur.
+std::string ShippedModelWith(const std::string& from, const std::string& to);
+
+// The model creation log of the shipped model's whole chain, the five coupling
+// steps included; `wheelError` stands after the wheel index step.
+std::string ModelCreationLog(const std::string& wheelError);
+
+// Number of lines in `text` (each ended by a newline).
+int LineCount(const std::string& text);
+
+}  // namespace program_run
