@@ -58,6 +58,8 @@ class Framework {
                   const std::string& modelFile);
   void Run(int argc, char** argv);
   void RunValidator();
+  // Window runs step as often as keeps simulated time with the wall clock.
+  void SetRealTimePacing(bool on) { realTimePacing = on; }
   // Writes every module's log into `directory` (created when missing).
   bool WriteLogs(const std::string& directory) const;
 
@@ -93,5 +95,6 @@ class Framework {
   bool graphicsDisplay = false;
   bool batchRun = false;
   CouplingData coupling;
+  bool realTimePacing = false;
   std::string vehicleCreationLog;  // what the vehicle system wrote while created at set-up
 };

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "display/Window.h"
 #include "framework/Framework.h"
 #include "framework/Reporting.h"
 #include "framework/Resampling.h"
@@ -147,10 +148,29 @@ void Framework::RunValidator() {
   std::cout << "\tDone in " << seconds << " [s]\n";
 }
 
-// The window takes over from here and never returns; until it is connected the
-// graphics runs end at once.
+// The window takes over from here: the vehicle system is stepped by the
+// display's frames until the window is closed, which ends the process.
 void Framework::RunGraphics(int argc, char** argv) {
-  (void)argc;
-  (void)argv;
   vehicleSystem.AppendResultText(realTimeExternalForce ? "RTEF+SR+GD" : "STEF+SR+GD");
+  DisplayData data;
+  const std::vector<Vector>& results = resultStore.Vectors();
+  data.resultValueCount = results.empty() ? 0 : results.front().dim();
+  std::cout << "Connecting simulator...\n";
+  if (!realTimeExternalForce) {
+    std::cout << "Connecting external force data...\n";
+    data.externalForceHistory = coupling.externalForceHistory;
+    data.predefinedForces = true;
+  }
+  data.background.fileName = "textures/wall2.png";
+  data.background.width = 54.613335f;
+  data.background.height = 26.493334f;
+  data.background.offsetY = -7.4666667f;
+  data.background.enabled = true;
+  data.realTimePacing = realTimePacing;
+  data.vehicleTimeStep = coupling.timeStep;
+  CopyVisualModel(styleManager, data);
+  std::cout << "Starting up display...\n";
+  SetUpDisplay(argc, argv, vehicleSystem, std::move(data));
+  std::cout << "Close display window to exit!\n";
+  RunDisplay();
 }

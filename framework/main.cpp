@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     const bool ready = framework->Initialize("combined_styles_GEN.in", commandLine.historyFile,
                                              commandLine.flags, "combined_train17_GEN.in");
     if (!commandLine.logDirectory.empty()) framework->WriteLogs(commandLine.logDirectory);
+    framework->SetRealTimePacing(commandLine.realTimePacing);
     if (ready) {
       framework->Run(static_cast<int>(commandLine.windowArguments.size()),
                      commandLine.windowArguments.data());
