@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iomanip>
 #include <sstream>
 
 namespace {
@@ -59,8 +60,11 @@ SpeedDifference LargestSpeedDifference(const SpeedSeries& run, const SpeedSeries
 }
 
 std::string SpeedDifferenceLine(const SpeedDifference& difference) {
+  // Six significant digits say the size; the time keeps ten, so that a sample
+  // late in a long run is still named to the millisecond.
   std::ostringstream line;
   line << "Largest vehicle speed difference to the validator: " << difference.difference
-       << " m/s at " << difference.time << " s (axle " << difference.axle << ")\n";
+       << " m/s at " << std::setprecision(10) << difference.time << " s (axle " << difference.axle
+       << ")\n";
   return line.str();
 }

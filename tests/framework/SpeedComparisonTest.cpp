@@ -96,6 +96,9 @@ TEST(SpeedComparisonTest, LineSaysTheDifferenceTheTimeAndTheAxle) {
       SpeedDifferenceLine({true, 0.001234567, 12.345, 2}));
   EXPECT_EQ("Largest vehicle speed difference to the validator: 0 m/s at 0 s (axle 1)\n",
             SpeedDifferenceLine({true, 0.0, 0.0, 1}));
+  EXPECT_EQ(
+      "Largest vehicle speed difference to the validator: 8.83921 m/s at 1151.035 s (axle 4)\n",
+      SpeedDifferenceLine({true, 8.839214, 230207 * 0.005, 4}));
 }
 
 }  // namespace
