@@ -4,11 +4,13 @@
 #include <vector>
 
 #include "framework/ResultStore.h"
+#include "framework/SpeedComparison.h"
 #include "linalg/Matrix.h"
 #include "model/ModelCreation.h"
 #include "solver/SimulationModule.h"
 #include "solver/SparseMatrix.h"
 #include "vehicle/Kelvra.h"
+#include "vehicle/StepRecorder.h"
 #include "visual/StyleManager.h"
 
 // The vehicle side's copies of the coupling data: compressed step matrices and
@@ -85,6 +87,9 @@ class Framework {
   void RunBatch();
   // One vehicle step with row `row` of the history: brake inputs, then traction.
   void StepWithHistoryRow(int row, std::vector<double>& brakeDemand);
+  // The same, then the row of the time series at `time`.
+  void StepAndRecord(int row, double time, std::vector<double>& brakeDemand,
+                     StepRecorder& recorder);
 
   ModelCreation modelCreation;
   SimulationModule simulationModule;
@@ -97,4 +102,5 @@ class Framework {
   CouplingData coupling;
   bool realTimePacing = false;
   std::string vehicleCreationLog;  // what the vehicle system wrote while created at set-up
+  SpeedSeries consoleSpeeds;       // the console run's vehicle speeds, for the validator
 };

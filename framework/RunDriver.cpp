@@ -5,8 +5,11 @@
 
 #include "display/Window.h"
 #include "framework/Framework.h"
+#include "framework/Progress.h"
 #include "framework/Reporting.h"
 #include "framework/Resampling.h"
+#include "framework/SpeedComparison.h"
+#include "framework/ValidatorStates.h"
 #include "solver/RungeKuttaSolver.h"
 #include "solver/ValidatorTrainModel.h"
 #include "vehicle/PerformanceCounter.h"
@@ -54,18 +57,44 @@ void Framework::StepWithHistoryRow(int row, std::vector<double>& brakeDemand) {
   vehicleSystem.DoStep(brakeDemand, history[row][axles]);
 }
 
-// One step per history row, whatever the model's time step.
+void Framework::StepAndRecord(int row, double time, std::vector<double>& brakeDemand,
+                              StepRecorder& recorder) {
+  StepWithHistoryRow(row, brakeDemand);
+  const double traction = coupling.externalForceHistory[row][static_cast<int>(brakeDemand.size())];
+  recorder.Record(time, brakeDemand, traction, vehicleSystem);
+}
+
+// One step per history row, whatever the model's time step. The time series
+// shares the result text's number; the vehicle speeds stay in memory for the
+// comparison with the validator.
 void Framework::RunConsole() {
   vehicleSystem.AppendResultText("STEF+SR+CD");
-  std::vector<double> brakeDemand(vehicleSystem.AxleCount(), 0.0);
+  const int axles = vehicleSystem.AxleCount();
+  std::vector<double> brakeDemand(axles, 0.0);
   const int rows = coupling.externalForceHistory.num_rows();
+  const double timeStep = coupling.timeStep;
+  vehicleSystem.PickResultNumber();
+  const std::string seriesFile = vehicleSystem.DefaultResultName(".csv");
+  StepRecorder recorder;
+  if (!recorder.Open(seriesFile, axles)) WarnUnwritable(seriesFile);
+  recorder.RecordInitial(vehicleSystem);
+  consoleSpeeds.Start(timeStep, axles, static_cast<std::size_t>(rows) + 1);
+  consoleSpeeds.Add(vehicleSystem.VehicleSpeed());
+
+  ProgressBar progress(rows);
   const std::int64_t start = PerformanceCount();
   std::cout << "Simulation in progress...\n";
-  for (int row = 0; row < rows; ++row) StepWithHistoryRow(row, brakeDemand);
+  for (int row = 0; row < rows; ++row) {
+    StepAndRecord(row, (row + 1) * timeStep, brakeDemand, recorder);
+    consoleSpeeds.Add(vehicleSystem.VehicleSpeed());
+    progress.Update(row + 1);
+  }
   const double seconds = ElapsedSeconds(start, PerformanceCount());
+  progress.Finish();
   std::cout << "\tDone in " << seconds << " [s]\n";
   std::string fileName;
   if (!vehicleSystem.WriteDefaultResultText(&fileName)) WarnUnwritable(fileName);
+  if (!recorder.Close()) WarnUnwritable(seriesFile);
 }
 
 // Every parameter set replays the whole history at its own time step. The step
@@ -100,22 +129,33 @@ void Framework::RunBatch() {
               << "Params: DT=" << set.timeStep << " ITER=" << set.iterations
               << " SUBD=" << set.subdivisions << " SGNT=" << set.signLimit << "\n";
 
-    std::vector<double> brakeDemand(vehicleSystem.AxleCount(), 0.0);
+    const int axles = vehicleSystem.AxleCount();
+    std::vector<double> brakeDemand(axles, 0.0);
+    const std::string seriesFile = "results/batch_" + std::to_string(i) + ".csv";
+    StepRecorder recorder;
+    if (!recorder.Open(seriesFile, axles)) WarnUnwritable(seriesFile);
+    recorder.RecordInitial(vehicleSystem);
     const int steps = ResampledStepCount(rows, set.timeStep);
+    ProgressBar progress(steps);
     const std::int64_t start = PerformanceCount();
     for (int k = 0; k < steps; ++k) {
-      StepWithHistoryRow(ResampledRow(k, set.timeStep), brakeDemand);
+      StepAndRecord(ResampledRow(k, set.timeStep), (k + 1) * set.timeStep, brakeDemand, recorder);
+      progress.Update(k + 1);
     }
     const double seconds = ElapsedSeconds(start, PerformanceCount());
+    progress.Finish();
     std::cout << "\tDone in " << seconds << " [s]\n";
     WriteTimingLine(times, set.timeStep, set.iterations, set.subdivisions, set.signLimit, seconds);
     const std::string resultFile = "results/batch_" + std::to_string(i) + ".txt";
     if (!vehicleSystem.WriteResultText(resultFile)) WarnUnwritable(resultFile);
+    if (!recorder.Close()) WarnUnwritable(seriesFile);
   }
 }
 
 // The reference vehicle replays the same history with classical Runge-Kutta
-// until the history is exhausted (the first negative step status).
+// until the history is exhausted (the first negative step status). Its state is
+// sampled at every history row; after a console run the two solutions' vehicle
+// speeds are compared over their common span.
 void Framework::RunValidator() {
   std::cout << "\nRunning validator with hard-coded parameters...\n"
             << "Creating RK solver... ";
@@ -133,19 +173,47 @@ void Framework::RunValidator() {
   const char* const runTimeFile = "results/ruku_run_time.txt";
   std::ofstream runTime(runTimeFile);
   if (!runTime) WarnUnwritable(runTimeFile);
+  const char* const statesFile = "results/ruku_states.csv";
+  ValidatorStateRecorder states;
+  if (!states.Open(statesFile)) WarnUnwritable(statesFile);
+
+  // The history's rows are whole multiples of the step; the run reaches the last one.
+  const int stepsPerSample =
+      static_cast<int>(std::lround(kHistorySamplePeriod / kValidatorStepSize));
+  const int rows = coupling.externalForceHistory.num_rows();
+  SpeedSeries speeds;
+  speeds.Start(kHistorySamplePeriod, kValidatorWheelsets, static_cast<std::size_t>(rows));
+  ValidatorForces forces;
+  const auto sample = [&](int index) {
+    const ValidatorState& state = solver.State();
+    model.EvaluateForces(solver.Time(), state, forces);
+    states.Record(index * kHistorySamplePeriod, state, forces);
+    speeds.Add(&state[kValidatorWheelsetDof], kValidatorWheelsets);
+  };
+
   std::cout << "\r"
             << "Simulation in progress... \n";
+  ProgressBar progress(static_cast<std::int64_t>(stepsPerSample) * (rows - 1));
   const std::int64_t start = PerformanceCount();
   int status = solver.Start();
   if (!model.ForceFileOpen()) WarnUnwritable("results/ruku_forces.txt");
+  sample(0);
   while (status == 0) {
     const int stepStatus = solver.Step();
     if (stepStatus < 0) break;
     if (stepStatus > 0) status = solver.Start();
+    if (solver.StepCount() % stepsPerSample == 0) sample(solver.StepCount() / stepsPerSample);
+    progress.Update(solver.StepCount());
   }
   const double seconds = ElapsedSeconds(start, PerformanceCount());
+  progress.Finish();
   WriteTimingLine(runTime, kValidatorStepSize, 0, 0, 0.1, seconds);
   std::cout << "\tDone in " << seconds << " [s]\n";
+  if (!states.Close()) WarnUnwritable(statesFile);
+  if (consoleSpeeds.SampleCount() > 0) {
+    const SpeedDifference largest = LargestSpeedDifference(consoleSpeeds, speeds);
+    if (largest.found) std::cout << SpeedDifferenceLine(largest);
+  }
 }
 
 // The window takes over from here: the vehicle system is stepped by the

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the window tests need.
+# Installs the Debian packages the build, the tests, the window tests and scripts/plot.sh need.
 # Idempotent: checks every package with dpkg and only calls apt-get when one is missing.
 set -euo pipefail
 
@@ -9,6 +9,7 @@ packages=(
   freeglut3-dev libglu1-mesa-dev libdevil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core
+  gnuplot-nox
 )
 
 missing=()

@@ -11,8 +11,8 @@ namespace {
 constexpr int kCar = 0;
 constexpr int kFrontBogie = 3;
 constexpr int kRearBogie = 6;
-constexpr int kWheelsetLongitudinal = 9;
-constexpr int kWheelRotation = 13;
+constexpr int kWheelsetLongitudinal = kValidatorWheelsetDof;
+constexpr int kWheelRotation = kValidatorWheelRotationDof;
 // Columns of a history row: the brake inputs of wheelsets 1 to 4, then the traction.
 constexpr int kTractionColumn = 4;
 constexpr int kHistoryColumns = 5;

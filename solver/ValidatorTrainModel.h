@@ -18,6 +18,8 @@
 //   9 .. 12    wheelsets 1 to 4: longitudinal (1, 2 under the front bogie)
 //   13 .. 16   wheelsets 1 to 4: circumferential motion of the wheel
 inline constexpr int kValidatorDofCount = 17;
+inline constexpr int kValidatorWheelsetDof = 9;        // wheelset 1's longitudinal freedom
+inline constexpr int kValidatorWheelRotationDof = 13;  // wheel 1's circumferential freedom
 inline constexpr int kValidatorStateSize = 2 * kValidatorDofCount;
 inline constexpr int kValidatorWheelsets = 4;
 

@@ -223,10 +223,21 @@ bool Kelvra::WriteResultText(const std::string& fileName) const {
   return file.good();
 }
 
-bool Kelvra::WriteDefaultResultText(std::string* writtenName) const {
-  // The low 32 bits of the counter as a signed number keep names unique per run.
-  const auto low = static_cast<std::int32_t>(static_cast<std::uint32_t>(PerformanceCount()));
-  const std::string fileName = "results/_kelvra_result_" + std::to_string(low) + ".txt";
+void Kelvra::PickResultNumber() {
+  resultNumber = static_cast<std::int32_t>(static_cast<std::uint32_t>(PerformanceCount()));
+}
+
+std::int32_t Kelvra::ResultNumber() {
+  if (!resultNumber) PickResultNumber();
+  return *resultNumber;
+}
+
+std::string Kelvra::DefaultResultName(const std::string& extension) {
+  return "results/_kelvra_result_" + std::to_string(ResultNumber()) + extension;
+}
+
+bool Kelvra::WriteDefaultResultText(std::string* writtenName) {
+  const std::string fileName = DefaultResultName(".txt");
   if (writtenName != nullptr) *writtenName = fileName;
   return WriteResultText(fileName);
 }

@@ -2,7 +2,9 @@
 
 // The nonlinear vehicle system coupled with the linear vehicle model.
 
+#include <cstdint>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -60,9 +62,17 @@ class Kelvra {
   std::string ResultText() const { return resultText.str(); }
   // False when the file cannot be opened or written.
   bool WriteResultText(const std::string& fileName) const;
-  // Writes to "results/_kelvra_result_<counter>.txt"; the name written goes to
-  // `writtenName` when given.
-  bool WriteDefaultResultText(std::string* writtenName = nullptr) const;
+  // Picks the number that names the files of one run: the low 32 bits of the
+  // performance counter as a signed number, which keeps names unique per run.
+  // The result text and the time series of a run share it.
+  void PickResultNumber();
+  // The number picked last; picks one when none has been picked yet.
+  std::int32_t ResultNumber();
+  // "results/_kelvra_result_<number>" followed by `extension`.
+  std::string DefaultResultName(const std::string& extension);
+  // Writes to DefaultResultName(".txt"); the name written goes to `writtenName`
+  // when given.
+  bool WriteDefaultResultText(std::string* writtenName = nullptr);
 
   // Whether the last Create read every section successfully.
   bool Created() const { return created; }
@@ -110,6 +120,7 @@ class Kelvra {
   TTemperature Temperature;
   TContact Contact;
   std::ostringstream resultText;
+  std::optional<std::int32_t> resultNumber;
   bool created = false;
 
   // Work space of DoStep, sized by Init: the start-of-step (0) and the newest

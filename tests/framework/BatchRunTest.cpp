@@ -38,9 +38,27 @@ std::string MaskTimes(const std::string& times) {
   return MaskNumbers(times, "TIME = ", "\n");
 }
 
+// The time series of a set with time step `dt` over RampHistory: the initial
+// state, then one row per step of dt, each with the traction of the history
+// row that holds at its start. With dt / 0.005 = num / den, step k reads row
+// k num / den (rounded down).
+void ExpectSetSeries(const CsvTable& series, double dt, int steps, int num = 1, int den = 1) {
+  EXPECT_EQ(StepColumns(4), series.columns);
+  ASSERT_EQ(static_cast<std::size_t>(steps + 1), series.rows.size());
+  const std::size_t traction = series.Column("traction");
+  EXPECT_EQ(0.0, series.rows[0][0]);
+  EXPECT_EQ(0.0, series.rows[0][traction]);
+  for (int k = 1; k <= steps; ++k) {
+    ASSERT_EQ(k * dt, series.rows[k][0]) << "row " << k;
+    const int historyRow = (k - 1) * num / den;
+    ASSERT_EQ(1000.0 * (historyRow + 1), series.rows[k][traction]) << "row " << k;
+  }
+}
+
 // The solution operators and the vehicle system are rebuilt for the first set and
-// wherever the time step changes; each set leaves its timing line and its own
-// result file, and a new batch run starts the timing file afresh.
+// wherever the time step changes; each set leaves its timing line, its own
+// result file and its time series at its own time step, and a new batch run
+// starts the timing file afresh. No comparison follows the validator.
 TEST(BatchRunTest, ThreeSetsThenASecondRunOverwritesTheTimes) {
   TempFolder folder;
   folder.CopyShippedData();
@@ -58,10 +76,14 @@ TEST(BatchRunTest, ThreeSetsThenASecondRunOverwritesTheTimes) {
                 SetRun(2, 3, "DT=0.005 ITER=1 SUBD=5 SGNT=0.1") + kRecalculated +
                 SetRun(3, 3, "DT=0.01 ITER=2 SUBD=20 SGNT=0.02") + kValidatorRun + kExitPrompt,
             MaskDurations(run.out));
-  EXPECT_EQ((std::vector<std::string>{"batch_0.txt", "batch_1.txt", "batch_2.txt",
-                                      "batch_run_times.txt", "ode1_train17_rk4_result.txt",
-                                      "ruku_forces.txt", "ruku_run_time.txt"}),
+  EXPECT_EQ((std::vector<std::string>{"batch_0.csv", "batch_0.txt", "batch_1.csv", "batch_1.txt",
+                                      "batch_2.csv", "batch_2.txt", "batch_run_times.txt",
+                                      "ode1_train17_rk4_result.txt", "ruku_forces.txt",
+                                      "ruku_run_time.txt", "ruku_states.csv"}),
             ResultFiles(folder));
+  ExpectSetSeries(ReadCsv(folder.Read("results/batch_0.csv")), 0.005, 40);
+  ExpectSetSeries(ReadCsv(folder.Read("results/batch_1.csv")), 0.005, 40);
+  ExpectSetSeries(ReadCsv(folder.Read("results/batch_2.csv")), 0.01, 20, 2, 1);
   EXPECT_EQ(
       Timing("0.005", 3, 10, "0.05") + Timing("0.005", 1, 5, "0.1") + Timing("0.01", 2, 20, "0.02"),
       MaskTimes(folder.Read("results/batch_run_times.txt")));
@@ -77,11 +99,12 @@ TEST(BatchRunTest, ThreeSetsThenASecondRunOverwritesTheTimes) {
             MaskDurations(again.out));
   EXPECT_EQ(Timing("0.0025", 5, 8, "0.5"), MaskTimes(folder.Read("results/batch_run_times.txt")));
   EXPECT_EQ(Header("0.0025", 5, 8, "0.5"), folder.Read("results/batch_0.txt"));
+  ExpectSetSeries(ReadCsv(folder.Read("results/batch_0.csv")), 0.0025, 80, 1, 2);
 }
 
-// Sets that make no step still report their duration and leave their timing line
-// and result file; a file announcing no set runs none and leaves an empty timing
-// file. The first set is prepared afresh even when its time step is 1 s.
+// Sets that make no step still report their duration and leave their timing line,
+// result file and a time series of the initial state; a file announcing no set runs none and leaves
+// an empty timing file. The first set is prepared afresh even when its time step is 1 s.
 TEST(BatchRunTest, SetsWithoutStepsAndBatchesWithoutSets) {
   struct Case {
     const char* title;
@@ -120,6 +143,8 @@ TEST(BatchRunTest, SetsWithoutStepsAndBatchesWithoutSets) {
     EXPECT_TRUE(folder.Exists("results/batch_run_times.txt"));
     EXPECT_EQ(!c.results.empty(), folder.Exists("results/batch_0.txt"));
     EXPECT_EQ(c.results, folder.Read("results/batch_0.txt"));
+    EXPECT_EQ(!c.results.empty(), folder.Exists("results/batch_0.csv"));
+    if (!c.results.empty()) ExpectSetSeries(ReadCsv(folder.Read("results/batch_0.csv")), 1.0, 0);
   }
 }
 

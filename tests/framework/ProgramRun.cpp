@@ -60,7 +60,54 @@ std::string MaskNumbers(const std::string& text, const std::string& prefix,
 }
 
 std::string MaskDurations(const std::string& out) {
-  return MaskNumbers(out, "\tDone in ", " [s]\n");
+  std::string masked = MaskNumbers(out, "\tDone in ", " [s]\n");
+  masked = MaskNumbers(masked, "difference to the validator: ", " m/s at ");
+  masked = MaskNumbers(masked, " m/s at ", " s (axle ");
+  return MaskNumbers(masked, " s (axle ", ")\n");
+}
+
+std::vector<std::string> StepColumns(int axles) {
+  std::vector<std::string> columns = {"time", "traction"};
+  for (int i = 1; i <= axles; ++i) {
+    const std::string n = std::to_string(i);
+    for (const std::string& name :
+         {"brake_" + n, "vehicle_speed_" + n, "wheel_speed_" + n, "slip_" + n,
+          "adhesion_force_" + n, "normal_force_" + n, "brake_force_" + n, "position_" + n}) {
+      columns.push_back(name);
+    }
+  }
+  return columns;
+}
+
+std::size_t CsvTable::Column(const std::string& name) const {
+  const auto found = std::find(columns.begin(), columns.end(), name);
+  if (found == columns.end()) {
+    ADD_FAILURE() << "no column " << name;
+    return 0;
+  }
+  return static_cast<std::size_t>(found - columns.begin());
+}
+
+CsvTable ReadCsv(const std::string& text) {
+  CsvTable table;
+  std::istringstream lines(text);
+  std::string line;
+  std::getline(lines, line);
+  std::istringstream names(line);
+  std::string cell;
+  while (std::getline(names, cell, ',')) table.columns.push_back(cell);
+  while (std::getline(lines, line)) {
+    std::vector<double> row;
+    std::istringstream cells(line);
+    while (std::getline(cells, cell, ',')) {
+      char* end = nullptr;
+      row.push_back(std::strtod(cell.c_str(), &end));
+      EXPECT_TRUE(!cell.empty() && *end == '\0') << "'" << cell << "' is no number";
+    }
+    EXPECT_EQ(table.columns.size(), row.size()) << line;
+    table.rows.push_back(row);
+  }
+  return table;
 }
 
 std::vector<std::string> ResultFiles(const TempFolder& folder) {

@@ -44,6 +44,10 @@ inline const char* const kValidatorRun =
     "\rSimulation in progress... \n"
     "\tDone in # [s]\n";
 
+// The summary after the validator of a console run, its numbers masked as "#".
+inline const char* const kComparison =
+    "Largest vehicle speed difference to the validator: # m/s at # s (axle #)\n";
+
 // The files that --log-dir leaves outside the window runs, sorted.
 inline const std::vector<std::string> kModuleLogs = {
     "advanced_matrix_manager.log", "basic_matrix_manager.log", "component_manager.log",
@@ -66,8 +70,25 @@ std::string RampHistory(int rows);
 // test failure is recorded for each masked text that is no non-negative number.
 std::string MaskNumbers(const std::string& text, const std::string& prefix,
                         const std::string& suffix);
-// Console output with the durations of "\tDone in <seconds> [s]\n" masked.
+// Console output with the numbers that change from run to run masked: the
+// durations of "\tDone in <seconds> [s]\n" and the three numbers of the
+// comparison line.
 std::string MaskDurations(const std::string& out);
+
+// The columns of a vehicle time series: time, traction, then per axle the brake
+// input, vehicle and wheel speed, slip, adhesion, normal and brake force, position.
+std::vector<std::string> StepColumns(int axles);
+
+// A CSV file of numbers: its column names and its rows.
+struct CsvTable {
+  std::vector<std::string> columns;
+  std::vector<std::vector<double>> rows;
+  // Index of the column `name`; records a test failure and returns 0 when missing.
+  std::size_t Column(const std::string& name) const;
+};
+// Records a test failure for every cell that is no number and every row whose
+// length differs from the header's.
+CsvTable ReadCsv(const std::string& text);
 
 // The names of the files under results/ (without hidden files), sorted.
 std::vector<std::string> ResultFiles(const testing_support::TempFolder& folder);

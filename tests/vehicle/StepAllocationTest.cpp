@@ -1,9 +1,10 @@
-// Counts the heap allocations of the vehicle step. The global allocation
+// Counts the heap allocations of the vehicle step and of its recording. The global allocation
 // functions of this test executable are replaced by counting ones that forward to
 // malloc and free; every form that can pair with them is replaced as well.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -13,6 +14,7 @@
 #include "SingleMassVehicle.h"
 #include "support/TestSupport.h"
 #include "vehicle/Kelvra.h"
+#include "vehicle/StepRecorder.h"
 
 namespace {
 
@@ -61,30 +63,53 @@ void operator delete[](void* memory, const std::nothrow_t&) noexcept {
 
 namespace {
 
-TEST(StepAllocationTest, StepAllocatesNothingAfterWarmUp) {
-  for (int axles : {1, 4}) {
-    SingleMassVehicle vehicle(axles);
-    vehicle.iter = 3;
-    vehicle.initialState = {15.0, 0.0};
-    vehicle.BuildMatrices();
-    testing_support::TempFolder folder;
-    folder.Write("model.in", vehicle.ParameterText());
-    Kelvra kelvra;
-    std::ostringstream log;
-    ASSERT_TRUE(vehicle.Create(kelvra, (folder.Path() / "model.in").string(), log)) << log.str();
+// The step alone, and the step with its time-series row recorded, in blocks
+// handed to the writer thread or flushed row by row. Opening the file and
+// starting the writer happen before the counting; the flush at the end (which
+// the window makes every frame) belongs to it.
+TEST(StepAllocationTest, StepAndRecordingAllocateNothingAfterWarmUp) {
+  enum class Recording { None, Blocks, EveryRow };
+  for (const Recording recording : {Recording::None, Recording::Blocks, Recording::EveryRow}) {
+    for (int axles : {1, 4}) {
+      SCOPED_TRACE(static_cast<int>(recording));
+      SingleMassVehicle vehicle(axles);
+      vehicle.iter = 3;
+      vehicle.initialState = {15.0, 0.0};
+      vehicle.BuildMatrices();
+      testing_support::TempFolder folder;
+      folder.Write("model.in", vehicle.ParameterText());
+      Kelvra kelvra;
+      std::ostringstream log;
+      ASSERT_TRUE(vehicle.Create(kelvra, (folder.Path() / "model.in").string(), log)) << log.str();
+      StepRecorder recorder;
+      if (recording != Recording::None) {
+        ASSERT_TRUE(recorder.Open((folder.Path() / "steps.csv").string(), axles,
+                                  recording == Recording::EveryRow));
+      }
 
-    const std::vector<double> released(axles, 0.0);
-    const std::vector<double> braking(axles, 30000.0);
-    ASSERT_TRUE(kelvra.DoStep(released, 5000.0));
+      const std::vector<double> released(axles, 0.0);
+      const std::vector<double> braking(axles, 30000.0);
+      ASSERT_TRUE(kelvra.DoStep(released, 5000.0));
+      recorder.RecordInitial(kelvra);
 
-    const long before = allocationCount.load();
-    bool ok = true;
-    for (int k = 0; k < 2000; ++k) {
-      ok = kelvra.DoStep(k < 1000 ? released : braking, k < 1000 ? 5000.0 : 0.0) && ok;
+      const long before = allocationCount.load();
+      bool ok = true;
+      for (int k = 0; k < 2000; ++k) {
+        const std::vector<double>& brake = k < 1000 ? released : braking;
+        const double traction = k < 1000 ? 5000.0 : 0.0;
+        ok = kelvra.DoStep(brake, traction) && ok;
+        recorder.Record((k + 1) * 0.005, brake, traction, kelvra);
+      }
+      ok = recorder.Flush() && ok;
+      const long during = allocationCount.load() - before;
+      EXPECT_TRUE(ok);
+      EXPECT_EQ(0, during) << axles << " axles";
+      EXPECT_TRUE(recorder.Close());
+      if (recording != Recording::None) {
+        const std::string text = folder.Read("steps.csv");
+        EXPECT_EQ(2002, std::count(text.begin(), text.end(), '\n'));
+      }
     }
-    const long during = allocationCount.load() - before;
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(0, during) << axles << " axles";
   }
 }
 

@@ -1,0 +1,171 @@
+// The time series of the shipped vehicle run in-process: every recorded number
+// must read back as exactly the committed value the vehicle system holds after
+// its step.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/ShippedVehicle.h"
+#include "support/TestSupport.h"
+#include "vehicle/Kelvra.h"
+#include "vehicle/StepRecorder.h"
+
+namespace {
+
+using testing_support::ShippedVehicle;
+using testing_support::TempFolder;
+
+constexpr double kTimeStep = 0.005;
+constexpr int kAxles = 4;
+
+std::vector<double> ParseRow(const std::string& line) {
+  std::vector<double> row;
+  std::istringstream cells(line);
+  std::string cell;
+  while (std::getline(cells, cell, ',')) {
+    char* end = nullptr;
+    row.push_back(std::strtod(cell.c_str(), &end));
+    EXPECT_EQ('\0', *end) << "'" << cell << "' is no number";
+  }
+  return row;
+}
+
+// The row the recorder must write: time, traction, then per axle brake input,
+// vehicle speed, wheel speed, slip, adhesion, normal and brake force, position.
+std::vector<double> ExpectedRow(double time, double traction, const std::vector<double>& brake,
+                                bool stepped, const Kelvra& kelvra) {
+  std::vector<double> row = {time, traction};
+  for (int i = 0; i < kAxles; ++i) {
+    const double v = kelvra.VehicleSpeed()[i];
+    const double w = kelvra.WheelSpeed()[i];
+    const std::vector<double> axle = {brake[i],
+                                      v,
+                                      w,
+                                      v - w,
+                                      kelvra.AdhesionForce()[i],
+                                      kelvra.NormalForce()[i],
+                                      stepped ? kelvra.BrakeForce()[i] : 0.0,
+                                      kelvra.Position()[i]};
+    row.insert(row.end(), axle.begin(), axle.end());
+  }
+  return row;
+}
+
+TEST(StepRecorderTest, HeaderNamesEveryAxlesColumns) {
+  std::string header;
+  for (const std::string& name : StepRecorder::ColumnNames(2)) header += name + ",";
+  EXPECT_EQ(
+      "time,traction,"
+      "brake_1,vehicle_speed_1,wheel_speed_1,slip_1,adhesion_force_1,normal_force_1,"
+      "brake_force_1,position_1,"
+      "brake_2,vehicle_speed_2,wheel_speed_2,slip_2,adhesion_force_2,normal_force_2,"
+      "brake_force_2,position_2,",
+      header);
+}
+
+// Traction, then an uneven brake that makes the leading wheels slide: rows with
+// rolling and sliding wheels, zero and non-zero inputs.
+TEST(StepRecorderTest, RowsHoldTheCommittedValuesExactly) {
+  ShippedVehicle shipped;
+  ASSERT_TRUE(
+      shipped.Build(testing_support::ShippedModelFile(testing_support::DataDir()), kTimeStep))
+      << shipped.Failure();
+  Kelvra kelvra;
+  std::ostringstream log;
+  ASSERT_TRUE(shipped.CreateKelvra(kelvra, log)) << log.str();
+
+  TempFolder folder;
+  StepRecorder recorder;
+  ASSERT_TRUE(recorder.Open((folder.Path() / "run.csv").string(), kAxles));
+  std::vector<std::vector<double>> expected;
+  const std::vector<double> none(kAxles, 0.0);
+  recorder.RecordInitial(kelvra);
+  expected.push_back(ExpectedRow(0.0, 0.0, none, false, kelvra));
+
+  const int steps = 1200;
+  for (int k = 0; k < steps; ++k) {
+    const bool braking = k >= 800;
+    const double traction = braking ? 0.0 : 100000.0;
+    const std::vector<double> brake =
+        braking ? std::vector<double>{25000, 12000, 25000, 12000} : none;
+    ASSERT_TRUE(kelvra.DoStep(brake, traction));
+    const double time = (k + 1) * kTimeStep;
+    recorder.Record(time, brake, traction, kelvra);
+    expected.push_back(ExpectedRow(time, traction, brake, true, kelvra));
+  }
+  ASSERT_TRUE(recorder.Close());
+
+  std::istringstream lines(folder.Read("run.csv"));
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(2 + 8 * kAxles - 1, std::count(line.begin(), line.end(), ','));
+  std::size_t r = 0;
+  for (; std::getline(lines, line); ++r) {
+    ASSERT_LT(r, expected.size());
+    ASSERT_EQ(expected[r], ParseRow(line)) << "row " << r << ": " << line;
+  }
+  EXPECT_EQ(static_cast<std::size_t>(steps + 1), r);
+  // The brake made the two fully braked wheels slide and left the others rolling.
+  const std::vector<double>& last = expected.back();
+  EXPECT_GT(last[2 + 3], 1.0);              // slip of axle 1
+  EXPECT_LT(std::abs(last[10 + 3]), 0.05);  // slip of axle 2
+}
+
+// Brake inputs missing from the demand count as 0; without a file nothing is
+// recorded and nothing fails.
+TEST(StepRecorderTest, ShortDemandsAndUnopenedFiles) {
+  ShippedVehicle shipped;
+  ASSERT_TRUE(
+      shipped.Build(testing_support::ShippedModelFile(testing_support::DataDir()), kTimeStep));
+  Kelvra kelvra;
+  std::ostringstream log;
+  ASSERT_TRUE(shipped.CreateKelvra(kelvra, log));
+  ASSERT_TRUE(kelvra.DoStep({3000.0}, 0.0));
+
+  TempFolder folder;
+  StepRecorder recorder;
+  EXPECT_FALSE(recorder.Open((folder.Path() / "missing" / "run.csv").string(), kAxles));
+  recorder.Record(kTimeStep, {3000.0}, 0.0, kelvra);
+  EXPECT_TRUE(recorder.Close());
+
+  ASSERT_TRUE(recorder.Open((folder.Path() / "run.csv").string(), kAxles));
+  recorder.Record(kTimeStep, {3000.0}, 0.0, kelvra);
+  ASSERT_TRUE(recorder.Close());
+  std::istringstream lines(folder.Read("run.csv"));
+  std::string line;
+  std::getline(lines, line);
+  std::getline(lines, line);
+  const std::vector<double> row = ParseRow(line);
+  ASSERT_EQ(static_cast<std::size_t>(2 + 8 * kAxles), row.size());
+  EXPECT_EQ(3000.0, row[2]);
+  for (int i = 1; i < kAxles; ++i)
+    EXPECT_EQ(0.0, row[2 + 8 * i]) << "brake input of axle " << i + 1;
+}
+
+// The result text and the time series of a run carry the same number.
+TEST(StepRecorderTest, ResultFilesOfARunShareTheirNumber) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder.Path() / "results");
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.Path());
+  Kelvra kelvra;
+  kelvra.PickResultNumber();
+  const std::string number = std::to_string(kelvra.ResultNumber());
+  const std::string series = kelvra.DefaultResultName(".csv");
+  std::string written;
+  const bool ok = kelvra.WriteDefaultResultText(&written);
+  std::filesystem::current_path(previous);
+
+  EXPECT_EQ("results/_kelvra_result_" + number + ".csv", series);
+  EXPECT_EQ("results/_kelvra_result_" + number + ".txt", written);
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(folder.Exists(written));
+}
+
+}  // namespace

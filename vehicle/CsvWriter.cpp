@@ -1,0 +1,162 @@
+#include "vehicle/CsvWriter.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <system_error>
+
+namespace {
+
+// Least size of the text buffer; a block reaches the file in pieces of this size.
+constexpr std::size_t kTextBufferSize = 1 << 16;
+
+}  // namespace
+
+char* FormatNumber(char* out, double value) {
+  char* const end = out + kMaxNumberChars;
+  // Every whole number of magnitude below 2^53 is exactly an int64, and its
+  // decimal digits are a text that reads back as exactly that number.
+  constexpr double kExactIntegerLimit = 9007199254740992.0;
+  if (value == 0.0) {
+    if (std::signbit(value)) *out++ = '-';
+    *out++ = '0';
+    return out;
+  }
+  if (std::fabs(value) < kExactIntegerLimit) {
+    const auto whole = static_cast<std::int64_t>(value);
+    if (static_cast<double>(whole) == value) return std::to_chars(out, end, whole).ptr;
+  }
+  return std::to_chars(out, end, value).ptr;
+}
+
+bool CsvWriter::Open(const std::string& fileName, const std::vector<std::string>& columnNames,
+                     bool flushRows) {
+  Close();
+  file.open(fileName, std::ios::binary | std::ios::trunc);
+  if (!file.is_open()) return false;
+  for (std::size_t i = 0; i < columnNames.size(); ++i) {
+    if (i > 0) file.put(',');
+    file << columnNames[i];
+  }
+  file.put('\n');
+
+  columns = columnNames.size();
+  numbers.assign(kBlockCount * kRowsPerBlock * columns, 0.0);
+  text.resize(std::max(kTextBufferSize, columns * (kMaxNumberChars + 1) + 1));
+  flushEveryRow = flushRows;
+  filling = 0;
+  rowsFilled = 0;
+  row = Block(0);
+  filled = 0;
+  queued = 0;
+  nextToWrite = 0;
+  stopping = false;
+  failed = !file.good();
+  background = false;
+  if (!flushEveryRow) {
+    try {
+      writer = std::thread(&CsvWriter::WriterLoop, this);
+      background = true;
+    } catch (const std::system_error&) {
+      // No thread to be had: the adding side writes each full block itself.
+    }
+  }
+  file.flush();
+  return true;
+}
+
+void CsvWriter::EndRow() {
+  if (!file.is_open()) return;
+  std::fill(row + filled, row + columns, 0.0);
+  filled = 0;
+  ++rowsFilled;
+  row += columns;
+  if (flushEveryRow) {
+    Flush();
+  } else if (rowsFilled == kRowsPerBlock) {
+    HandOver();
+  }
+}
+
+void CsvWriter::HandOver() {
+  if (!background) {
+    if (!WriteRows(Block(filling), rowsFilled)) failed = true;
+    rowsFilled = 0;
+    row = Block(filling);
+    return;
+  }
+  std::unique_lock lock(mutex);
+  blockRows[filling] = rowsFilled;
+  ++queued;
+  changed.notify_all();
+  changed.wait(lock, [this] { return queued < kBlockCount; });
+  filling = (filling + 1) % kBlockCount;
+  rowsFilled = 0;
+  row = Block(filling);
+}
+
+void CsvWriter::WriterLoop() {
+  std::unique_lock lock(mutex);
+  while (true) {
+    changed.wait(lock, [this] { return queued > 0 || stopping; });
+    if (queued == 0) return;
+    const std::size_t index = nextToWrite;
+    const std::size_t rows = blockRows[index];
+    lock.unlock();
+    const bool written = WriteRows(Block(index), rows);
+    lock.lock();
+    if (!written) failed = true;
+    nextToWrite = (nextToWrite + 1) % kBlockCount;
+    --queued;
+    changed.notify_all();
+  }
+}
+
+bool CsvWriter::WriteRows(const double* block, std::size_t rows) {
+  const std::size_t rowRoom = columns * (kMaxNumberChars + 1) + 1;
+  char* const start = text.data();
+  char* out = start;
+  for (std::size_t r = 0; r < rows; ++r) {
+    if (static_cast<std::size_t>(text.data() + text.size() - out) < rowRoom) {
+      file.write(start, out - start);
+      out = start;
+    }
+    const double* values = block + r * columns;
+    for (std::size_t c = 0; c < columns; ++c) {
+      if (c > 0) *out++ = ',';
+      out = FormatNumber(out, values[c]);
+    }
+    *out++ = '\n';
+  }
+  file.write(start, out - start);
+  return file.good();
+}
+
+bool CsvWriter::Flush() {
+  if (!file.is_open()) return true;
+  if (rowsFilled > 0) HandOver();
+  std::unique_lock lock(mutex);
+  changed.wait(lock, [this] { return queued == 0; });
+  // The writer thread has written every block and waits: the file is ours.
+  file.flush();
+  if (!file.good()) failed = true;
+  return !failed;
+}
+
+bool CsvWriter::Close() {
+  if (!file.is_open()) return true;
+  const bool ok = Flush();
+  if (writer.joinable()) {
+    {
+      std::lock_guard lock(mutex);
+      stopping = true;
+    }
+    changed.notify_all();
+    writer.join();
+  }
+  file.close();
+  columns = 0;
+  filled = 0;
+  return ok && !file.fail();
+}

@@ -1,0 +1,63 @@
+#include "vehicle/StepRecorder.h"
+
+namespace {
+
+// Entry `i` of `values`, or 0 where the vector is shorter.
+double At(const std::vector<double>& values, std::size_t i) {
+  return i < values.size() ? values[i] : 0.0;
+}
+
+}  // namespace
+
+std::vector<std::string> StepRecorder::ColumnNames(int axleCount) {
+  static const char* const kPerAxle[kColumnsPerAxle] = {
+      "brake",          "vehicle_speed", "wheel_speed", "slip",
+      "adhesion_force", "normal_force",  "brake_force", "position"};
+  std::vector<std::string> names = {"time", "traction"};
+  for (int i = 1; i <= axleCount; ++i) {
+    for (const char* name : kPerAxle) names.push_back(std::string(name) + "_" + std::to_string(i));
+  }
+  return names;
+}
+
+bool StepRecorder::Open(const std::string& fileName, int axleCount, bool flushEveryRow) {
+  axles = axleCount > 0 ? static_cast<std::size_t>(axleCount) : 0;
+  return writer.Open(fileName, ColumnNames(axleCount), flushEveryRow);
+}
+
+void StepRecorder::RecordInitial(const Kelvra& vehicle) {
+  Row(0.0, nullptr, 0.0, vehicle);
+}
+
+void StepRecorder::Record(double time, const std::vector<double>& brakeDemand, double tractionForce,
+                          const Kelvra& vehicle) {
+  Row(time, &brakeDemand, tractionForce, vehicle);
+}
+
+// Without a step (`brakeDemand` null) there is neither a brake input nor a brake
+// force of the step.
+void StepRecorder::Row(double time, const std::vector<double>* brakeDemand, double tractionForce,
+                       const Kelvra& vehicle) {
+  if (!writer.IsOpen()) return;
+  const std::vector<double>& vehicleSpeed = vehicle.VehicleSpeed();
+  const std::vector<double>& wheelSpeed = vehicle.WheelSpeed();
+  const std::vector<double>& adhesion = vehicle.AdhesionForce();
+  const std::vector<double>& normal = vehicle.NormalForce();
+  const std::vector<double>& brakeForce = vehicle.BrakeForce();
+  const std::vector<double>& position = vehicle.Position();
+  writer.Add(time);
+  writer.Add(tractionForce);
+  for (std::size_t i = 0; i < axles; ++i) {
+    const double v = At(vehicleSpeed, i);
+    const double w = At(wheelSpeed, i);
+    writer.Add(brakeDemand != nullptr ? At(*brakeDemand, i) : 0.0);
+    writer.Add(v);
+    writer.Add(w);
+    writer.Add(v - w);
+    writer.Add(At(adhesion, i));
+    writer.Add(At(normal, i));
+    writer.Add(brakeDemand != nullptr ? At(brakeForce, i) : 0.0);
+    writer.Add(At(position, i));
+  }
+  writer.EndRow();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+// The time series of a run of the vehicle system: one CSV row per step with the
+// inputs of the step and the committed per-axle values after it.
+
+#include <string>
+#include <vector>
+
+#include "vehicle/CsvWriter.h"
+#include "vehicle/Kelvra.h"
+
+// Columns: time [s], traction [N], then per axle i = 1..c: brake_i (the brake
+// input), vehicle_speed_i, wheel_speed_i and slip_i (vehicle minus wheel speed)
+// [m/s], adhesion_force_i, normal_force_i and brake_force_i [N], position_i [m].
+class StepRecorder {
+ public:
+  static constexpr int kColumnsPerAxle = 8;
+
+  // "time", "traction", then the eight columns of every axle.
+  static std::vector<std::string> ColumnNames(int axleCount);
+
+  // Creates the file and writes the header for `axleCount` axles; with
+  // `flushEveryRow` each row reaches the file at once (see CsvWriter). False
+  // when the file cannot be opened; recording then does nothing.
+  bool Open(const std::string& fileName, int axleCount, bool flushEveryRow = false);
+  bool IsOpen() const { return writer.IsOpen(); }
+
+  // The state before the first step at time 0: traction, brake inputs and brake
+  // forces are 0.
+  void RecordInitial(const Kelvra& vehicle);
+  // The step that ended at `time`, driven by `brakeDemand` and `tractionForce`:
+  // the committed values of `vehicle` and the brake forces of its last step.
+  // Brake inputs missing from `brakeDemand` count as 0.
+  void Record(double time, const std::vector<double>& brakeDemand, double tractionForce,
+              const Kelvra& vehicle);
+
+  // Hands the recorded rows to the file; false once any write failed.
+  bool Flush() { return writer.Flush(); }
+  // Flushes and closes; false when any write failed.
+  bool Close() { return writer.Close(); }
+
+ private:
+  void Row(double time, const std::vector<double>* brakeDemand, double tractionForce,
+           const Kelvra& vehicle);
+
+  CsvWriter writer;
+  std::size_t axles = 0;
+};
