@@ -228,10 +228,24 @@ void Framework::ConvertForVehicle() {
 
 bool Framework::CreateVehicle(double timeStep, std::ostream& log) {
   const VehicleSideData& side = coupling.vehicleSide;
-  return vehicleSystem.Create(coupling.modelFileName, side.fundamental, side.forceStep,
-                              side.rampStep, side.initialState, side.normalForce,
-                              side.staticAxleLoads, side.wheelDofIndices, side.wheelStateIndices,
-                              side.reducedMasses, side.brakeForceRadii, log, timeStep);
+  const bool created = vehicleSystem.Create(
+      coupling.modelFileName, side.fundamental, side.forceStep, side.rampStep, side.initialState,
+      side.normalForce, side.staticAxleLoads, side.wheelDofIndices, side.wheelStateIndices,
+      side.reducedMasses, side.brakeForceRadii, log, timeStep);
+  vehicleSystem.SetStateNames(StateNames());
+  return created;
+}
+
+// The first-order state: every DOF's velocity, then every DOF's displacement.
+std::vector<std::string> Framework::StateNames() const {
+  const ComponentManager& components = modelCreation.Components();
+  std::vector<std::string> names;
+  for (const char* suffix : {"_VELO", "_DISP"}) {
+    for (const DofEntry& dof : components.Dofs()) {
+      names.push_back(DofName(components.Bodies(), dof) + suffix);
+    }
+  }
+  return names;
 }
 
 bool Framework::WriteLogs(const std::string& directory) const {

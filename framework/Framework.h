@@ -81,14 +81,16 @@ class Framework {
   bool CreateVisualModel(const std::string& stylesFile);
   void ConvertForVehicle();
   bool CreateVehicle(double timeStep, std::ostream& log);
+  std::vector<std::string> StateNames() const;
 
   void RunGraphics(int argc, char** argv);
   void RunConsole();
   void RunBatch();
   // One vehicle step with row `row` of the history: brake inputs, then traction.
   void StepWithHistoryRow(int row, std::vector<double>& brakeDemand);
-  // The same, then the row of the time series at `time`.
-  void StepAndRecord(int row, double time, std::vector<double>& brakeDemand,
+  // The same, then the row of the time series at `time`; false, without
+  // recording, when the step left the vehicle state broken.
+  bool StepAndRecord(int row, double time, std::vector<double>& brakeDemand,
                      StepRecorder& recorder);
 
   ModelCreation modelCreation;

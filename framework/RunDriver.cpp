@@ -57,11 +57,13 @@ void Framework::StepWithHistoryRow(int row, std::vector<double>& brakeDemand) {
   vehicleSystem.DoStep(brakeDemand, history[row][axles]);
 }
 
-void Framework::StepAndRecord(int row, double time, std::vector<double>& brakeDemand,
+bool Framework::StepAndRecord(int row, double time, std::vector<double>& brakeDemand,
                               StepRecorder& recorder) {
   StepWithHistoryRow(row, brakeDemand);
+  if (vehicleSystem.StateBroken()) return false;
   const double traction = coupling.externalForceHistory[row][static_cast<int>(brakeDemand.size())];
   recorder.Record(time, brakeDemand, traction, vehicleSystem);
+  return true;
 }
 
 // One step per history row, whatever the model's time step. The time series
@@ -85,7 +87,7 @@ void Framework::RunConsole() {
   const std::int64_t start = PerformanceCount();
   std::cout << "Simulation in progress...\n";
   for (int row = 0; row < rows; ++row) {
-    StepAndRecord(row, (row + 1) * timeStep, brakeDemand, recorder);
+    if (!StepAndRecord(row, (row + 1) * timeStep, brakeDemand, recorder)) break;
     consoleSpeeds.Add(vehicleSystem.VehicleSpeed());
     progress.Update(row + 1);
   }
@@ -139,7 +141,8 @@ void Framework::RunBatch() {
     ProgressBar progress(steps);
     const std::int64_t start = PerformanceCount();
     for (int k = 0; k < steps; ++k) {
-      StepAndRecord(ResampledRow(k, set.timeStep), (k + 1) * set.timeStep, brakeDemand, recorder);
+      const int row = ResampledRow(k, set.timeStep);
+      if (!StepAndRecord(row, (k + 1) * set.timeStep, brakeDemand, recorder)) break;
       progress.Update(k + 1);
     }
     const double seconds = ElapsedSeconds(start, PerformanceCount());
@@ -202,6 +205,12 @@ void Framework::RunValidator() {
     const int stepStatus = solver.Step();
     if (stepStatus < 0) break;
     if (stepStatus > 0) status = solver.Start();
+    const std::string broken = FirstNonFiniteEntry(solver.State());
+    if (!broken.empty()) {
+      std::cout << "\nError - The validator's state is not finite at t = " << solver.Time()
+                << " s: " << broken << ". The validator stops.\n";
+      break;
+    }
     if (solver.StepCount() % stepsPerSample == 0) sample(solver.StepCount() / stepsPerSample);
     progress.Update(solver.StepCount());
   }

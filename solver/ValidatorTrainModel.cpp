@@ -276,3 +276,33 @@ bool ValidatorTrainModel::ResultFileOpen() const {
 bool ValidatorTrainModel::ForceFileOpen() const {
   return forceFile != nullptr && forceFile->is_open();
 }
+
+std::string ValidatorStateName(int i) {
+  static const char* const kFreedoms[kValidatorDofCount] = {"car longitudinal",
+                                                            "car vertical",
+                                                            "car pitch",
+                                                            "front bogie longitudinal",
+                                                            "front bogie vertical",
+                                                            "front bogie pitch",
+                                                            "rear bogie longitudinal",
+                                                            "rear bogie vertical",
+                                                            "rear bogie pitch",
+                                                            "wheelset 1 longitudinal",
+                                                            "wheelset 2 longitudinal",
+                                                            "wheelset 3 longitudinal",
+                                                            "wheelset 4 longitudinal",
+                                                            "wheel 1 circumferential",
+                                                            "wheel 2 circumferential",
+                                                            "wheel 3 circumferential",
+                                                            "wheel 4 circumferential"};
+  const bool speed = i < kValidatorDofCount;
+  return std::string(kFreedoms[speed ? i : i - kValidatorDofCount]) +
+         (speed ? " speed" : " displacement");
+}
+
+std::string FirstNonFiniteEntry(const ValidatorState& x) {
+  for (int i = 0; i < kValidatorStateSize; ++i) {
+    if (!std::isfinite(x[i])) return ValidatorStateName(i);
+  }
+  return std::string();
+}

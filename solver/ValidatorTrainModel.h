@@ -24,6 +24,13 @@ inline constexpr int kValidatorStateSize = 2 * kValidatorDofCount;
 inline constexpr int kValidatorWheelsets = 4;
 
 using ValidatorState = std::array<double, kValidatorStateSize>;
+
+// The name of state entry i ("car longitudinal speed", "wheel 3 circumferential
+// displacement", ...).
+std::string ValidatorStateName(int i);
+
+// The name of the first entry that is NaN or infinite; empty when all are finite.
+std::string FirstNonFiniteEntry(const ValidatorState& x);
 using PerWheelset = std::array<double, kValidatorWheelsets>;
 
 // Every force of one evaluation of the right-hand side. Suspension forces act

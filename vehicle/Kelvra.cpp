@@ -1,6 +1,7 @@
 #include "vehicle/Kelvra.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <iostream>
@@ -91,6 +92,8 @@ bool Kelvra::ReadPar(std::istream& parameters, const LinearModelData& model, std
 }
 
 bool Kelvra::Init(std::ostream&) {
+  stateBroken = false;
+  stepsSinceInit = 0;
   VehDyn.Init();
   Contact.Init();
   Temperature.Init();
@@ -180,7 +183,7 @@ bool Kelvra::Commit() {
 }
 
 bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce) {
-  if (!created) return false;
+  if (!created || stateBroken) return false;
   const TMtrxVehOut& vehOut = VehDyn.VehOut;
   const TAxleIntegrator& axleRot = VehDyn.AxleRot;
   const AxleState committed{vehOut.VehicleSpeedCommitted(), vehOut.NormalForceCommitted(),
@@ -199,7 +202,35 @@ bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce
     ok = EvaluateForces(brakeDemand, tractionForce, newest, res1, brake1, u1, cap1) && ok;
     ok = Advance(u1, res1, brake1, cap1) && ok;
   }
-  return Commit() && ok;
+  ok = Commit() && ok;
+  ++stepsSinceInit;
+  return CheckStateFinite() && ok;
+}
+
+// A NaN or an overflow never heals: every later step would carry it on while
+// looking like a result. Name the first such quantity and stop here.
+bool Kelvra::CheckStateFinite() {
+  const std::vector<double>& state = VehDyn.MtrxVeh.State();
+  const std::vector<double>& wheelSpeed = VehDyn.AxleRot.WheelSpeedCommitted();
+  std::string quantity;
+  double value = 0.0;
+  for (std::size_t i = 0; i < state.size() && quantity.empty(); ++i) {
+    if (std::isfinite(state[i])) continue;
+    quantity = i < stateNames.size() ? "linear state " + stateNames[i]
+                                     : "linear state entry " + std::to_string(i);
+    value = state[i];
+  }
+  for (std::size_t i = 0; i < wheelSpeed.size() && quantity.empty(); ++i) {
+    if (std::isfinite(wheelSpeed[i])) continue;
+    quantity = "wheel speed of axle " + std::to_string(i + 1);
+    value = wheelSpeed[i];
+  }
+  if (quantity.empty()) return true;
+  stateBroken = true;
+  std::cout << "\nError - The vehicle state is not finite after step " << stepsSinceInit
+            << " (t = " << stepsSinceInit * VehDyn.AxleRot.TimeStep() << " s): " << quantity
+            << " is " << (std::isnan(value) ? "NaN" : "infinite") << ". The simulation stops.\n";
+  return false;
 }
 
 bool Kelvra::ChangeAxleIntegratorPar(int subdiv, int iter, double lim, double timeStep,

@@ -49,8 +49,14 @@ class Kelvra {
   // its four header lines afterwards.
   bool Init(std::ostream& log);
   // Advances the coupled model by one time step. Failing parts are reported on the
-  // console and make the result false; the step is completed all the same.
+  // console and make the result false; the step is completed all the same. A step
+  // that leaves the state not finite is reported once, and the vehicle system
+  // then refuses to step until Init.
   bool DoStep(const std::vector<double>& brakeDemand, double tractionForce);
+  // Whether a step left the linear state or a wheel speed NaN or infinite.
+  bool StateBroken() const { return stateBroken; }
+  // Names of the linear state's entries, for the message of a broken state.
+  void SetStateNames(std::vector<std::string> names) { stateNames = std::move(names); }
 
   // Batch runs change the integrator settings and the linear step without reading.
   bool ChangeAxleIntegratorPar(int subdiv, int iter, double lim, double timeStep,
@@ -119,9 +125,16 @@ class Kelvra {
   TVehDyn VehDyn;
   TTemperature Temperature;
   TContact Contact;
+  // False, after saying which quantity and step, when the committed state holds
+  // a NaN or an infinite value.
+  bool CheckStateFinite();
+
   std::ostringstream resultText;
   std::optional<std::int32_t> resultNumber;
   bool created = false;
+  bool stateBroken = false;
+  long long stepsSinceInit = 0;
+  std::vector<std::string> stateNames;
 
   // Work space of DoStep, sized by Init: the start-of-step (0) and the newest
   // end-of-step (1) evaluations.
