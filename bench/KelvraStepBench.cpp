@@ -6,89 +6,16 @@
 // show what recording adds to a step.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "framework/InputReaders.h"
-#include "tests/support/ShippedVehicle.h"
+#include "bench/DemoReplay.h"
 #include "vehicle/CsvWriter.h"
-#include "vehicle/Kelvra.h"
-#include "vehicle/StepRecorder.h"
 
 namespace {
 
-const std::filesystem::path kDataDir = std::filesystem::path(KELVRA_SOURCE_DIR) / "data";
-constexpr int kAxles = 4;
-
-// The shipped vehicle created with `iter`, the demo history and the replay position.
-struct DemoReplay {
-  testing_support::ShippedVehicle vehicle;
-  Matrix history;
-  Kelvra kelvra;
-  std::vector<double> brakeDemand = std::vector<double>(kAxles, 0.0);
-  int row = 0;
-
-  bool SetUp(benchmark::State& state, int iter) {
-    std::string error;
-    if (!vehicle.Build(testing_support::ShippedModelFile(kDataDir), 0.005) ||
-        !ReadExternalForceHistory((kDataDir / "demo_history.in").string(), history, error)) {
-      state.SkipWithError((vehicle.Failure() + error).c_str());
-      return false;
-    }
-    std::ostringstream log;
-    if (!vehicle.CreateKelvra(kelvra, iter, 10, log)) {
-      state.SkipWithError(log.str().c_str());
-      return false;
-    }
-    return true;
-  }
-
-  // Back to the start once the history is exhausted, outside the timing.
-  void RestartAtEnd(benchmark::State& state) {
-    if (row < history.num_rows()) return;
-    state.PauseTiming();
-    std::ostringstream log;
-    kelvra.Init(log);
-    row = 0;
-    state.ResumeTiming();
-  }
-
-  bool Step() {
-    for (int axle = 0; axle < kAxles; ++axle) brakeDemand[axle] = history[row][axle];
-    return kelvra.DoStep(brakeDemand, history[row][kAxles]);
-  }
-
-  double Time() const { return (row + 1) * vehicle.TimeStep(); }
-};
-
-// A time-series file in a fresh temporary folder, removed again afterwards.
-class TemporaryRecording {
- public:
-  TemporaryRecording()
-      : folder(std::filesystem::temp_directory_path() /
-               ("kelvra-bench-" + std::to_string(::getpid()))) {
-    std::filesystem::create_directories(folder);
-  }
-  ~TemporaryRecording() {
-    recorder.Close();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-  }
-  bool Open(benchmark::State& state) {
-    if (recorder.Open((folder / "steps.csv").string(), kAxles)) return true;
-    state.SkipWithError("cannot open the time-series file");
-    return false;
-  }
-
-  StepRecorder recorder;
-
- private:
-  std::filesystem::path folder;
-};
+using namespace bench_support;
 
 void BM_KelvraDoStep(benchmark::State& state) {
   DemoReplay replay;

@@ -15,6 +15,7 @@ bool SparseMatrix::FromRowMajor(std::uint32_t rowCount, std::span<const double> 
   // Column pass: the non-zero elements column by column, remembering each one's row.
   std::vector<double> newValues;
   std::vector<std::uint32_t> rowOf;
+  std::vector<std::uint32_t> newColumnOf;
   std::vector<std::uint32_t> newColumnEnd(colCount);
   for (std::uint32_t j = 0; j < colCount; ++j) {
     for (std::uint32_t k = 0; k < rowCount; ++k) {
@@ -22,6 +23,7 @@ bool SparseMatrix::FromRowMajor(std::uint32_t rowCount, std::span<const double> 
       if (a != 0.0) {
         newValues.push_back(a);
         rowOf.push_back(k);
+        newColumnOf.push_back(j);
       }
     }
     newColumnEnd[j] = static_cast<std::uint32_t>(newValues.size());
@@ -43,7 +45,7 @@ bool SparseMatrix::FromRowMajor(std::uint32_t rowCount, std::span<const double> 
 
   rows = rowCount;
   cols = colCount;
-  work.assign(newValues.size(), 0.0);
+  columnOf = std::move(newColumnOf);
   values = std::move(newValues);
   columnEnd = std::move(newColumnEnd);
   rowEntries = std::move(newRowEntries);
@@ -51,33 +53,23 @@ bool SparseMatrix::FromRowMajor(std::uint32_t rowCount, std::span<const double> 
   return true;
 }
 
-// Two passes over the stored elements: the column pass scales each column by its
-// input entry into the scratch (a zero input only clears it), the row pass sums
-// every row's scratch entries in column order.
-bool SparseMatrix::Multiply(const std::vector<double>& x, std::vector<double>& y) {
+// Every row sums its stored elements, each scaled by its column's input entry,
+// in column order. A zero input adds +0 to a sum that starts at +0, so the sum
+// is the same as if zero inputs were skipped; one pass over the elements, no scratch.
+bool SparseMatrix::Multiply(const std::vector<double>& x, std::vector<double>& y) const {
   if (x.size() != cols) return false;
-
-  const double* value = values.data();
-  double* scaled = work.data();
-  std::uint32_t begin = 0;
-  for (std::uint32_t j = 0; j < cols; ++j) {
-    const std::uint32_t end = columnEnd[j];
-    const double xj = x[j];
-    if (xj == 0.0) {
-      for (std::uint32_t i = begin; i < end; ++i) scaled[i] = 0.0;
-    } else {
-      for (std::uint32_t i = begin; i < end; ++i) scaled[i] = xj * value[i];
-    }
-    begin = end;
-  }
-
   if (y.size() != rows) y.resize(rows);
+  const double* value = values.data();
+  const std::uint32_t* column = columnOf.data();
   const std::uint32_t* entry = rowEntries.data();
-  begin = 0;
+  std::uint32_t begin = 0;
   for (std::uint32_t k = 0; k < rows; ++k) {
     const std::uint32_t end = rowEnd[k];
     double sum = 0.0;
-    for (std::uint32_t t = begin; t < end; ++t) sum += scaled[entry[t]];
+    for (std::uint32_t t = begin; t < end; ++t) {
+      const std::uint32_t i = entry[t];
+      sum += x[column[i]] * value[i];
+    }
     y[k] = sum;
     begin = end;
   }

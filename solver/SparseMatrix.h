@@ -19,7 +19,7 @@ class SparseMatrix {
   // y = M x. False, with y untouched, when x does not have `Cols()` entries. y is
   // resized only when its length differs from `Rows()`, so a caller that keeps y
   // between calls makes the product allocate nothing.
-  bool Multiply(const std::vector<double>& x, std::vector<double>& y);
+  bool Multiply(const std::vector<double>& x, std::vector<double>& y) const;
 
   std::uint32_t Rows() const { return rows; }
   std::uint32_t Cols() const { return cols; }
@@ -36,7 +36,7 @@ class SparseMatrix {
  private:
   std::uint32_t rows = 0;
   std::uint32_t cols = 0;
-  std::vector<double> work;  // scratch of the products, one entry per stored element
+  std::vector<std::uint32_t> columnOf;  // column of each stored element
   std::vector<double> values;
   std::vector<std::uint32_t> columnEnd;
   std::vector<std::uint32_t> rowEntries;

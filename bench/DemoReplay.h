@@ -1,0 +1,99 @@
+#pragma once
+
+// The shipped vehicle replaying the demonstration history, and a temporary
+// folder for the files a measured run writes: shared by the benchmarks.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "framework/InputReaders.h"
+#include "tests/support/ShippedVehicle.h"
+#include "vehicle/Kelvra.h"
+#include "vehicle/StepRecorder.h"
+
+namespace bench_support {
+
+inline const std::filesystem::path kDataDir = std::filesystem::path(KELVRA_SOURCE_DIR) / "data";
+inline constexpr int kAxles = 4;
+
+// The shipped vehicle created with `iter`, the demo history and the replay position.
+struct DemoReplay {
+  testing_support::ShippedVehicle vehicle;
+  Matrix history;
+  Kelvra kelvra;
+  std::vector<double> brakeDemand = std::vector<double>(kAxles, 0.0);
+  int row = 0;
+
+  bool SetUp(benchmark::State& state, int iter) {
+    std::string error;
+    if (!vehicle.Build(testing_support::ShippedModelFile(kDataDir), 0.005) ||
+        !ReadExternalForceHistory((kDataDir / "demo_history.in").string(), history, error)) {
+      state.SkipWithError((vehicle.Failure() + error).c_str());
+      return false;
+    }
+    std::ostringstream log;
+    if (!vehicle.CreateKelvra(kelvra, iter, 10, log)) {
+      state.SkipWithError(log.str().c_str());
+      return false;
+    }
+    return true;
+  }
+
+  // Back to the start once the history is exhausted, outside the timing.
+  void RestartAtEnd(benchmark::State& state) {
+    if (row < history.num_rows()) return;
+    state.PauseTiming();
+    std::ostringstream log;
+    kelvra.Init(log);
+    row = 0;
+    state.ResumeTiming();
+  }
+
+  bool Step() {
+    for (int axle = 0; axle < kAxles; ++axle) brakeDemand[axle] = history[row][axle];
+    return kelvra.DoStep(brakeDemand, history[row][kAxles]);
+  }
+
+  double Time() const { return (row + 1) * vehicle.TimeStep(); }
+};
+
+// A fresh temporary folder with a results/ subfolder, removed again afterwards.
+class TemporaryFolder {
+ public:
+  TemporaryFolder()
+      : path(std::filesystem::temp_directory_path() /
+             ("kelvra-bench-" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(path / "results");
+  }
+  ~TemporaryFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+  const std::filesystem::path path;
+};
+
+// A time-series file in a temporary folder.
+class TemporaryRecording {
+ public:
+  ~TemporaryRecording() { recorder.Close(); }
+  bool Open(benchmark::State& state) {
+    if (recorder.Open((folder.path / "steps.csv").string(), kAxles)) return true;
+    state.SkipWithError("cannot open the time-series file");
+    return false;
+  }
+
+  StepRecorder recorder;
+
+ private:
+  TemporaryFolder folder;
+};
+
+}  // namespace bench_support

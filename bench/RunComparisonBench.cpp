@@ -1,0 +1,87 @@
+// A console run against the validator, per simulated second of the same
+// history in the same process: the exact solver's vehicle steps with their
+// time-series rows (200 steps of 0.005 s), and the validator's Runge-Kutta
+// steps with their force lines and state samples (2000 steps of 0.0005 s).
+// Each iteration is one simulated second, so the real-time factor is one
+// second divided by the time per iteration.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "bench/DemoReplay.h"
+#include "framework/ValidatorStates.h"
+#include "solver/RungeKuttaSolver.h"
+#include "solver/ValidatorTrainModel.h"
+
+namespace {
+
+using namespace bench_support;
+
+constexpr double kSimulatedSeconds = 1.0;
+constexpr double kSamplePeriod = 0.005;
+constexpr double kValidatorStep = 0.0005;
+
+void BM_ConsoleRunPerSimulatedSecond(benchmark::State& state) {
+  DemoReplay replay;
+  TemporaryRecording recording;
+  if (!replay.SetUp(state, 3) || !recording.Open(state)) return;
+  const int steps = static_cast<int>(std::lround(kSimulatedSeconds / replay.vehicle.TimeStep()));
+  for (auto _ : state) {
+    for (int k = 0; k < steps; ++k) {
+      replay.RestartAtEnd(state);
+      replay.Step();
+      recording.recorder.Record(replay.Time(), replay.brakeDemand,
+                                replay.history[replay.row][kAxles], replay.kelvra);
+      ++replay.row;
+    }
+  }
+  recording.recorder.Flush();
+}
+BENCHMARK(BM_ConsoleRunPerSimulatedSecond)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ValidatorPerSimulatedSecond(benchmark::State& state) {
+  // The validator writes its tables under results/ of the working folder.
+  TemporaryFolder folder;
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path);
+  {
+    Matrix history;
+    std::string error;
+    if (!ReadExternalForceHistory((kDataDir / "demo_history.in").string(), history, error)) {
+      state.SkipWithError(error.c_str());
+    } else {
+      ValidatorTrainModel model(kValidatorStep);
+      model.SetForceHistory(history, kSamplePeriod);
+      RungeKuttaSolver solver(model);
+      ValidatorStateRecorder states;
+      states.Open("results/ruku_states.csv");
+      ValidatorForces forces;
+      const int stepsPerSample = static_cast<int>(std::lround(kSamplePeriod / kValidatorStep));
+      const int steps = static_cast<int>(std::lround(kSimulatedSeconds / kValidatorStep));
+      int status = solver.Start();
+      for (auto _ : state) {
+        for (int k = 0; k < steps; ++k) {
+          if (status < 0 || solver.Step() < 0) {
+            state.PauseTiming();
+            status = solver.Start();
+            state.ResumeTiming();
+          }
+          if (solver.StepCount() % stepsPerSample == 0) {
+            model.EvaluateForces(solver.Time(), solver.State(), forces);
+            states.Record(solver.Time(), solver.State(), forces);
+          }
+        }
+      }
+      states.Close();
+      model.FlushFiles();
+    }
+  }
+  std::filesystem::current_path(previous);
+}
+BENCHMARK(BM_ValidatorPerSimulatedSecond)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
