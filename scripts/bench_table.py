@@ -1,0 +1,51 @@
+"""Prints the medians of a Google Benchmark JSON report as a table, with the goals."""
+import json
+import sys
+
+UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
+
+
+def medians(report):
+    result = {}
+    for bench in report["benchmarks"]:
+        if bench.get("aggregate_name") != "median":
+            continue
+        scale = UNIT_NS[bench["time_unit"]]
+        name = bench["run_name"]
+        result[name] = (bench["real_time"] * scale, bench["cpu_time"] * scale)
+    return result
+
+
+def readable(ns):
+    for unit, size in (("s", 1e9), ("ms", 1e6), ("us", 1e3)):
+        if ns >= size:
+            return f"{ns / size:.3g} {unit}"
+    return f"{ns:.3g} ns"
+
+
+def main(path):
+    with open(path) as f:
+        report = json.load(f)
+    rows = medians(report)
+    context = report["context"]
+    print(f"{context.get('host_name', '')}: {context.get('num_cpus', '?')} CPUs at "
+          f"{context.get('mhz_per_cpu', '?')} MHz, {context.get('date', '')}")
+    print(f"{'benchmark':<52} {'real (median)':>14} {'CPU (median)':>14}")
+    for name, (real, cpu) in rows.items():
+        print(f"{name:<52} {readable(real):>14} {readable(cpu):>14}")
+
+    print()
+    step = rows.get("BM_KelvraDoStep/ITER:3")
+    console = rows.get("BM_ConsoleRunPerSimulatedSecond/real_time")
+    validator = rows.get("BM_ValidatorPerSimulatedSecond/real_time")
+    if step:
+        print(f"Kelvra::DoStep, ITER 3: {readable(step[1])} CPU (goal: at most 5 us)")
+    if console:
+        print(f"Console run: {1e9 / console[0]:.0f} x faster than real time (goal: at least 1000 x)")
+    if console and validator:
+        print(f"Console run vs validator per simulated second: {validator[0] / console[0]:.1f} x "
+              f"faster (goal: at least 10 x)")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
