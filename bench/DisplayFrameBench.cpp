@@ -1,7 +1,9 @@
 // The cost of one frame of the simulator window on the shipped vehicle: one
 // vehicle step, the background, the grid, every style link and the HUD, with
-// the drawing finished (glFinish), as the 16 ms timer asks for it. Needs an X
-// display; run it under a virtual one:
+// the drawing finished (glFinish), as the 16 ms timer asks for it. Variants add
+// the time series, written row by row as the window does, and the heaviest
+// frame of a run paced by the wall clock: ten steps. Needs an X display; run it
+// under a virtual one:
 //   xvfb-run -a -s "-screen 0 1280x1024x24" ./kelvra_bench --benchmark_filter=DisplayFrame
 
 #include <GL/freeglut.h>
@@ -9,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -103,9 +106,12 @@ bool OpenWindow() {
   return opened;
 }
 
+enum FrameKind : int { kPlainFrame, kRecordedFrame, kPacedTenSteps };
+
 // The lever at three quarters: the vehicle pulls away, the wheels turn and the
 // view follows the car, as in a real run.
 void DisplayFrame(benchmark::State& state) {
+  const auto kind = static_cast<FrameKind>(state.range(0));
   if (!OpenWindow()) {
     state.SkipWithError("no X display");
     return;
@@ -121,6 +127,9 @@ void DisplayFrame(benchmark::State& state) {
   data.background.fileName = kDataDir + "textures/wall2.png";
   data.background.enabled = true;
   CopyVisualModel(scene.styles, data);
+  const std::filesystem::path folder = std::filesystem::temp_directory_path();
+  if (kind != kPlainFrame) data.seriesPrefix = (folder / "kelvra_bench_series_").string();
+  data.realTimePacing = kind == kPacedTenSteps;
   std::ostringstream console;
   scene.vehicle.Init(console);
   DisplayState display;
@@ -128,17 +137,34 @@ void DisplayFrame(benchmark::State& state) {
   display.font.pictureFile = kDataDir + "fonts/default_normal.png";
   PrepareDrawing(display, console);
   display.Reshape(kInitialWindowWidth, kInitialWindowHeight);
+  display.StartSeries();
   display.lever.SetValue(0.75f);
-  for (int i = 0; i < 200; ++i) DrawFrame(display);  // past the first fit and the glide
+  // A stall of a second before every paced frame: the frame owes the most steps.
+  const auto owe = [&] {
+    if (kind == kPacedTenSteps) display.lastFrameMs = glutGet(GLUT_ELAPSED_TIME) - 1000;
+  };
+  for (int i = 0; i < 200; ++i) {  // past the first fit and the glide
+    owe();
+    DrawFrame(display);
+  }
   glFinish();
 
   for (auto _ : state) {
+    owe();
     DrawFrame(display);
     glFinish();
   }
   state.counters["zoom"] = display.zoom;
+  state.counters["stepsPerFrame"] =
+      static_cast<double>(display.stepsRun) / static_cast<double>(200 + state.iterations());
+  display.series.Close();
+  if (!display.seriesFile.empty()) std::filesystem::remove(display.seriesFile);
 }
 BENCHMARK(DisplayFrame)
+    ->ArgName("kind")
+    ->Arg(kPlainFrame)
+    ->Arg(kRecordedFrame)
+    ->Arg(kPacedTenSteps)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Repetitions(9)

@@ -84,10 +84,15 @@ void DisplayState::SetUp(Kelvra& vehicleSystem, DisplayData data, std::ostream& 
   renderer.background = data.background;
   links = std::move(data.links);
   styles = std::move(data.styles);
+  seriesPrefix = std::move(data.seriesPrefix);
+  warnUnwritable = std::move(data.warnUnwritable);
 
   const int axles = std::max(0, vehicle->AxleCount());
   brakeDemand.assign(static_cast<std::size_t>(axles), 0.0);
   q.assign(static_cast<std::size_t>(resultValueCount + axles), 0.0f);
+  slipLamps.assign(static_cast<std::size_t>(axles), 0);
+  driverPanel = DriverPanelAt(windowWidth, axles);
+  ReadDriverView();
 
   scaleSlider.SetUp(true, 220.0f, 728.0f, 150.0f, 18.0f);
   timeStepSlider.SetUp(true, 220.0f, 698.0f, 150.0f, 18.0f);
@@ -126,6 +131,7 @@ void DisplayState::Reshape(int width, int height) {
   hudTexts[kHudTraction].y = h - 200.0f;
   hudTexts[kHudBrake].x = w - 130.0f;
   hudTexts[kHudBrake].y = h - 50.0f;
+  driverPanel = DriverPanelAt(windowWidth, static_cast<int>(slipLamps.size()));
 }
 
 void DisplayState::ToggleRunning() {
@@ -134,10 +140,34 @@ void DisplayState::ToggleRunning() {
 }
 
 // The vehicle starts over; the shown time, the replay mode and the view stay.
+// Its new run gets a time series of its own, starting again at time 0.
 void DisplayState::ResetVehicle() {
   if (vehicle != nullptr) vehicle->Init(*console);
   historyRow = 0;
   lever.SetValue(0.5f);
+  if (!series.Close()) WarnUnwritable(seriesFile);
+  if (!seriesFile.empty()) StartSeries();
+  ReadDriverView();
+}
+
+void DisplayState::WarnUnwritable(const std::string& fileName) const {
+  if (warnUnwritable) warnUnwritable(fileName);
+}
+
+void DisplayState::StartSeries() {
+  if (seriesPrefix.empty() || vehicle == nullptr) return;
+  // A new number for every run, so that a reset never overwrites the finished file.
+  const std::string previous = seriesFile;
+  do {
+    vehicle->PickResultNumber();
+    seriesFile = seriesPrefix + std::to_string(vehicle->ResultNumber()) + ".csv";
+  } while (seriesFile == previous);
+  stepsRun = 0;
+  if (!series.Open(seriesFile, vehicle->AxleCount(), true)) {
+    WarnUnwritable(seriesFile);
+    return;
+  }
+  series.RecordInitial(*vehicle);
 }
 
 void DisplayState::SetTimeStepFactor(float factor) {
@@ -354,16 +384,31 @@ WorldView DisplayState::View() const {
   return view;
 }
 
+// Paced by the frames, the shown time advances by the display step in every
+// running frame. Paced by the wall clock, it is the simulated time: it advances
+// by the vehicle's time step for every step made.
 void DisplayState::AdvanceFrame(int elapsedMs) {
   const int steps = StepsDue(elapsedMs);
   GlideZoom();
   levers = LeverLevelsOf(lever.Value());
   for (int i = 0; i < steps; ++i) {
-    if (running) displayTime += displayStep;
+    if (running && !realTimePacing) displayTime += displayStep;
     if (DecideStepInputs() != StepDecision::kStep) break;
-    if (vehicle != nullptr) vehicle->DoStep(brakeDemand, tractionForce);
+    StepVehicle();
+    if (realTimePacing) displayTime += vehicleTimeStep;
   }
   BuildDrawingState();
+  ReadDriverView();
+}
+
+// Step k + 1 since the start ends at the simulated time (k + 1) DT, whatever the
+// frames and the shown time did meanwhile.
+void DisplayState::StepVehicle() {
+  if (vehicle == nullptr) return;
+  vehicle->DoStep(brakeDemand, tractionForce);
+  ++stepsRun;
+  series.Record(static_cast<double>(stepsRun) * vehicleTimeStep, brakeDemand, tractionForce,
+                *vehicle);
 }
 
 // The wall-clock time that passes while running is owed to the vehicle and paid
@@ -494,5 +539,44 @@ void DisplayState::FormatHudText(int item, HudBuffer& buffer) const {
 std::string DisplayState::HudString(int item) const {
   HudBuffer buffer;
   FormatHudText(item, buffer);
+  return buffer.data();
+}
+
+PixelRect ValuesPanel(int windowHeight) {
+  const float h = static_cast<float>(windowHeight);
+  return {-2.0f, 400.0f, h - 120.0f, h + 2.0f};
+}
+
+PixelRect LeverPanel(int windowWidth, int windowHeight) {
+  const float w = static_cast<float>(windowWidth);
+  const float h = static_cast<float>(windowHeight);
+  return {w - 150.0f, w + 2.0f, h - 210.0f, h + 2.0f};
+}
+
+void DisplayState::ReadDriverView() {
+  if (vehicle == nullptr) return;
+  speedKmh = VehicleSpeedKmh(*vehicle);
+  distanceRun = DistanceRun(*vehicle);
+  ReadSlipLamps(*vehicle, slipLamps);
+}
+
+bool DisplayState::DriverPanelFits() const {
+  const PixelRect& panel = driverPanel.frame;
+  return !panel.Overlaps(ValuesPanel(windowHeight)) &&
+         !panel.Overlaps(LeverPanel(windowWidth, windowHeight)) &&
+         !panel.Overlaps(startStopButton.Outline()) && !panel.Overlaps(resetButton.Outline());
+}
+
+void DisplayState::FormatDriverText(int item, HudBuffer& buffer) const {
+  buffer[0] = '\0';
+  if (item == kDriverSpeed) std::snprintf(buffer.data(), buffer.size(), kSpeedFormat, speedKmh);
+  if (item == kDriverDistance) {
+    std::snprintf(buffer.data(), buffer.size(), kDistanceFormat, distanceRun);
+  }
+}
+
+std::string DisplayState::DriverString(int item) const {
+  HudBuffer buffer;
+  FormatDriverText(item, buffer);
   return buffer.data();
 }

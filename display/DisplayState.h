@@ -8,10 +8,13 @@
 // only translate their events into these calls and draw what this state holds.
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "display/DriverView.h"
 #include "display/OverlayFont.h"
 #include "display/SceneGeometry.h"
 #include "display/SceneRenderer.h"
@@ -19,6 +22,7 @@
 #include "display/Widgets.h"
 #include "linalg/Matrix.h"
 #include "vehicle/Kelvra.h"
+#include "vehicle/StepRecorder.h"
 #include "visual/StyleManager.h"
 
 // What the run driver hands to the display.
@@ -33,6 +37,11 @@ struct DisplayData {
   // steps of `vehicleTimeStep` as keep the simulated time with the wall clock.
   bool realTimePacing = false;
   double vehicleTimeStep = 0.005;  // seconds
+  // The time series of every vehicle run goes to "<seriesPrefix><result number>.csv";
+  // without a prefix none is written.
+  std::string seriesPrefix;
+  // Told the name of a result file that cannot be opened for writing.
+  std::function<void(const std::string&)> warnUnwritable;
 };
 
 // Copies the StyleManager's link list and its nine style lists into `data`.
@@ -103,6 +112,14 @@ struct HudText {
 enum HudItem : int { kHudTime, kHudTimestep, kHudDefScale, kHudTraction, kHudBrake, kHudItemCount };
 using HudBuffer = std::array<char, 100>;
 
+// The two panels behind the HUD values and controls: the values and sliders at
+// the bottom left, the lever at the bottom right.
+PixelRect ValuesPanel(int windowHeight);
+PixelRect LeverPanel(int windowWidth, int windowHeight);
+
+// The lines of the driver's panel.
+enum DriverItem : int { kDriverSpeed, kDriverDistance, kDriverItemCount };
+
 // Ticks per second, counted over whole seconds of the elapsed time.
 struct FrameRateCounter {
   int ticks = 0;
@@ -148,6 +165,8 @@ class DisplayState {
   void AdvanceFrame(int elapsedMs = 0);
   // Vehicle steps due in this frame: 1 without pacing.
   int StepsDue(int elapsedMs);
+  // One step with the frame's inputs, recorded in the time series.
+  void StepVehicle();
   void GlideZoom();
   StepDecision DecideStepInputs();
   void BuildDrawingState();
@@ -161,6 +180,20 @@ class DisplayState {
   // The item's text formatted into `buffer` (cut at 99 characters).
   void FormatHudText(int item, HudBuffer& buffer) const;
   std::string HudString(int item) const;
+
+  // --- Driver's panel --------------------------------------------------------
+  // Speed, distance and slip lamps of the vehicle as it stands.
+  void ReadDriverView();
+  // The panel is drawn only where it covers none of the other controls.
+  bool DriverPanelFits() const;
+  void FormatDriverText(int item, HudBuffer& buffer) const;
+  std::string DriverString(int item) const;
+
+  // --- Time series -----------------------------------------------------------
+  // Starts the time series of the vehicle as it stands: a new result number
+  // names a new file, which gets the initial row at time 0. Each row reaches
+  // the file at once, so closing the window loses none.
+  void StartSeries();
 
   // Window and run.
   int windowWidth = kInitialWindowWidth;
@@ -207,6 +240,19 @@ class DisplayState {
   std::vector<double> brakeDemand;  // one per axle
   double tractionForce = 0.0;
 
+  // Time series of the vehicle since its start or last reset.
+  std::string seriesPrefix;
+  std::function<void(const std::string&)> warnUnwritable;
+  StepRecorder series;
+  std::string seriesFile;     // empty while none is written
+  std::int64_t stepsRun = 0;  // vehicle steps since the start or the last reset
+
+  // Driver's panel.
+  DriverPanel driverPanel;
+  double speedKmh = 0.0;
+  double distanceRun = 0.0;              // metres
+  std::vector<unsigned char> slipLamps;  // one per axle, 1 while its wheel slides
+
   // Drawing state: the DOF displacements, then one rotation per axle, all scaled.
   int resultValueCount = 0;
   std::vector<float> q;
@@ -234,4 +280,5 @@ class DisplayState {
   void ResetVehicle();
   void SetTimeStepFactor(float factor);
   bool PressWidget(float x, float y);
+  void WarnUnwritable(const std::string& fileName) const;
 };

@@ -11,6 +11,10 @@ float ClampUnit(float v) {
 
 }  // namespace
 
+bool PixelRect::Overlaps(const PixelRect& other) const {
+  return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+}
+
 void Slider::SetUp(bool isHorizontal, float left, float top, float trackWidth, float trackHeight) {
   horizontal = isHorizontal;
   x = left;
@@ -73,6 +77,10 @@ void Button::SetUp(const std::string& caption, float left, float top, float butt
 bool Button::Hit(float mx, float my) const {
   const float m = borderWidth;
   return x - m < mx && mx < x + width + m && y - m < my && my < y + height + m;
+}
+
+PixelRect Button::Outline() const {
+  return {x - borderWidth, x + width + borderWidth, y - borderWidth, y + height + borderWidth};
 }
 
 float Button::LabelX() const {

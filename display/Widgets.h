@@ -9,6 +9,17 @@
 #include "display/OverlayFont.h"
 #include "display/Textures.h"
 
+// A rectangle in overlay pixels; left < right and top < bottom.
+struct PixelRect {
+  float left = 0.0f;
+  float right = 0.0f;
+  float top = 0.0f;
+  float bottom = 0.0f;
+
+  // True when the two share interior points; touching edges do not overlap.
+  bool Overlaps(const PixelRect& other) const;
+};
+
 struct Slider {
   float width = 0.0f;
   float height = 0.0f;
@@ -60,6 +71,8 @@ struct Button {
   void SetLabel(const std::string& caption) { label = &caption; }
   // True when the press lies strictly inside the button widened by the border width.
   bool Hit(float mx, float my) const;
+  // The button with its outline: widened by the border width on every side.
+  PixelRect Outline() const;
   // Top-left corner of the centred label.
   float LabelX() const;
   float LabelY() const;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "display/DrawRoutines.h"
@@ -60,13 +61,39 @@ void DrawScene(DisplayState& d, const WorldView& view) {
   d.renderer.DrawLinks(d.q, d.links, d.styles, d.imageTextures);
 }
 
+void DrawPanel(const PixelRect& r) {
+  DrawFramedRectangle(kPanelFill, kHighlightBlue, r.left, r.right, r.top, r.bottom, 2.0f);
+}
+
+// Speed and distance, then a lamp per axle that lights in the accent colour
+// while its wheel slides, each with its axle's number.
+void DrawDriverPanel(const DisplayState& d) {
+  const DriverPanel& p = d.driverPanel;
+  DrawPanel(p.frame);
+  HudBuffer text;
+  for (int item = 0; item < kDriverItemCount; ++item) {
+    d.FormatDriverText(item, text);
+    const float y = item == kDriverSpeed ? p.speedY : p.distanceY;
+    DrawText(text.data(), p.textX, y, kOverlayTextSize, kWhite, d.font, d.fontTextures);
+  }
+  DrawText(kSlipLabel, p.textX, p.slipY, kOverlayTextSize, kWhite, d.font, d.fontTextures);
+  for (std::size_t i = 0; i < d.slipLamps.size(); ++i) {
+    const PixelRect lamp = p.Lamp(static_cast<int>(i));
+    DrawFramedRectangle(d.slipLamps[i] != 0 ? kHighlightBlue : kPanelFill, kHighlightBlue,
+                        lamp.left, lamp.right, lamp.top, lamp.bottom, 2.0f);
+    const std::string number = std::to_string(i + 1);
+    const float x = 0.5f * (lamp.left + lamp.right - TextWidth(d.font, number, kOverlayTextSize));
+    const float y = 0.5f * (lamp.top + lamp.bottom - kOverlayTextSize);
+    DrawText(number, x, y, kOverlayTextSize, kWhite, d.font, d.fontTextures);
+  }
+}
+
 // Two translucent panels behind the values and controls, the five values, the
-// sliders and the buttons, in window pixels with y down.
+// sliders and the buttons, in window pixels with y down; the driver's panel
+// where the window has room for it.
 void DrawHud(const DisplayState& d) {
-  const float w = static_cast<float>(d.windowWidth);
-  const float h = static_cast<float>(d.windowHeight);
-  DrawFramedRectangle(kPanelFill, kHighlightBlue, -2.0f, 400.0f, h - 120.0f, h + 2.0f, 2.0f);
-  DrawFramedRectangle(kPanelFill, kHighlightBlue, w - 150.0f, w + 2.0f, h - 210.0f, h + 2.0f, 2.0f);
+  DrawPanel(ValuesPanel(d.windowHeight));
+  DrawPanel(LeverPanel(d.windowWidth, d.windowHeight));
   HudBuffer text;
   for (int item = 0; item < kHudItemCount; ++item) {
     d.FormatHudText(item, text);
@@ -75,6 +102,7 @@ void DrawHud(const DisplayState& d) {
   }
   for (const Slider* s : {&d.scaleSlider, &d.timeStepSlider, &d.lever}) s->Draw();
   for (const Button* b : {&d.startStopButton, &d.resetButton, &d.leverResetButton}) b->Draw();
+  if (d.DriverPanelFits()) DrawDriverPanel(d);
 }
 
 void DrawOverlay(const DisplayState& d) {
@@ -199,6 +227,7 @@ void RunDisplay() {
   glutCreateWindow(kWindowTitle);
   glutSetCursor(GLUT_CURSOR_CROSSHAIR);
   PrepareDrawing(d, std::cout);
+  d.StartSeries();
 
   glutDisplayFunc(OnDisplay);
   glutTimerFunc(0, OnTimer, 0);

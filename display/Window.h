@@ -26,7 +26,7 @@ void DrawFrame(DisplayState& display);
 // `vehicle`, which must outlive the process's main loop.
 void SetUpDisplay(int argc, char** argv, Kelvra& vehicle, DisplayData data);
 
-// Opens the window, loads the pictures, draws the first frame and runs the
-// window system's main loop. Closing the window or choosing "Quit" ends the
+// Opens the window, loads the pictures, starts the time series, draws the first
+// frame and runs the window system's main loop. Closing the window or choosing "Quit" ends the
 // process with exit code 0.
 [[noreturn]] void RunDisplay();

@@ -226,7 +226,8 @@ void Framework::RunValidator() {
 }
 
 // The window takes over from here: the vehicle system is stepped by the
-// display's frames until the window is closed, which ends the process.
+// display's frames until the window is closed, which ends the process. Each run
+// of the vehicle, from the start or a reset, records its time series.
 void Framework::RunGraphics(int argc, char** argv) {
   vehicleSystem.AppendResultText(realTimeExternalForce ? "RTEF+SR+GD" : "STEF+SR+GD");
   DisplayData data;
@@ -245,6 +246,8 @@ void Framework::RunGraphics(int argc, char** argv) {
   data.background.enabled = true;
   data.realTimePacing = realTimePacing;
   data.vehicleTimeStep = coupling.timeStep;
+  data.seriesPrefix = "results/realtime_";
+  data.warnUnwritable = WarnUnwritable;
   CopyVisualModel(styleManager, data);
   std::cout << "Starting up display...\n";
   SetUpDisplay(argc, argv, vehicleSystem, std::move(data));

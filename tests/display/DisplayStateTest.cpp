@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <sstream>
@@ -10,6 +12,7 @@
 #include "PointMassVehicle.h"
 #include "display/DisplayState.h"
 #include "tests/support/TestSupport.h"
+#include "vehicle/StepRecorder.h"
 
 namespace {
 
@@ -58,10 +61,26 @@ class ReferenceVehicle {
     std::string log;
     created = CreatePointMassVehicle(vehicle, folder, kAxles, log);
   }
-  void Step(std::vector<double> brakes, double traction) { vehicle.DoStep(brakes, traction); }
+  void Step(std::vector<double> brakes, double traction) {
+    vehicle.DoStep(brakes, traction);
+    ++steps;
+    recorder.Record(steps * 0.005, brakes, traction, vehicle);
+  }
   const std::vector<double>& State() const { return vehicle.LinearState(); }
+  // Records the steps from now on, as the console run does, into `file`.
+  void Record(const std::string& file) {
+    ASSERT_TRUE(recorder.Open(file, kAxles));
+    recorder.RecordInitial(vehicle);
+  }
+  // The recorded text.
+  std::string Series(const std::string& file) {
+    EXPECT_TRUE(recorder.Close());
+    return testing_support::ReadFile(file);
+  }
   bool created = false;
   Kelvra vehicle;
+  StepRecorder recorder;
+  int steps = 0;
 };
 
 TEST_F(DisplayStateTest, FirstPressOnTheScaleSliderSetsTheScaleFromItsEnds) {
@@ -165,6 +184,152 @@ TEST_F(DisplayStateTest, RealTimePacingStepsAsOftenAsTheWallClockAsks) {
   display->AdvanceFrame(6007);  // 7 ms since the restart: one step
   reference.Step({0.0, 0.0}, 100000.0);
   EXPECT_EQ(vehicle.LinearState(), reference.State());
+}
+
+// Paced by the wall clock the shown time is the simulated time, whatever the
+// time-step factor; the frame that meets the end of the history makes no step
+// and adds no time.
+TEST_F(DisplayStateTest, PacedReplayShowsTheSimulatedTimeAndRecordsEveryStep) {
+  ReferenceVehicle reference(folder);
+  ASSERT_TRUE(reference.created);
+  const std::string referenceFile = (folder.Path() / "reference.csv").string();
+  reference.Record(referenceFile);
+  DisplayData data;
+  data.realTimePacing = true;
+  data.vehicleTimeStep = 0.005;
+  data.externalForceHistory = History(3);
+  data.predefinedForces = true;
+  data.seriesPrefix = (folder.Path() / "realtime_").string();
+  Start(data);
+  display->StartSeries();
+  for (int i = 0; i < 5; ++i) display->Key('w');
+  for (const int ms : {0, 16, 33}) display->AdvanceFrame(ms);  // 3 steps due, then 3 more
+  EXPECT_FALSE(display->running);
+  EXPECT_EQ(display->displayTime, 3 * 0.005);
+
+  const Matrix rows = History(3);
+  for (int k = 0; k < 3; ++k) reference.Step({rows[k][0], rows[k][1]}, rows[k][2]);
+  EXPECT_EQ(testing_support::ReadFile(display->seriesFile), reference.Series(referenceFile));
+}
+
+// Each run of the vehicle has its own file, starting at time 0; the file of the
+// run before stays complete.
+TEST_F(DisplayStateTest, ResetStartsANewTimeSeriesAtTimeZero) {
+  DisplayData data;
+  data.seriesPrefix = (folder.Path() / "realtime_").string();
+  Start(data);
+  display->StartSeries();
+  const std::string first = display->seriesFile;
+  ASSERT_EQ(first.rfind(data.seriesPrefix, 0), 0u);
+  display->lever.SetValue(1.0f);
+  for (int frame = 0; frame < 3; ++frame) display->AdvanceFrame();
+  const std::string firstRun = testing_support::ReadFile(first);
+  EXPECT_EQ(std::count(firstRun.begin(), firstRun.end(), '\n'), 5);  // header, initial, 3 steps
+
+  Click(190.0f, 35.0f);  // "Reset"
+  const std::string second = display->seriesFile;
+  EXPECT_NE(second, first);
+  EXPECT_EQ(testing_support::ReadFile(first), firstRun);
+  display->AdvanceFrame();
+  const std::string secondRun = testing_support::ReadFile(second);
+  std::istringstream lines(secondRun);
+  std::string header, initial, step;
+  std::getline(lines, header);
+  std::getline(lines, initial);
+  std::getline(lines, step);
+  EXPECT_EQ(header, firstRun.substr(0, firstRun.find('\n')));
+  EXPECT_EQ(initial.substr(0, initial.find(',')), "0");
+  EXPECT_EQ(step.substr(0, step.find(',')), "0.005");
+  EXPECT_FALSE(std::getline(lines, step));
+}
+
+TEST_F(DisplayStateTest, WithoutAResultsFolderTheRunWarnsOnceAndGoesOn) {
+  std::vector<std::string> warned;
+  DisplayData data;
+  data.seriesPrefix = (folder.Path() / "missing" / "realtime_").string();
+  data.warnUnwritable = [&](const std::string& file) { warned.push_back(file); };
+  Start(data);
+  display->StartSeries();
+  display->lever.SetValue(1.0f);
+  for (int frame = 0; frame < 3; ++frame) display->AdvanceFrame();
+  ASSERT_EQ(warned.size(), 1u);
+  EXPECT_EQ(warned[0], display->seriesFile);
+  EXPECT_GT(vehicle.LinearState()[0], 0.0);
+  EXPECT_FALSE(folder.Exists("missing"));
+}
+
+TEST_F(DisplayStateTest, DriverReadoutShowsTheSpeedInKmhAndTheDistanceRun) {
+  EXPECT_EQ(display->DriverString(kDriverSpeed), "Speed:    0.0 km/h");
+  EXPECT_EQ(display->DriverString(kDriverDistance), "Dist.:      0.0 m");
+  display->lever.SetValue(1.0f);
+  for (int frame = 0; frame < 200; ++frame) display->AdvanceFrame();
+  // The point mass's state is (v, x): every wheelset moves with it.
+  const double v = vehicle.LinearState()[0];
+  const double x = vehicle.LinearState()[1];
+  EXPECT_GT(v, 1.0);
+  EXPECT_NEAR(display->speedKmh, 3.6 * v, 1e-9);
+  EXPECT_NEAR(display->distanceRun, x, 1e-9);
+  char expected[64];
+  std::snprintf(expected, sizeof expected, "Speed: %6.1f km/h", 3.6 * v);
+  EXPECT_EQ(display->DriverString(kDriverSpeed), expected);
+}
+
+// Pulling, the wheels roll with the mass; the full brake locks them.
+TEST_F(DisplayStateTest, SlipLampsLightWhileTheWheelsSlide) {
+  display->lever.SetValue(1.0f);
+  for (int frame = 0; frame < 200; ++frame) display->AdvanceFrame();
+  EXPECT_EQ(display->slipLamps, std::vector<unsigned char>(kAxles, 0));
+  display->lever.SetValue(0.0f);
+  for (int frame = 0; frame < 20; ++frame) display->AdvanceFrame();
+  EXPECT_EQ(display->slipLamps, std::vector<unsigned char>(kAxles, 1));
+  for (int j = 0; j < kAxles; ++j) {
+    EXPECT_GT(vehicle.VehicleSpeed()[j] - vehicle.WheelSpeed()[j], 0.5) << j;
+  }
+  Click(190.0f, 35.0f);  // "Reset": at rest, the lamps go out at once
+  EXPECT_EQ(display->slipLamps, std::vector<unsigned char>(kAxles, 0));
+  EXPECT_EQ(display->speedKmh, 0.0);
+}
+
+TEST(WheelSlidesTest, OnlySlipBeyondTheLinearBandCounts) {
+  struct Case {
+    double vehicleSpeed, wheelSpeed, limit;
+    bool slides;
+  };
+  const Case cases[] = {
+      {10.0, 10.0, 0.05, false}, {10.0, 9.96, 0.05, false},        {10.0, 9.9, 0.05, true},
+      {10.0, 10.1, 0.05, true},  {0.0, 0.0, 0.0, false},           {1.0, 0.5, 0.5, false},
+      {1.0, 0.0, -0.5, true},    {std::nan(""), 0.0, 0.05, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WheelSlides(c.vehicleSpeed, c.wheelSpeed, c.limit), c.slides)
+        << c.vehicleSpeed << " " << c.wheelSpeed << " " << c.limit;
+  }
+}
+
+// The driver's panel keeps to the top right corner, clear of the buttons and
+// of both panels at the bottom, or is left out where the window has no room.
+TEST_F(DisplayStateTest, DriverPanelStandsTopRightAndOnlyWhereItCoversNothing) {
+  struct Case {
+    int width, height;
+    bool fits;
+  };
+  const Case cases[] = {
+      {1024, 768, true}, {800, 600, true}, {480, 330, true}, {460, 768, false}, {1024, 300, false}};
+  for (const Case& c : cases) {
+    display->Reshape(c.width, c.height);
+    const PixelRect& frame = display->driverPanel.frame;
+    EXPECT_EQ(frame.right, c.width + 2.0f);
+    EXPECT_EQ(frame.top, -2.0f);
+    EXPECT_EQ(display->DriverPanelFits(), c.fits) << c.width << " x " << c.height;
+    const PixelRect lastLamp = display->driverPanel.Lamp(kAxles - 1);
+    EXPECT_LT(lastLamp.right, frame.right - 2.0f);
+    EXPECT_LT(lastLamp.bottom, frame.bottom);
+  }
+  // Many axles widen the panel to the left.
+  const DriverPanel four = DriverPanelAt(1024, 4);
+  const DriverPanel twelve = DriverPanelAt(1024, 12);
+  EXPECT_LT(twelve.frame.left, four.frame.left);
+  EXPECT_LT(twelve.Lamp(11).right, twelve.frame.right);
 }
 
 TEST_F(DisplayStateTest, KeysScaleInSinglePrecisionAndStopAtTheRangeEnds) {

@@ -8,12 +8,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -174,6 +177,19 @@ class Screenshot {
     return count;
   }
 
+  // Pixels that are text (near white) in one screenshot and not in the other:
+  // the text changed, whatever the scene behind a translucent panel did.
+  int TextDifferences(const Screenshot& other, Region region) const {
+    if (Empty() || other.Empty()) return (region.x1 - region.x0) * (region.y1 - region.y0);
+    int count = 0;
+    for (int y = region.y0; y < region.y1; ++y) {
+      for (int x = region.x0; x < region.x1; ++x) {
+        if (IsText(At(x, y)) != IsText(other.At(x, y))) ++count;
+      }
+    }
+    return count;
+  }
+
   // Every pixel counts as different when either screenshot failed.
   int Differences(const Screenshot& other, Region region) const {
     if (Empty() || other.Empty()) return (region.x1 - region.x0) * (region.y1 - region.y0);
@@ -189,8 +205,30 @@ class Screenshot {
   }
 
  private:
+  static bool IsText(Rgb p) { return p.r > 230 && p.g > 230 && p.b > 230; }
+
   std::vector<unsigned char> pixels;
 };
+
+// The time series the window runs wrote into `folder`'s results/, by name.
+std::vector<fs::path> WindowSeries(const fs::path& folder) {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(folder / "results")) {
+    if (entry.path().filename().string().rfind("realtime_", 0) == 0) files.push_back(entry.path());
+  }
+  return files;
+}
+
+// Every line ends in a newline and has the columns of four axles.
+bool CompleteSeries(const std::string& text) {
+  if (text.empty() || text.back() != '\n') return false;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (std::count(line.begin(), line.end(), ',') != 2 + 4 * 8 - 1) return false;
+  }
+  return true;
+}
 
 // Where the window shows what, after its first reshape to 1024 x 768.
 constexpr Region kWholeWindow{0, 0, kWidth, kHeight};
@@ -199,6 +237,7 @@ constexpr Region kTimeText{20, 673, 20 + 12 * 11, 695};  // "Time: %6.4f"
 constexpr Region kTractionText{894, 568, kWidth, 590};   // "Trac.: %4.2f"
 constexpr Region kStartStopButton{20, 20, 120, 50};
 constexpr Region kTimeStepText{20, 698, 20 + 16 * 11, 720};  // "Timestep: %6.4f"
+constexpr Region kSpeedText{814, 8, 814 + 18 * 11, 30};      // "Speed: %6.1f km/h"
 
 constexpr Rgb kClearColour{84, 156, 204};   // (0.33, 0.61, 0.8)
 constexpr Rgb kCarBody{184, 36, 28};        // the shipped style's car fill
@@ -252,6 +291,7 @@ TEST_F(WindowTest, ShowsTheVehicleAndAnswersStopLeverStartResetAndClose) {
   EXPECT_GT(start.Count(kWholeWindow, kPanelOutline, 3), 500) << "no HUD panels";
   EXPECT_GT(start.Count(kTimeText, kWhite, 25), 40) << "no HUD text";
   EXPECT_GT(start.Count(kTimeStepText, kWhite, 25), 40) << "no HUD text";
+  EXPECT_GT(start.Count(kSpeedText, kWhite, 25), 40) << "no speed readout";
 
   // Running: the shown time advances.
   Pause(500ms);
@@ -265,6 +305,7 @@ TEST_F(WindowTest, ShowsTheVehicleAndAnswersStopLeverStartResetAndClose) {
   Pause(700ms);
   const Screenshot stillStopped = Shoot();
   EXPECT_EQ(stillStopped.Differences(stopped, kTimeText), 0);
+  EXPECT_EQ(stillStopped.TextDifferences(stopped, kSpeedText), 0);
   EXPECT_GT(stopped.Differences(start, kStartStopButton), 20);
 
   // The lever near its top: the traction level changes.
@@ -278,6 +319,7 @@ TEST_F(WindowTest, ShowsTheVehicleAndAnswersStopLeverStartResetAndClose) {
   Pause(2500ms);
   const Screenshot moved = Shoot();
   EXPECT_GT(moved.Differences(start, kScene), 1000);
+  EXPECT_GT(moved.TextDifferences(start, kSpeedText), 20) << "the speed readout stands still";
   EXPECT_EQ(moved.Differences(start, kStartStopButton), 0);  // "Stop" again
 
   // "Reset": the vehicle back at rest where it started and the lever centred.
@@ -293,6 +335,13 @@ TEST_F(WindowTest, ShowsTheVehicleAndAnswersStopLeverStartResetAndClose) {
             std::string::npos)
       << console;
   EXPECT_NE(console.find("Close display window to exit!\n"), std::string::npos) << console;
+
+  // One time series up to the reset, one after it, each complete.
+  const std::vector<fs::path> series = WindowSeries(folder.Path());
+  ASSERT_EQ(series.size(), 2u);
+  for (const fs::path& file : series) {
+    EXPECT_TRUE(CompleteSeries(testing_support::ReadFile(file))) << file;
+  }
 }
 
 TEST_F(WindowTest, RecordedHistoryEndsWithTheMessageAndTheWindowWaitsForStart) {
@@ -319,11 +368,30 @@ TEST_F(WindowTest, RecordedHistoryEndsWithTheMessageAndTheWindowWaitsForStart) {
   EXPECT_EQ(console.find(kEndOfData, at + 1), std::string::npos) << "told twice";
   EXPECT_NE(console.find("Connecting external force data...\n"), std::string::npos) << console;
   EXPECT_GT(waiting.Count(kStartStopButton, kWhite, 25), 20) << "no button label";
+
+  // The window's time series is the console run's, row for row.
+  const std::vector<fs::path> windowSeries = WindowSeries(folder.Path());
+  ASSERT_EQ(windowSeries.size(), 1u);
+  const testing_support::ProcessResult consoleRun =
+      testing_support::RunIn(folder.Path(), "'" + testing_support::KelvraBinary().string() +
+                                                "' --console --history three_rows.in");
+  ASSERT_EQ(consoleRun.exitCode, 0) << consoleRun.err;
+  fs::path consoleSeries;
+  for (const auto& entry : fs::directory_iterator(folder.Path() / "results")) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("_kelvra_result_", 0) == 0 && entry.path().extension() == ".csv") {
+      consoleSeries = entry.path();
+    }
+  }
+  ASSERT_FALSE(consoleSeries.empty()) << consoleRun.out;
+  EXPECT_EQ(testing_support::ReadFile(windowSeries[0]), testing_support::ReadFile(consoleSeries));
 }
 
 // The context menu opens at the pointer, one entry below the other; "Quit" is
 // the last one.
+// Without a results/ folder the window says so once and runs all the same.
 TEST_F(WindowTest, QuitFromTheContextMenuEndsTheProgramWithExitCodeZero) {
+  fs::remove_all(folder.Path() / "results");
   Program program(folder.Path(), "");
   const unsigned long window = FindWindow(program, 30s);
   if (window == 0 && !DisplayStarted(program)) GTEST_SKIP() << "the program opens no window";
@@ -341,6 +409,14 @@ TEST_F(WindowTest, QuitFromTheContextMenuEndsTheProgramWithExitCodeZero) {
   Click(window, 505, bottom - 10);
   ASSERT_TRUE(program.WaitForExit(20s)) << "Quit did not end the program";
   EXPECT_EQ(program.ExitCode(), 0) << program.Console();
+  const std::string errors = testing_support::ReadFile(folder.Path() / "errors.txt");
+  const std::regex warning(
+      "Warning - cannot open 'results/realtime_-?[0-9]+\\.csv' for writing; its results are not "
+      "saved\\.\n");
+  EXPECT_EQ(std::distance(std::sregex_iterator(errors.begin(), errors.end(), warning),
+                          std::sregex_iterator()),
+            1)
+      << errors;
 }
 
 }  // namespace
