@@ -402,10 +402,16 @@ void DisplayState::AdvanceFrame(int elapsedMs) {
 }
 
 // Step k + 1 since the start ends at the simulated time (k + 1) DT, whatever the
-// frames and the shown time did meanwhile.
+// frames and the shown time did meanwhile. A step that breaks the vehicle state
+// (the vehicle system names it on the console) stops the run until "Reset".
 void DisplayState::StepVehicle() {
   if (vehicle == nullptr) return;
   vehicle->DoStep(brakeDemand, tractionForce);
+  if (vehicle->StateBroken()) {
+    running = false;
+    startStopLabel = "Start";
+    return;
+  }
   ++stepsRun;
   series.Record(static_cast<double>(stepsRun) * vehicleTimeStep, brakeDemand, tractionForce,
                 *vehicle);

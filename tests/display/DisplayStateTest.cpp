@@ -416,6 +416,24 @@ TEST_F(DisplayStateTest, HistoryWithoutTractionColumnStepsWithZeroForTheMissingC
   EXPECT_EQ(display->tractionForce, 0.0);
 }
 
+TEST_F(DisplayStateTest, ABrokenVehicleStateStopsTheRunUntilReset) {
+  DisplayData data;
+  data.externalForceHistory = Matrix(3, kAxles + 1, 0.0);
+  data.externalForceHistory[1][kAxles] = std::numeric_limits<double>::infinity();
+  data.predefinedForces = true;
+  Start(data);
+  testing::internal::CaptureStdout();
+  display->AdvanceFrame();
+  display->AdvanceFrame();
+  const std::string message = testing::internal::GetCapturedStdout();
+  EXPECT_NE(std::string::npos, message.find("The simulation stops.")) << message;
+  EXPECT_FALSE(display->running);
+  EXPECT_EQ(display->startStopLabel, "Start");
+
+  Click(190.0f, 35.0f);  // "Reset"
+  EXPECT_FALSE(vehicle.StateBroken());
+}
+
 TEST_F(DisplayStateTest, ResetButtonRestartsTheVehicleAndTheReplayButKeepsTheTimeAndMode) {
   DisplayData data;
   data.externalForceHistory = History(5);
