@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the window tests need.
+# Installs the Debian packages the build, the tests, the window tests and the
+# robustness checks (fuzzing, memcheck) need.
 # Idempotent: checks every package with dpkg and only calls apt-get when one is missing.
 set -euo pipefail
 
@@ -9,6 +10,8 @@ packages=(
   freeglut3-dev libglu1-mesa-dev libdevil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core
+  # Robustness checks: libFuzzer targets (clang and its runtime), the memcheck test.
+  clang libclang-rt-14-dev valgrind
 )
 
 missing=()
