@@ -19,8 +19,9 @@ bool ParametersUsable(int subdiv, int iter) {
   return subdiv >= 1 && iter >= 0;
 }
 
-// A step costs (ITER + 1) * SUBDIV substeps per axle: the model file may ask for
-// no more than the batch parameter sets may, so that a step cannot take hours.
+// ITER and SUBDIV stay within the range a batch parameter set may give them. A
+// step costs (ITER + 1) * SUBDIV substeps per axle: billions of either would hold
+// the program in its first step.
 constexpr int kMaxSetting = 10000000;
 
 }  // namespace

@@ -135,7 +135,8 @@ TEST(ReadParTest, FailingSectionsLogWhatWentWrong) {
        kLinearModelRead +
            "\nAdditional iteration count was not read. TAxleIntegrator::ReadPar()\n" +
            "\nAxleRot.ReadPar() is not successfull.\n" + kVehDynFailed},
-      // Each step would take hours: no more than a batch parameter set may ask for.
+      // No more than a batch parameter set may ask for: billions would hold the
+      // program in its first step.
       {"ITER above ten million", "ITER 3", "ITER 10000001",
        kLinearModelRead +
            "\nAdditional iteration count was not read. TAxleIntegrator::ReadPar()\n" +
