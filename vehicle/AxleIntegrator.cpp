@@ -19,6 +19,11 @@ bool ParametersUsable(int subdiv, int iter) {
   return subdiv >= 1 && iter >= 0;
 }
 
+// ITER and SUBDIV stay within the range a batch parameter set may give them. A
+// step costs (ITER + 1) * SUBDIV substeps per axle: billions of either would hold
+// the program in its first step.
+constexpr int kMaxSetting = 10000000;
+
 }  // namespace
 
 bool TAxleIntegrator::ReadPar(std::istream& in, std::ostream& log, double timeStep,
@@ -36,7 +41,7 @@ bool TAxleIntegrator::ReadPar(std::istream& in, std::ostream& log, double timeSt
   }
   massStepRatio = reducedMass;
   FindKeyword(in, "ITER") >> ITER;
-  if (in.fail() || ITER < 0) {
+  if (in.fail() || ITER < 0 || ITER > kMaxSetting) {
     log << "\nAdditional iteration count was not read. TAxleIntegrator::ReadPar()\n";
     return false;
   }
@@ -46,7 +51,7 @@ bool TAxleIntegrator::ReadPar(std::istream& in, std::ostream& log, double timeSt
     return false;
   }
   FindKeyword(in, "SUBDIV") >> SUBDIV;
-  if (in.fail() || SUBDIV < 1) {
+  if (in.fail() || SUBDIV < 1 || SUBDIV > kMaxSetting) {
     log << "\nSubdivision was not read. TAxleIntegrator::ReadPar()\n";
     return false;
   }

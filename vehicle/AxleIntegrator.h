@@ -18,7 +18,7 @@
 class TAxleIntegrator {
  public:
   // Takes over the reduced masses, the brake force radii and the time step, then
-  // reads ITER (not negative), LIM and SUBDIV (at least 1).
+  // reads ITER (0 to 10^7), LIM and SUBDIV (1 to 10^7).
   bool ReadPar(std::istream& in, std::ostream& log, double timeStep,
                const std::vector<double>& reducedMass, const std::vector<double>& brakeForceRadius);
   // Overwrites SUBDIV, ITER, LIM and the time step; false, changing nothing, for a

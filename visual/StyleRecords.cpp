@@ -8,7 +8,12 @@ namespace {
 
 // What a value must satisfy beyond being readable. Colour channels always lie
 // in [0, 1]; `filled` is 0 or 1.
-enum class Limit { None, NonNegative, ZeroToTen };
+enum class Limit { None, NonNegative, ZeroToTen, Subdivision };
+
+// Every frame draws each subdivision of a spring, disk or ellipse, and a spring
+// keeps a vertex per subdivision: a count in the billions would stall or exhaust
+// the display, while a smooth circle needs no more than a few hundred.
+constexpr int kMaxSubdivision = 1000;
 
 // One value of a style line: the word that names it in messages, the record
 // member it fills and its range.
@@ -55,7 +60,7 @@ const Format<SpringStyle>& FormatOf() {
       "Spring",
       "A",
       {{"width", &SpringStyle::width, Limit::NonNegative},
-       {"subdivision", &SpringStyle::subdivision, Limit::NonNegative},
+       {"subdivision", &SpringStyle::subdivision, Limit::Subdivision},
        {"line width", &SpringStyle::lineWidth, Limit::ZeroToTen},
        {"lineColor", &SpringStyle::lineColor}}};
   return format;
@@ -92,7 +97,7 @@ const Format<DiskStyle>& FormatOf() {
       "Disk",
       "A",
       {{"radius", &DiskStyle::radius, Limit::NonNegative},
-       {"subdivision", &DiskStyle::subdivision, Limit::NonNegative},
+       {"subdivision", &DiskStyle::subdivision, Limit::Subdivision},
        {"line width", &DiskStyle::lineWidth, Limit::ZeroToTen},
        {"lineColor", &DiskStyle::lineColor},
        {"fillColor", &DiskStyle::fillColor}}};
@@ -107,7 +112,7 @@ const Format<EllipseStyle>& FormatOf() {
       {{"semi-major axis", &EllipseStyle::semiMajorAxis, Limit::NonNegative},
        {"semi-minor axis", &EllipseStyle::semiMinorAxis, Limit::NonNegative},
        {"rotation angle", &EllipseStyle::rotationAngle},
-       {"subdivision", &EllipseStyle::subdivision, Limit::NonNegative},
+       {"subdivision", &EllipseStyle::subdivision, Limit::Subdivision},
        {"line width", &EllipseStyle::lineWidth, Limit::ZeroToTen},
        {"lineColor", &EllipseStyle::lineColor},
        {"fillColor", &EllipseStyle::fillColor}}};
@@ -158,6 +163,8 @@ bool Within(Number value, Limit limit) {
       return value >= 0;
     case Limit::ZeroToTen:
       return value >= 0 && value <= 10;
+    case Limit::Subdivision:
+      return value >= 0 && value <= kMaxSubdivision;
     case Limit::None:
       break;
   }

@@ -37,7 +37,7 @@ struct LineStyle {
   bool operator==(const LineStyle&) const = default;
 };
 
-// A zig-zag of `subdivision` segments, `width` across.
+// A zig-zag of `subdivision` segments (0 to 1000), `width` across.
 struct SpringStyle {
   static constexpr const char* kKeyword = "SPRING";
   static constexpr int kLinkType = 2;
@@ -77,7 +77,7 @@ struct ArrowStyle {
   bool operator==(const ArrowStyle&) const = default;
 };
 
-// A disk drawn with 2 * `subdivision` sectors.
+// A disk drawn with 2 * `subdivision` sectors (`subdivision` 0 to 1000).
 struct DiskStyle {
   static constexpr const char* kKeyword = "DISK";
   static constexpr int kLinkType = 1;
@@ -98,7 +98,7 @@ struct EllipseStyle {
   float semiMajorAxis = 2.0f;  // along the rotated x axis
   float semiMinorAxis = 1.0f;
   float rotationAngle = 0.0f;
-  int subdivision = 10;
+  int subdivision = 10;  // 0 to 1000, as for a disk
   float lineWidth = 2.0f;
   Rgba lineColor = {0.0f, 0.0f, 0.0f, 0.0f};
   Rgba fillColor = {1.0f, 1.0f, 1.0f, 0.0f};

@@ -135,6 +135,15 @@ TEST(ReadParTest, FailingSectionsLogWhatWentWrong) {
        kLinearModelRead +
            "\nAdditional iteration count was not read. TAxleIntegrator::ReadPar()\n" +
            "\nAxleRot.ReadPar() is not successfull.\n" + kVehDynFailed},
+      // No more than a batch parameter set may ask for: billions would hold the
+      // program in its first step.
+      {"ITER above ten million", "ITER 3", "ITER 10000001",
+       kLinearModelRead +
+           "\nAdditional iteration count was not read. TAxleIntegrator::ReadPar()\n" +
+           "\nAxleRot.ReadPar() is not successfull.\n" + kVehDynFailed},
+      {"SUBDIV above ten million", "SUBDIV 10", "SUBDIV 2000000000",
+       kLinearModelRead + "\nSubdivision was not read. TAxleIntegrator::ReadPar()\n" +
+           "\nAxleRot.ReadPar() is not successfull.\n" + kVehDynFailed},
       {"no LIM value", "LIM 0.5", "LIM",
        kLinearModelRead + "\nLimit was not read. TAxleIntegrator::ReadPar()\n" +
            "\nAxleRot.ReadPar() is not successfull.\n" + kVehDynFailed},
@@ -154,6 +163,19 @@ TEST(ReadParTest, FailingSectionsLogWhatWentWrong) {
     EXPECT_FALSE(created) << c.name;
     EXPECT_EQ(c.log, log) << c.name;
   }
+}
+
+TEST(ReadParTest, TenMillionIterationsAndSubstepsAreTheMost) {
+  SingleMassVehicle vehicle;
+  vehicle.iter = 10000000;
+  vehicle.subdiv = 10000000;
+  TempFolder folder;
+  folder.Write("model.in", vehicle.ParameterText());
+  Kelvra kelvra;
+  std::ostringstream log;
+  EXPECT_TRUE(vehicle.Create(kelvra, (folder.Path() / "model.in").string(), log)) << log.str();
+  EXPECT_EQ(10000000, kelvra.Dynamics().AxleRot.Iter());
+  EXPECT_EQ(10000000, kelvra.Dynamics().AxleRot.Subdiv());
 }
 
 TEST(ReadParTest, MissingModelFileFailsAtTheFirstSection) {

@@ -62,6 +62,15 @@ TEST(StyleRecordsTest, MessagesOfTheFamily) {
        "Error - Invalid value for lineColor(Green) in Line 'l'!\n"},
       {"SPRING s 1 2.5 2 1 1 1 1", true, ""},
       {"SPRING s 1 -1 2 1 1 1 1", false, "Error - Invalid value for subdivision in Spring 's'!\n"},
+      // Subdivisions are drawn every frame: a few hundred make a smooth circle,
+      // billions would stall the window.
+      {"SPRING s 1 1000 2 1 1 1 1", true, ""},
+      {"SPRING s 1 2000000000 2 1 1 1 1", false,
+       "Error - Invalid value for subdivision in Spring 's'!\n"},
+      {"DISK d 1 1001 2 1 1 1 1 0 0 0 1", false,
+       "Error - Invalid value for subdivision in Disk 'd'!\n"},
+      {"ELLIPSE e 2 1 0 2147483647 2 0 0 0 0 1 1 1 0", false,
+       "Error - Invalid value for subdivision in Ellipse 'e'!\n"},
       {"SPRING s", false,
        "Error - Spring 's' has no width information!\n"
        "Error - Spring 's' has no subdivision information!\n"
