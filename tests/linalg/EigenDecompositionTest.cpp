@@ -9,20 +9,14 @@
 
 #include "linalg/EigenDecomposition.h"
 #include "support/MassChain.h"
+#include "support/MatrixLiteral.h"
 
 namespace {
 
 using testing_support::ChainSystemMatrix;
 using testing_support::MassChain;
 
-Matrix Make(int rows, int cols, std::initializer_list<double> values) {
-  Matrix m(rows, cols, 0.0);
-  auto it = values.begin();
-  for (int i = 0; i < rows; ++i) {
-    for (int j = 0; j < cols; ++j) m[i][j] = *it++;
-  }
-  return m;
-}
+using testing_support::Make;
 
 Matrix Diagonal(std::initializer_list<double> values) {
   const int n = static_cast<int>(values.size());

@@ -5,17 +5,11 @@
 #include <sstream>
 
 #include "linalg/Matrix.h"
+#include "support/MatrixLiteral.h"
 
 namespace {
 
-Matrix Make(int rows, int cols, std::initializer_list<double> values) {
-  Matrix m(rows, cols, 0.0);
-  auto it = values.begin();
-  for (int i = 0; i < rows; ++i) {
-    for (int j = 0; j < cols; ++j) m[i][j] = *it++;
-  }
-  return m;
-}
+using testing_support::Make;
 
 void ExpectNear(const Matrix& expected, const Matrix& actual, double tolerance) {
   ASSERT_EQ(expected.num_rows(), actual.num_rows());

@@ -10,6 +10,7 @@
 #include "solver/SimulationModule.h"
 #include "support/ExactDiscretisation.h"
 #include "support/MassChain.h"
+#include "support/MatrixLiteral.h"
 
 namespace {
 
@@ -33,14 +34,7 @@ const char* const kSeriesError =
     "\n|Total absolute error of Fundamental matrix (C) calculation. (smaller value better, 0 = "
     "best)\n";
 
-Matrix Make(int rows, int cols, std::initializer_list<double> values) {
-  Matrix m(rows, cols, 0.0);
-  auto it = values.begin();
-  for (int i = 0; i < rows; ++i) {
-    for (int j = 0; j < cols; ++j) m[i][j] = *it++;
-  }
-  return m;
-}
+using testing_support::Make;
 
 std::string Printed(const Matrix& m) {
   std::ostringstream out;

@@ -5,18 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "CleanedText.h"
 #include "model/TextPrepass.h"
 #include "vehicle/AdhesionGenerator.h"
 #include "vehicle/Contact.h"
 
 namespace {
-
-std::stringstream Cleaned(const std::string& raw) {
-  std::istringstream in(raw);
-  std::stringstream out;
-  StripCommentsKeepBlank(in, out);
-  return out;
-}
 
 TEST(AdhesionCharacteristicTest, DerivesItsFieldsAndFallsWithSlip) {
   std::stringstream in = Cleaned("0.3 0.5 5 100 2\n");

@@ -4,18 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "CleanedText.h"
 #include "model/TextPrepass.h"
 #include "vehicle/ParameterReader.h"
 
 namespace {
-
-// The cleaned text of `raw`, as the vehicle system reads it.
-std::stringstream Cleaned(const std::string& raw) {
-  std::istringstream in(raw);
-  std::stringstream out;
-  StripCommentsKeepBlank(in, out);
-  return out;
-}
 
 TEST(ReadLineListTest, ReadsFromTheNextNumberToTheEndOfItsLine) {
   struct Case {
