@@ -1,0 +1,185 @@
+// Model files an engineer writes, from a changed shipped vehicle to a generated
+// train: each is prepared, by the modal path where it is exact and by the
+// augmented exponential where it is not, and its C, P and P1 are the exact step.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/ModelCreation.h"
+#include "solver/SimulationModule.h"
+#include "support/ExactDiscretisation.h"
+#include "support/ShippedVehicle.h"
+#include "support/TestSupport.h"
+#include "tools/ChainModel.h"
+
+namespace {
+
+using testing_support::ExactDiscretisation;
+using testing_support::ExactStep;
+using testing_support::RelativeDifference;
+using testing_support::TempFolder;
+
+const char* const kJordan = "-> Using Jordan decomposition for transformation\n";
+const char* const kEigensystem = "-> Using eigensystem for transformation\n";
+const char* const kUnusable =
+    "\n-> No exact step matrices from the transformation -> Using augmented matrix exponential "
+    "for C, P and P1\n";
+const char* const kInexact =
+    "\n-> Step matrices of the transformation are inexact -> Using augmented matrix exponential "
+    "for C, P and P1\n";
+
+std::string ShippedModel() {
+  return testing_support::ReadFile(testing_support::ShippedModelFile(testing_support::DataDir()));
+}
+
+// The shipped model with each of `edits` (text, replacement) applied once.
+std::string ShippedWith(const std::vector<std::pair<std::string, std::string>>& edits) {
+  std::string model = ShippedModel();
+  for (const auto& [from, to] : edits) {
+    const std::size_t at = model.find(from);
+    EXPECT_NE(std::string::npos, at) << from;
+    if (at != std::string::npos) model.replace(at, from.size(), to);
+  }
+  return model;
+}
+
+// Every FORCE's stiffness times `factor`.
+std::string ShippedStiffer(double factor) {
+  const std::regex force(R"(^(FORCE\s+\S+\s+\S+\s+\S+\s+)(\S+))", std::regex::multiline);
+  std::string stiffer;
+  std::string rest = ShippedModel();
+  std::smatch match;
+  while (std::regex_search(rest, match, force)) {
+    std::ostringstream stiffness;
+    stiffness << std::stod(match[2].str()) * factor;
+    stiffer += match.prefix().str() + match[1].str() + stiffness.str();
+    rest = match.suffix().str();
+  }
+  return stiffer + rest;
+}
+
+// One mass of 1 kg on a vertical spring-damper: x'' + 2 zeta w x' + w^2 x = u.
+std::string Oscillator(double naturalFrequency, double dampingRatio) {
+  std::ostringstream model;
+  model << "BEGIN\n"
+           "BODY Mass 1 0 0 1 Y\n"
+           "BODY Ground 0 0 0 0 FIX\n"
+           "NODE Top Mass 0 0\n"
+           "NODE Base Ground 0 0\n"
+           "FORCE Spring Top Base "
+        << naturalFrequency * naturalFrequency << ' ' << 2.0 * dampingRatio * naturalFrequency
+        << "\nEXTFORCE Push Top Base\n"
+           "END\nDOFS\nMass_Y\nEND\nDT 0.005\nY0 2\n0 0\n";
+  return model.str();
+}
+
+std::string Generated(int freedoms, bool withVehicle) {
+  std::string text;
+  std::string error;
+  const bool ok = withVehicle
+                      ? chain_model::VehicleChainModelText(freedoms, ShippedModel(), text, error)
+                      : chain_model::ChainModelText(freedoms, text, error);
+  EXPECT_TRUE(ok) << error;
+  return text;
+}
+
+struct ModelCase {
+  std::string name;
+  std::string model;
+  double dt;
+  const char* method;  // the log line naming what gave C, P and P1
+};
+
+TEST(GeneralModelsTest, ArePreparedExactlyByTheRightMethod) {
+  const std::string groundSpring = ShippedWith(
+      {{"NODE    GroundTraction    Ground     -1.0   1.26\n",
+        "NODE    GroundTraction    Ground     -1.0   1.26\nNODE GroundAnchor Ground -2.0 1.26\n"},
+       {"FORCE   Prim4Vert ", "FORCE Anchor CarTraction GroundAnchor 1e5 0\nFORCE   Prim4Vert "}});
+  // A body of its own on a critically damped spring (k 1e5, m 1000, c 2e4),
+  // first in DOFS: the Jordan form covers the free motion but not this pair.
+  const std::string criticalBody = ShippedWith(
+      {{"BODY    Ground", "BODY Extra 1000 0 0 5 Y\nBODY    Ground"},
+       {"NODE    GroundTraction ",
+        "NODE ExtraTop Extra 0 0\nNODE ExtraGround Ground 0 4\nNODE    GroundTraction "},
+       {"FORCE   Prim4Vert ", "FORCE ExtraSpring ExtraTop ExtraGround 1e5 2e4\nFORCE   Prim4Vert "},
+       {"DOFS\nCar_X", "DOFS\nExtra_Y Car_X"},
+       {"Y0 26\n", "Y0 28\n0 0\n"}});
+  const std::vector<ModelCase> cases = {
+      {"shipped vehicle tied to the ground", groundSpring, 0.005, kUnusable},
+      {"shipped vehicle with a critically damped body", criticalBody, 0.005, kInexact},
+      {"shipped vehicle, every stiffness times 1e4", ShippedStiffer(1e4), 0.005, kUnusable},
+      {"shipped vehicle at DT 92 s", ShippedModel(), 92.0, kUnusable},
+      {"shipped vehicle at DT 0.1 s", ShippedModel(), 0.1, kJordan},
+      {"oscillator, k/m 1e6, damping ratio 0.1", Oscillator(1000, 0.1), 0.005, kUnusable},
+      {"oscillator, critically damped", Oscillator(100, 1.0), 0.005, kUnusable},
+      {"oscillator, damping ratio 1.0002", Oscillator(100, 1.0002), 0.005, kUnusable},
+      {"oscillator, damping ratio 1.0005", Oscillator(100, 1.0005), 0.005, kUnusable},
+      {"generated chain of 21 freedoms", Generated(21, false), 0.005, kEigensystem},
+      {"shipped vehicle leading wagons, 40 freedoms", Generated(40, true), 0.005, kJordan},
+  };
+  TempFolder folder;
+  for (const ModelCase& test : cases) {
+    SCOPED_TRACE(test.name);
+    folder.Write("model.in", test.model);
+    ModelCreation model;
+    ASSERT_TRUE(model.CreateComponents((folder.Path() / "model.in").string()));
+    ASSERT_TRUE(model.CalculateBasicMatrices()) << model.GetLogText('A');
+    SimulationModule module;
+    const Matrix& a = model.GetMatrix('A');
+    const Matrix& f = model.GetMatrix('F');
+    const bool prepared = module.PrepareFundamentalMatrices(a, f, test.dt);
+    const std::string log = module.GetLogText();
+    EXPECT_TRUE(prepared);
+    EXPECT_NE(std::string::npos, log.find(test.method));
+    const bool fallback = test.method == kUnusable || test.method == kInexact;
+    EXPECT_EQ(fallback, log.find("Using augmented matrix exponential") != std::string::npos);
+
+    const ExactStep exact = ExactDiscretisation(a, f, test.dt);
+    EXPECT_LT(RelativeDifference(exact.c, module.GetMatrix('C')), 1e-9);
+    EXPECT_LT(RelativeDifference(exact.p, module.GetMatrix('P')), 1e-9);
+    EXPECT_LT(RelativeDifference(exact.p1, module.GetMatrix('Z')), 1e-9);
+  }
+}
+
+// FNV-1a over the bytes of every element, row by row.
+std::uint64_t Fingerprint(const std::vector<const Matrix*>& matrices) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const Matrix* m : matrices) {
+    for (int i = 0; i < m->num_rows(); ++i) {
+      for (int j = 0; j < m->num_cols(); ++j) {
+        unsigned char bytes[sizeof(double)];
+        std::memcpy(bytes, &(*m)[i][j], sizeof(double));
+        for (unsigned char byte : bytes) hash = (hash ^ byte) * 1099511628211ull;
+      }
+    }
+  }
+  return hash;
+}
+
+// The shipped vehicle's C, P and P1 at the batch time steps, to the bit as the
+// program has always made them (on this platform's libm): its results stay the
+// same however the preparation around them changes.
+TEST(GeneralModelsTest, ShippedStepMatricesKeepTheirBits) {
+  const std::vector<std::pair<double, std::uint64_t>> fingerprints = {
+      {0.005, 0x47cf9548e4980804ull},
+      {0.0025, 0x9d9327c509a9e888ull},
+      {0.01, 0x6fbd821a4e5ac387ull},
+  };
+  for (const auto& [dt, expected] : fingerprints) {
+    testing_support::ShippedVehicle vehicle;
+    ASSERT_TRUE(vehicle.Build(testing_support::ShippedModelFile(testing_support::DataDir()), dt))
+        << vehicle.Failure();
+    const SimulationModule& module = vehicle.simulation;
+    EXPECT_EQ(expected,
+              Fingerprint({&module.GetMatrix('C'), &module.GetMatrix('P'), &module.GetMatrix('Z')}))
+        << "dt " << dt;
+  }
+}
+
+}  // namespace
