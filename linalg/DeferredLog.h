@@ -27,6 +27,7 @@ class DeferredLog {
 
   DeferredLog& operator<<(const std::string& text);
   DeferredLog& operator<<(const char* text) { return *this << std::string(text); }
+  DeferredLog& operator<<(char character) { return *this << std::string(1, character); }
   // Numbers take the stream's format at their place in the log.
   DeferredLog& operator<<(double value);
   DeferredLog& operator<<(int value);
