@@ -114,7 +114,7 @@ bool SimulationModule::PrepareFundamentalMatrices(const Matrix& a, const Matrix&
   if (!useModal) {
     if (!referenceBuilt) {
       log << "Error - Unable to prepare simulation! Neither the transformation nor the augmented "
-             "matrix exponential gives finite step matrices!\n";
+             "matrix exponential gives exact step matrices!\n";
       return false;
     }
     UseExponential(reference, reason);

@@ -22,7 +22,7 @@ class SimulationModule {
   // Builds every matrix below for A (n x n), F (n x m) and dt and appends a
   // complete section to the log. False when the dimensions do not match, A is
   // not usable, dt is not positive, or neither the modal path nor the
-  // exponential gives finite step matrices.
+  // exponential gives exact step matrices.
   bool PrepareFundamentalMatrices(const Matrix& a, const Matrix& f, double dt);
 
   // 'B', 'C', 'D', 'I', 'P', 'Q', 'R', 'S', 'T', 'Z' as listed with the members;

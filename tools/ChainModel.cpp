@@ -121,13 +121,18 @@ std::size_t FindLine(const std::vector<std::string>& lines, std::size_t from,
   return std::string::npos;
 }
 
+// The whole word as a number.
+template <typename Number>
+bool Parse(const std::string& word, Number& value) {
+  std::istringstream in(word);
+  return static_cast<bool>(in >> value) && in.eof();
+}
+
 bool FindCar(const std::vector<std::string>& lines, VehicleParts& parts) {
   for (const std::string& line : lines) {
     const std::vector<std::string> words = Words(line);
     if (words.size() >= 6 && words[0] == "BODY" && words[1] == "Car") {
-      parts.carX = std::stod(words[4]);
-      parts.carY = std::stod(words[5]);
-      return true;
+      return Parse(words[4], parts.carX) && Parse(words[5], parts.carY);
     }
   }
   return false;
@@ -146,8 +151,8 @@ bool FindDofsAndState(const std::vector<std::string>& lines, VehicleParts& parts
   parts.y0Line = FindLine(lines, dofsEnd, "Y0");
   if (parts.y0Line == std::string::npos) return false;
   std::vector<std::string> words = Words(lines[parts.y0Line]);
-  if (words.size() < 2) return false;
-  const long count = std::stol(words[1]);
+  long count = 0;
+  if (words.size() < 2 || !Parse(words[1], count)) return false;
   long numbers = static_cast<long>(words.size()) - 2;
   std::size_t line = parts.y0Line + 1;
   for (; numbers < count && line < lines.size(); ++line) {
@@ -166,7 +171,7 @@ bool FindVehicleParts(const std::vector<std::string>& lines, VehicleParts& parts
     return false;
   }
   if (!FindCar(lines, parts)) {
-    error = "the vehicle model has no body 'Car' to couple the wagons to";
+    error = "the vehicle model has no body 'Car' with a readable centre to couple the wagons to";
     return false;
   }
   if (!FindDofsAndState(lines, parts)) {

@@ -133,7 +133,7 @@ TEST(SetupFailureTest, EachFailingStepPrintsItsReasonAndSkipsTheRun) {
            "Preparing Fundamental matrices... Failed\n"
            "Reason:\n"
            "Error - Unable to prepare simulation! Neither the transformation nor the augmented "
-           "matrix exponential gives finite step matrices!\n"},
+           "matrix exponential gives exact step matrices!\n"},
       {"vehicle section SUBDIV missing",
        [](const TempFolder& folder) { WriteModel(folder, "SUBDIV 10", ""); },
        "--console --history h.in", ConsoleStart(),

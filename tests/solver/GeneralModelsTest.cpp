@@ -147,6 +147,38 @@ TEST(GeneralModelsTest, ArePreparedExactlyByTheRightMethod) {
   }
 }
 
+// The generator writes models of exactly the freedoms asked for; behind the
+// vehicle, zero wagons leave the shipped system as it is.
+TEST(GeneralModelsTest, GeneratedModelsHaveTheRequestedFreedoms) {
+  TempFolder folder;
+  const auto build = [&folder](const std::string& text, ModelCreation& model) {
+    folder.Write("model.in", text);
+    return model.CreateComponents((folder.Path() / "model.in").string()) &&
+           model.CalculateBasicMatrices();
+  };
+  for (const auto& [freedoms, withVehicle] :
+       {std::pair{1, false}, std::pair{2, false}, std::pair{13, true}, std::pair{14, true},
+        std::pair{41, true}}) {
+    SCOPED_TRACE(std::to_string(freedoms) + (withVehicle ? " with the vehicle" : " alone"));
+    ModelCreation model;
+    ASSERT_TRUE(build(Generated(freedoms, withVehicle), model));
+    EXPECT_EQ(static_cast<std::size_t>(freedoms), model.Components().Dofs().size());
+    EXPECT_EQ(2 * freedoms, model.GetMatrix('A').num_rows());
+  }
+  ModelCreation shipped;
+  ModelCreation alone;
+  ASSERT_TRUE(build(ShippedModel(), shipped));
+  ASSERT_TRUE(build(Generated(13, true), alone));
+  EXPECT_EQ(0.0, SumOfAbsolutes(shipped.GetMatrix('A') - alone.GetMatrix('A')));
+
+  std::string text;
+  std::string error;
+  EXPECT_FALSE(chain_model::ChainModelText(0, text, error));
+  EXPECT_FALSE(chain_model::VehicleChainModelText(12, ShippedModel(), text, error));
+  EXPECT_EQ("the vehicle alone has 13 freedoms, more than 12", error);
+  EXPECT_FALSE(chain_model::VehicleChainModelText(20, Oscillator(1, 1), text, error));
+}
+
 // FNV-1a over the bytes of every element, row by row.
 std::uint64_t Fingerprint(const std::vector<const Matrix*>& matrices) {
   std::uint64_t hash = 14695981039346656037ull;

@@ -417,7 +417,7 @@ TEST(SimulationModuleTest, NonFiniteStepMatricesFail) {
   const std::string ending =
       "Warning - Fundamental matrix 'C' or step matrices 'P', 'P1' hold non-finite elements!\n"
       "Error - Unable to prepare simulation! Neither the transformation nor the augmented matrix "
-      "exponential gives finite step matrices!\n";
+      "exponential gives exact step matrices!\n";
   EXPECT_EQ(ending, log.substr(log.size() - ending.size()));
   EXPECT_FALSE(module.Prepared());
 }
