@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ProgramRun.h"
+#include "support/ChangedVehicles.h"
 #include "tools/ChainModel.h"
 
 namespace {
@@ -21,9 +22,8 @@ const char* const kFallback = " -> Using augmented matrix exponential for C, P a
 std::string TrainOf(int freedoms) {
   std::string text;
   std::string error;
-  EXPECT_TRUE(chain_model::VehicleChainModelText(
-      freedoms, testing_support::ReadFile(testing_support::DataDir() / "combined_train17_GEN.in"),
-      text, error))
+  EXPECT_TRUE(chain_model::VehicleChainModelText(freedoms, testing_support::ShippedModelText(),
+                                                 text, error))
       << error;
   return text;
 }
@@ -33,16 +33,20 @@ TEST(GeneralModelRunTest, ChangedVehiclesAreSetUpAndRun) {
     const char* title;
     std::string model;
     const char* method;  // in simulation_module.log
+    bool fallback;       // C, P and P1 from the augmented exponential
   };
-  const std::string groundSpring = ShippedModelWith(
-      "FORCE   Prim4Vert ", "FORCE Anchor CarTraction GroundTraction 1e5 0\nFORCE   Prim4Vert ");
+  const char* const jordan =
+      "\n-> Eigenvector matrix is badly conditioned -> Using Jordan decomposition for "
+      "transformation\n";
+  const char* const noJordan =
+      "\n-> ERROR: Eigenvector matrix is badly conditioned -> Cannot create Jordan decomposition "
+      "for transformation\n";
   const Case cases[] = {
-      {"shipped vehicle tied to the ground", groundSpring,
-       "\n-> ERROR: Eigenvector matrix is badly conditioned -> Cannot create Jordan decomposition "
-       "for transformation\n"},
-      {"a train of 60 freedoms behind the shipped vehicle", TrainOf(60),
-       "\n-> Eigenvector matrix is badly conditioned -> Using Jordan decomposition for "
-       "transformation\n"},
+      {"shipped vehicle tied to the ground", testing_support::GroundTiedVehicle(), noJordan, true},
+      {"every stiffness times 1e4", testing_support::StifferVehicle(1e4), noJordan, true},
+      {"a decoupled critically damped body", testing_support::VehicleWithCriticallyDampedBody(),
+       jordan, true},
+      {"a train of 60 freedoms behind the shipped vehicle", TrainOf(60), jordan, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title);
@@ -60,8 +64,11 @@ TEST(GeneralModelRunTest, ChangedVehiclesAreSetUpAndRun) {
     EXPECT_EQ(6u, ResultFiles(folder).size());
     const std::string log = folder.Read("L/simulation_module.log");
     EXPECT_NE(std::string::npos, log.find(c.method));
-    const bool fallback = std::string(c.method).find("ERROR") != std::string::npos;
-    EXPECT_EQ(fallback, log.find(kFallback) != std::string::npos) << log;
+    EXPECT_EQ(c.fallback, log.find(kFallback) != std::string::npos);
+    EXPECT_EQ(
+        c.fallback,
+        log.find("\n|External force step matrix P1 from the augmented matrix exponential\n") !=
+            std::string::npos);
   }
 }
 

@@ -6,13 +6,12 @@
 
 #include <cstdint>
 #include <cstring>
-#include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "model/ModelCreation.h"
 #include "solver/SimulationModule.h"
+#include "support/ChangedVehicles.h"
 #include "support/ExactDiscretisation.h"
 #include "support/ShippedVehicle.h"
 #include "support/TestSupport.h"
@@ -34,49 +33,13 @@ const char* const kInexact =
     "\n-> Step matrices of the transformation are inexact -> Using augmented matrix exponential "
     "for C, P and P1\n";
 
+using testing_support::GroundTiedVehicle;
+using testing_support::Oscillator;
+using testing_support::StifferVehicle;
+using testing_support::VehicleWithCriticallyDampedBody;
+
 std::string ShippedModel() {
-  return testing_support::ReadFile(testing_support::ShippedModelFile(testing_support::DataDir()));
-}
-
-// The shipped model with each of `edits` (text, replacement) applied once.
-std::string ShippedWith(const std::vector<std::pair<std::string, std::string>>& edits) {
-  std::string model = ShippedModel();
-  for (const auto& [from, to] : edits) {
-    const std::size_t at = model.find(from);
-    EXPECT_NE(std::string::npos, at) << from;
-    if (at != std::string::npos) model.replace(at, from.size(), to);
-  }
-  return model;
-}
-
-// Every FORCE's stiffness times `factor`.
-std::string ShippedStiffer(double factor) {
-  const std::regex force(R"(^(FORCE\s+\S+\s+\S+\s+\S+\s+)(\S+))", std::regex::multiline);
-  std::string stiffer;
-  std::string rest = ShippedModel();
-  std::smatch match;
-  while (std::regex_search(rest, match, force)) {
-    std::ostringstream stiffness;
-    stiffness << std::stod(match[2].str()) * factor;
-    stiffer += match.prefix().str() + match[1].str() + stiffness.str();
-    rest = match.suffix().str();
-  }
-  return stiffer + rest;
-}
-
-// One mass of 1 kg on a vertical spring-damper: x'' + 2 zeta w x' + w^2 x = u.
-std::string Oscillator(double naturalFrequency, double dampingRatio) {
-  std::ostringstream model;
-  model << "BEGIN\n"
-           "BODY Mass 1 0 0 1 Y\n"
-           "BODY Ground 0 0 0 0 FIX\n"
-           "NODE Top Mass 0 0\n"
-           "NODE Base Ground 0 0\n"
-           "FORCE Spring Top Base "
-        << naturalFrequency * naturalFrequency << ' ' << 2.0 * dampingRatio * naturalFrequency
-        << "\nEXTFORCE Push Top Base\n"
-           "END\nDOFS\nMass_Y\nEND\nDT 0.005\nY0 2\n0 0\n";
-  return model.str();
+  return testing_support::ShippedModelText();
 }
 
 std::string Generated(int freedoms, bool withVehicle) {
@@ -97,23 +60,11 @@ struct ModelCase {
 };
 
 TEST(GeneralModelsTest, ArePreparedExactlyByTheRightMethod) {
-  const std::string groundSpring = ShippedWith(
-      {{"NODE    GroundTraction    Ground     -1.0   1.26\n",
-        "NODE    GroundTraction    Ground     -1.0   1.26\nNODE GroundAnchor Ground -2.0 1.26\n"},
-       {"FORCE   Prim4Vert ", "FORCE Anchor CarTraction GroundAnchor 1e5 0\nFORCE   Prim4Vert "}});
-  // A body of its own on a critically damped spring (k 1e5, m 1000, c 2e4),
-  // first in DOFS: the Jordan form covers the free motion but not this pair.
-  const std::string criticalBody = ShippedWith(
-      {{"BODY    Ground", "BODY Extra 1000 0 0 5 Y\nBODY    Ground"},
-       {"NODE    GroundTraction ",
-        "NODE ExtraTop Extra 0 0\nNODE ExtraGround Ground 0 4\nNODE    GroundTraction "},
-       {"FORCE   Prim4Vert ", "FORCE ExtraSpring ExtraTop ExtraGround 1e5 2e4\nFORCE   Prim4Vert "},
-       {"DOFS\nCar_X", "DOFS\nExtra_Y Car_X"},
-       {"Y0 26\n", "Y0 28\n0 0\n"}});
   const std::vector<ModelCase> cases = {
-      {"shipped vehicle tied to the ground", groundSpring, 0.005, kUnusable},
-      {"shipped vehicle with a critically damped body", criticalBody, 0.005, kInexact},
-      {"shipped vehicle, every stiffness times 1e4", ShippedStiffer(1e4), 0.005, kUnusable},
+      {"shipped vehicle tied to the ground", GroundTiedVehicle(), 0.005, kUnusable},
+      {"shipped vehicle with a critically damped body", VehicleWithCriticallyDampedBody(), 0.005,
+       kInexact},
+      {"shipped vehicle, every stiffness times 1e4", StifferVehicle(1e4), 0.005, kUnusable},
       {"shipped vehicle at DT 92 s", ShippedModel(), 92.0, kUnusable},
       {"shipped vehicle at DT 0.1 s", ShippedModel(), 0.1, kJordan},
       {"oscillator, k/m 1e6, damping ratio 0.1", Oscillator(1000, 0.1), 0.005, kUnusable},
