@@ -293,55 +293,29 @@ TEST(SimulationModuleTest, StepMatricesMatchTheAugmentedExponential) {
   }
 }
 
-// x'' + 2 zeta w x' + w^2 x = u/m as a first-order system (velocity first).
-Matrix OscillatorSystem(double naturalFrequency, double dampingRatio) {
-  return Make(2, 2,
-              {-2.0 * dampingRatio * naturalFrequency, -naturalFrequency * naturalFrequency,  //
-               1, 0});
-}
-
-struct FallbackCase {
-  std::string name;
-  Matrix a;
-  Matrix f;
-  double dt;
-  const char* reason;  // the fallback line
-};
-
 // Where the modal path cannot give the exact step, the exponential of the
 // augmented system does; the preparation succeeds and says which method gave
-// C, P and P1.
+// C, P and P1. (Oscillators and changed vehicles: GeneralModelsTest.)
 TEST(SimulationModuleTest, ModelsWithoutAnExactModalStepUseTheExponential) {
   Matrix freeChainA = ChainSystemMatrix(FreeThreeMassChain());
   Matrix freeChainF = ChainInputMatrix(FreeThreeMassChain());
   // A velocity as the last state: the null vector's last component vanishes.
   testing_support::ReorderState({0, 1, 3, 4, 5, 2}, freeChainA, freeChainF);
-  // JAMA's eigenvectors of the nilpotent shift of order 24 underflow to an
-  // exactly singular T.
-  Matrix shift(24, 24, 0.0);
-  for (int i = 0; i + 1 < 24; ++i) shift[i][i + 1] = 1.0;
-  const Matrix push = Make(2, 1, {1, 0});
-  const std::vector<FallbackCase> cases = {
-      {"free motion without a free last state", freeChainA, freeChainF, 0.001, kUnusable},
+  const std::vector<DiscretisationCase> cases = {
+      {"free motion without a free last state", freeChainA, freeChainF, 0.001, false},
       {"rigid body without spring or damper", Make(2, 2, {0, 1, 0, 0}), Make(2, 1, {0, 1}), 0.01,
-       kUnusable},
-      {"singular transformation", shift, Matrix(24, 1, 1.0), 0.01, kUnusable},
-      {"stiff oscillator, k/m 1e6, damping ratio 0.1", OscillatorSystem(1000, 0.1), push, 0.005,
-       kUnusable},
-      {"critically damped", OscillatorSystem(100, 1.0), push, 0.005, kUnusable},
-      {"damping ratio 1.0002", OscillatorSystem(100, 1.0002), push, 0.005, kUnusable},
-      {"damping ratio 1.0005", OscillatorSystem(100, 1.0005), push, 0.005, kUnusable},
+       false},
       // sigma dt = -690: e^(-sigma dt) in the block integrals overflows.
       {"strongly damped mode over a long step", Make(2, 2, {-1000, 30, -30, -1000}),
-       Make(2, 1, {1, 1}), 0.69, kUnusable},
+       Make(2, 1, {1, 1}), 0.69, false},
   };
-  for (const FallbackCase& test : cases) {
+  for (const DiscretisationCase& test : cases) {
     SCOPED_TRACE(test.name);
     SimulationModule module;
     ASSERT_TRUE(module.PrepareFundamentalMatrices(test.a, test.f, test.dt));
     EXPECT_TRUE(module.Prepared());
     const std::string log = module.GetLogText();
-    EXPECT_EQ(1, Count(log, std::string("\n-> ") + test.reason + kFallback)) << log;
+    EXPECT_EQ(1, Count(log, std::string("\n-> ") + kUnusable + kFallback)) << log;
     EXPECT_EQ(std::string::npos, log.find("Error - ")) << log;
     const ExactStep exact = ExactDiscretisation(test.a, test.f, test.dt);
     EXPECT_LT(RelativeDifference(exact.c, module.GetMatrix('C')), 1e-9);
@@ -350,8 +324,9 @@ TEST(SimulationModuleTest, ModelsWithoutAnExactModalStepUseTheExponential) {
   }
 }
 
-// e^(N dt) of the nilpotent shift is I + N dt + (N dt)^2 / 2 + ...: with no
-// modal matrices, the log ends in the method line and the matrices used.
+// JAMA's eigenvectors of the nilpotent shift of order 24 underflow to an
+// exactly singular T. e^(N dt) is I + N dt + (N dt)^2 / 2 + ...: with no modal
+// matrices, the log ends in the method line and the matrices used.
 TEST(SimulationModuleTest, SingularTransformationLeavesNoModalMatrices) {
   Matrix shift(24, 24, 0.0);
   for (int i = 0; i + 1 < 24; ++i) shift[i][i + 1] = 1.0;
