@@ -32,7 +32,7 @@ class SimulationModule {
   // The whole log so far, written out on each call.
   std::string GetLogText() const { return log.Text(); }
 
-  // Whether the last preparation built every matrix.
+  // Whether the last preparation ended with usable C, P and P1.
   bool Prepared() const { return prepared; }
 
  private:
