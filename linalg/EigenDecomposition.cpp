@@ -177,45 +177,70 @@ bool JordanApplicable(const Matrix& d, const Matrix& t, const Matrix& a) {
 // For a double zero eigenvalue with a single eigenvector, A x1 = 0 and
 // A x2 = x1 give the chain with A [x1 x2] = [x1 x2] [[0, 1], [0, 0]]; the
 // other columns of T stay eigenvectors, so A S = S J.
-bool JordanDecompose(const Matrix& d, const Matrix& a, const Matrix& t, std::ostream& log,
-                     Matrix& j, Matrix& s) {
+bool JordanChain(const Matrix& d, const Matrix& a, const Matrix& t, Matrix& j, Matrix& s) {
   j = d;
   s = t;
   const int n = a.num_rows();
   if (n < 2 || !IsSquare(a, n) || !IsSquare(d, n) || !IsSquare(t, n)) return false;
-
   Vector x1;
   Vector x2;
-  bool ok =
-      SolveWithFreeLastVariable(a, Vector(n, 0.0), x1) && SolveWithFreeLastVariable(a, x1, x2);
-  if (ok) {
+  if (!SolveWithFreeLastVariable(a, Vector(n, 0.0), x1) || !SolveWithFreeLastVariable(a, x1, x2)) {
+    return false;
+  }
+  for (int row = 0; row < n; ++row) {
+    s[row][n - 2] = x1[row];
+    s[row][n - 1] = x2[row];
+  }
+  j[n - 2][n - 2] = 0.0;
+  j[n - 1][n - 1] = 0.0;
+  j[n - 2][n - 1] = 1.0;
+  return true;
+}
+
+void ReportJordan(std::ostream& log, const Matrix& a, const Matrix& j, const Matrix& s,
+                  const Matrix& sInverse, bool chainFound) {
+  const int n = s.num_cols();
+  if (chainFound) {
+    Vector x1(n, 0.0);
+    Vector x2(n, 0.0);
+    for (int row = 0; row < n; ++row) {
+      x1[row] = s[row][n - 2];
+      x2[row] = s[row][n - 1];
+    }
     log << "\n|Total error of first non-trivial eigenvector = " << SumOfAbsolutes(a * x1) << "\n";
     log << "\n|Total error of second non-trivial eigenvector = " << SumOfAbsolutes(x1 - a * x2)
         << "\n";
-    for (int row = 0; row < n; ++row) {
-      s[row][n - 2] = x1[row];
-      s[row][n - 1] = x2[row];
-    }
-    j[n - 2][n - 2] = 0.0;
-    j[n - 1][n - 1] = 0.0;
-    j[n - 2][n - 1] = 1.0;
   }
-
-  const Matrix sInverse = Inverse(s);
   log << "\n|J =\n";
   Print(log, j);
   log << "\n|S =\n";
   Print(log, s);
   if (sInverse.num_rows() == 0) {
     log << "Error - Transformation matrix 'S' is singular!\n";
+    return;
+  }
+  const Matrix error = a - Multiply(s, Multiply(j, sInverse));
+  log << "\n|Total error of decomposition (A-SJS') = " << SumOfAbsolutes(error) << "\n";
+  log << "\n|Maximum error = " << MaxAbsolute(error) << "\n";
+}
+
+bool JordanDecompose(const Matrix& d, const Matrix& a, const Matrix& t, std::ostream& log,
+                     Matrix& j, Matrix& s) {
+  const int n = a.num_rows();
+  if (n < 2 || !IsSquare(a, n) || !IsSquare(d, n) || !IsSquare(t, n)) {
     j = d;
     s = t;
     return false;
   }
-  const Matrix error = a - s * (j * sInverse);
-  log << "\n|Total error of decomposition (A-SJS') = " << SumOfAbsolutes(error) << "\n";
-  log << "\n|Maximum error = " << MaxAbsolute(error) << "\n";
-  return ok;
+  const bool chainFound = JordanChain(d, a, t, j, s);
+  const Matrix sInverse = Inverse(s);
+  ReportJordan(log, a, j, s, sInverse, chainFound);
+  if (sInverse.num_rows() == 0) {
+    j = d;
+    s = t;
+    return false;
+  }
+  return chainFound;
 }
 
 bool SolveWithFreeLastVariable(const Matrix& a, const Vector& b, Vector& x) {

@@ -39,6 +39,15 @@ bool JordanApplicable(const Matrix& d, const Matrix& t, const Matrix& a);
 bool JordanDecompose(const Matrix& d, const Matrix& a, const Matrix& t, std::ostream& log,
                      Matrix& j, Matrix& s);
 
+// The two halves of JordanDecompose, for a caller that writes its report later.
+// JordanChain builds J and S; false, with J = D and S = T, when no chain exists
+// (S may still be singular). ReportJordan writes the report of J and S given
+// the inverse of S (empty when S is singular), the residuals only when
+// `chainFound`.
+bool JordanChain(const Matrix& d, const Matrix& a, const Matrix& t, Matrix& j, Matrix& s);
+void ReportJordan(std::ostream& log, const Matrix& a, const Matrix& j, const Matrix& s,
+                  const Matrix& sInverse, bool chainFound);
+
 // Solves A x = b by Gaussian elimination with partial pivoting for an A whose
 // last pivot vanishes (below 1e-10): the last variable is free and set to 1,
 // the others follow by back substitution. False when the lengths do not match

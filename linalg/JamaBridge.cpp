@@ -8,7 +8,6 @@
 
 #include <jama/jama_eig.h>
 #include <jama/jama_lu.h>
-#include <jama/jama_svd.h>
 
 namespace {
 
@@ -32,26 +31,6 @@ bool LuSolve(const std::vector<double>& a, int n, const std::vector<double>& b, 
     for (int j = 0; j < m; ++j) x[static_cast<size_t>(i) * m + j] = solution[i][j];
   }
   return true;
-}
-
-// JAMA's SVD assumes rows >= cols; a wide matrix is decomposed through its
-// transpose, which has the same singular values.
-std::vector<double> SingularValues(const std::vector<double>& a, int rows, int cols) {
-  TNT::Array2D<double> tall(rows >= cols ? rows : cols, rows >= cols ? cols : rows);
-  for (int i = 0; i < rows; ++i) {
-    for (int j = 0; j < cols; ++j) {
-      const double value = a[static_cast<size_t>(i) * cols + j];
-      if (rows >= cols) {
-        tall[i][j] = value;
-      } else {
-        tall[j][i] = value;
-      }
-    }
-  }
-  JAMA::SVD<double> svd(tall);
-  TNT::Array1D<double> s;
-  svd.getSingularValues(s);
-  return std::vector<double>(&s[0], &s[0] + s.dim());
 }
 
 void EigenSystem(const std::vector<double>& a, int n, std::vector<double>& real,

@@ -11,9 +11,6 @@
 bool LuSolve(const std::vector<double>& a, int n, const std::vector<double>& b, int m,
              std::vector<double>& x);
 
-// Singular values of a rows x cols row-major matrix, largest first.
-std::vector<double> SingularValues(const std::vector<double>& a, int rows, int cols);
-
 // Eigenvalues and eigenvectors of an n x n row-major matrix (JAMA's Eigenvalue
 // class: tred2/tql2 when the matrix is exactly symmetric, orthes/hqr2 otherwise).
 // `real` and `imag` receive the n real and imaginary parts, `vectors` the

@@ -6,14 +6,7 @@
 #include <vector>
 
 #include "linalg/JamaBridge.h"
-
-namespace {
-
-// Number of series terms after which the exponential gives up. Arguments whose
-// series needs more terms are far outside the range of any sensible time step.
-constexpr int kExponentialTermLimit = 1000;
-
-}  // namespace
+#include "linalg/SingularValues.h"
 
 std::vector<double> RowMajor(const Matrix& a) {
   std::vector<double> elements;
@@ -28,14 +21,6 @@ Matrix Identity(int n) {
   Matrix identity(n, n, 0.0);
   for (int i = 0; i < n; ++i) identity[i][i] = 1.0;
   return identity;
-}
-
-Matrix Scaled(double s, const Matrix& a) {
-  Matrix scaled = a;
-  for (int i = 0; i < a.num_rows(); ++i) {
-    for (int j = 0; j < a.num_cols(); ++j) scaled[i][j] *= s;
-  }
-  return scaled;
 }
 
 double SumOfAbsolutes(const Matrix& a) {
@@ -94,47 +79,44 @@ Matrix Inverse(const Matrix& a) {
   return Matrix(n, n, inverse.data());
 }
 
-int Rank(const Matrix& a) {
-  if (a.num_rows() == 0 || a.num_cols() == 0 || !AllFinite(a)) return 0;
-  const std::vector<double> s = SingularValues(RowMajor(a), a.num_rows(), a.num_cols());
-  const double tolerance = std::max(a.num_rows(), a.num_cols()) * s[0] * std::pow(2.0, -52.0);
-  int rank = 0;
-  for (double value : s) {
-    if (value > tolerance) ++rank;
+Matrix Multiply(const Matrix& a, const Matrix& b) {
+  const int rows = a.num_rows();
+  const int inner = a.num_cols();
+  const int cols = b.num_cols();
+  Matrix product(rows, cols, 0.0);
+  for (int i = 0; i < rows; ++i) {
+    double* out = product[i];
+    const double* left = a[i];
+    for (int k = 0; k < inner; ++k) {
+      const double factor = left[k];
+      if (factor == 0.0) continue;
+      const double* right = b[k];
+      for (int j = 0; j < cols; ++j) out[j] += factor * right[j];
+    }
   }
-  return rank;
+  return product;
+}
+
+RankAndCondition RankAndConditionOf(const Matrix& a) {
+  if (a.num_rows() == 0 || a.num_cols() == 0 || !AllFinite(a)) {
+    return {0, std::numeric_limits<double>::quiet_NaN()};
+  }
+  const std::vector<double> s = SingularValues(a);
+  const double tolerance = std::max(a.num_rows(), a.num_cols()) * s[0] * 0x1p-52;
+  RankAndCondition result;
+  for (double value : s) {
+    if (value > tolerance) ++result.rank;
+  }
+  result.condition = s.back() == 0.0 ? std::numeric_limits<double>::infinity() : s[0] / s.back();
+  return result;
+}
+
+int Rank(const Matrix& a) {
+  return RankAndConditionOf(a).rank;
 }
 
 double ConditionNumber(const Matrix& a) {
-  if (a.num_rows() == 0 || a.num_cols() == 0 || !AllFinite(a)) {
-    return std::numeric_limits<double>::quiet_NaN();
-  }
-  const std::vector<double> s = SingularValues(RowMajor(a), a.num_rows(), a.num_cols());
-  const double smallest = s[std::min(a.num_rows(), a.num_cols()) - 1];
-  if (smallest == 0.0) return std::numeric_limits<double>::infinity();
-  return s[0] / smallest;
-}
-
-// E = I + X + X^2/2! + ... The series has settled when element (0, 0) no longer
-// changes by the tolerance. That element alone can stall while others still
-// move (every odd power of a rotation generator has a zero there), so the term
-// just added must also be negligible against the sum.
-bool Exponential(const Matrix& x, double tolerance, Matrix& result) {
-  const int n = x.num_rows();
-  Matrix power = x;
-  result = Identity(n) + x;
-  double factorial = 1.0;
-  for (int k = 2; k <= kExponentialTermLimit; ++k) {
-    power = power * x;
-    const double previous = result[0][0];
-    factorial *= k;
-    const Matrix term = Scaled(1.0 / factorial, power);
-    result = result + term;
-    if (!std::isfinite(factorial) || !AllFinite(result)) return false;
-    const bool settled = std::fabs(result[0][0] - previous) < tolerance;
-    if (settled && MaxAbsolute(term) <= tolerance * std::max(1.0, MaxAbsolute(result))) return true;
-  }
-  return false;
+  return RankAndConditionOf(a).condition;
 }
 
 void Print(std::ostream& out, const Matrix& a) {

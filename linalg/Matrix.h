@@ -1,8 +1,8 @@
 #pragma once
 
 // Dense matrices and vectors of doubles with deep-copy value semantics, and the
-// operations the system builds on them: error measures, inversion, rank,
-// condition number, the exponential series and the log layout of matrices.
+// operations the system builds on them: products, error measures, inversion,
+// rank, condition number and the log layout of matrices.
 
 #include <tnt/tnt_cmat.h>
 #include <tnt/tnt_vec.h>
@@ -19,9 +19,6 @@ std::vector<double> RowMajor(const Matrix& a);
 
 // The n x n identity.
 Matrix Identity(int n);
-
-// s * A, element by element.
-Matrix Scaled(double s, const Matrix& a);
 
 // Sum of |a(i, j)| over all elements; the total-absolute-error measure of the logs.
 double SumOfAbsolutes(const Matrix& a);
@@ -42,6 +39,13 @@ bool AllFinite(const Matrix& a);
 // pivot of U is exactly 0 (or the matrix is not square).
 Matrix Inverse(const Matrix& a);
 
+// A B by the plain row-by-column sums, each taken in ascending order from 0 as
+// the textbook triple loop does, so the elements are the same to the bit. The
+// loops run row of A by row of B, which reads both contiguously, and skip the
+// zero elements of A, whose terms add nothing to a finite sum: a product with
+// a block-diagonal left factor costs a few passes over B.
+Matrix Multiply(const Matrix& a, const Matrix& b);
+
 // Number of singular values above max(rows, cols) * s[0] * 2^-52.
 int Rank(const Matrix& a);
 
@@ -49,11 +53,12 @@ int Rank(const Matrix& a);
 // NaN when the matrix holds a non-finite element.
 double ConditionNumber(const Matrix& a);
 
-// Matrix exponential by its Taylor series, stopped when element (0, 0) changes by
-// less than `tolerance` and the last term is negligible against the sum. Returns false, leaving
-// `result` as the partial sum, when the series overflows (a non-finite term) or does not settle
-// within its iteration bound: a large-norm argument never satisfies the stop test.
-bool Exponential(const Matrix& x, double tolerance, Matrix& result);
+// Both of the above from one computation of the singular values.
+struct RankAndCondition {
+  int rank = 0;
+  double condition = 0.0;
+};
+RankAndCondition RankAndConditionOf(const Matrix& a);
 
 // Log layout: "rows\tcols\n", then every row as elements in scientific notation
 // with ten digits after the point, each followed by a tab, and a newline. The

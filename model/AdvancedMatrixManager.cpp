@@ -69,8 +69,8 @@ bool AdvancedMatrixManager::AssembleSystemMatrix(const Matrix& massInverse, bool
     return false;
   }
   if (!invertible) return false;
-  const Matrix p = massInverse * stiffness;
-  const Matrix q = massInverse * damping;
+  const Matrix p = Multiply(massInverse, stiffness);
+  const Matrix q = Multiply(massInverse, damping);
   system = Matrix(2 * n, 2 * n, 0.0);
   for (int t = 0; t < n; ++t) {
     for (int u = 0; u < n; ++u) {
@@ -85,7 +85,7 @@ bool AdvancedMatrixManager::AssembleSystemMatrix(const Matrix& massInverse, bool
     return false;
   }
   log << "\n|System matrix\n";
-  Print(log, system);
+  log.Print(DeferredLog::Keep(system));
   return true;
 }
 
@@ -116,7 +116,7 @@ bool AdvancedMatrixManager::AssembleForceMapping(const Matrix& massInverse, bool
   log << "\n|External Force mapping matrix\n";
   for (const ExtForce& force : extForces) log << force.name << '\t';
   log << "\n";
-  Print(log, forceMapping);
+  log.Print(DeferredLog::Keep(forceMapping));
   return true;
 }
 
@@ -136,7 +136,7 @@ void AdvancedMatrixManager::AssembleOutdispMatrix(const Matrix& outdispMapping, 
   for (const Outdisp& outdisp : outdisps) log << outdisp.name << "_VELO\t";
   for (const Outdisp& outdisp : outdisps) log << outdisp.name << "_DISP\t";
   log << "\n";
-  Print(log, outdispMatrix);
+  log.Print(DeferredLog::Keep(outdispMatrix));
 }
 
 const Matrix& AdvancedMatrixManager::GetMatrix(char letter) const {

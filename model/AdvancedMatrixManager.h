@@ -4,10 +4,10 @@
 // holding all DOF velocities first and all displacements second, and the map U
 // from the state to the rates and elongations of the outbound displacements.
 
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "linalg/DeferredLog.h"
 #include "linalg/Matrix.h"
 #include "model/Components.h"
 
@@ -22,7 +22,8 @@ class AdvancedMatrixManager {
 
   // 'A', 'F', 'U'; any other letter an empty matrix.
   const Matrix& GetMatrix(char letter) const;
-  std::string Log() const { return log.str(); }
+  // Written out on each call.
+  std::string Log() const { return log.Text(); }
 
  private:
   bool InvertMass(const Matrix& mass, const std::vector<Body>& bodies,
@@ -34,7 +35,7 @@ class AdvancedMatrixManager {
   void AssembleOutdispMatrix(const Matrix& outdispMapping, int n,
                              const std::vector<Outdisp>& outdisps);
 
-  std::ostringstream log;
+  DeferredLog log;
   Matrix system;
   Matrix forceMapping;
   Matrix outdispMatrix;

@@ -5,7 +5,7 @@
 namespace {
 
 // Writes the pair's fault; true when it has none.
-bool Report(PairFault fault, const std::string& name, std::ostream& log) {
+bool Report(PairFault fault, const std::string& name, DeferredLog& log) {
   if (fault == PairFault::Overlapping) {
     log << "Error - Two nodes are overlapping in '" << name << "'!\n";
   } else if (fault == PairFault::NotFinite) {
@@ -14,7 +14,7 @@ bool Report(PairFault fault, const std::string& name, std::ostream& log) {
   return fault == PairFault::None;
 }
 
-void WriteNames(std::ostream& log, const std::vector<ExtForce>& pairs) {
+void WriteNames(DeferredLog& log, const std::vector<ExtForce>& pairs) {
   for (const ExtForce& pair : pairs) log << pair.name << '\t';
   log << '\n';
 }
@@ -24,7 +24,7 @@ void WriteNames(std::ostream& log, const std::vector<ExtForce>& pairs) {
 // per unit generalised coordinate. False when a pair has no direction.
 bool AssemblePairColumns(const std::vector<Body>& bodies, const std::vector<Node>& nodes,
                          const DofIndexTable& table, const std::vector<ExtForce>& pairs,
-                         Matrix& mapping, std::ostream& log) {
+                         Matrix& mapping, DeferredLog& log) {
   bool ok = true;
   for (int k = 0; k < static_cast<int>(pairs.size()); ++k) {
     PairFault fault = PairFault::None;
@@ -67,7 +67,7 @@ bool BasicMatrixManager::Build(const std::vector<Body>& bodies, const std::vecto
     }
   }
   log << "\n|Mass matrix\n";
-  Print(log, mass);
+  log.Print(DeferredLog::Keep(mass));
 
   // A spring k along the pair's line stores k (g.q)^2 / 2, so S = sum k g g^T;
   // the damper likewise gives D = sum c g g^T.
@@ -90,23 +90,23 @@ bool BasicMatrixManager::Build(const std::vector<Body>& bodies, const std::vecto
     }
   }
   log << "\n|Stiffness matrix\n";
-  Print(log, stiffness);
+  log.Print(DeferredLog::Keep(stiffness));
   log << "\n|Damping matrix\n";
-  Print(log, damping);
+  log.Print(DeferredLog::Keep(damping));
 
   extForceMapping = Matrix(n, static_cast<int>(extForces.size()), 0.0);
   const bool extForcesOk =
       AssemblePairColumns(bodies, nodes, table, extForces, extForceMapping, log);
   log << "\n|External Force mapping matrix\n";
   WriteNames(log, extForces);
-  Print(log, extForceMapping);
+  log.Print(DeferredLog::Keep(extForceMapping));
 
   Matrix outdispColumns(n, static_cast<int>(outdisps.size()), 0.0);
   const bool outdispsOk = AssemblePairColumns(bodies, nodes, table, outdisps, outdispColumns, log);
   outdispMapping = TNT::transpose(outdispColumns);
   log << "\n|Outbound Displacement mapping matrix\n";
   WriteNames(log, outdisps);
-  Print(log, outdispMapping);
+  log.Print(DeferredLog::Keep(outdispMapping));
 
   return massOk && forcesOk && extForcesOk && outdispsOk;
 }

@@ -4,10 +4,10 @@
 // with outputs y = O q, assembled from the components linearised about their
 // reference configuration.
 
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "linalg/DeferredLog.h"
 #include "linalg/Matrix.h"
 #include "model/Components.h"
 
@@ -21,10 +21,11 @@ class BasicMatrixManager {
 
   // 'M', 'S', 'D', 'E', 'O'; any other letter an empty matrix.
   const Matrix& GetMatrix(char letter) const;
-  std::string Log() const { return log.str(); }
+  // Written out on each call.
+  std::string Log() const { return log.Text(); }
 
  private:
-  std::ostringstream log;
+  DeferredLog log;
   Matrix mass;
   Matrix stiffness;
   Matrix damping;

@@ -1,5 +1,6 @@
 """Prints the medians of a Google Benchmark JSON report as a table, with the goals."""
 import json
+import math
 import sys
 
 UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
@@ -23,6 +24,19 @@ def readable(ns):
     return f"{ns:.3g} ns"
 
 
+def growth_exponent(rows, prefix):
+    """Least-squares slope of log(time) over log(size) for the rows `prefix`<size>."""
+    points = [(math.log(float(name[len(prefix):])), math.log(real))
+              for name, (real, _) in rows.items() if name.startswith(prefix)]
+    if len(points) < 2:
+        return None, 0
+    mean_x = sum(x for x, _ in points) / len(points)
+    mean_y = sum(y for _, y in points) / len(points)
+    slope = (sum((x - mean_x) * (y - mean_y) for x, y in points) /
+             sum((x - mean_x) ** 2 for x, _ in points))
+    return slope, len(points)
+
+
 def main(path):
     with open(path) as f:
         report = json.load(f)
@@ -42,6 +56,17 @@ def main(path):
         print(f"Kelvra::DoStep, ITER 3: {readable(step[1])} CPU (goal: at most 5 us)")
     if console:
         print(f"Console run: {1e9 / console[0]:.0f} x faster than real time (goal: at least 1000 x)")
+    shipped = rows.get("BM_ShippedWholePreparation")
+    if shipped:
+        print(f"Shipped model, whole preparation: {readable(shipped[0])} (goal: at most 3 ms)")
+    for size, goal in (("200", "1 s"), ("400", "8 s")):
+        train = rows.get(f"BM_TrainSetUp/{size}")
+        if train:
+            print(f"Set-up of {size} freedoms: {readable(train[0])} (goal: at most {goal})")
+    exponent, sizes = growth_exponent(rows, "BM_TrainSetUp/")
+    if exponent is not None:
+        print(f"Set-up growth: time ~ freedoms^{exponent:.2f} over {sizes} sizes "
+              f"(goal: no worse than 3)")
     if console and validator:
         print(f"Console run vs validator per simulated second: {validator[0] / console[0]:.1f} x "
               f"faster (goal: at least 10 x)")

@@ -1,6 +1,8 @@
 #include "solver/SimulationModule.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "linalg/EigenDecomposition.h"
 
@@ -12,8 +14,9 @@ constexpr double kComplexBlock = 1e-10;
 constexpr double kZeroEigenvalue = 1e-10;
 // Condition number of T above which the eigenvectors are not trusted.
 constexpr double kWellConditioned = 1000.0;
-// Tolerance of the exponential series that checks C.
-constexpr double kSeriesTolerance = 1e-16;
+// Largest difference, relative to the largest element, at which the modal
+// step matrices still count as the exact step.
+constexpr double kExactStep = 1e-9;
 // |lambda dt| below which the step integrals are summed as series: their
 // closed forms divide by lambda^2 and cancel there.
 constexpr double kSmallStep = 0.5;
@@ -78,96 +81,145 @@ bool SimulationModule::PrepareFundamentalMatrices(const Matrix& a, const Matrix&
     log << "Error - Unable to prepare simulation! Dimensions of 'A' and 'F' are not matching!\n";
     return false;
   }
-  if (!Diagonalize(a)) return false;
+  Kept kept{DeferredLog::Keep(a), nullptr, nullptr};
+  if (!Diagonalize(kept)) return false;
 
   const bool jordan = ReportConditionOfT() > kWellConditioned;
-  bool result = true;
+  bool transformationUsable = true;
   if (jordan) {
-    result = UseJordanForm(a);
+    transformationUsable = UseJordanForm(kept);
   } else {
     log << "\n-> Eigenvector matrix is well conditioned -> Using eigensystem for transformation\n";
   }
-  if (!InvertTransformation(a, f)) return false;
+  const bool invertible = InvertTransformation(kept, f, jordan && transformationUsable);
   if (!(timeStep > 0.0)) {
     log << "Error - Negative or zero time step!\n";
     return false;
   }
 
   dt = timeStep;
-  IntegrateModes(jordan);
-  BuildStepMatrices(a);
-  if (!AllFinite(c) || !AllFinite(p) || !AllFinite(p1)) {
-    log << "Error - Fundamental matrix 'C' or step matrices 'P', 'P1' hold non-finite "
-           "elements!\n";
-    return false;
+  StepMatrices reference;
+  const bool referenceBuilt = StepMatricesByExponential(a, f, dt, reference);
+  bool finite = false;
+  if (invertible) {
+    IntegrateModes(jordan);
+    finite = BuildStepMatrices(kept, referenceBuilt ? &reference : nullptr);
+  }
+  bool useModal = transformationUsable && finite;
+  const char* reason = "No exact step matrices from the transformation";
+  if (finite && referenceBuilt && !AgreesWithExponential(reference)) {
+    if (useModal) reason = "Step matrices of the transformation are inexact";
+    useModal = false;
+  }
+  if (!useModal) {
+    if (!referenceBuilt) {
+      log << "Error - Unable to prepare simulation! Neither the transformation nor the augmented "
+             "matrix exponential gives exact step matrices!\n";
+      return false;
+    }
+    UseExponential(reference, reason);
   }
   prepared = true;
-  return result;
+  return true;
 }
 
 // A T = T D, blocks sorted by real part, T scaled to a largest element of 1.
-bool SimulationModule::Diagonalize(const Matrix& a) {
-  if (!EigenDecompose(a, d, t)) {
+// The diagnostics of A are computed only when the log is read.
+bool SimulationModule::Diagonalize(const Kept& kept) {
+  if (!EigenDecompose(*kept.a, d, t)) {
     log << "Error - Unable to prepare simulation! System matrix 'A' is empty, not finite, or "
            "its largest element lies outside 1e-150 to 1e150!\n";
     return false;
   }
-  log << "\n|Total absolute error of eigensystem calculation. (smaller value better, 0 = best)\n"
-      << SumOfAbsolutes(a * t - t * d) << "\n";
-  log << "\n-> Rank of A \n" << Rank(a);
-  log << "\n\n-> Condition number of A \n" << ConditionNumber(a) << "\n";
+  log << "\n|Total absolute error of eigensystem calculation. (smaller value better, 0 = best)\n";
+  log.Defer([a = kept.a, unsortedT = DeferredLog::Keep(t),
+             unsortedD = DeferredLog::Keep(d)](std::ostream& out) {
+    out << SumOfAbsolutes(Multiply(*a, *unsortedT) - Multiply(*unsortedT, *unsortedD));
+  });
+  log << "\n\n-> Rank of A \n";
+  log.Defer([a = kept.a](std::ostream& out) {
+    const RankAndCondition system = RankAndConditionOf(*a);
+    out << system.rank << "\n\n-> Condition number of A \n" << system.condition;
+  });
+  log << "\n";
 
   SortEigenBlocks(d, t);
   log << "\n|Block-diagonal eigenvalue matrix of system matrix: D\n";
-  Print(log, d);
+  log.Print(DeferredLog::Keep(d));
   log << "\n|Eigenvectors of system matrix: T\n";
-  Print(log, t);
+  log.Print(DeferredLog::Keep(t));
 
   t = NormalizedByMaxAbsolute(t);
   log << "\n|Normalized T: \n";
-  Print(log, t);
+  log.Print(DeferredLog::Keep(t));
   return true;
 }
 
 double SimulationModule::ReportConditionOfT() {
-  const double condition = ConditionNumber(t);
-  log << "\n-> Rank of T \n" << Rank(t);
-  log << "\n\n-> Condition number of T \n" << condition << "\n";
-  return condition;
+  const RankAndCondition transformation = RankAndConditionOf(t);
+  log << "\n-> Rank of T \n" << transformation.rank;
+  log << "\n\n-> Condition number of T \n" << transformation.condition << "\n";
+  return transformation.condition;
 }
 
 // A free rigid-body motion leaves two nearly parallel eigenvectors for its
-// double zero eigenvalue; a Jordan chain replaces them.
-bool SimulationModule::UseJordanForm(const Matrix& a) {
-  Matrix j;
-  Matrix s;
-  if (JordanApplicable(d, t, a) && JordanDecompose(d, a, t, log, j, s)) {
-    t = s;
-    d = j;
+// double zero eigenvalue; a Jordan chain replaces them. On success T^-1 is
+// already known.
+bool SimulationModule::UseJordanForm(const Kept& kept) {
+  bool usable = false;
+  if (JordanApplicable(d, t, *kept.a)) {
+    Matrix j;
+    Matrix s;
+    const bool chainFound = JordanChain(d, *kept.a, t, j, s);
+    Matrix sInverse = Inverse(s);
+    log.Defer([a = kept.a, j = DeferredLog::Keep(j), s = DeferredLog::Keep(s),
+               sInverse = DeferredLog::Keep(sInverse), chainFound](std::ostream& out) {
+      ReportJordan(out, *a, *j, *s, *sInverse, chainFound);
+    });
+    usable = chainFound && sInverse.num_rows() > 0;
+    if (usable) {
+      t = s;
+      d = j;
+      tInverse = sInverse;
+    }
+  }
+  if (usable) {
     log << "\n-> Eigenvector matrix is badly conditioned -> Using Jordan decomposition for "
            "transformation\n";
-    return true;
+  } else {
+    log << "\n-> ERROR: Eigenvector matrix is badly conditioned -> Cannot create Jordan "
+           "decomposition for transformation\n";
   }
-  log << "\n-> ERROR: Eigenvector matrix is badly conditioned -> Cannot create Jordan "
-         "decomposition for transformation\n";
-  return false;
+  return usable;
 }
 
-bool SimulationModule::InvertTransformation(const Matrix& a, const Matrix& f) {
-  tInverse = Inverse(t);
+// False, leaving no modal matrices, when T is singular.
+bool SimulationModule::InvertTransformation(Kept& kept, const Matrix& f, bool inverseKnown) {
+  if (!inverseKnown) tInverse = Inverse(t);
+  kept.t = DeferredLog::Keep(t);
+  kept.tInverse = DeferredLog::Keep(tInverse);
   log << "\n|Inverse of modal transformation matrix inv(T)\n";
-  Print(log, tInverse);
+  log.Print(kept.tInverse);
   if (tInverse.num_rows() == 0) {
-    log << "Error - Modal transformation matrix 'T' is singular!\n";
+    log << "Warning - Modal transformation matrix 'T' is singular!\n";
+    ClearModalMatrices();
     return false;
   }
-  log << "\n|Total error of decomposition (A - T*D*invT ?= 0)\n"
-      << SumOfAbsolutes(a - t * d * tInverse) << "\n";
+  log << "\n|Total error of decomposition (A - T*D*invT ?= 0)\n";
+  log.Defer([a = kept.a, t = kept.t, d = DeferredLog::Keep(d),
+             tInverse = kept.tInverse](std::ostream& out) {
+    out << SumOfAbsolutes(*a - Multiply(Multiply(*t, *d), *tInverse));
+  });
+  log << "\n";
 
-  q = tInverse * f;
+  q = Multiply(tInverse, f);
   log << "\n|Modal-transformed external force mapping matrix Q\n";
-  Print(log, q);
+  log.Print(DeferredLog::Keep(q));
   return true;
+}
+
+void SimulationModule::ClearModalMatrices() {
+  for (Matrix* modal : {&q, &b, &omega, &omega1, &r0, &r1}) *modal = Matrix();
 }
 
 // Walks the diagonal of D: a pair of rows with an off-diagonal element is a
@@ -277,44 +329,79 @@ void SimulationModule::SetBlock(int i, std::complex<double> fundamental,
   set(omega1, rampIntegral);
 }
 
-void SimulationModule::BuildStepMatrices(const Matrix& a) {
-  r0 = omega * q;
-  r1 = omega1 * q;
+// False, after saying so, when C, P or P1 holds a non-finite element.
+bool SimulationModule::BuildStepMatrices(const Kept& kept, const StepMatrices* reference) {
+  r0 = Multiply(omega, q);
+  r1 = Multiply(omega1, q);
   log << "\n|Omega block-integral matrix\n";
-  Print(log, omega);
+  log.Print(DeferredLog::Keep(omega));
   log << "\n|Special Fundamental matrix B for modal transformed system\n";
-  Print(log, b);
+  log.Print(DeferredLog::Keep(b));
   log << "\n|Step matrix for in-timestep constant external forces R0\n";
-  Print(log, r0);
+  log.Print(DeferredLog::Keep(r0));
   log << "\n|Step matrix for in-timestep time*const external forces: R1\n";
-  Print(log, r1);
+  log.Print(DeferredLog::Keep(r1));
 
-  c = t * (b * tInverse);
+  c = Multiply(t, Multiply(b, tInverse));
   log << "\n|Fundamental matrix C=T*B*inv(T) for 1st order ODE system\n";
-  Print(log, c);
-  CheckAgainstSeries(a);
+  log.Print(DeferredLog::Keep(c));
+  CheckAgainstExponential(kept, reference);
 
-  p = t * r0;
+  p = Multiply(t, r0);
   log << "\n|External force step matrix P=T*R for 1st order ODE system\n";
-  Print(log, p);
-  p1 = t * r1;
+  log.Print(DeferredLog::Keep(p));
+  p1 = Multiply(t, r1);
   log << "\n|External force step matrix P1=T*R1 for 1st order ODE system\n";
-  Print(log, p1);
+  log.Print(DeferredLog::Keep(p1));
+  if (AllFinite(c) && AllFinite(p) && AllFinite(p1)) return true;
+  log << "Warning - Fundamental matrix 'C' or step matrices 'P', 'P1' hold non-finite elements!\n";
+  return false;
 }
 
-// Diagnostic only: C against the Taylor series of e^(A dt).
-void SimulationModule::CheckAgainstSeries(const Matrix& a) {
-  Matrix series;
-  const bool settled = Exponential(Scaled(dt, a), kSeriesTolerance, series);
+// Diagnostic: C against the accurate e^(A dt), the first block of the
+// augmented exponential.
+void SimulationModule::CheckAgainstExponential(const Kept& kept, const StepMatrices* reference) {
   log << "\n|Fundamental matrix C=e^(A*dt) for 1st order ODE system\n";
-  if (!settled) {
-    log << "Warning - The series of e^(A*dt) does not converge, C is not checked!\n";
+  if (reference == nullptr) {
+    log << "Warning - The augmented matrix exponential is not finite, C is not checked!\n";
     return;
   }
-  Print(log, series);
+  const DeferredLog::Snapshot exponential = DeferredLog::Keep(reference->c);
+  log.Print(exponential);
   log << "\n|Total absolute error of Fundamental matrix (C) calculation. (smaller value better, 0 "
          "= best)\n"
-      << SumOfAbsolutes(c - series) << "\n";
+      << SumOfAbsolutes(c - reference->c) << "\n";
   log << "\n|Special Fundamental matrix B=inv(T)*C*T for modal transformed system\n";
-  Print(log, tInverse * series * t);
+  log.Defer([tInverse = kept.tInverse, exponential, t = kept.t](std::ostream& out) {
+    Print(out, Multiply(Multiply(*tInverse, *exponential), *t));
+  });
+}
+
+// Largest |difference| of C, P and P1 to the exponential's, each relative to
+// the largest element of the exponential's matrix (absolute where that is 0).
+bool SimulationModule::AgreesWithExponential(const StepMatrices& reference) {
+  double largest = 0.0;
+  const std::pair<const Matrix*, const Matrix*> pairs[] = {
+      {&c, &reference.c}, {&p, &reference.p}, {&p1, &reference.p1}};
+  for (const auto& [modal, exact] : pairs) {
+    const double scale = MaxAbsolute(*exact);
+    const double difference = MaxAbsolute(*modal - *exact);
+    largest = std::max(largest, scale > 0.0 ? difference / scale : difference);
+  }
+  log << "\n-> Largest relative difference of C, P and P1 to the augmented matrix exponential: "
+      << largest << "\n";
+  return largest <= kExactStep;
+}
+
+void SimulationModule::UseExponential(const StepMatrices& reference, const char* reason) {
+  c = reference.c;
+  p = reference.p;
+  p1 = reference.p1;
+  log << "\n-> " << reason << " -> Using augmented matrix exponential for C, P and P1\n";
+  log << "\n|Fundamental matrix C from the augmented matrix exponential\n";
+  log.Print(DeferredLog::Keep(c));
+  log << "\n|External force step matrix P from the augmented matrix exponential\n";
+  log.Print(DeferredLog::Keep(p));
+  log << "\n|External force step matrix P1 from the augmented matrix exponential\n";
+  log.Print(DeferredLog::Keep(p1));
 }

@@ -1,49 +1,65 @@
 #pragma once
 
 #include <complex>
-#include <sstream>
 #include <string>
 
+#include "linalg/DeferredLog.h"
 #include "linalg/Matrix.h"
+#include "solver/ExponentialStep.h"
 
 // Discretises the linear model x' = A x + F u exactly for a fixed time step dt.
 // In modal coordinates, A = T D T^-1 with D real block-diagonal, every 1 x 1 or
 // 2 x 2 block integrates in closed form; transformed back, one step with the
 // inputs varying linearly from u(k) to u(k+1) is
 //   x(k+1) = C x(k) + P u(k) + P1 (u(k+1) - u(k)) / dt.
+// Every preparation also computes C, P and P1 from the exponential of the
+// augmented system (ExponentialStep.h) and compares; where the modal path gives
+// no exact matrices (a badly conditioned T without a Jordan form, a singular
+// T, non-finite blocks) or differs from the exponential, the exponential's
+// matrices are used instead.
 class SimulationModule {
  public:
   // Builds every matrix below for A (n x n), F (n x m) and dt and appends a
   // complete section to the log. False when the dimensions do not match, A is
-  // not usable, dt is not positive, T cannot be inverted, a badly conditioned T
-  // has no Jordan form, or C, P or P1 is not finite.
+  // not usable, dt is not positive, or neither the modal path nor the
+  // exponential gives exact step matrices.
   bool PrepareFundamentalMatrices(const Matrix& a, const Matrix& f, double dt);
 
   // 'B', 'C', 'D', 'I', 'P', 'Q', 'R', 'S', 'T', 'Z' as listed with the members;
   // any other letter gives one shared empty matrix.
   const Matrix& GetMatrix(char letter) const;
 
-  // The whole log so far.
-  std::string GetLogText() const { return log.str(); }
+  // The whole log so far, written out on each call.
+  std::string GetLogText() const { return log.Text(); }
 
-  // Whether the last preparation built every matrix.
+  // Whether the last preparation ended with usable C, P and P1.
   bool Prepared() const { return prepared; }
 
  private:
-  bool Diagonalize(const Matrix& a);
+  // The system matrix and the final transformation as the log keeps them.
+  struct Kept {
+    DeferredLog::Snapshot a;
+    DeferredLog::Snapshot t;
+    DeferredLog::Snapshot tInverse;
+  };
+
+  bool Diagonalize(const Kept& kept);
   double ReportConditionOfT();
-  bool UseJordanForm(const Matrix& a);
-  bool InvertTransformation(const Matrix& a, const Matrix& f);
+  bool UseJordanForm(const Kept& kept);
+  bool InvertTransformation(Kept& kept, const Matrix& f, bool inverseKnown);
   void IntegrateModes(bool jordan);
   void IntegrateRealMode(int i, double lambda);
   void IntegrateComplexMode(int i, double sigma, double frequency);
   void IntegrateJordanBlock(int i);
-  void BuildStepMatrices(const Matrix& a);
-  void CheckAgainstSeries(const Matrix& a);
   void SetBlock(int i, std::complex<double> fundamental, std::complex<double> integral,
                 std::complex<double> rampIntegral);
+  bool BuildStepMatrices(const Kept& kept, const StepMatrices* reference);
+  void CheckAgainstExponential(const Kept& kept, const StepMatrices* reference);
+  bool AgreesWithExponential(const StepMatrices& reference);
+  void UseExponential(const StepMatrices& reference, const char* reason);
+  void ClearModalMatrices();
 
-  std::ostringstream log;
+  DeferredLog log;
   Matrix d;         // 'D': sorted block-diagonal eigenvalues (or Jordan form)
   Matrix t;         // 'T': modal transformation, normalised eigenvectors (or Jordan chain)
   Matrix tInverse;  // 'I': T^-1

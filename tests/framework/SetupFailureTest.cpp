@@ -132,8 +132,8 @@ TEST(SetupFailureTest, EachFailingStepPrintsItsReasonAndSkipsTheRun) {
        std::string(kModelOK) + kHistoryOK +
            "Preparing Fundamental matrices... Failed\n"
            "Reason:\n"
-           "Error - Fundamental matrix 'C' or step matrices 'P', 'P1' hold non-finite "
-           "elements!\n"},
+           "Error - Unable to prepare simulation! Neither the transformation nor the augmented "
+           "matrix exponential gives exact step matrices!\n"},
       {"vehicle section SUBDIV missing",
        [](const TempFolder& folder) { WriteModel(folder, "SUBDIV 10", ""); },
        "--console --history h.in", ConsoleStart(),

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <sstream>
 
@@ -87,28 +88,26 @@ TEST(MatrixTest, RankAndConditionNumber) {
   EXPECT_EQ(0, Rank(broken));
 }
 
-TEST(MatrixTest, ExponentialMatchesClosedForms) {
-  Matrix e;
-  ASSERT_TRUE(Exponential(Matrix(2, 2, 0.0), 1e-16, e));
-  ExpectNear(Identity(2), e, 0.0);
-
-  ASSERT_TRUE(Exponential(Make(1, 1, {1.0}), 1e-16, e));
-  EXPECT_NEAR(std::exp(1.0), e[0][0], 1e-15);
-
-  // The rotation generator [[0, w], [-w, 0]] t gives a rotation by w t.
-  const double angle = 0.7;
-  ASSERT_TRUE(Exponential(Make(2, 2, {0, angle, -angle, 0}), 1e-16, e));
-  ExpectNear(Make(2, 2, {std::cos(angle), std::sin(angle), -std::sin(angle), std::cos(angle)}), e,
-             1e-15);
-
-  ASSERT_TRUE(Exponential(Make(3, 3, {-0.2, 0, 0, 0, 0.5, 0, 0, 0, -1.5}), 1e-16, e));
-  ExpectNear(Make(3, 3, {std::exp(-0.2), 0, 0, 0, std::exp(0.5), 0, 0, 0, std::exp(-1.5)}), e,
-             1e-14);
-}
-
-TEST(MatrixTest, ExponentialOfHugeNormReportsFailureInsteadOfLooping) {
-  Matrix e;
-  EXPECT_FALSE(Exponential(Make(2, 2, {1e6, 1, 0, -1e6}), 1e-16, e));
+// Against the plain triple loop: the same sums in the same order, so the same
+// bits, also where the left factor is mostly zeros or holds signed zeros.
+TEST(MatrixTest, MultiplyMatchesThePlainProductToTheBit) {
+  const Matrix dense = Make(3, 3, {0.1, -2.3, 1e-17, 4.5, 0.7, -0.9, 1.0 / 3.0, 2e5, -7.25});
+  const Matrix blocks = Make(3, 3, {0.3, -1.7, 0, 1.7, 0.3, 0, 0, 0, -0.0});
+  const Matrix tall = Make(3, 2, {1.0 / 7.0, -3, 0, 2.5, 1e-300, -1e300});
+  for (const Matrix* left : {&dense, &blocks}) {
+    for (const Matrix* right : {&dense, &blocks, &tall}) {
+      const Matrix expected = *left * *right;
+      const Matrix actual = Multiply(*left, *right);
+      ASSERT_EQ(expected.num_rows(), actual.num_rows());
+      ASSERT_EQ(expected.num_cols(), actual.num_cols());
+      for (int i = 0; i < expected.num_rows(); ++i) {
+        for (int j = 0; j < expected.num_cols(); ++j) {
+          EXPECT_EQ(0, std::memcmp(&expected[i][j], &actual[i][j], sizeof(double)))
+              << expected[i][j] << " vs " << actual[i][j] << " at (" << i << ", " << j << ")";
+        }
+      }
+    }
+  }
 }
 
 TEST(MatrixTest, PrintLayout) {

@@ -25,11 +25,12 @@ const char* const kBanner = "***** Simulation Module Log *****\n";
 const char* const kJordanUsed =
     "\n-> Eigenvector matrix is badly conditioned -> Using Jordan decomposition for "
     "transformation\n";
-const char* const kJordanImpossible =
-    "\n-> ERROR: Eigenvector matrix is badly conditioned -> Cannot create Jordan decomposition "
-    "for transformation\n";
 const char* const kEigensystemUsed =
     "\n-> Eigenvector matrix is well conditioned -> Using eigensystem for transformation\n";
+const char* const kFallback = " -> Using augmented matrix exponential for C, P and P1\n";
+const char* const kUnusable = "No exact step matrices from the transformation";
+const char* const kComparison =
+    "\n-> Largest relative difference of C, P and P1 to the augmented matrix exponential: ";
 const char* const kSeriesError =
     "\n|Total absolute error of Fundamental matrix (C) calculation. (smaller value better, 0 = "
     "best)\n";
@@ -235,6 +236,7 @@ TEST(SimulationModuleTest, LogSectionsComeInOrder) {
       "\n|Special Fundamental matrix B=inv(T)*C*T for modal transformed system\n6\t6\n",
       "\n|External force step matrix P=T*R for 1st order ODE system\n6\t3\n",
       "\n|External force step matrix P1=T*R1 for 1st order ODE system\n6\t3\n",
+      kComparison,
   };
   const std::string log = module.GetLogText();
   size_t from = 0;
@@ -280,7 +282,10 @@ TEST(SimulationModuleTest, StepMatricesMatchTheAugmentedExponential) {
     }
     SimulationModule module;
     ASSERT_TRUE(module.PrepareFundamentalMatrices(test.a, test.f, test.dt));
-    EXPECT_EQ(test.jordan, module.GetLogText().find(kJordanUsed) != std::string::npos);
+    const std::string log = module.GetLogText();
+    EXPECT_EQ(test.jordan, log.find(kJordanUsed) != std::string::npos);
+    EXPECT_EQ(std::string::npos, log.find(kFallback));
+    EXPECT_LT(NumberAfter(log, kComparison), 1e-12);
     const ExactStep exact = ExactDiscretisation(test.a, test.f, test.dt);
     EXPECT_LT(RelativeDifference(exact.c, module.GetMatrix('C')), 1e-9);
     EXPECT_LT(RelativeDifference(exact.p, module.GetMatrix('P')), 1e-9);
@@ -288,66 +293,108 @@ TEST(SimulationModuleTest, StepMatricesMatchTheAugmentedExponential) {
   }
 }
 
-// With a velocity as the last state the null vector of A has a zero last
-// component: no Jordan chain, the preparation fails but builds everything.
-TEST(SimulationModuleTest, FreeMotionWithoutAFreeLastStateCannotUseJordan) {
-  Matrix a = ChainSystemMatrix(FreeThreeMassChain());
-  Matrix f = ChainInputMatrix(FreeThreeMassChain());
-  testing_support::ReorderState({0, 1, 3, 4, 5, 2}, a, f);
-  SimulationModule module;
-  EXPECT_FALSE(module.PrepareFundamentalMatrices(a, f, 0.001));
-  EXPECT_NE(std::string::npos, module.GetLogText().find(kJordanImpossible));
-  EXPECT_EQ(6, module.GetMatrix('C').num_rows());
+// Where the modal path cannot give the exact step, the exponential of the
+// augmented system does; the preparation succeeds and says which method gave
+// C, P and P1. (Oscillators and changed vehicles: GeneralModelsTest.)
+TEST(SimulationModuleTest, ModelsWithoutAnExactModalStepUseTheExponential) {
+  Matrix freeChainA = ChainSystemMatrix(FreeThreeMassChain());
+  Matrix freeChainF = ChainInputMatrix(FreeThreeMassChain());
+  // A velocity as the last state: the null vector's last component vanishes.
+  testing_support::ReorderState({0, 1, 3, 4, 5, 2}, freeChainA, freeChainF);
+  const std::vector<DiscretisationCase> cases = {
+      {"free motion without a free last state", freeChainA, freeChainF, 0.001, false},
+      {"rigid body without spring or damper", Make(2, 2, {0, 1, 0, 0}), Make(2, 1, {0, 1}), 0.01,
+       false},
+      // sigma dt = -690: e^(-sigma dt) in the block integrals overflows.
+      {"strongly damped mode over a long step", Make(2, 2, {-1000, 30, -30, -1000}),
+       Make(2, 1, {1, 1}), 0.69, false},
+  };
+  for (const DiscretisationCase& test : cases) {
+    SCOPED_TRACE(test.name);
+    SimulationModule module;
+    ASSERT_TRUE(module.PrepareFundamentalMatrices(test.a, test.f, test.dt));
+    EXPECT_TRUE(module.Prepared());
+    const std::string log = module.GetLogText();
+    EXPECT_EQ(1, Count(log, std::string("\n-> ") + kUnusable + kFallback)) << log;
+    EXPECT_EQ(std::string::npos, log.find("Error - ")) << log;
+    const ExactStep exact = ExactDiscretisation(test.a, test.f, test.dt);
+    EXPECT_LT(RelativeDifference(exact.c, module.GetMatrix('C')), 1e-9);
+    EXPECT_LT(RelativeDifference(exact.p, module.GetMatrix('P')), 1e-9);
+    EXPECT_LT(RelativeDifference(exact.p1, module.GetMatrix('Z')), 1e-9);
+  }
 }
 
-TEST(SimulationModuleTest, RigidBodyWithoutDampingOrSpringCannotUseJordan) {
-  SimulationModule module;
-  EXPECT_FALSE(
-      module.PrepareFundamentalMatrices(Make(2, 2, {0, 1, 0, 0}), Make(2, 1, {0, 1}), 0.01));
-  EXPECT_NE(std::string::npos, module.GetLogText().find(kJordanImpossible));
-}
-
-// The nilpotent shift of order 24: JAMA's eigenvectors underflow to an exactly
-// singular T.
-TEST(SimulationModuleTest, SingularTransformationFailsWithoutUsingTheInverse) {
+// JAMA's eigenvectors of the nilpotent shift of order 24 underflow to an
+// exactly singular T. e^(N dt) is I + N dt + (N dt)^2 / 2 + ...: with no modal
+// matrices, the log ends in the method line and the matrices used.
+TEST(SimulationModuleTest, SingularTransformationLeavesNoModalMatrices) {
   Matrix shift(24, 24, 0.0);
   for (int i = 0; i + 1 < 24; ++i) shift[i][i + 1] = 1.0;
   SimulationModule module;
-  EXPECT_FALSE(module.PrepareFundamentalMatrices(shift, Matrix(24, 1, 1.0), 0.01));
+  ASSERT_TRUE(module.PrepareFundamentalMatrices(shift, Matrix(24, 1, 1.0), 0.5));
   const std::string log = module.GetLogText();
+  EXPECT_NE(std::string::npos, log.find("\n|Inverse of modal transformation matrix inv(T)\n0\t0\n"
+                                        "Warning - Modal transformation matrix 'T' is singular!\n"
+                                        "\n-> No exact step matrices from the transformation"));
+  for (char modal : {'I', 'Q', 'B', 'R', 'S'}) {
+    EXPECT_EQ(0, module.GetMatrix(modal).num_rows()) << modal;
+  }
+  const Matrix& c = module.GetMatrix('C');
+  EXPECT_DOUBLE_EQ(1.0, c[3][3]);
+  EXPECT_DOUBLE_EQ(0.5, c[3][4]);
+  EXPECT_DOUBLE_EQ(0.125, c[3][5]);
+  EXPECT_DOUBLE_EQ(0.125 / 6.0, c[3][6]);
+  EXPECT_EQ(0.0, c[4][3]);
   const std::string ending =
-      "\n|Inverse of modal transformation matrix inv(T)\n0\t0\n"
-      "Error - Modal transformation matrix 'T' is singular!\n";
-  ASSERT_GE(log.size(), ending.size());
+      "\n|External force step matrix P1 from the augmented matrix exponential\n" +
+      Printed(module.GetMatrix('Z'));
   EXPECT_EQ(ending, log.substr(log.size() - ending.size()));
-  EXPECT_EQ(0, module.GetMatrix('Q').num_rows());
-  EXPECT_FALSE(module.Prepared());
 }
 
+// The logged error of C is C against the accurate exponential: close to its
+// distance from an independent extended-precision exponential.
+TEST(SimulationModuleTest, LoggedErrorOfCIsTheTrueError) {
+  const Matrix a = ChainSystemMatrix(testing_support::VehicleLikeChain());
+  const Matrix f = ChainInputMatrix(testing_support::VehicleLikeChain());
+  SimulationModule module;
+  ASSERT_TRUE(module.PrepareFundamentalMatrices(a, f, 0.1));
+  const double logged = NumberAfter(module.GetLogText(), kSeriesError);
+  const double actual = SumOfAbsolutes(module.GetMatrix('C') - ExactDiscretisation(a, f, 0.1).c);
+  EXPECT_NEAR(actual, logged, 0.1 * actual + 1e-13);
+}
+
+// The log keeps what each preparation built: a later preparation replaces the
+// matrices but not the text of the section before.
+TEST(SimulationModuleTest, EarlierSectionsStayAsWritten) {
+  const Matrix a = ChainSystemMatrix(FreeThreeMassChain());
+  const Matrix f = ChainInputMatrix(FreeThreeMassChain());
+  SimulationModule once;
+  ASSERT_TRUE(once.PrepareFundamentalMatrices(a, f, 0.001));
+  SimulationModule twice;
+  ASSERT_TRUE(twice.PrepareFundamentalMatrices(a, f, 0.001));
+  ASSERT_TRUE(twice.PrepareFundamentalMatrices(OddPairSystem(), Matrix(4, 1, 1.0), 0.01));
+  const std::string first = once.GetLogText();
+  EXPECT_EQ(first, twice.GetLogText().substr(0, first.size()));
+  EXPECT_EQ(first, once.GetLogText());
+}
+
+// NaN in F: neither path gives finite matrices.
 TEST(SimulationModuleTest, NonFiniteStepMatricesFail) {
   SimulationModule module;
   const double nan = std::numeric_limits<double>::quiet_NaN();
   EXPECT_FALSE(
       module.PrepareFundamentalMatrices(Make(2, 2, {-2, 0, 0, -3}), Make(2, 1, {nan, 1}), 0.1));
   const std::string log = module.GetLogText();
-  const std::string ending =
-      "Error - Fundamental matrix 'C' or step matrices 'P', 'P1' hold non-finite elements!\n";
-  EXPECT_EQ(ending, log.substr(log.size() - ending.size()));
-  EXPECT_FALSE(module.Prepared());
-}
-
-// A stiff system over a long step: the Taylor series of e^(A dt) overflows,
-// which only costs the check.
-TEST(SimulationModuleTest, DivergentSeriesCheckOnlyWarns) {
-  SimulationModule module;
-  const Matrix a = Make(2, 2, {-1000, 0, 0, -2000});
-  ASSERT_TRUE(module.PrepareFundamentalMatrices(a, Make(2, 1, {1, 1}), 1.0));
-  const std::string log = module.GetLogText();
   EXPECT_NE(std::string::npos,
             log.find("\n|Fundamental matrix C=e^(A*dt) for 1st order ODE system\n"
-                     "Warning - The series of e^(A*dt) does not converge, C is not checked!\n"));
-  EXPECT_EQ(std::string::npos, log.find(kSeriesError));
-  EXPECT_NEAR(1e-3, module.GetMatrix('P')[0][0], 1e-15);
+                     "Warning - The augmented matrix exponential is not finite, C is not "
+                     "checked!\n"));
+  const std::string ending =
+      "Warning - Fundamental matrix 'C' or step matrices 'P', 'P1' hold non-finite elements!\n"
+      "Error - Unable to prepare simulation! Neither the transformation nor the augmented matrix "
+      "exponential gives exact step matrices!\n";
+  EXPECT_EQ(ending, log.substr(log.size() - ending.size()));
+  EXPECT_FALSE(module.Prepared());
 }
 
 TEST(SimulationModuleTest, MatricesByLetter) {

@@ -11,11 +11,11 @@
 // so the first block row of e^(M dt) holds C, P and P1 (with w = (u1 - u0) / dt).
 // Scalar check, A = a, F = 1: int_0^dt e^(a (dt-s)) s ds = (e^(a dt) - 1 - a dt) / a^2.
 //
-// The exponential is computed by scaling and squaring: e^X = (e^(X / 2^k))^(2^k)
-// with k chosen so that ||X / 2^k|| <= 1/2, and the Taylor series there.
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <vector>
 
 #include "linalg/Matrix.h"
 
@@ -27,43 +27,59 @@ struct ExactStep {
   Matrix p1;  // int e^(A (dt-s)) s ds F
 };
 
-// Largest absolute row sum.
-inline double InfinityNorm(const Matrix& m) {
-  double largest = 0.0;
-  for (int i = 0; i < m.num_rows(); ++i) {
-    double row = 0.0;
-    for (int j = 0; j < m.num_cols(); ++j) row += std::fabs(m[i][j]);
-    largest = std::max(largest, row);
-  }
-  return largest;
-}
-
+// The exponential in extended precision (long double), by scaling and
+// squaring: e^X = (e^(X / 2^k))^(2^k) with k chosen so that ||X / 2^k|| <= 1/2,
+// and 30 terms of the Taylor series there. Independent of the program's Pade
+// approximant, and more accurate than double rounding.
 inline Matrix ExponentialByScalingAndSquaring(const Matrix& x) {
+  using Square = std::vector<long double>;
   const int n = x.num_rows();
-  int squarings = 0;
-  double scale = 1.0;
-  while (InfinityNorm(x) * scale > 0.5) {
-    scale /= 2.0;
-    ++squarings;
-  }
-  Matrix scaled = x;
-  for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < n; ++j) scaled[i][j] *= scale;
-  }
-  Matrix sum(n, n, 0.0);
-  Matrix term(n, n, 0.0);
-  for (int i = 0; i < n; ++i) sum[i][i] = term[i][i] = 1.0;
-  for (int k = 1; k <= 30; ++k) {
-    term = term * scaled;
+  const auto product = [n](const Square& a, const Square& b) {
+    Square c(static_cast<std::size_t>(n) * n, 0.0L);
     for (int i = 0; i < n; ++i) {
-      for (int j = 0; j < n; ++j) {
-        term[i][j] /= k;
-        sum[i][j] += term[i][j];
+      for (int k = 0; k < n; ++k) {
+        const long double factor = a[static_cast<std::size_t>(i) * n + k];
+        for (int j = 0; j < n; ++j) {
+          c[static_cast<std::size_t>(i) * n + j] += factor * b[static_cast<std::size_t>(k) * n + j];
+        }
       }
     }
+    return c;
+  };
+  long double norm = 0.0L;  // largest absolute row sum
+  for (int i = 0; i < n; ++i) {
+    long double row = 0.0L;
+    for (int j = 0; j < n; ++j) row += std::fabs(static_cast<long double>(x[i][j]));
+    norm = std::max(norm, row);
   }
-  for (int s = 0; s < squarings; ++s) sum = sum * sum;
-  return sum;
+  int squarings = 0;
+  long double scale = 1.0L;
+  while (norm * scale > 0.5L) {
+    scale /= 2.0L;
+    ++squarings;
+  }
+  Square scaled(static_cast<std::size_t>(n) * n);
+  Square sum(static_cast<std::size_t>(n) * n, 0.0L);
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) scaled[static_cast<std::size_t>(i) * n + j] = x[i][j] * scale;
+    sum[static_cast<std::size_t>(i) * n + i] = 1.0L;
+  }
+  Square term = sum;
+  for (int k = 1; k <= 30; ++k) {
+    term = product(term, scaled);
+    for (std::size_t e = 0; e < term.size(); ++e) {
+      term[e] /= k;
+      sum[e] += term[e];
+    }
+  }
+  for (int s = 0; s < squarings; ++s) sum = product(sum, sum);
+  Matrix result(n, n, 0.0);
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) {
+      result[i][j] = static_cast<double>(sum[static_cast<std::size_t>(i) * n + j]);
+    }
+  }
+  return result;
 }
 
 inline ExactStep ExactDiscretisation(const Matrix& a, const Matrix& f, double dt) {
