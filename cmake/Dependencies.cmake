@@ -11,6 +11,9 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   target_compile_definitions(tnt_jama INTERFACE TNT_SPARSE_MATRIX_CSR_H)
 endif()
 
+# LAPACK gives the singular values alone, without the singular vectors.
+find_package(LAPACK REQUIRED)
+
 # The display's libraries; the fuzz build has no display.
 if(NOT KELVRA_FUZZ)
   find_package(OpenGL REQUIRED COMPONENTS OpenGL)

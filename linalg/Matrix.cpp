@@ -102,6 +102,7 @@ RankAndCondition RankAndConditionOf(const Matrix& a) {
     return {0, std::numeric_limits<double>::quiet_NaN()};
   }
   const std::vector<double> s = SingularValues(a);
+  if (s.empty()) return {0, std::numeric_limits<double>::quiet_NaN()};
   const double tolerance = std::max(a.num_rows(), a.num_cols()) * s[0] * 0x1p-52;
   RankAndCondition result;
   for (double value : s) {

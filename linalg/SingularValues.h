@@ -1,14 +1,13 @@
 #pragma once
 
-// Singular values without the singular vectors: Householder bidiagonalisation
-// and implicitly shifted QR on the bidiagonal (Golub-Kahan), the same
-// arithmetic as JAMA's decomposition, so the values agree with it bit for bit,
-// but without building U and V, which costs most of the time there.
+// Singular values without the singular vectors, from LAPACK's bidiagonal QR
+// (dgesvd without U and V): the rank and the condition number need only the
+// values, and building U and V costs most of a full decomposition.
 
 #include <vector>
 
 #include "linalg/Matrix.h"
 
 // The singular values of a finite matrix, largest first, min(rows, cols) of
-// them; empty for an empty matrix.
+// them; empty for an empty matrix or when LAPACK reports no convergence.
 std::vector<double> SingularValues(const Matrix& a);

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libtnt-dev libjama-dev
+  libtnt-dev libjama-dev liblapack-dev
   freeglut3-dev libglu1-mesa-dev libdevil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core
