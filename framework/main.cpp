@@ -27,14 +27,12 @@ int main(int argc, char** argv) {
   {
     auto framework = std::make_unique<Framework>();
     std::string lockError;
-    bool ready = resultsLock.Acquire("results", lockError);
-    if (ready) {
-      ready = framework->Initialize("combined_styles_GEN.in", commandLine.historyFile,
-                                    commandLine.flags, "combined_train17_GEN.in");
-      if (!commandLine.logDirectory.empty()) framework->WriteLogs(commandLine.logDirectory);
-    } else {
-      std::cout << lockError << "\n";
-    }
+    const bool locked = resultsLock.Acquire("results", lockError);
+    if (!locked) std::cout << lockError << "\n";
+    const bool ready =
+        locked && framework->Initialize("combined_styles_GEN.in", commandLine.historyFile,
+                                        commandLine.flags, "combined_train17_GEN.in");
+    if (locked && !commandLine.logDirectory.empty()) framework->WriteLogs(commandLine.logDirectory);
     framework->SetRealTimePacing(commandLine.realTimePacing);
     if (ready) {
       framework->Run(static_cast<int>(commandLine.windowArguments.size()),
