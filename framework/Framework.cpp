@@ -79,7 +79,7 @@ bool Framework::Initialize(const std::string& stylesFile, const std::string& ext
     ConvertForVehicle();
     std::cout << "Creating vehicle simulator... ";
     std::ostringstream log;
-    const bool created = CreateVehicle(coupling.timeStep, log);
+    const bool created = CreateVehicle(coupling.stepMatricesTimeStep, log);
     vehicleCreationLog = log.str();
     std::string sizeError;
     ok = created && ConsoleRunSizeFits(sizeError);

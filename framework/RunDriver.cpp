@@ -77,7 +77,7 @@ void Framework::RunConsole() {
   const int axles = vehicleSystem.AxleCount();
   std::vector<double> brakeDemand(axles, 0.0);
   const int rows = coupling.externalForceHistory.num_rows();
-  const double timeStep = coupling.timeStep;
+  const double timeStep = coupling.stepMatricesTimeStep;
   vehicleSystem.PickResultNumber();
   const std::string seriesFile = vehicleSystem.DefaultResultName(".csv");
   StepRecorder recorder;
@@ -286,8 +286,8 @@ void Framework::RunValidator() {
 // validator does, can be compared with it.
 void Framework::CompareWithValidator(const SpeedSeries& speeds) const {
   std::ostringstream reason;
-  if (!SameSamplePeriod(coupling.timeStep, kHistorySamplePeriod)) {
-    reason << "the run stepped " << coupling.timeStep << " s per history row of "
+  if (!SameSamplePeriod(coupling.stepMatricesTimeStep, kHistorySamplePeriod)) {
+    reason << "the run stepped " << coupling.stepMatricesTimeStep << " s per history row of "
            << kHistorySamplePeriod
            << " s, so the two did not play the same inputs over the same time";
   } else if (SumOfAbsolutes(coupling.initialState) != 0.0) {
@@ -324,7 +324,7 @@ void Framework::RunGraphics(int argc, char** argv) {
   data.background.offsetY = -7.4666667f;
   data.background.enabled = true;
   data.realTimePacing = realTimePacing;
-  data.vehicleTimeStep = coupling.timeStep;
+  data.vehicleTimeStep = coupling.stepMatricesTimeStep;
   data.seriesPrefix = "results/realtime_";
   data.warnUnwritable = [this](const std::string& fileName) { lostResults.CannotOpen(fileName); };
   CopyVisualModel(styleManager, data);
