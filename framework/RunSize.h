@@ -9,7 +9,8 @@
 #include <string>
 
 // Most substeps of the axle integrator per axle in one run: steps x (ITER + 1)
-// x SUBDIV, summed over a batch's sets. About 20 minutes on a desktop machine.
+// x SUBDIV, summed over a batch's sets: about 14 minutes for the shipped
+// vehicle, whose four axles take 0.08 us a substep.
 inline constexpr double kRunWorkLimit = 1e10;
 // Most bytes of result files in one run, and the size above which a run is
 // only warned about.
