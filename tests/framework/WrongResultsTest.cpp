@@ -88,8 +88,7 @@ TEST(WrongResultsTest, EveryBatchSetStepsWithTheMatricesOfItsOwnTimeStep) {
 }
 
 // The validator plays one history row per 0.005 s from rest. A run that does not
-// gets no figure; a run that does gets the difference while every wheel rolls,
-// which is small, apart from the difference once a wheel has slid.
+// gets no figure, but one line saying why.
 TEST(WrongResultsTest, ComparisonWithTheValidatorOnlyWhereItMeansSomething) {
   struct Case {
     const char* title;
