@@ -90,5 +90,11 @@ const char* UsageText() {
          "  --real-time      window runs: step as often as keeps simulated time with the wall "
          "clock\n"
          "  --log-dir DIR    after the set-up, write every module's log into DIR\n"
-         "  --help           show this text\n";
+         "  --help           show this text\n"
+         "\n"
+         "Exit status:\n"
+         "  0  the run went through and every result file was written\n"
+         "  1  the set-up failed (its reason is printed), another run uses results/, a batch\n"
+         "     set could not run, or a result file could not be written (said on stderr)\n"
+         "  2  a wrong option\n";
 }

@@ -9,13 +9,16 @@
 #include "framework/InputReaders.h"
 #include "framework/Reporting.h"
 #include "framework/Resampling.h"
+#include "framework/RunSize.h"
 
 namespace {
 
 const char* const kBatchParameterFile = "batch_paramsets.in";
 
 std::vector<double> ToStdVector(const Vector& v) {
-  return std::vector<double>(&v[0], &v[0] + v.dim());
+  std::vector<double> values(static_cast<std::size_t>(v.dim()));
+  for (int i = 0; i < v.dim(); ++i) values[static_cast<std::size_t>(i)] = v[i];
+  return values;
 }
 
 std::vector<unsigned> ToIndices(const std::vector<int>& indices) {
@@ -39,6 +42,11 @@ bool CheckStepCounts(const Matrix& sets, int historyRows, std::string& error) {
     return false;
   }
   return true;
+}
+
+// A warning of a reader on standard error, where it does not mix with the set-up lines.
+void Warn(const std::string& warning) {
+  if (!warning.empty()) std::cerr << "Warning - " << warning << ".\n";
 }
 
 }  // namespace
@@ -71,10 +79,13 @@ bool Framework::Initialize(const std::string& stylesFile, const std::string& ext
     ConvertForVehicle();
     std::cout << "Creating vehicle simulator... ";
     std::ostringstream log;
-    ok = CreateVehicle(coupling.timeStep, log);
+    const bool created = CreateVehicle(coupling.stepMatricesTimeStep, log);
     vehicleCreationLog = log.str();
+    std::string sizeError;
+    ok = created && ConsoleRunSizeFits(sizeError);
     PrintResult(std::cout, ok);
-    if (!ok) std::cout << "Reason:\n" << vehicleCreationLog;
+    if (!created) std::cout << "Reason:\n" << vehicleCreationLog;
+    if (created && !ok) std::cout << "Reason: " << sizeError << "\n";
   }
   return ok;
 }
@@ -135,7 +146,11 @@ bool Framework::CreateModel(const std::string& modelFile) {
 void Framework::PrintModelFailureReason() const {
   switch (modelCreation.Status()) {
     case ModelStatus::FileNotExists:
-      std::cout << "Reason: File not exists!\n";
+      if (modelCreation.FileMissing()) {
+        std::cout << "Reason: File not exists!\n";
+      } else {
+        std::cout << "Reason: " << modelCreation.FileProblem() << "\n";
+      }
       break;
     case ModelStatus::ErrorInFile:
       std::cout << "Reason: Parsing failed: \n" << modelCreation.GetLogText('C');
@@ -159,7 +174,9 @@ void Framework::PrintModelFailureReason() const {
 bool Framework::ReadHistory(const std::string& externalForceFile) {
   std::cout << "Reading external force history... ";
   std::string error;
-  bool ok = ReadExternalForceHistory(externalForceFile, coupling.externalForceHistory, error);
+  std::string warning;
+  bool ok =
+      ReadExternalForceHistory(externalForceFile, coupling.externalForceHistory, error, &warning);
   const int needed = static_cast<int>(coupling.wheelDofIndices.size()) + 1;
   if (ok && coupling.externalForceHistory.num_cols() < needed) {
     ok = false;
@@ -170,18 +187,58 @@ bool Framework::ReadHistory(const std::string& externalForceFile) {
   }
   PrintResult(std::cout, ok);
   if (!ok) std::cout << "Reason: " << error << "\n";
+  if (ok) Warn(warning);
   return ok;
 }
 
 bool Framework::ReadBatchSets() {
   std::cout << "Reading batch run parameters... ";
   std::string error;
+  std::string warning;
   const bool ok =
-      ReadBatchParameterSets(kBatchParameterFile, coupling.batchParameterSets, error) &&
-      CheckStepCounts(coupling.batchParameterSets, coupling.externalForceHistory.num_rows(), error);
+      ReadBatchParameterSets(kBatchParameterFile, coupling.batchParameterSets, error, &warning) &&
+      CheckStepCounts(coupling.batchParameterSets, coupling.externalForceHistory.num_rows(),
+                      error) &&
+      BatchRunSizeFits(error);
   PrintResult(std::cout, ok);
   if (!ok) std::cout << "Reason: " << error << "\n";
+  if (ok) Warn(warning);
   return ok;
+}
+
+// One step per history row, then the validator over the same rows.
+bool Framework::ConsoleRunSizeFits(std::string& error) const {
+  if (batchRun || graphicsDisplay) return true;
+  const int rows = coupling.externalForceHistory.num_rows();
+  const TAxleIntegrator& axleRot = vehicleSystem.Dynamics().AxleRot;
+  RunSize size = VehicleRunSize(rows, axleRot.Iter(), axleRot.Subdiv(), vehicleSystem.AxleCount());
+  size.outputBytes += ValidatorOutputBytes(rows);
+  std::string warning;
+  const bool fits = CheckRunSize(size, error, warning);
+  Warn(warning);
+  return fits;
+}
+
+// Every set replays the whole history at its own time step, then the validator
+// replays it once.
+bool Framework::BatchRunSizeFits(std::string& error) const {
+  const Matrix& sets = coupling.batchParameterSets;
+  const int rows = coupling.externalForceHistory.num_rows();
+  const int axles = static_cast<int>(coupling.wheelDofIndices.size());
+  RunSize total;
+  total.outputBytes = ValidatorOutputBytes(rows);
+  for (int i = 0; i < sets.num_rows(); ++i) {
+    const RunSize set = VehicleRunSize(ResampledStepCount(rows, sets[i][0]),
+                                       static_cast<int>(std::trunc(sets[i][1])),
+                                       static_cast<int>(std::trunc(sets[i][2])), axles);
+    total.work += set.work;
+    total.outputBytes += set.outputBytes;
+  }
+  std::string warning;
+  const bool fits = CheckRunSize(total, error, warning);
+  if (!fits) error = "BATCH in '" + std::string(kBatchParameterFile) + "': " + error;
+  Warn(warning);
+  return fits;
 }
 
 // C, P and P1 for `timeStep`; the copies are taken whatever the outcome.
@@ -191,7 +248,13 @@ bool Framework::PrepareStepMatrices(double timeStep) {
   coupling.fundamentalMatrix = simulationModule.GetMatrix('C');
   coupling.forceStepMatrix = simulationModule.GetMatrix('P');
   coupling.rampStepMatrix = simulationModule.GetMatrix('Z');
+  coupling.stepMatricesTimeStep = ok ? timeStep : std::numeric_limits<double>::quiet_NaN();
   return ok;
+}
+
+std::string Framework::PreparationErrors(std::size_t logStart) const {
+  const std::string log = simulationModule.GetLogText();
+  return ErrorLines(log.substr(std::min(logStart, log.size())));
 }
 
 bool Framework::CreateVisualModel(const std::string& stylesFile) {
@@ -228,6 +291,11 @@ void Framework::ConvertForVehicle() {
 
 bool Framework::CreateVehicle(double timeStep, std::ostream& log) {
   const VehicleSideData& side = coupling.vehicleSide;
+  // The vehicle system steps wheels; a model without any has nothing for it to do.
+  if (side.wheelDofIndices.empty()) {
+    log << "\nError - the model file has no WHEEL: the vehicle system needs at least one.\n";
+    return false;
+  }
   const bool created = vehicleSystem.Create(
       coupling.modelFileName, side.fundamental, side.forceStep, side.rampStep, side.initialState,
       side.normalForce, side.staticAxleLoads, side.wheelDofIndices, side.wheelStateIndices,

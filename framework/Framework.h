@@ -1,8 +1,10 @@
 #pragma once
 
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "framework/Reporting.h"
 #include "framework/ResultStore.h"
 #include "framework/SpeedComparison.h"
 #include "linalg/Matrix.h"
@@ -34,6 +36,9 @@ struct CouplingData {
   Matrix fundamentalMatrix;  // C = e^(A dt)
   Matrix forceStepMatrix;    // P, forces constant over the step
   Matrix rampStepMatrix;     // P1, forces growing linearly over the step
+  // The time step C, P and P1 were made for (seconds), and so the one the vehicle
+  // system steps with; NaN while their preparation failed.
+  double stepMatricesTimeStep = std::numeric_limits<double>::quiet_NaN();
   Matrix externalForceHistory;
   Matrix batchParameterSets;
   Vector initialState;
@@ -64,6 +69,8 @@ class Framework {
   void SetRealTimePacing(bool on) { realTimePacing = on; }
   // Writes every module's log into `directory` (created when missing).
   bool WriteLogs(const std::string& directory) const;
+  // Whether the run could not save a result file (or, in a batch, run a set).
+  bool ResultsLost() const { return lostResults.Any(); }
 
   bool RealTimeExternalForce() const { return realTimeExternalForce; }
   bool GraphicsDisplay() const { return graphicsDisplay; }
@@ -78,14 +85,30 @@ class Framework {
   bool ReadHistory(const std::string& externalForceFile);
   bool ReadBatchSets();
   bool PrepareStepMatrices(double timeStep);
+  // The error lines of the last preparation's section of the module log.
+  std::string PreparationErrors(std::size_t logStart) const;
   bool CreateVisualModel(const std::string& stylesFile);
   void ConvertForVehicle();
   bool CreateVehicle(double timeStep, std::ostream& log);
+  // Whether the console run's work and output stay within the limits of
+  // RunSize.h; `error` says by how much they do not.
+  bool ConsoleRunSizeFits(std::string& error) const;
+  bool BatchRunSizeFits(std::string& error) const;
   std::vector<std::string> StateNames() const;
 
   void RunGraphics(int argc, char** argv);
   void RunConsole();
   void RunBatch();
+  // New step matrices and a new vehicle system for `timeStep`; false, with the
+  // reason on the console, when either could not be made.
+  bool RebuildForTimeStep(double timeStep, std::ostream& setLog);
+  // Closes a time series and says when a write of it failed.
+  template <typename Recorder>
+  void CloseSeries(Recorder& recorder, const std::string& fileName);
+  // Whether some wheel's slip lies beyond the slip band of the axle integrator.
+  bool AnyWheelSlides(const std::vector<double>& vehicleSpeed) const;
+  // The comparison of the console run with the validator's `speeds`.
+  void CompareWithValidator(const SpeedSeries& speeds) const;
   // One vehicle step with row `row` of the history: brake inputs, then traction.
   void StepWithHistoryRow(int row, std::vector<double>& brakeDemand);
   // The same, then the row of the time series at `time`; false, without
@@ -105,4 +128,5 @@ class Framework {
   bool realTimePacing = false;
   std::string vehicleCreationLog;  // what the vehicle system wrote while created at set-up
   SpeedSeries consoleSpeeds;       // the console run's vehicle speeds, for the validator
+  LostResults lostResults;
 };

@@ -7,7 +7,9 @@
 #include <sstream>
 #include <vector>
 
+#include "model/TextInput.h"
 #include "model/TextPrepass.h"
+#include "vehicle/AxleIntegrator.h"
 
 namespace {
 
@@ -43,19 +45,20 @@ bool ReadCount(std::istream& in, const std::string& what, int& count, std::strin
   long long value = 0;
   const auto [stop, status] = std::from_chars(begin, end, value);
   if (status == std::errc::result_out_of_range && stop == end) {
-    error = "the " + what + " " + word + " is too large";
+    error = "the " + what + " " + Excerpt(word) + " is too large";
     return false;
   }
   if (status != std::errc() || stop != end) {
-    error = "the " + what + " '" + word + "' is not a whole number";
+    error = "the " + what + " " + QuotedExcerpt(word) + " is not a whole number";
     return false;
   }
   if (value < 0) {
-    error = "the " + what + " " + word + " is negative";
+    error = "the " + what + " " + Excerpt(word) + " is negative";
     return false;
   }
   if (value > kMaxCount) {
-    error = "the " + what + " " + word + " exceeds the limit of " + std::to_string(kMaxCount);
+    error =
+        "the " + what + " " + Excerpt(word) + " exceeds the limit of " + std::to_string(kMaxCount);
     return false;
   }
   count = static_cast<int>(value);
@@ -81,20 +84,22 @@ bool ReadNumbers(std::istream& in, long long total, std::vector<double>& numbers
     if (read == NumberRead::End) {
       error = counts + " (the text ends there)";
     } else if (read == NumberRead::NotANumber) {
-      error = counts + " ('" + word + "' is not a number)";
+      error = counts + " (" + QuotedExcerpt(word) + " is not a number)";
     } else {
-      error = where(i) + " is not a finite number: '" + word + "'";
+      error = where(i) + " is not a finite number: " + QuotedExcerpt(word);
     }
     return false;
   }
   return true;
 }
 
-// The file's whole text with comments removed, or false when it cannot be opened.
-bool LoadCleanText(const std::string& fileName, std::stringstream& text, std::string& error) {
-  std::ifstream file(fileName);
-  if (!file) {
-    error = "Cannot open '" + fileName + "'";
+// The file's whole text with comments removed, or false when it is refused.
+bool LoadCleanText(const std::string& fileName, std::uintmax_t maxBytes, std::stringstream& text,
+                   std::string& error) {
+  std::ifstream file;
+  const TextInputState state = OpenTextInput(fileName, maxBytes, file);
+  if (state != TextInputState::Opened) {
+    error = TextInputProblem(state, fileName, maxBytes);
     return false;
   }
   StripCommentsKeepBlank(file, text);
@@ -102,14 +107,27 @@ bool LoadCleanText(const std::string& fileName, std::stringstream& text, std::st
 }
 
 // Opens the file and positions `text` after `keyword`.
-bool FindSection(const std::string& fileName, const std::string& keyword, std::stringstream& text,
-                 std::string& error) {
-  if (!LoadCleanText(fileName, text, error)) return false;
+bool FindSection(const std::string& fileName, std::uintmax_t maxBytes, const std::string& keyword,
+                 std::stringstream& text, std::string& error) {
+  if (!LoadCleanText(fileName, maxBytes, text, error)) return false;
   if (!FindKeyword(text, keyword)) {
     error = "Keyword " + keyword + " not found in '" + fileName + "'";
     return false;
   }
   return true;
+}
+
+// What stands after the last announced row is not read; say so, as the rows
+// were probably meant to be part of the table.
+void WarnAboutTrailingWords(std::istream& text, const std::string& where, int rows,
+                            std::string* warning) {
+  long long count = 0;
+  std::string word;
+  while (text >> word) ++count;
+  if (count == 0 || warning == nullptr) return;
+  *warning = where + std::to_string(count) + (count == 1 ? " word follows" : " words follow") +
+             " the " + std::to_string(rows) + " announced rows and " + (count == 1 ? "is" : "are") +
+             " not read";
 }
 
 std::string InFile(const std::string& keyword, const std::string& fileName) {
@@ -123,7 +141,8 @@ std::string Number(double value) {
 }
 
 // Each set drives one run: the time step divides the history's duration, the
-// axle integrator needs ITER >= 0 and SUBD >= 1 (both truncated toward zero).
+// axle integrator needs ITER >= 0 and SUBD >= 1 (both truncated toward zero)
+// and a slip band SGNT that is wider than nothing.
 bool CheckBatchSets(const Matrix& sets, std::string& error) {
   if (sets.num_cols() < 4) {
     error = "the parameter sets need at least 4 columns (DT ITER SUBD SGNT), found " +
@@ -144,6 +163,11 @@ bool CheckBatchSets(const Matrix& sets, std::string& error) {
     if (std::trunc(sets[i][2]) < 1.0 || sets[i][2] > kMaxCount) {
       error = set + "SUBD " + Number(sets[i][2]) + ", it must lie between 1 and " +
               std::to_string(kMaxCount);
+      return false;
+    }
+    if (!(sets[i][3] >= kSmallestSlipBand)) {
+      error = set + "SGNT " + Number(sets[i][3]) +
+              ", the slip band's half-width must be at least " + Number(kSmallestSlipBand) + " m/s";
       return false;
     }
   }
@@ -168,6 +192,11 @@ bool ReadMatrix(std::istream& in, Matrix& matrix, std::string& error) {
   int columns = 0;
   if (!ReadCount(in, "row count", rows, error)) return false;
   if (!ReadCount(in, "column count", columns, error)) return false;
+  // Refused before the rows are allocated: without columns they hold nothing.
+  if (rows > 0 && columns == 0) {
+    error = "the " + std::to_string(rows) + " rows have 0 columns";
+    return false;
+  }
   std::vector<double> numbers;
   const auto where = [columns](long long i) {
     return "the number in row " + std::to_string(i / columns + 1) + ", column " +
@@ -185,7 +214,7 @@ bool ReadMatrix(std::istream& in, Matrix& matrix, std::string& error) {
 bool ReadModelFileItems(const std::string& fileName, double& timeStep, Vector& initialState,
                         std::string& error) {
   std::stringstream text;
-  if (!FindSection(fileName, "DT", text, error)) return false;
+  if (!FindSection(fileName, kModelFileLimit, "DT", text, error)) return false;
   double step = 0.0;
   std::string word;
   switch (ReadNumber(text, step, word)) {
@@ -195,14 +224,15 @@ bool ReadModelFileItems(const std::string& fileName, double& timeStep, Vector& i
       error = InFile("DT", fileName) + "the time step is missing";
       return false;
     case NumberRead::NotANumber:
-      error = InFile("DT", fileName) + "'" + word + "' is not a number";
+      error = InFile("DT", fileName) + QuotedExcerpt(word) + " is not a number";
       return false;
     case NumberRead::NotFinite:
-      error = InFile("DT", fileName) + "the time step is not a finite number: '" + word + "'";
+      error =
+          InFile("DT", fileName) + "the time step is not a finite number: " + QuotedExcerpt(word);
       return false;
   }
   if (!(step > 0.0)) {
-    error = InFile("DT", fileName) + "the time step must be positive, not " + word;
+    error = InFile("DT", fileName) + "the time step must be positive, not " + Excerpt(word);
     return false;
   }
   if (!FindKeyword(text, "Y0")) {
@@ -217,24 +247,28 @@ bool ReadModelFileItems(const std::string& fileName, double& timeStep, Vector& i
   return true;
 }
 
-bool ReadExternalForceHistory(const std::string& fileName, Matrix& history, std::string& error) {
+bool ReadExternalForceHistory(const std::string& fileName, Matrix& history, std::string& error,
+                              std::string* warning) {
   std::stringstream text;
-  if (!FindSection(fileName, "EFD", text, error)) return false;
+  if (!FindSection(fileName, kHistoryFileLimit, "EFD", text, error)) return false;
   if (!ReadMatrix(text, history, error)) {
     error = InFile("EFD", fileName) + error;
     return false;
   }
+  WarnAboutTrailingWords(text, InFile("EFD", fileName), history.num_rows(), warning);
   return true;
 }
 
-bool ReadBatchParameterSets(const std::string& fileName, Matrix& sets, std::string& error) {
+bool ReadBatchParameterSets(const std::string& fileName, Matrix& sets, std::string& error,
+                            std::string* warning) {
   std::stringstream text;
-  if (!FindSection(fileName, "BATCH", text, error)) return false;
+  if (!FindSection(fileName, kBatchFileLimit, "BATCH", text, error)) return false;
   Matrix read;
   if (!ReadMatrix(text, read, error) || !CheckBatchSets(read, error)) {
     error = InFile("BATCH", fileName) + error;
     return false;
   }
+  WarnAboutTrailingWords(text, InFile("BATCH", fileName), read.num_rows(), warning);
   sets = read;
   return true;
 }

@@ -2,7 +2,9 @@
 
 // The framework's own inputs: the time step and initial state of the model
 // file, the external force history and the batch parameter sets. Every reader
-// answers with a bool and, on failure, one line saying what is wrong.
+// answers with a bool and, on failure, one line saying what is wrong. A file
+// that is no regular file or larger than its limit (model/TextInput.h) is
+// refused unread.
 
 #include <istream>
 #include <string>
@@ -21,7 +23,11 @@ bool ReadModelFileItems(const std::string& fileName, double& timeStep, Vector& i
                         std::string& error);
 
 // "EFD" followed by a matrix: one row per 0.005 s sample, brake inputs then traction.
-bool ReadExternalForceHistory(const std::string& fileName, Matrix& history, std::string& error);
+// Words after the announced rows go unread; `warning`, when given, then says so.
+bool ReadExternalForceHistory(const std::string& fileName, Matrix& history, std::string& error,
+                              std::string* warning = nullptr);
 
-// "BATCH" followed by a matrix of at least four columns: DT, ITER, SUBD, SGNT per set.
-bool ReadBatchParameterSets(const std::string& fileName, Matrix& sets, std::string& error);
+// "BATCH" followed by a matrix of at least four columns: DT, ITER, SUBD, SGNT per
+// set. Words after the announced rows go unread, and `warning` says so.
+bool ReadBatchParameterSets(const std::string& fileName, Matrix& sets, std::string& error,
+                            std::string* warning = nullptr);

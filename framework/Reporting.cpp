@@ -1,15 +1,54 @@
 #include "framework/Reporting.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 
+namespace {
+
+// A failed write that left no error number behind is still a failed write.
+int KnownError(int errorNumber) {
+  return errorNumber != 0 ? errorNumber : EIO;
+}
+
+}  // namespace
+
 void PrintResult(std::ostream& out, bool ok) {
-  out << (ok ? "OK" : "Failed") << "\n";
+  out << (ok ? "OK" : "Failed") << "\n" << std::flush;
 }
 
 void WarnUnwritable(const std::string& fileName) {
   std::cerr << "Warning - cannot open '" << fileName
             << "' for writing; its results are not saved.\n";
+}
+
+void LostResults::CannotOpen(const std::string& fileName) {
+  WarnUnwritable(fileName);
+  any = true;
+}
+
+void LostResults::CannotWrite(const std::string& fileName, int errorNumber) {
+  std::cerr << "Warning - cannot write '" << fileName << "' ("
+            << std::strerror(KnownError(errorNumber)) << "); its results are incomplete.\n";
+  any = true;
+}
+
+void LostResults::CannotSave(const std::string& fileName, int errorNumber) {
+  std::error_code ignored;
+  if (std::filesystem::exists(fileName, ignored)) {
+    CannotWrite(fileName, errorNumber);
+  } else {
+    CannotOpen(fileName);
+  }
+}
+
+bool FlushFile(std::ofstream& file, int& errorNumber) {
+  errno = 0;
+  if (file.flush()) return true;
+  errorNumber = KnownError(errno);
+  return false;
 }
 
 void WriteTimingLine(std::ostream& out, double timeStep, int iterations, int subdivisions,

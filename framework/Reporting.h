@@ -2,15 +2,41 @@
 
 // Small pieces of console and file output shared by the set-up and the runs.
 
+#include <fstream>
 #include <ostream>
 #include <string>
 
-// Ends a progress line: "OK" or "Failed" and a newline.
+// Ends a progress line: "OK" or "Failed" and a newline. The line goes out at
+// once, so that output redirected to a file keeps every finished stage even
+// when the program is killed.
 void PrintResult(std::ostream& out, bool ok);
 
 // Result files under results/ are written only when they can be opened; this
 // says so once, on standard error, so that a missing folder loses no run unseen.
 void WarnUnwritable(const std::string& fileName);
+
+// The result files a run could not save, each said once on standard error; the
+// program's exit status then tells scripts that results were lost.
+class LostResults {
+ public:
+  // "Warning - cannot open '<file>' for writing; its results are not saved."
+  void CannotOpen(const std::string& fileName);
+  // "Warning - cannot write '<file>' (No space left on device); its results are
+  // incomplete." `errorNumber` is the system's error number of the failed write.
+  void CannotWrite(const std::string& fileName, int errorNumber);
+  // A file written as a whole that failed: it was opened when it exists now.
+  void CannotSave(const std::string& fileName, int errorNumber);
+  // Results that a run could not produce at all, said by the run itself.
+  void Skipped() { any = true; }
+  bool Any() const { return any; }
+
+ private:
+  bool any = false;
+};
+
+// Hands what `file` holds to the system. False once a write to it failed;
+// `errorNumber` then holds the system's error number of that failure.
+bool FlushFile(std::ofstream& file, int& errorNumber);
 
 // "DT =0.005\tITER = 3\tSUBD = 10\tSGNT = 0.5\tTIME = 1.25\n"
 void WriteTimingLine(std::ostream& out, double timeStep, int iterations, int subdivisions,

@@ -1,6 +1,9 @@
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <sstream>
 
 #include "display/Window.h"
@@ -74,85 +77,132 @@ void Framework::RunConsole() {
   const int axles = vehicleSystem.AxleCount();
   std::vector<double> brakeDemand(axles, 0.0);
   const int rows = coupling.externalForceHistory.num_rows();
-  const double timeStep = coupling.timeStep;
+  const double timeStep = coupling.stepMatricesTimeStep;
   vehicleSystem.PickResultNumber();
   const std::string seriesFile = vehicleSystem.DefaultResultName(".csv");
   StepRecorder recorder;
-  if (!recorder.Open(seriesFile, axles)) WarnUnwritable(seriesFile);
+  if (!recorder.Open(seriesFile, axles)) lostResults.CannotOpen(seriesFile);
   recorder.RecordInitial(vehicleSystem);
   consoleSpeeds.Start(timeStep, axles, static_cast<std::size_t>(rows) + 1);
-  consoleSpeeds.Add(vehicleSystem.VehicleSpeed());
+  const std::vector<double>& initialSpeed = vehicleSystem.InitialOutputs().vehicleSpeed;
+  consoleSpeeds.Add(initialSpeed, AnyWheelSlides(initialSpeed));
 
   ProgressBar progress(rows);
   const std::int64_t start = PerformanceCount();
-  std::cout << "Simulation in progress...\n";
+  std::cout << "Simulation in progress...\n" << std::flush;
   for (int row = 0; row < rows; ++row) {
     if (!StepAndRecord(row, (row + 1) * timeStep, brakeDemand, recorder)) break;
-    consoleSpeeds.Add(vehicleSystem.VehicleSpeed());
+    const std::vector<double>& speed = vehicleSystem.VehicleSpeed();
+    consoleSpeeds.Add(speed, AnyWheelSlides(speed));
     progress.Update(row + 1);
   }
   const double seconds = ElapsedSeconds(start, PerformanceCount());
   progress.Finish();
-  std::cout << "\tDone in " << seconds << " [s]\n";
+  std::cout << "\tDone in " << seconds << " [s]\n" << std::flush;
+  CloseSeries(recorder, seriesFile);
   std::string fileName;
-  if (!vehicleSystem.WriteDefaultResultText(&fileName)) WarnUnwritable(fileName);
-  if (!recorder.Close()) WarnUnwritable(seriesFile);
+  if (!vehicleSystem.WriteDefaultResultText(&fileName)) lostResults.CannotSave(fileName, errno);
+}
+
+bool Framework::AnyWheelSlides(const std::vector<double>& vehicleSpeed) const {
+  const std::vector<double>& wheelSpeed = vehicleSystem.WheelSpeed();
+  const double band = vehicleSystem.Dynamics().AxleRot.Lim();
+  const std::size_t axles = std::min(vehicleSpeed.size(), wheelSpeed.size());
+  for (std::size_t i = 0; i < axles; ++i) {
+    if (std::fabs(vehicleSpeed[i] - wheelSpeed[i]) > band) return true;
+  }
+  return false;
+}
+
+template <typename Recorder>
+void Framework::CloseSeries(Recorder& recorder, const std::string& fileName) {
+  if (!recorder.Close()) lostResults.CannotWrite(fileName, recorder.ErrorNumber());
 }
 
 // Every parameter set replays the whole history at its own time step. The step
-// matrices and the vehicle system are rebuilt when the time step changes, and
-// always for the first set, which must not inherit the model's own time step.
+// matrices and the vehicle system are rebuilt whenever the set's time step is
+// not the one they were made for, and always for the first set, which must not
+// inherit the model's own time step. A set for which they cannot be made is
+// skipped; each finished set's files and timing line are complete on disk
+// before the next set starts.
 void Framework::RunBatch() {
   const char* const timesFile = "results/batch_run_times.txt";
   std::ofstream times(timesFile);
-  if (!times) WarnUnwritable(timesFile);
+  if (!times) lostResults.CannotOpen(timesFile);
+  bool timesLost = !times;
   const Matrix& sets = coupling.batchParameterSets;
   const int setCount = sets.num_rows();
   const int rows = coupling.externalForceHistory.num_rows();
-  double previousTimeStep = 0.0;
   for (int i = 0; i < setCount; ++i) {
     const ParameterSet set = ParameterSetOf(sets, i);
     std::ostringstream setLog;
-    if (i == 0 || std::fabs(set.timeStep - previousTimeStep) > 0.00001) {
-      std::cout << "\nTime step changed, recalculate solution operators... ";
-      const bool prepared = PrepareStepMatrices(set.timeStep);
-      PrintResult(std::cout, prepared);
-      ConvertForVehicle();
-      std::cout << "\nRe-initializing simulator... ";
-      const bool created = CreateVehicle(set.timeStep, setLog);
-      PrintResult(std::cout, prepared && created);
+    if (i == 0 || !(set.timeStep == coupling.stepMatricesTimeStep)) {
+      if (!RebuildForTimeStep(set.timeStep, setLog)) {
+        std::cout << "\nSimulation " << i + 1 << " of " << setCount << " skipped\n" << std::flush;
+        lostResults.Skipped();
+        continue;
+      }
     }
-    previousTimeStep = set.timeStep;
-    vehicleSystem.ChangeAxleIntegratorPar(set.subdivisions, set.iterations, set.signLimit,
-                                          set.timeStep, setLog);
-    vehicleSystem.SetLinearTimeStep(set.timeStep);
+    const double timeStep = coupling.stepMatricesTimeStep;
+    vehicleSystem.ChangeAxleIntegratorPar(set.subdivisions, set.iterations, set.signLimit, timeStep,
+                                          setLog);
     vehicleSystem.Init(setLog);
     std::cout << "\nSimulation " << i + 1 << " of " << setCount << "\n"
-              << "Params: DT=" << set.timeStep << " ITER=" << set.iterations
-              << " SUBD=" << set.subdivisions << " SGNT=" << set.signLimit << "\n";
+              << "Params: DT=" << timeStep << " ITER=" << set.iterations
+              << " SUBD=" << set.subdivisions << " SGNT=" << set.signLimit << "\n"
+              << std::flush;
 
     const int axles = vehicleSystem.AxleCount();
     std::vector<double> brakeDemand(axles, 0.0);
     const std::string seriesFile = "results/batch_" + std::to_string(i) + ".csv";
     StepRecorder recorder;
-    if (!recorder.Open(seriesFile, axles)) WarnUnwritable(seriesFile);
+    if (!recorder.Open(seriesFile, axles)) lostResults.CannotOpen(seriesFile);
     recorder.RecordInitial(vehicleSystem);
-    const int steps = ResampledStepCount(rows, set.timeStep);
+    const int steps = ResampledStepCount(rows, timeStep);
     ProgressBar progress(steps);
     const std::int64_t start = PerformanceCount();
     for (int k = 0; k < steps; ++k) {
-      const int row = ResampledRow(k, set.timeStep);
-      if (!StepAndRecord(row, (k + 1) * set.timeStep, brakeDemand, recorder)) break;
+      const int row = ResampledRow(k, timeStep);
+      if (!StepAndRecord(row, (k + 1) * timeStep, brakeDemand, recorder)) break;
       progress.Update(k + 1);
     }
     const double seconds = ElapsedSeconds(start, PerformanceCount());
     progress.Finish();
-    std::cout << "\tDone in " << seconds << " [s]\n";
-    WriteTimingLine(times, set.timeStep, set.iterations, set.subdivisions, set.signLimit, seconds);
+    std::cout << "\tDone in " << seconds << " [s]\n" << std::flush;
+    CloseSeries(recorder, seriesFile);
     const std::string resultFile = "results/batch_" + std::to_string(i) + ".txt";
-    if (!vehicleSystem.WriteResultText(resultFile)) WarnUnwritable(resultFile);
-    if (!recorder.Close()) WarnUnwritable(seriesFile);
+    if (!vehicleSystem.WriteResultText(resultFile)) lostResults.CannotSave(resultFile, errno);
+    WriteTimingLine(times, timeStep, set.iterations, set.subdivisions, set.signLimit, seconds);
+    int error = 0;
+    if (!timesLost && !FlushFile(times, error)) {
+      lostResults.CannotWrite(timesFile, error);
+      timesLost = true;
+    }
   }
+}
+
+// The set's DT becomes the one in force only when both the step matrices and the
+// vehicle system could be made for it.
+bool Framework::RebuildForTimeStep(double timeStep, std::ostream& setLog) {
+  std::cout << "\nTime step changed, recalculate solution operators... ";
+  const std::size_t logStart = simulationModule.GetLogText().size();
+  const bool prepared = PrepareStepMatrices(timeStep);
+  PrintResult(std::cout, prepared);
+  if (!prepared) {
+    std::cout << "Reason:\n" << PreparationErrors(logStart) << std::flush;
+    return false;
+  }
+  ConvertForVehicle();
+  std::cout << "\nRe-initializing simulator... ";
+  std::ostringstream log;
+  const bool created = CreateVehicle(timeStep, log);
+  PrintResult(std::cout, created);
+  setLog << log.str();
+  if (!created) {
+    coupling.stepMatricesTimeStep = std::numeric_limits<double>::quiet_NaN();
+    std::cout << "Reason:\n" << log.str() << std::flush;
+  }
+  return created;
 }
 
 // The reference vehicle replays the same history with classical Runge-Kutta
@@ -166,19 +216,21 @@ void Framework::RunValidator() {
   model.SetForceHistory(coupling.externalForceHistory, kHistorySamplePeriod);
   std::string reason;
   if (!model.CheckForceHistory(reason)) {
-    std::cout << "Failed\nReason: " << reason << "\n";
+    std::cout << "Failed\nReason: " << reason << "\n" << std::flush;
     return;
   }
   RungeKuttaSolver solver(model);
-  std::cout << "OK\n";
-  if (!model.ResultFileOpen()) WarnUnwritable("results/ode1_train17_rk4_result.txt");
+  std::cout << "OK\n" << std::flush;
+  const char* const resultFile = "results/ode1_train17_rk4_result.txt";
+  const char* const forceFile = "results/ruku_forces.txt";
+  if (!model.ResultFileOpen()) lostResults.CannotOpen(resultFile);
 
   const char* const runTimeFile = "results/ruku_run_time.txt";
   std::ofstream runTime(runTimeFile);
-  if (!runTime) WarnUnwritable(runTimeFile);
+  if (!runTime) lostResults.CannotOpen(runTimeFile);
   const char* const statesFile = "results/ruku_states.csv";
   ValidatorStateRecorder states;
-  if (!states.Open(statesFile)) WarnUnwritable(statesFile);
+  if (!states.Open(statesFile)) lostResults.CannotOpen(statesFile);
 
   // The history's rows are whole multiples of the step; the run reaches the last one.
   const int stepsPerSample =
@@ -191,15 +243,18 @@ void Framework::RunValidator() {
     const ValidatorState& state = solver.State();
     model.EvaluateForces(solver.Time(), state, forces);
     states.Record(index * kHistorySamplePeriod, state, forces);
-    speeds.Add(&state[kValidatorWheelsetDof], kValidatorWheelsets);
+    bool sliding = false;
+    for (double slip : forces.slip) sliding = sliding || std::fabs(slip) > model.adhesionSlipLimit;
+    speeds.Add(&state[kValidatorWheelsetDof], kValidatorWheelsets, sliding);
   };
 
   std::cout << "\r"
-            << "Simulation in progress... \n";
+            << "Simulation in progress... \n"
+            << std::flush;
   ProgressBar progress(static_cast<std::int64_t>(stepsPerSample) * (rows - 1));
   const std::int64_t start = PerformanceCount();
   int status = solver.Start();
-  if (!model.ForceFileOpen()) WarnUnwritable("results/ruku_forces.txt");
+  if (!model.ForceFileOpen()) lostResults.CannotOpen(forceFile);
   sample(0);
   while (status == 0) {
     const int stepStatus = solver.Step();
@@ -216,13 +271,37 @@ void Framework::RunValidator() {
   }
   const double seconds = ElapsedSeconds(start, PerformanceCount());
   progress.Finish();
+  model.FlushFiles();
+  if (model.ResultFileError() != 0) lostResults.CannotWrite(resultFile, model.ResultFileError());
+  if (model.ForceFileError() != 0) lostResults.CannotWrite(forceFile, model.ForceFileError());
+  CloseSeries(states, statesFile);
   WriteTimingLine(runTime, kValidatorStepSize, 0, 0, 0.1, seconds);
-  std::cout << "\tDone in " << seconds << " [s]\n";
-  if (!states.Close()) WarnUnwritable(statesFile);
-  if (consoleSpeeds.SampleCount() > 0) {
-    const SpeedDifference largest = LargestSpeedDifference(consoleSpeeds, speeds);
-    if (largest.found) std::cout << SpeedDifferenceLine(largest);
+  int error = 0;
+  if (runTime.is_open() && !FlushFile(runTime, error)) lostResults.CannotWrite(runTimeFile, error);
+  std::cout << "\tDone in " << seconds << " [s]\n" << std::flush;
+  if (consoleSpeeds.SampleCount() > 0) CompareWithValidator(speeds);
+}
+
+// Only a run that played each history row for its 0.005 s from rest, as the
+// validator does, can be compared with it.
+void Framework::CompareWithValidator(const SpeedSeries& speeds) const {
+  std::ostringstream reason;
+  if (!SameSamplePeriod(coupling.stepMatricesTimeStep, kHistorySamplePeriod)) {
+    reason << "the run stepped " << coupling.stepMatricesTimeStep << " s per history row of "
+           << kHistorySamplePeriod
+           << " s, so the two did not play the same inputs over the same time";
+  } else if (SumOfAbsolutes(coupling.initialState) != 0.0) {
+    reason << "the run started from the model's Y0, the validator from rest";
   }
+  if (!reason.str().empty()) {
+    std::cout << NoComparisonLine(reason.str()) << std::flush;
+    return;
+  }
+  for (const WheelPhase phase : {WheelPhase::Rolling, WheelPhase::Slid}) {
+    const SpeedDifference largest = LargestSpeedDifference(consoleSpeeds, speeds, phase);
+    if (largest.found) std::cout << SpeedDifferenceLine(largest, phase);
+  }
+  std::cout << std::flush;
 }
 
 // The window takes over from here: the vehicle system is stepped by the
@@ -245,9 +324,9 @@ void Framework::RunGraphics(int argc, char** argv) {
   data.background.offsetY = -7.4666667f;
   data.background.enabled = true;
   data.realTimePacing = realTimePacing;
-  data.vehicleTimeStep = coupling.timeStep;
+  data.vehicleTimeStep = coupling.stepMatricesTimeStep;
   data.seriesPrefix = "results/realtime_";
-  data.warnUnwritable = WarnUnwritable;
+  data.warnUnwritable = [this](const std::string& fileName) { lostResults.CannotOpen(fileName); };
   CopyVisualModel(styleManager, data);
   std::cout << "Starting up display...\n";
   SetUpDisplay(argc, argv, vehicleSystem, std::move(data));

@@ -23,6 +23,8 @@ class ValidatorStateRecorder {
   void Record(double time, const ValidatorState& state, const ValidatorForces& forces);
   // Flushes and closes; false when any write failed.
   bool Close() { return writer.Close(); }
+  // The system's error number of the first failed write; 0 while none failed.
+  int ErrorNumber() const { return writer.ErrorNumber(); }
 
  private:
   CsvWriter writer;

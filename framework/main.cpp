@@ -5,6 +5,7 @@
 #include "framework/CommandLine.h"
 #include "framework/Console.h"
 #include "framework/Framework.h"
+#include "framework/ResultsLock.h"
 
 int main(int argc, char** argv) {
   CommandLine commandLine;
@@ -19,20 +20,30 @@ int main(int argc, char** argv) {
   }
 
   PrintBanner(std::cout, ConsoleColoursEnabled());
+  // Static, so that the lock file is also removed when the window's close ends
+  // the process from within its main loop.
+  static ResultsLock resultsLock;
+  int status = 0;
   {
     auto framework = std::make_unique<Framework>();
-    const bool ready = framework->Initialize("combined_styles_GEN.in", commandLine.historyFile,
-                                             commandLine.flags, "combined_train17_GEN.in");
-    if (!commandLine.logDirectory.empty()) framework->WriteLogs(commandLine.logDirectory);
+    std::string lockError;
+    const bool locked = resultsLock.Acquire("results", lockError);
+    if (!locked) std::cout << lockError << "\n";
+    const bool ready =
+        locked && framework->Initialize("combined_styles_GEN.in", commandLine.historyFile,
+                                        commandLine.flags, "combined_train17_GEN.in");
+    if (locked && !commandLine.logDirectory.empty()) framework->WriteLogs(commandLine.logDirectory);
     framework->SetRealTimePacing(commandLine.realTimePacing);
     if (ready) {
       framework->Run(static_cast<int>(commandLine.windowArguments.size()),
                      commandLine.windowArguments.data());
       framework->RunValidator();
     }
-    std::cout << "\nPress [ENTER] to exit...";
+    status = !ready || framework->ResultsLost() ? 1 : 0;
+    std::cout << "\nPress [ENTER] to exit..." << std::flush;
     std::cin.get();
     std::cin.get();
   }
-  return 0;
+  resultsLock.Release();
+  return status;
 }

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "model/TextInput.h"
 #include "model/TextPrepass.h"
 
 namespace {
@@ -125,8 +126,14 @@ bool ParseDofDefinition(const std::string& word, std::string& dofs) {
 
 bool ComponentManager::ReadModelFile(const std::string& fileName) {
   log += "***** ComponentManager Log *****\n\n";
-  std::ifstream file(fileName);
-  if (!file) return false;
+  std::ifstream file;
+  const TextInputState state = OpenTextInput(fileName, kModelFileLimit, file);
+  if (state != TextInputState::Opened) {
+    if (state != TextInputState::Missing) {
+      log += "Error - " + TextInputProblem(state, fileName, kModelFileLimit) + "!\n";
+    }
+    return false;
+  }
   std::stringstream text;
   StripComments(file, text);
   file.close();

@@ -1,6 +1,8 @@
 #include "model/ModelCreation.h"
 
+#include <cmath>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -52,14 +54,22 @@ void ModelCreation::SetStatus(ModelStatus next) {
 bool ModelCreation::CreateComponents(const std::string& fileName) {
   log += "***** ModelCreation Module Log *****\n\n";
   modelFileName = fileName;
-  status = std::ifstream(fileName) ? ModelStatus::FilePathOK : ModelStatus::FileNotExists;
+  std::ifstream file;
+  fileState = OpenTextInput(fileName, kModelFileLimit, file);
+  status =
+      fileState == TextInputState::Opened ? ModelStatus::FilePathOK : ModelStatus::FileNotExists;
   log += "Input file: " + fileName + "\n";
   log += "Status: " + StatusName(status) + "\n";
-  if (status != ModelStatus::FilePathOK) {
+  if (fileState == TextInputState::Missing) {
     log += "Cannot execute CreateComponents() - Target file does not exist!\n";
     return false;
   }
+  if (status != ModelStatus::FilePathOK) {
+    log += "Cannot execute CreateComponents() - " + FileProblem() + "!\n";
+    return false;
+  }
   log += "Executing CreateComponents()\n";
+  file.close();
   const bool parsed = components.ReadModelFile(fileName);
   SetStatus(parsed ? ModelStatus::FileParsedSuccessfully : ModelStatus::ErrorInFile);
   return parsed;
@@ -115,20 +125,38 @@ bool ModelCreation::GenerateNormalForceMatrix(Matrix& out) {
   return true;
 }
 
+// A wheel without load has no adhesion to drive or brake it.
 bool ModelCreation::GenerateStaticAxleLoadVector(Vector& out) {
   if (!Ready("GenerateStaticAxleLoadVector")) return false;
   const std::vector<Wheel>& wheels = components.Wheels();
   SizeTo(out, static_cast<int>(wheels.size()));
-  for (int i = 0; i < out.dim(); ++i) out[i] = wheels[i].constantNormalForce;
-  return true;
+  bool ok = true;
+  for (int i = 0; i < out.dim(); ++i) {
+    out[i] = wheels[i].constantNormalForce;
+    ok = RequirePositive(wheels[i], "static load", out[i]) && ok;
+  }
+  return ok;
 }
 
+// The wheel's rotation is integrated with the reduced mass as its inertia.
 bool ModelCreation::GenerateReducedMassVector(Vector& out) {
   if (!Ready("GenerateReducedMassVector")) return false;
   const std::vector<Wheel>& wheels = components.Wheels();
   SizeTo(out, static_cast<int>(wheels.size()));
-  for (int i = 0; i < out.dim(); ++i) out[i] = wheels[i].reducedMass;
-  return true;
+  bool ok = true;
+  for (int i = 0; i < out.dim(); ++i) {
+    out[i] = wheels[i].reducedMass;
+    ok = RequirePositive(wheels[i], "reduced mass", out[i]) && ok;
+  }
+  return ok;
+}
+
+bool ModelCreation::RequirePositive(const Wheel& wheel, const char* what, double value) {
+  if (value > 0.0) return true;
+  std::ostringstream line;
+  line << "Error - Wheel '" << wheel.name << "': " << what << " " << value << " must be above 0!\n";
+  log += line.str();
+  return false;
 }
 
 bool ModelCreation::GenerateWheelIndices(std::vector<int>& dofIndices,
@@ -158,8 +186,17 @@ bool ModelCreation::GenerateBrakeForceRadii(Vector& out) {
   SizeTo(out, static_cast<int>(wheels.size()));
   bool ok = true;
   for (int i = 0; i < out.dim(); ++i) {
-    out[i] = components.Nodes()[wheels[i].brakeNode].relX / wheels[i].radius;
+    const double offset = components.Nodes()[wheels[i].brakeNode].relX;
+    out[i] = offset / wheels[i].radius;
     if (out[i] == 0.0) ok = false;
+    // A radius next to nothing makes the ratio, and with it the brake force, infinite.
+    if (!std::isfinite(out[i])) {
+      std::ostringstream line;
+      line << "Error - Wheel '" << wheels[i].name << "': brake force radius " << offset << " / "
+           << wheels[i].radius << " is not finite!\n";
+      log += line.str();
+      ok = false;
+    }
   }
   return ok;
 }
@@ -173,6 +210,10 @@ const Matrix& ModelCreation::GetMatrix(char letter) const {
     default:
       return basicMatrices.GetMatrix(letter);
   }
+}
+
+std::string ModelCreation::FileProblem() const {
+  return TextInputProblem(fileState, modelFileName, kModelFileLimit);
 }
 
 std::string ModelCreation::GetLogText(char letter) const {

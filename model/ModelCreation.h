@@ -11,6 +11,7 @@
 #include "model/AdvancedMatrixManager.h"
 #include "model/BasicMatrixManager.h"
 #include "model/ComponentManager.h"
+#include "model/TextInput.h"
 
 enum class ModelStatus {
   FileNotExists,
@@ -36,11 +37,14 @@ class ModelCreation {
   // Per wheel (one row or entry each, in wheel-list order).
   // Row i applied to the state gives c d' + k d of the wheel's normal outdisp d.
   bool GenerateNormalForceMatrix(Matrix& out);
+  // Static loads and reduced masses must be above 0; each one that is not is
+  // named in the log and makes the step fail.
   bool GenerateStaticAxleLoadVector(Vector& out);
   bool GenerateReducedMassVector(Vector& out);
   // The state positions of the parent body's X velocity and X displacement.
   bool GenerateWheelIndices(std::vector<int>& dofIndices, std::vector<int>& stateIndices);
-  // The brake node's relX divided by the wheel radius.
+  // The brake node's relX divided by the wheel radius; false when one is 0 or,
+  // with a message, not finite.
   bool GenerateBrakeForceRadii(Vector& out);
 
   // 'A', 'F', 'U' (advanced), 'D', 'E', 'M', 'O', 'S' (basic); else an empty matrix.
@@ -48,15 +52,22 @@ class ModelCreation {
   // 'A' advanced, 'B' basic, 'C' component manager log; else the module's own log.
   std::string GetLogText(char letter) const;
   ModelStatus Status() const { return status; }
+  // Why the model file was refused unread ("Cannot open 'x'", "'x' is not a
+  // regular file", ...); empty when it was read.
+  std::string FileProblem() const;
+  // Whether the model file was simply not there.
+  bool FileMissing() const { return fileState == TextInputState::Missing; }
   const ComponentManager& Components() const { return components; }
 
  private:
   void SetStatus(ModelStatus next);
   bool Ready(const std::string& step);
+  bool RequirePositive(const Wheel& wheel, const char* what, double value);
 
   std::string modelFileName;
   std::string log;
   ModelStatus status = ModelStatus::FileNotExists;
+  TextInputState fileState = TextInputState::Missing;
   ComponentManager components;
   BasicMatrixManager basicMatrices;
   AdvancedMatrixManager advancedMatrices;

@@ -1,5 +1,6 @@
 #include "model/TextPrepass.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -72,6 +73,27 @@ bool ReadLine(std::istream& in, std::vector<std::string>& words) {
     words.push_back(word);
   }
   return true;
+}
+
+std::string Excerpt(const std::string& word) {
+  constexpr std::size_t kMaxCharacters = 40;
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string quoted;
+  const std::size_t shown = std::min(word.size(), kMaxCharacters);
+  for (std::size_t i = 0; i < shown; ++i) {
+    const auto byte = static_cast<unsigned char>(word[i]);
+    if (byte >= 0x20 && byte < 0x7F) {
+      quoted += static_cast<char>(byte);
+    } else {
+      quoted += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+    }
+  }
+  if (shown < word.size()) quoted += "...";
+  return quoted;
+}
+
+std::string QuotedExcerpt(const std::string& word) {
+  return "'" + Excerpt(word) + "'";
 }
 
 bool ParseDouble(const std::string& word, double& value) {

@@ -26,6 +26,13 @@ std::istream& FindKeyword(std::istream& in, const std::string& keyword);
 // false only when the text has ended before any word of a line was found.
 bool ReadLine(std::istream& in, std::vector<std::string>& words);
 
+// `word` for a message: its first 40 characters at most, followed by "..."
+// when it is longer, with every byte that is not printable ASCII written as
+// \xNN, so that a huge or binary word cannot flood or garble a console.
+std::string Excerpt(const std::string& word);
+// The same between single quotes.
+std::string QuotedExcerpt(const std::string& word);
+
 // Converts a word by stream extraction of a double: a valid leading number
 // converts ("12kg" gives 12), anything else fails.
 bool ParseDouble(const std::string& word, double& value);

@@ -1,6 +1,7 @@
 #include "solver/ValidatorTrainModel.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <fstream>
@@ -29,6 +30,11 @@ std::ofstream& ResultFileStream() {
 std::ofstream& ForceFileStream() {
   static std::ofstream file("results/ruku_forces.txt");
   return file;
+}
+
+// Keeps the system's error number of the first failed write of an open file.
+void NoteWriteError(const std::ofstream& file, int& error) {
+  if (error == 0 && file.is_open() && !file.good()) error = errno != 0 ? errno : EIO;
 }
 
 // Displacement (x, z) and velocity (vx, vz) of a point.
@@ -244,6 +250,11 @@ void ValidatorTrainModel::ComputeAccelerations(const ValidatorState& x,
 void ValidatorTrainModel::WriteForceLine(const ValidatorForces& forces) {
   if (forceFile == nullptr) forceFile = &ForceFileStream();
   if (!forceFile->is_open()) return;
+  // The forces of a state that stopped being finite are no result: the run
+  // stops at that state, and the file keeps the lines before it.
+  for (int k = 0; k < kValidatorWheelsets; ++k) {
+    if (!std::isfinite(forces.adhesion[k]) || !std::isfinite(forces.tread[k])) return;
+  }
 
   // Six significant digits, as the default stream format.
   char* out = lineBuffer.data();
@@ -257,16 +268,26 @@ void ValidatorTrainModel::WriteForceLine(const ValidatorForces& forces) {
     put(forces.tread[k], k + 1 < kValidatorWheelsets ? '\t' : '\n');
   }
   forceFile->write(lineBuffer.data(), out - lineBuffer.data());
+  NoteWriteError(*forceFile, forceFileError);
 }
 
 void ValidatorTrainModel::WriteHeader() {
   *resultFile << "DT = " << stepSize << "\nITER = 0\nSUBD = 0\nSGNT = " << brakeSpeedLimit
               << "\nRK\n";
+  // At once: the header of a run that is killed is not left in a buffer.
+  errno = 0;
+  resultFile->flush();
+  NoteWriteError(*resultFile, resultFileError);
 }
 
 void ValidatorTrainModel::FlushFiles() {
+  errno = 0;
   resultFile->flush();
-  if (forceFile != nullptr) forceFile->flush();
+  NoteWriteError(*resultFile, resultFileError);
+  if (forceFile == nullptr) return;
+  errno = 0;
+  forceFile->flush();
+  NoteWriteError(*forceFile, forceFileError);
 }
 
 bool ValidatorTrainModel::ResultFileOpen() const {

@@ -60,21 +60,26 @@ class ValidatorTrainModel {
   bool HasUsableHistory() const;
 
   // x' = f(t, x); returns 0, or -1 when the history row used is the last one or
-  // beyond (the end of the run). Appends A1..A4, R1..R4 to the force file. Needs a
-  // usable history.
+  // beyond (the end of the run). Appends A1..A4, R1..R4 to the force file unless
+  // one of them is not finite. Needs a usable history.
   int Derivative(double t, const ValidatorState& x, ValidatorState& dxdt);
   // The forces at (t, x) without writing anything; returns the same status.
   int EvaluateForces(double t, const ValidatorState& x, ValidatorForces& forces) const;
   // The forces of the last `Derivative` call.
   const ValidatorForces& LastForces() const { return lastForces; }
 
-  // The result file header: the step, the (unused) iteration settings and SGNT.
+  // The result file header: the step, the (unused) iteration settings and SGNT,
+  // handed to the system at once.
   void WriteHeader();
   // Pushes both files to disk; the run calls it once the history is exhausted.
   void FlushFiles();
   bool ResultFileOpen() const;
   // Meaningful after the first `Derivative` call, which opens the file.
   bool ForceFileOpen() const;
+  // The system's error number of the first failed write of each file (ENOSPC
+  // for a full disk); 0 while none failed.
+  int ResultFileError() const { return resultFileError; }
+  int ForceFileError() const { return forceFileError; }
 
   // Saturation: y / y0 inside |y| < y0, otherwise +1 for y >= 0 and -1 for y < 0.
   static double Saturation(double y, double y0);
@@ -145,6 +150,8 @@ class ValidatorTrainModel {
   ValidatorForces lastForces;
   std::ofstream* resultFile;
   std::ofstream* forceFile = nullptr;
+  int resultFileError = 0;
+  int forceFileError = 0;
   // One formatted force line; 8 numbers of at most 13 characters and their separators.
   std::array<char, 160> lineBuffer{};
 };

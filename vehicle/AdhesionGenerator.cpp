@@ -31,6 +31,27 @@ bool AdhesionCharacteristic::Read(std::istream& in, std::ostream& log) {
     log << "\nInternal error: StaticAdhesion(0,0,Tmax)!=1\n";
     return false;
   }
+  return HasPhysicalShape(log);
+}
+
+// mu(s) starts at muStatic and falls with the slip towards muStatic * limitRatio;
+// anything else would let the friction turn negative or grow with slip.
+bool AdhesionCharacteristic::HasPhysicalShape(std::ostream& log) const {
+  if (!(muStatic > 0.0)) {
+    log << "\nError - ADHSET: muStatic " << muStatic
+        << " must be above 0 (the friction would be negative or nil).\n";
+    return false;
+  }
+  if (!(limitRatio >= 0.0 && limitRatio <= 1.0)) {
+    log << "\nError - ADHSET: limitRatio " << limitRatio << " must lie from 0 to 1 (the friction "
+        << (limitRatio > 1.0 ? "would grow with slip" : "would turn negative") << ").\n";
+    return false;
+  }
+  if (!(decayVelocity > 0.0)) {
+    log << "\nError - ADHSET: decayVelocity " << decayVelocity
+        << " must be above 0 m/s (the friction would grow with slip).\n";
+    return false;
+  }
   return true;
 }
 

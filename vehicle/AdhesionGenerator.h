@@ -23,11 +23,15 @@ struct AdhesionCharacteristic {
   double muDecaying = 0.0;  // (1 - limitRatio) * muStatic
   double Tmax = 0.0;        // shapeScale * (1/muStatic - 1)^(1/shapeExponent)
 
-  // Reads one line of five numbers, derives the dependent fields and checks the
-  // normalisation, logging what is wrong.
+  // Reads one line of five numbers, derives the dependent fields, checks the
+  // normalisation and that the friction stays positive and does not grow with
+  // slip, logging what is wrong.
   bool Read(std::istream& in, std::ostream& log);
   // The adhesion coefficient at slip velocity `slip`.
   double Coefficient(double slip) const;
+
+ private:
+  bool HasPhysicalShape(std::ostream& log) const;
 };
 
 // The characteristics of ADHSET and the selection table of ADHTBL: Switch_idx[k]

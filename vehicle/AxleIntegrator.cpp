@@ -1,7 +1,10 @@
 #include "vehicle/AxleIntegrator.h"
 
+#include <charconv>
 #include <cmath>
 #include <iostream>
+#include <string>
+#include <system_error>
 
 #include "model/TextPrepass.h"
 
@@ -15,14 +18,33 @@ double Sat(double x, double lim, double inverseLim) {
   return x >= 0.0 ? 1.0 : -1.0;
 }
 
-bool ParametersUsable(int subdiv, int iter) {
-  return subdiv >= 1 && iter >= 0;
-}
-
 // ITER and SUBDIV stay within the range a batch parameter set may give them. A
 // step costs (ITER + 1) * SUBDIV substeps per axle: billions of either would hold
 // the program in its first step.
 constexpr int kMaxSetting = 10000000;
+
+bool ParametersUsable(int subdiv, int iter, double lim) {
+  return subdiv >= 1 && iter >= 0 && lim >= kSmallestSlipBand;
+}
+
+// A whole number from `least` to kMaxSetting, written as one word: "2.7" is
+// refused rather than read as 2 with ".7" left over for the next read.
+bool ReadSetting(std::istream& in, const char* name, int least, int& value, std::ostream& log) {
+  std::string word;
+  if (!(in >> word)) return false;
+  const char* begin = word.data();
+  const char* const end = begin + word.size();
+  if (begin != end && *begin == '+') ++begin;
+  int parsed = 0;
+  const auto [stop, status] = std::from_chars(begin, end, parsed);
+  if (status == std::errc() && stop == end && parsed >= least && parsed <= kMaxSetting) {
+    value = parsed;
+    return true;
+  }
+  log << "\nError - " << name << " " << QuotedExcerpt(word) << " must be a whole number from "
+      << least << " to " << kMaxSetting << ".\n";
+  return false;
+}
 
 }  // namespace
 
@@ -40,18 +62,21 @@ bool TAxleIntegrator::ReadPar(std::istream& in, std::ostream& log, double timeSt
     return false;
   }
   massStepRatio = reducedMass;
-  FindKeyword(in, "ITER") >> ITER;
-  if (in.fail() || ITER < 0 || ITER > kMaxSetting) {
+  if (!ReadSetting(FindKeyword(in, "ITER"), "ITER", 0, ITER, log)) {
     log << "\nAdditional iteration count was not read. TAxleIntegrator::ReadPar()\n";
     return false;
   }
   FindKeyword(in, "LIM") >> LIM;
-  if (in.fail()) {
+  const bool limRead = !in.fail();
+  if (limRead && !(LIM >= kSmallestSlipBand)) {
+    log << "\nError - LIM " << LIM << " must be at least " << kSmallestSlipBand
+        << " m/s, the half-width of the slip band of a rolling wheel.\n";
+  }
+  if (!limRead || !(LIM >= kSmallestSlipBand)) {
     log << "\nLimit was not read. TAxleIntegrator::ReadPar()\n";
     return false;
   }
-  FindKeyword(in, "SUBDIV") >> SUBDIV;
-  if (in.fail() || SUBDIV < 1 || SUBDIV > kMaxSetting) {
+  if (!ReadSetting(FindKeyword(in, "SUBDIV"), "SUBDIV", 1, SUBDIV, log)) {
     log << "\nSubdivision was not read. TAxleIntegrator::ReadPar()\n";
     return false;
   }
@@ -64,9 +89,11 @@ bool TAxleIntegrator::ReadPar(std::istream& in, std::ostream& log, double timeSt
 // what the model says whatever step the integrator is given.
 bool TAxleIntegrator::ChangePar(int subdiv, int iter, double lim, double timeStep,
                                 std::ostream& log) {
-  if (!ParametersUsable(subdiv, iter)) {
+  if (!ParametersUsable(subdiv, iter, lim)) {
     log << "\nTAxleIntegrator::ChangePar() is not successfull: SUBDIV=" << subdiv
-        << " ITER=" << iter << " (SUBDIV must be at least 1, ITER not negative).\n";
+        << " ITER=" << iter << " LIM=" << lim
+        << " (SUBDIV must be at least 1, ITER not negative, LIM at least " << kSmallestSlipBand
+        << ").\n";
     return false;
   }
   SUBDIV = subdiv;

@@ -3,8 +3,14 @@
 // The rotation of every wheelset over one time step.
 
 #include <istream>
+#include <limits>
 #include <ostream>
 #include <vector>
+
+// The narrowest slip band LIM (m/s) the integrator takes: the slip enters it
+// through 1 / LIM, which must be finite. A band of 0 is the bare sign function,
+// whose sign(0) = +1 drives a wheel at rest; a negative one inverts the slip law.
+inline constexpr double kSmallestSlipBand = std::numeric_limits<double>::min();
 
 // Per axle, with w the wheel's circumferential speed and s its travel:
 //   m dw/dt = cap(t) sat(v(t) - w) - F(t),   ds/dt = w,
@@ -18,11 +24,12 @@
 class TAxleIntegrator {
  public:
   // Takes over the reduced masses, the brake force radii and the time step, then
-  // reads ITER (0 to 10^7), LIM and SUBDIV (1 to 10^7).
+  // reads ITER (a whole number from 0 to 10^7), LIM (at least kSmallestSlipBand)
+  // and SUBDIV (a whole number from 1 to 10^7).
   bool ReadPar(std::istream& in, std::ostream& log, double timeStep,
                const std::vector<double>& reducedMass, const std::vector<double>& brakeForceRadius);
   // Overwrites SUBDIV, ITER, LIM and the time step; false, changing nothing, for a
-  // SUBDIV below 1 or a negative ITER.
+  // SUBDIV below 1, a negative ITER or a LIM below kSmallestSlipBand.
   bool ChangePar(int subdiv, int iter, double lim, double timeStep, std::ostream& log);
 
   // Wheels at rest: speeds, travels and adhesion forces zeroed.

@@ -7,7 +7,14 @@
 
 bool TBrakeSys::ReadPar(std::istream& in, std::ostream& log) {
   FindKeyword(in, "BRKSYS") >> brakeGain >> brakeSpeedThreshold;
-  if (in.fail()) {
+  // A wheel at rest must take no brake force: a threshold of 0 gives it the full
+  // force in one direction, a negative one pushes a rolling wheel along.
+  const bool thresholdUsable = brakeSpeedThreshold > 0.0;
+  if (!in.fail() && !thresholdUsable) {
+    log << "\nError - BRKSYS speed threshold " << brakeSpeedThreshold
+        << " must be above 0 m/s, or a braked wheel at rest is driven.\n";
+  }
+  if (in.fail() || !thresholdUsable) {
     log << "\nTBrakeSys::ReadPar() is not successfull.\n";
     return false;
   }

@@ -11,7 +11,7 @@
 // thrown back and forth by a force that flips its sign from step to step.
 class TBrakeSys {
  public:
-  // BRKSYS: the brake gain and the brake speed threshold.
+  // BRKSYS: the brake gain and the brake speed threshold, which must be above 0.
   bool ReadPar(std::istream& in, std::ostream& log);
   // brakeForce[i] = |brakeDemand[i] gain| times the direction factor of wheel i;
   // axles without a demand get 0. False when there are more demands than wheels.

@@ -1,6 +1,7 @@
 #include "vehicle/CsvWriter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -10,6 +11,11 @@ namespace {
 
 // Least size of the text buffer; a block reaches the file in pieces of this size.
 constexpr std::size_t kTextBufferSize = 1 << 16;
+
+// A write that failed without an error number still failed.
+int FailureCause(int error) {
+  return error != 0 ? error : EIO;
+}
 
 }  // namespace
 
@@ -40,6 +46,12 @@ bool CsvWriter::Open(const std::string& fileName, const std::vector<std::string>
     file << columnNames[i];
   }
   file.put('\n');
+  // The header reaches the file at once: a file cut short by a kill still says
+  // what its columns are.
+  errno = 0;
+  file.flush();
+  errorNumber = file.good() ? 0 : FailureCause(errno);
+  failed = errorNumber != 0;
 
   columns = columnNames.size();
   numbers.assign(kBlockCount * kRowsPerBlock * columns, 0.0);
@@ -52,7 +64,6 @@ bool CsvWriter::Open(const std::string& fileName, const std::vector<std::string>
   queued = 0;
   nextToWrite = 0;
   stopping = false;
-  failed = !file.good();
   background = false;
   if (!flushEveryRow) {
     try {
@@ -62,7 +73,6 @@ bool CsvWriter::Open(const std::string& fileName, const std::vector<std::string>
       // No thread to be had: the adding side writes each full block itself.
     }
   }
-  file.flush();
   return true;
 }
 
@@ -81,7 +91,7 @@ void CsvWriter::EndRow() {
 
 void CsvWriter::HandOver() {
   if (!background) {
-    if (!WriteRows(Block(filling), rowsFilled)) failed = true;
+    if (!WriteRows(Block(filling), rowsFilled)) Fail(errno);
     rowsFilled = 0;
     row = Block(filling);
     return;
@@ -105,12 +115,18 @@ void CsvWriter::WriterLoop() {
     const std::size_t rows = blockRows[index];
     lock.unlock();
     const bool written = WriteRows(Block(index), rows);
+    const int error = errno;
     lock.lock();
-    if (!written) failed = true;
+    if (!written) Fail(error);
     nextToWrite = (nextToWrite + 1) % kBlockCount;
     --queued;
     changed.notify_all();
   }
+}
+
+void CsvWriter::Fail(int error) {
+  if (!failed) errorNumber = FailureCause(error);
+  failed = true;
 }
 
 bool CsvWriter::WriteRows(const double* block, std::size_t rows) {
@@ -139,8 +155,9 @@ bool CsvWriter::Flush() {
   std::unique_lock lock(mutex);
   changed.wait(lock, [this] { return queued == 0; });
   // The writer thread has written every block and waits: the file is ours.
+  errno = 0;
   file.flush();
-  if (!file.good()) failed = true;
+  if (!file.good()) Fail(errno);
   return !failed;
 }
 
@@ -158,5 +175,6 @@ bool CsvWriter::Close() {
   file.close();
   columns = 0;
   filled = 0;
-  return ok && !file.fail();
+  if (file.fail()) Fail(errno);
+  return ok && !failed;
 }

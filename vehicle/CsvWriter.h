@@ -38,7 +38,7 @@ class CsvWriter {
   CsvWriter(const CsvWriter&) = delete;
   CsvWriter& operator=(const CsvWriter&) = delete;
 
-  // Creates (or empties) the file and writes the header line to it; every row then
+  // Creates (or empties) the file and writes the header line to it at once; every row then
   // has one number per column. With `flushEveryRow` each row is formatted at
   // once and goes straight to the file, so that a process that ends abruptly
   // loses nothing. False, leaving the writer closed, when the file cannot be
@@ -62,6 +62,9 @@ class CsvWriter {
   // Flushes, stops the writer thread and closes; false when any write failed.
   // Closing a closed writer is true.
   bool Close();
+  // The system's error number of the first failed write (ENOSPC for a full
+  // disk); 0 while none failed.
+  int ErrorNumber() const { return errorNumber; }
 
  private:
   double* Block(std::size_t index) { return numbers.data() + index * kRowsPerBlock * columns; }
@@ -69,6 +72,8 @@ class CsvWriter {
   // is none) and moves on to the next free block.
   void HandOver();
   void WriterLoop();
+  // Records a failed write; the first one's error number is kept.
+  void Fail(int error);
   // Formats `rows` rows of `block` and writes them to the file.
   bool WriteRows(const double* block, std::size_t rows);
 
@@ -93,5 +98,6 @@ class CsvWriter {
   std::size_t nextToWrite = 0;                       // the oldest of them
   bool stopping = false;
   bool failed = false;
+  int errorNumber = 0;
   std::thread writer;
 };

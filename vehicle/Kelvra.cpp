@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "model/TextInput.h"
 #include "model/TextPrepass.h"
 #include "vehicle/PerformanceCounter.h"
 
@@ -50,8 +51,9 @@ bool Kelvra::Create(const std::string& modelFileName, const SparseMatrix& c, con
                     double timeStep) {
   std::stringstream parameters;
   {
-    std::ifstream file(modelFileName);
-    if (file) StripCommentsKeepBlank(file, parameters);
+    std::ifstream file;
+    const TextInputState state = OpenTextInput(modelFileName, kModelFileLimit, file);
+    if (state == TextInputState::Opened) StripCommentsKeepBlank(file, parameters);
   }
   const LinearModelData model{c,
                               p,
@@ -95,6 +97,12 @@ bool Kelvra::Init(std::ostream&) {
   stateBroken = false;
   stepsSinceInit = 0;
   VehDyn.Init();
+  TMtrxVehOut& vehOut = VehDyn.VehOut;
+  vehOut.Compute(VehDyn.MtrxVeh.State());
+  CopyInto(initialOutputs.normalForce, vehOut.NormalForce());
+  CopyInto(initialOutputs.vehicleSpeed, vehOut.VehicleSpeed());
+  CopyInto(initialOutputs.position, vehOut.Position());
+  vehOut.Init();
   Contact.Init();
   Temperature.Init();
 
@@ -236,10 +244,6 @@ bool Kelvra::CheckStateFinite() {
 bool Kelvra::ChangeAxleIntegratorPar(int subdiv, int iter, double lim, double timeStep,
                                      std::ostream& log) {
   return VehDyn.AxleRot.ChangePar(subdiv, iter, lim, timeStep, log);
-}
-
-void Kelvra::SetLinearTimeStep(double timeStep) {
-  VehDyn.MtrxVeh.SetTimeStep(timeStep);
 }
 
 void Kelvra::AppendResultText(const std::string& text) {

@@ -46,7 +46,7 @@ class Kelvra {
   // The same from an already cleaned parameter text.
   bool ReadPar(std::istream& parameters, const LinearModelData& model, std::ostream& log);
   // Back to the initial state with the wheels at rest; the result text holds only
-  // its four header lines afterwards.
+  // its four header lines afterwards, InitialOutputs those of the initial state.
   bool Init(std::ostream& log);
   // Advances the coupled model by one time step. Failing parts are reported on the
   // console and make the result false; the step is completed all the same. A step
@@ -58,10 +58,10 @@ class Kelvra {
   // Names of the linear state's entries, for the message of a broken state.
   void SetStateNames(std::vector<std::string> names) { stateNames = std::move(names); }
 
-  // Batch runs change the integrator settings and the linear step without reading.
+  // Batch runs change the integrator settings without reading. The time step must
+  // be the one the linear model's step matrices were made for.
   bool ChangeAxleIntegratorPar(int subdiv, int iter, double lim, double timeStep,
                                std::ostream& log);
-  void SetLinearTimeStep(double timeStep);
 
   // The result text: appended to only while its stream is good.
   void AppendResultText(const std::string& text);
@@ -93,6 +93,15 @@ class Kelvra {
   const std::vector<double>& NormalForce() const { return VehDyn.VehOut.NormalForceCommitted(); }
   const std::vector<double>& VehicleSpeed() const { return VehDyn.VehOut.VehicleSpeedCommitted(); }
   const std::vector<double>& Position() const { return VehDyn.VehOut.PositionCommitted(); }
+  // The per-axle outputs of the initial linear state, worked out by Init: the
+  // state the vehicle starts from, as the first row of a time series shows it.
+  // (The first step itself starts from committed outputs that Init zeroes.)
+  struct AxleOutputs {
+    std::vector<double> normalForce;
+    std::vector<double> vehicleSpeed;
+    std::vector<double> position;
+  };
+  const AxleOutputs& InitialOutputs() const { return initialOutputs; }
   // The brake forces and adhesion capacities of the last evaluation in the last step.
   const std::vector<double>& BrakeForce() const { return VehDyn.BrkSys.BrakeForce(); }
   const std::vector<double>& AdhesionCapacity() const { return Contact.AdhesionCapacity(); }
@@ -129,6 +138,7 @@ class Kelvra {
   // a NaN or an infinite value.
   bool CheckStateFinite();
 
+  AxleOutputs initialOutputs;
   std::ostringstream resultText;
   std::optional<std::int32_t> resultNumber;
   bool created = false;

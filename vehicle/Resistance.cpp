@@ -1,5 +1,7 @@
 #include "vehicle/Resistance.h"
 
+#include <cmath>
+
 #include "model/TextPrepass.h"
 
 bool TResistance::ReadPar(std::istream& in, std::ostream& log) {
@@ -24,6 +26,7 @@ bool TResistance::Compute(const std::vector<double>& vehicleSpeed,
   double meanSpeed = 0.0;
   for (double v : vehicleSpeed) meanSpeed += v;
   if (axles > 1) meanSpeed /= static_cast<double>(axles);
-  totalResistance = resistanceCoefficients[0] * meanSpeed * meanSpeed;
+  // The resistance opposes the motion, backwards as well as forwards.
+  totalResistance = resistanceCoefficients[0] * meanSpeed * std::fabs(meanSpeed);
   return position.size() == axles && wheelSpeed.size() == axles && normalForce.size() == axles;
 }

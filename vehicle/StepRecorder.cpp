@@ -26,38 +26,37 @@ bool StepRecorder::Open(const std::string& fileName, int axleCount, bool flushEv
 }
 
 void StepRecorder::RecordInitial(const Kelvra& vehicle) {
-  Row(0.0, nullptr, 0.0, vehicle);
+  const Kelvra::AxleOutputs& initial = vehicle.InitialOutputs();
+  Row(0.0, nullptr, 0.0, {initial.vehicleSpeed, initial.normalForce, initial.position}, vehicle);
 }
 
 void StepRecorder::Record(double time, const std::vector<double>& brakeDemand, double tractionForce,
                           const Kelvra& vehicle) {
-  Row(time, &brakeDemand, tractionForce, vehicle);
+  Row(time, &brakeDemand, tractionForce,
+      {vehicle.VehicleSpeed(), vehicle.NormalForce(), vehicle.Position()}, vehicle);
 }
 
 // Without a step (`brakeDemand` null) there is neither a brake input nor a brake
 // force of the step.
 void StepRecorder::Row(double time, const std::vector<double>* brakeDemand, double tractionForce,
-                       const Kelvra& vehicle) {
+                       const Outputs& outputs, const Kelvra& vehicle) {
   if (!writer.IsOpen()) return;
-  const std::vector<double>& vehicleSpeed = vehicle.VehicleSpeed();
   const std::vector<double>& wheelSpeed = vehicle.WheelSpeed();
   const std::vector<double>& adhesion = vehicle.AdhesionForce();
-  const std::vector<double>& normal = vehicle.NormalForce();
   const std::vector<double>& brakeForce = vehicle.BrakeForce();
-  const std::vector<double>& position = vehicle.Position();
   writer.Add(time);
   writer.Add(tractionForce);
   for (std::size_t i = 0; i < axles; ++i) {
-    const double v = At(vehicleSpeed, i);
+    const double v = At(outputs.vehicleSpeed, i);
     const double w = At(wheelSpeed, i);
     writer.Add(brakeDemand != nullptr ? At(*brakeDemand, i) : 0.0);
     writer.Add(v);
     writer.Add(w);
     writer.Add(v - w);
     writer.Add(At(adhesion, i));
-    writer.Add(At(normal, i));
+    writer.Add(At(outputs.normalForce, i));
     writer.Add(brakeDemand != nullptr ? At(brakeForce, i) : 0.0);
-    writer.Add(At(position, i));
+    writer.Add(At(outputs.position, i));
   }
   writer.EndRow();
 }

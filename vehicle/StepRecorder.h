@@ -25,8 +25,8 @@ class StepRecorder {
   bool Open(const std::string& fileName, int axleCount, bool flushEveryRow = false);
   bool IsOpen() const { return writer.IsOpen(); }
 
-  // The state before the first step at time 0: traction, brake inputs and brake
-  // forces are 0.
+  // The initial state at time 0, its per-axle outputs worked out from the
+  // initial linear state; traction, brake inputs and brake forces are 0.
   void RecordInitial(const Kelvra& vehicle);
   // The step that ended at `time`, driven by `brakeDemand` and `tractionForce`:
   // the committed values of `vehicle` and the brake forces of its last step.
@@ -38,10 +38,18 @@ class StepRecorder {
   bool Flush() { return writer.Flush(); }
   // Flushes and closes; false when any write failed.
   bool Close() { return writer.Close(); }
+  // The system's error number of the first failed write; 0 while none failed.
+  int ErrorNumber() const { return writer.ErrorNumber(); }
 
  private:
+  // The per-axle outputs of the linear state a row shows.
+  struct Outputs {
+    const std::vector<double>& vehicleSpeed;
+    const std::vector<double>& normalForce;
+    const std::vector<double>& position;
+  };
   void Row(double time, const std::vector<double>* brakeDemand, double tractionForce,
-           const Kelvra& vehicle);
+           const Outputs& outputs, const Kelvra& vehicle);
 
   CsvWriter writer;
   std::size_t axles = 0;

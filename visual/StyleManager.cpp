@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "model/TextInput.h"
 #include "model/TextPrepass.h"
 
 namespace {
@@ -236,9 +237,14 @@ class VisualModelBuilder {
   }
 
   bool ReadFile(const std::string& fileName) {
-    std::ifstream file(fileName);
-    if (!file) {
+    std::ifstream file;
+    const TextInputState state = OpenTextInput(fileName, kModelFileLimit, file);
+    if (state == TextInputState::Missing) {
       log += "File '" + fileName + "' not exists!\n";
+      return false;
+    }
+    if (state != TextInputState::Opened) {
+      log += "Error - " + TextInputProblem(state, fileName, kModelFileLimit) + "!\n";
       return false;
     }
     std::stringstream text;

@@ -39,7 +39,7 @@ std::string MaskTimes(const std::string& times) {
 }
 
 // The time series of a set with time step `dt` over RampHistory: the initial
-// state, then one row per step of dt, each with the traction of the history
+// state (the vehicle at rest on its static loads), then one row per step of dt, each with the traction of the history
 // row that holds at its start. With dt / 0.005 = num / den, step k reads row
 // k num / den (rounded down).
 void ExpectSetSeries(const CsvTable& series, double dt, int steps, int num = 1, int den = 1) {
@@ -48,6 +48,7 @@ void ExpectSetSeries(const CsvTable& series, double dt, int steps, int num = 1, 
   const std::size_t traction = series.Column("traction");
   EXPECT_EQ(0.0, series.rows[0][0]);
   EXPECT_EQ(0.0, series.rows[0][traction]);
+  EXPECT_EQ(98100.0, series.rows[0][series.Column("normal_force_1")]);  // the initial state
   for (int k = 1; k <= steps; ++k) {
     ASSERT_EQ(k * dt, series.rows[k][0]) << "row " << k;
     const int historyRow = (k - 1) * num / den;
@@ -156,7 +157,7 @@ TEST(BatchRunTest, SetWithUncountableStepsIsRefused) {
   folder.Write("h.in", RampHistory(40));
   folder.Write("batch_paramsets.in", "BATCH 2 4\n0.005 3 10 0.05\n1e-12 3 10 0.05\n");
   const auto run = RunIn(folder.Path(), KelvraCommand("--batch --history h.in"), "\n");
-  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ(1, run.exitCode);
   EXPECT_EQ(BatchStart() + kModelOK + kHistoryOK +
                 "Reading batch run parameters... Failed\n"
                 "Reason: BATCH in 'batch_paramsets.in': set 2 has DT 1e-12, too small for the "

@@ -93,7 +93,8 @@ void ExpectComparisonFromFiles(const std::string& out, const CsvTable& run,
       }
     }
   }
-  const std::string prefix = "Largest vehicle speed difference to the validator: ";
+  const std::string prefix =
+      "Largest vehicle speed difference to the validator while every wheel rolls: ";
   const std::size_t at = out.find(prefix);
   ASSERT_NE(std::string::npos, at);
   double printed = 0.0;
@@ -175,8 +176,8 @@ TEST(ConsoleRunTest, ValidatorForceLinesFollowTheHistoryLength) {
     // A single row leaves only the states at rest to compare.
     if (rows == 1) {
       EXPECT_NE(std::string::npos,
-                run.out.find("Largest vehicle speed difference to the validator: 0 m/s at 0 s "
-                             "(axle 1)\n"));
+                run.out.find("Largest vehicle speed difference to the validator while every "
+                             "wheel rolls: 0 m/s at 0 s (axle 1)\n"));
     }
   }
 }
@@ -214,8 +215,8 @@ std::string Unwritable(const std::string& file) {
 }
 
 // Without a results/ folder nothing is saved: each result file the run would have
-// written costs one warning on standard error, and the console text is unchanged;
-// the comparison needs no file.
+// written costs one warning on standard error, the console text is unchanged (the
+// comparison needs no file) and the exit status says that results were lost.
 TEST(ConsoleRunTest, WithoutResultsFolderEveryFileIsAWarning) {
   const std::string validatorWarnings =
       Unwritable("results/ode1_train17_rk4_result.txt") + Unwritable("results/ruku_run_time.txt") +
@@ -248,7 +249,7 @@ TEST(ConsoleRunTest, WithoutResultsFolderEveryFileIsAWarning) {
     folder.Write("h.in", RampHistory(20));
     folder.Write("batch_paramsets.in", "BATCH 2 4\n0.005 3 10 0.05\n0.005 1 5 0.1\n");
     const auto run = RunIn(folder.Path(), KelvraCommand(c.options), "\n");
-    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ(1, run.exitCode);
     EXPECT_EQ(c.out, MaskDurations(run.out));
     const std::string err = std::regex_replace(run.err, kResultNumber, "_kelvra_result_#.");
     EXPECT_EQ(c.err, err);

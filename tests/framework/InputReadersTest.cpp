@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "framework/InputReaders.h"
@@ -96,6 +97,21 @@ TEST(InputReadersTest, ExternalForceHistory) {
        false,
        "100000000000000 numbers were announced but only 2 could be read (the text ends there)",
        {}},
+      // Refused before ten million rows are allocated for nothing.
+      {"rows of no column", "EFD\n10000000 0\n", false, "the 10000000 rows have 0 columns", {}},
+      {"a byte-order mark in front",
+       "\xEF\xBB\xBF"
+       "EFD 1 1\n7\n",
+       true,
+       "",
+       {{7}}},
+      // A word is quoted short and printable, however long and whatever its bytes.
+      {"a huge binary word",
+       "EFD 1 1\n\x01\x1b[2J" + std::string(1000000, '9') + "\n",
+       false,
+       "1 number was announced but only 0 could be read ('\\x01\\x1B[2J" + std::string(35, '9') +
+           "...' is not a number)",
+       {}},
   };
   for (const HistoryCase& c : cases) {
     TempFolder folder;
@@ -121,6 +137,7 @@ TEST(InputReadersTest, ExternalForceHistory) {
   }
 }
 
+// What is no regular file is refused by what it is, not by a keyword it lacks.
 TEST(InputReadersTest, MissingFile) {
   Matrix history;
   std::string error;
@@ -128,6 +145,11 @@ TEST(InputReadersTest, MissingFile) {
   EXPECT_EQ("Cannot open '/nonexistent/history.in'", error);
   EXPECT_FALSE(ReadBatchParameterSets("/nonexistent/batch_paramsets.in", history, error));
   EXPECT_EQ("Cannot open '/nonexistent/batch_paramsets.in'", error);
+  TempFolder folder;
+  EXPECT_FALSE(ReadExternalForceHistory(folder.Path().string(), history, error));
+  EXPECT_EQ("'" + folder.Path().string() + "' is not a regular file", error);
+  EXPECT_FALSE(ReadExternalForceHistory("/dev/zero", history, error));
+  EXPECT_EQ("'/dev/zero' is not a regular file", error);
   double step = 1.0;
   Vector state;
   EXPECT_FALSE(ReadModelFileItems("/nonexistent/model.in", step, state, error));
@@ -145,9 +167,9 @@ TEST(InputReadersTest, BatchParameterSets) {
   const Case cases[] = {
       {"three sets and an extra column",
        "BATCH 3 5\n0.005 3 10 0.05 9\n0.0025 1 5 0.1 9\n"
-       "0.01 2.9 1.5 0 9\n",
+       "0.01 2.9 1.5 0.02 9\n",
        "",
-       {{0.005, 3, 10, 0.05, 9}, {0.0025, 1, 5, 0.1, 9}, {0.01, 2.9, 1.5, 0, 9}}},
+       {{0.005, 3, 10, 0.05, 9}, {0.0025, 1, 5, 0.1, 9}, {0.01, 2.9, 1.5, 0.02, 9}}},
       {"an empty set list", "BATCH 0 4\n", "", {}},
       {"too few columns",
        "BATCH 1 3\n0.005 3 10\n",
@@ -166,6 +188,16 @@ TEST(InputReadersTest, BatchParameterSets) {
        "BATCH 1 4\n0.005 3 0.9 0.05\n",
        "set 1 has SUBD 0.9, it must lie between 1 and 10000000",
        {}},
+      // A slip band of 0 drives a wheel at rest; a negative one inverts the slip law.
+      {"no slip band",
+       "BATCH 1 4\n0.005 3 10 0\n",
+       "set 1 has SGNT 0, the slip band's half-width must be at least 2.22507e-308 m/s",
+       {}},
+      {"a negative slip band",
+       "BATCH 1 4\n0.005 3 10 -0.05\n",
+       "set 1 has SGNT -0.05, the slip band's half-width must be at least 2.22507e-308 m/s",
+       {}},
+      {"sets of no column", "BATCH 010000000 0", "the 10000000 rows have 0 columns", {}},
       {"a truncated set",
        "BATCH 2 4\n0.005 3 10 0.05\n0.01\n",
        "8 numbers were announced but only 5 could be read (the text ends there)",
@@ -190,6 +222,53 @@ TEST(InputReadersTest, BatchParameterSets) {
       EXPECT_EQ("BATCH in '" + file + "': " + c.error, error) << c.title;
     }
   }
+}
+
+// Words after the announced rows are not read; the readers say so, as they were
+// probably meant to be rows. Nothing that belongs to the table is named.
+TEST(InputReadersTest, WordsAfterTheAnnouncedRowsAreNamed) {
+  struct Case {
+    const char* text;
+    bool batch;
+    std::string warning;  // after "<keyword> in '<file>': "
+  };
+  const Case cases[] = {
+      {"EFD 2 2\n1 2\n3 4\n5 6\n7 8\n", false,
+       "4 words follow the 2 announced rows and are not read"},
+      {"EFD 1 1\n1\nend\n", false, "1 word follows the 1 announced rows and is not read"},
+      {"EFD 1 1\n1\n| a comment\n", false, ""},
+      {"BATCH 1 4\n0.005 3 10 0.05\n0.01 3 10 0.05\n", true,
+       "4 words follow the 1 announced rows and are not read"},
+      {"BATCH 1 4\n0.005 3 10 0.05\n", true, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    TempFolder folder;
+    folder.Write("input.in", c.text);
+    const std::string file = (folder.Path() / "input.in").string();
+    Matrix read;
+    std::string error;
+    std::string warning;
+    ASSERT_TRUE(c.batch ? ReadBatchParameterSets(file, read, error, &warning)
+                        : ReadExternalForceHistory(file, read, error, &warning))
+        << error;
+    const std::string where = std::string(c.batch ? "BATCH" : "EFD") + " in '" + file + "': ";
+    EXPECT_EQ(c.warning.empty() ? "" : where + c.warning, warning);
+  }
+}
+
+// Inputs the fuzzer found: millions of rows announced in a few bytes took
+// seconds and hundreds of megabytes before their shape was refused.
+TEST(InputReadersTest, FuzzedRowsWithoutColumnsAreRefusedUnallocated) {
+  const auto corpus = testing_support::SourceDir() / "fuzz" / "corpus";
+  Matrix read;
+  std::string error;
+  const std::string history = (corpus / "history" / "rows_without_columns.in").string();
+  EXPECT_FALSE(ReadExternalForceHistory(history, read, error));
+  EXPECT_EQ("EFD in '" + history + "': the 9496699 rows have 0 columns", error);
+  const std::string batch = (corpus / "batch" / "sets_without_columns.in").string();
+  EXPECT_FALSE(ReadBatchParameterSets(batch, read, error));
+  EXPECT_EQ("BATCH in '" + batch + "': the 10000000 rows have 0 columns", error);
 }
 
 TEST(InputReadersTest, TimeStepAndInitialState) {
@@ -295,8 +374,11 @@ TEST(InputReadersTest, ShippedInputs) {
   EXPECT_EQ(0.0, SumOfAbsolutes(state));
 
   Matrix history;
-  ASSERT_TRUE(ReadExternalForceHistory((DataDir() / "demo_history.in").string(), history, error))
+  std::string warning;
+  ASSERT_TRUE(
+      ReadExternalForceHistory((DataDir() / "demo_history.in").string(), history, error, &warning))
       << error;
+  EXPECT_EQ("", warning);
   EXPECT_EQ(5, history.num_cols());
   EXPECT_GE(history.num_rows() * 0.005, 60.0);
 

@@ -58,7 +58,7 @@ TEST(LogDirectoryTest, ConsoleRunLeavesTheSixModuleLogs) {
                 kExitPrompt,
             MaskDurations(run.out));
   ASSERT_EQ(kModuleLogs, FilesIn(folder.Path() / "out/logs"));
-  EXPECT_EQ(ModelCreationLog(""), folder.Read("out/logs/model_creation.log"));
+  EXPECT_EQ(ModelCreationLog(), folder.Read("out/logs/model_creation.log"));
   EXPECT_EQ(kComponentLog, folder.Read("out/logs/component_manager.log"));
   EXPECT_EQ(kVehicleLog, folder.Read("out/logs/vehicle_system.log"));
   EXPECT_TRUE(StartsWith(folder.Read("out/logs/basic_matrix_manager.log"),
@@ -91,8 +91,7 @@ TEST(LogDirectoryTest, LogsAreWrittenWhenTheSetUpFails) {
        "Status: FileNotExists\n"
        "Cannot execute CreateComponents() - Target file does not exist!\n",
        ""},
-      {"missing history", true, "--console --history absent.in", ModelCreationLog(""),
-       kComponentLog},
+      {"missing history", true, "--console --history absent.in", ModelCreationLog(), kComponentLog},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title);
@@ -102,7 +101,7 @@ TEST(LogDirectoryTest, LogsAreWrittenWhenTheSetUpFails) {
     folder.Write("h.in", RampHistory(20));
     const auto run =
         RunIn(folder.Path(), KelvraCommand(std::string(c.options) + " --log-dir L"), "\n");
-    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ(1, run.exitCode);
     ASSERT_EQ(kModuleLogs, FilesIn(folder.Path() / "L"));
     EXPECT_EQ(c.modelLog, folder.Read("L/model_creation.log"));
     EXPECT_EQ(c.componentLog, folder.Read("L/component_manager.log"));
@@ -118,7 +117,7 @@ TEST(LogDirectoryTest, WindowRunAddsTheStyleLog) {
   folder.Write("h.in", RampHistory(20));
   folder.Write("combined_styles_GEN.in", "BEGIN\nEND\n");
   const auto run = RunIn(folder.Path(), KelvraCommand("--history h.in --log-dir L"), "\n");
-  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ(1, run.exitCode);
   std::vector<std::string> expected = kModuleLogs;
   expected.insert(expected.begin() + 5, "style_manager.log");
   ASSERT_EQ(expected, FilesIn(folder.Path() / "L"));

@@ -42,6 +42,10 @@ TEST(NumericalFaultTest, ConsoleRunStopsAtTheBrokenStepAndKeepsItsFiles) {
     EXPECT_EQ(1u, ReadCsv(folder.Read("results/" + name)).rows.size());
   }
   EXPECT_EQ(1, seriesFiles);
+  // The validator stopped at its first broken state without writing its forces.
+  const std::string forces = folder.Read("results/ruku_forces.txt");
+  EXPECT_GT(LineCount(forces), 0);
+  for (const char* broken : {"nan", "inf"}) EXPECT_EQ(std::string::npos, forces.find(broken));
 }
 
 TEST(NumericalFaultTest, ValidatorNamesItsFirstNonFiniteEntry) {

@@ -61,9 +61,10 @@ std::string MaskNumbers(const std::string& text, const std::string& prefix,
 
 std::string MaskDurations(const std::string& out) {
   std::string masked = MaskNumbers(out, "\tDone in ", " [s]\n");
-  masked = MaskNumbers(masked, "difference to the validator: ", " m/s at ");
+  masked = MaskNumbers(masked, "while every wheel rolls: ", " m/s at ");
+  masked = MaskNumbers(masked, "once a wheel has slid: ", " m/s at ");
   masked = MaskNumbers(masked, " m/s at ", " s (axle ");
-  return MaskNumbers(masked, " s (axle ", ")\n");
+  return MaskNumbers(masked, " s (axle ", ")");
 }
 
 std::vector<std::string> StepColumns(int axles) {
@@ -132,9 +133,7 @@ std::string ShippedModelWith(const std::string& from, const std::string& to) {
   return model.replace(at, from.size(), to);
 }
 
-// The module log after a chain that reached the five coupling steps; `wheelError`
-// stands after the wheel index step.
-std::string ModelCreationLog(const std::string& wheelError) {
+std::string ModelCreationLog(const CouplingErrors& errors) {
   return std::string(
              "***** ModelCreation Module Log *****\n\n"
              "Input file: combined_train17_GEN.in\n"
@@ -146,10 +145,10 @@ std::string ModelCreationLog(const std::string& wheelError) {
              "Executing CalculateAdvancedMatrices()\n"
              "Status: AdvancedMatricesOK\n"
              "Executing GenerateNormalForceMatrix()\n"
-             "Executing GenerateStaticAxleLoadVector()\n"
-             "Executing GenerateReducedMassVector()\n"
-             "Executing GenerateWheelIndices()\n") +
-         wheelError + "Executing GenerateBrakeForceRadii()\n";
+             "Executing GenerateStaticAxleLoadVector()\n") +
+         errors.staticLoad + "Executing GenerateReducedMassVector()\n" + errors.reducedMass +
+         "Executing GenerateWheelIndices()\n" + errors.wheelIndex +
+         "Executing GenerateBrakeForceRadii()\n" + errors.brakeRadius;
 }
 
 int LineCount(const std::string& text) {

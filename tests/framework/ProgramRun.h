@@ -44,9 +44,11 @@ inline const char* const kValidatorRun =
     "\rSimulation in progress... \n"
     "\tDone in # [s]\n";
 
-// The summary after the validator of a console run, its numbers masked as "#".
+// The summary after the validator of a console run whose wheels roll all the
+// time, its numbers masked as "#".
 inline const char* const kComparison =
-    "Largest vehicle speed difference to the validator: # m/s at # s (axle #)\n";
+    "Largest vehicle speed difference to the validator while every wheel rolls: # m/s at # s "
+    "(axle #)\n";
 
 // The files that --log-dir leaves outside the window runs, sorted.
 inline const std::vector<std::string> kModuleLogs = {
@@ -71,7 +73,7 @@ std::string RampHistory(int rows);
 std::string MaskNumbers(const std::string& text, const std::string& prefix,
                         const std::string& suffix);
 // Console output with the numbers that change from run to run masked: the
-// durations of "\tDone in <seconds> [s]\n" and the three numbers of the
+// durations of "\tDone in <seconds> [s]\n" and the three numbers of each
 // comparison line.
 std::string MaskDurations(const std::string& out);
 
@@ -98,8 +100,14 @@ std::vector<std::string> ResultFiles(const testing_support::TempFolder& folder);
 std::string ShippedModelWith(const std::string& from, const std::string& to);
 
 // The model creation log of the shipped model's whole chain, the five coupling
-// steps included; `wheelError` stands after the wheel index step.
-std::string ModelCreationLog(const std::string& wheelError);
+// steps included; each error stands after the step that found it.
+struct CouplingErrors {
+  std::string staticLoad;
+  std::string reducedMass;
+  std::string wheelIndex;
+  std::string brakeRadius;
+};
+std::string ModelCreationLog(const CouplingErrors& errors = {});
 
 // Number of lines in `text` (each ended by a newline).
 int LineCount(const std::string& text);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,8 @@ struct FailureCase {
 };
 
 // Every failing set-up step prints its line with "Failed", its reason, and then
-// only the exit prompt: nothing runs and no result file appears. The module logs
-// are written all the same.
+// only the exit prompt: nothing runs, no result file appears and the exit status
+// is 1. The module logs are written all the same.
 TEST(SetupFailureTest, EachFailingStepPrintsItsReasonAndSkipsTheRun) {
   const FailureCase cases[] = {
       {"missing model file",
@@ -78,14 +79,42 @@ TEST(SetupFailureTest, EachFailingStepPrintsItsReasonAndSkipsTheRun) {
        },
        "--console --history h.in", ConsoleStart(),
        std::string(kModelFailed) + "Reason:\n" +
-           ModelCreationLog("Error: Parent body of Wheel 'Wheel1' does not have X DoF!\n")},
+           ModelCreationLog(
+               {"", "", "Error: Parent body of Wheel 'Wheel1' does not have X DoF!\n", ""})},
       {"brake node on the wheel centre line",
        [](const TempFolder& folder) {
          WriteModel(folder, "Wheelset1Brake    Wheelset1  0.23",
                     "Wheelset1Brake    Wheelset1  0   ");
        },
        "--console --history h.in", ConsoleStart(),
-       std::string(kModelFailed) + "Reason:\n" + ModelCreationLog("")},
+       std::string(kModelFailed) + "Reason:\n" + ModelCreationLog()},
+      // Values without physical sense are refused with the value and the limit.
+      {"wheel without static load and with a negative reduced mass",
+       [](const TempFolder& folder) {
+         WriteModel(folder, "Brake1  500           98100", "Brake1  -500          0    ");
+       },
+       "--console --history h.in", ConsoleStart(),
+       std::string(kModelFailed) + "Reason:\n" +
+           ModelCreationLog({"Error - Wheel 'Wheel1': static load 0 must be above 0!\n",
+                             "Error - Wheel 'Wheel1': reduced mass -500 must be above 0!\n", "",
+                             ""})},
+      {"wheel radius next to nothing",
+       [](const TempFolder& folder) {
+         WriteModel(folder, "Brake1  500           98100        0.46",
+                    "Brake1  500           98100        1e-320");
+       },
+       "--console --history h.in", ConsoleStart(),
+       std::string(kModelFailed) + "Reason:\n" +
+           ModelCreationLog({"", "", "",
+                             "Error - Wheel 'Wheel1': brake force radius 0.23 / 9.99989e-321 is "
+                             "not finite!\n"})},
+      {"model file that is a folder",
+       [](const TempFolder& folder) {
+         std::filesystem::remove(folder.Path() / kModelFile);
+         std::filesystem::create_directory(folder.Path() / kModelFile);
+       },
+       "--console --history h.in", ConsoleStart(),
+       std::string(kModelFailed) + "Reason: 'combined_train17_GEN.in' is not a regular file\n"},
       {"model without time step",
        [](const TempFolder& folder) { WriteModel(folder, "\nDT 0.005", "\n"); },
        "--console --history h.in", ConsoleStart(),
@@ -102,6 +131,17 @@ TEST(SetupFailureTest, EachFailingStepPrintsItsReasonAndSkipsTheRun) {
        ConsoleStart(),
        std::string(kModelOK) + "Reading external force history... Failed\n"
                                "Reason: Cannot open 'absent.in'\n"},
+      {"history that is a folder",
+       [](const TempFolder& folder) { std::filesystem::create_directory(folder.Path() / "hdir"); },
+       "--console --history hdir", ConsoleStart(),
+       std::string(kModelOK) + "Reading external force history... Failed\n"
+                               "Reason: 'hdir' is not a regular file\n"},
+      // Refused before ten million empty rows are allocated.
+      {"history of rows without columns",
+       [](const TempFolder& folder) { folder.Write("h.in", "EFD\n10000000 0\n"); },
+       "--console --history h.in", ConsoleStart(),
+       std::string(kModelOK) + "Reading external force history... Failed\n"
+                               "Reason: EFD in 'h.in': the 10000000 rows have 0 columns\n"},
       {"history without the traction column",
        [](const TempFolder& folder) { folder.Write("h.in", "EFD 2 4\n0 0 0 0\n0 0 0 0\n"); },
        "--console --history h.in", ConsoleStart(),
@@ -126,6 +166,16 @@ TEST(SetupFailureTest, EachFailingStepPrintsItsReasonAndSkipsTheRun) {
            "Reading batch run parameters... Failed\n"
            "Reason: BATCH in 'batch_paramsets.in': the parameter sets need at least 4 columns "
            "(DT ITER SUBD SGNT), found 3\n"},
+      // A batch DT of 1e-9 would write hundreds of gigabytes of time series.
+      {"batch output beyond the limit",
+       [](const TempFolder& folder) {
+         folder.Write("batch_paramsets.in", "BATCH 1 4\n1e-9 3 10 0.05\n");
+       },
+       "--batch --history h.in", BatchStart(),
+       std::string(kModelOK) + kHistoryOK +
+           "Reading batch run parameters... Failed\n"
+           "Reason: BATCH in 'batch_paramsets.in': the run would write about 136.0 GB of result "
+           "files, more than the limit of 10.0 GB\n"},
       {"step matrices overflow",
        [](const TempFolder& folder) { WriteModel(folder, "\nDT 0.005", "\nDT 1e300"); },
        "--console --history h.in", ConsoleStart(),
@@ -145,6 +195,41 @@ TEST(SetupFailureTest, EachFailingStepPrintsItsReasonAndSkipsTheRun) {
            "\nSubdivision was not read. TAxleIntegrator::ReadPar()\n"
            "\nAxleRot.ReadPar() is not successfull.\n"
            "\nVehDyn.ReadPar() error in Kelvra\n"},
+      // 2.7 would be read as 2.
+      {"ITER that is no whole number",
+       [](const TempFolder& folder) { WriteModel(folder, "ITER 3", "ITER 2.7"); },
+       "--console --history h.in", ConsoleStart(),
+       std::string(kModelOK) + kHistoryOK + kPreparedOK +
+           "Creating vehicle simulator... Failed\n"
+           "Reason:\n"
+           "\nTMtrxVeh::SetPar() successfully finished.\n"
+           "\nTMtrxVehOut::SetPar() successfully finished.\n"
+           "\nError - ITER '2.7' must be a whole number from 0 to 10000000.\n"
+           "\nAdditional iteration count was not read. TAxleIntegrator::ReadPar()\n"
+           "\nAxleRot.ReadPar() is not successfull.\n"
+           "\nVehDyn.ReadPar() error in Kelvra\n"},
+      // Each of the 40 steps would take ten million passes of 100 substeps.
+      {"work beyond the limit",
+       [](const TempFolder& folder) {
+         const std::string model = ShippedModelWith("ITER 3", "ITER 10000000");
+         folder.Write(kModelFile,
+                      std::regex_replace(model, std::regex("\nSUBDIV 10\n"), "\nSUBDIV 100\n"));
+       },
+       "--console --history h.in", ConsoleStart(),
+       std::string(kModelOK) + kHistoryOK + kPreparedOK +
+           "Creating vehicle simulator... Failed\n"
+           "Reason: the run would take 4e+10 substeps per axle (steps x (ITER + 1) x SUBDIV), "
+           "more than the limit of 1e+10\n"},
+      {"model without wheels",
+       [](const TempFolder& folder) {
+         const std::string model = testing_support::ReadFile(folder.Path() / kModelFile);
+         folder.Write(kModelFile, std::regex_replace(model, std::regex("\nWHEEL [^\n]*"), "\n"));
+       },
+       "--console --history h.in", ConsoleStart(),
+       std::string(kModelOK) + kHistoryOK + kPreparedOK +
+           "Creating vehicle simulator... Failed\n"
+           "Reason:\n"
+           "\nError - the model file has no WHEEL: the vehicle system needs at least one.\n"},
       {"initial state of the wrong length",
        [](const TempFolder& folder) { WriteModel(folder, "Y0 26", "Y0 20"); },
        "--console --history h.in", ConsoleStart(),
@@ -167,6 +252,17 @@ TEST(SetupFailureTest, EachFailingStepPrintsItsReasonAndSkipsTheRun) {
            "Number of valid user defined styles: 0\n"
            "Number of invalid user defined styles: 1\n"
            "Error - Keyword LINKS not found!\n"},
+      {"style file that is a folder",
+       [](const TempFolder& folder) {
+         std::filesystem::remove(folder.Path() / "combined_styles_GEN.in");
+         std::filesystem::create_directory(folder.Path() / "combined_styles_GEN.in");
+       },
+       "--history h.in", GraphicsStart(),
+       std::string(kModelOK) + kHistoryOK + kPreparedOK +
+           "Creating visual model representation... Failed\n"
+           "Reason:\n"
+           "***** StyleManager Log *****\n\n"
+           "Error - 'combined_styles_GEN.in' is not a regular file!\n"},
   };
   for (const FailureCase& c : cases) {
     SCOPED_TRACE(c.title);
@@ -176,7 +272,7 @@ TEST(SetupFailureTest, EachFailingStepPrintsItsReasonAndSkipsTheRun) {
     c.prepare(folder);
     const auto run =
         RunIn(folder.Path(), KelvraCommand(std::string(c.options) + " --log-dir L"), "\n");
-    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ(1, run.exitCode);
     EXPECT_EQ("", run.err);
     std::string expected = c.start + c.expected;
     if (c.logFile != nullptr) {

@@ -13,15 +13,18 @@
 namespace {
 
 using Speed = std::function<double(int axle, double time)>;
+using Slide = std::function<bool(double time)>;
 
-// `samples` samples every `period` seconds of `axles` axles.
-SpeedSeries Series(double period, int axles, int samples, const Speed& speed) {
+// `samples` samples every `period` seconds of `axles` axles; a wheel slides
+// where `slides` says so (nowhere without it).
+SpeedSeries Series(double period, int axles, int samples, const Speed& speed,
+                   const Slide& slides = nullptr) {
   SpeedSeries series;
   series.Start(period, axles, samples);
   std::vector<double> row(axles);
   for (int k = 0; k < samples; ++k) {
     for (int i = 0; i < axles; ++i) row[i] = speed(i, k * period);
-    series.Add(row);
+    series.Add(row, slides && slides(k * period));
   }
   return series;
 }
@@ -71,7 +74,7 @@ TEST(SpeedComparisonTest, LargestDifferenceAndWhereItIs) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title);
-    const SpeedDifference found = LargestSpeedDifference(c.run, c.reference);
+    const SpeedDifference found = LargestSpeedDifference(c.run, c.reference, WheelPhase::Rolling);
     EXPECT_EQ(c.expected.found, found.found);
     EXPECT_NEAR(c.expected.difference, found.difference, 1e-12);
     EXPECT_NEAR(c.expected.time, found.time, 1e-12);
@@ -84,21 +87,83 @@ TEST(SpeedComparisonTest, TiesGoToTheEarliestSampleAndLowestAxle) {
   const SpeedSeries zero = Series(0.005, 4, 10, [](int, double) { return 0.0; });
   const SpeedSeries run =
       Series(0.005, 4, 10, [](int axle, double t) { return t > 0.012 && axle >= 1 ? -1.0 : 0.5; });
-  const SpeedDifference found = LargestSpeedDifference(run, zero);
+  const SpeedDifference found = LargestSpeedDifference(run, zero, WheelPhase::Rolling);
   EXPECT_EQ(1.0, found.difference);
   EXPECT_NEAR(0.015, found.time, 1e-15);
   EXPECT_EQ(2, found.axle);
 }
 
-TEST(SpeedComparisonTest, LineSaysTheDifferenceTheTimeAndTheAxle) {
+// Once a wheel of either solution has slid, the two part for a reason other than
+// the integration, and stay apart even when every wheel rolls again: the time
+// from the first slide on is compared apart from the time before it.
+TEST(SpeedComparisonTest, TimeFromTheFirstSlideOnIsComparedApart) {
+  const Speed zero = [](int, double) { return 0.0; };
+  // 0.01 m/s on axle 2 at 0.02 s; from 0.05 s on axle 4 departs by 2 m/s at
+  // 0.1 s, 1 m/s at 0.15 s.
+  const Speed parting = [](int axle, double t) {
+    if (axle == 1 && std::fabs(t - 0.02) < 1e-9) return 0.01;
+    if (axle == 3 && t > 0.049) return std::fabs(t - 0.1) < 1e-9 ? 2.0 : 1.0;
+    return 0.0;
+  };
+  const Slide briefly = [](double t) { return t > 0.049 && t < 0.07; };
+  struct Case {
+    const char* title;
+    SpeedSeries run;
+    SpeedSeries reference;
+    SpeedDifference rolling;
+    SpeedDifference slid;
+  };
+  const Case cases[] = {
+      {"the run's wheel slides",
+       Series(0.005, 4, 41, parting, briefly),
+       Series(0.005, 4, 41, zero),
+       {true, 0.01, 0.02, 2},
+       {true, 2.0, 0.1, 4}},
+      {"the reference's wheel slides",
+       Series(0.005, 4, 41, parting),
+       Series(0.005, 4, 41, zero, briefly),
+       {true, 0.01, 0.02, 2},
+       {true, 2.0, 0.1, 4}},
+      // Between two run samples the later one's slide counts.
+      {"a coarser run slides",
+       Series(0.01, 4, 21, parting, briefly),
+       Series(0.005, 4, 41, zero),
+       {true, 0.01, 0.02, 2},
+       {true, 2.0, 0.1, 4}},
+      {"no wheel slides",
+       Series(0.005, 4, 41, parting),
+       Series(0.005, 4, 41, zero),
+       {true, 2.0, 0.1, 4},
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    for (const auto& [phase, expected] :
+         {std::pair{WheelPhase::Rolling, c.rolling}, std::pair{WheelPhase::Slid, c.slid}}) {
+      const SpeedDifference found = LargestSpeedDifference(c.run, c.reference, phase);
+      EXPECT_EQ(expected.found, found.found);
+      EXPECT_NEAR(expected.difference, found.difference, 1e-12);
+      EXPECT_NEAR(expected.time, found.time, 1e-12);
+      EXPECT_EQ(expected.axle, found.axle);
+    }
+  }
+}
+
+TEST(SpeedComparisonTest, LinesSayTheDifferenceTheTimeAndTheAxle) {
   EXPECT_EQ(
-      "Largest vehicle speed difference to the validator: 0.00123457 m/s at 12.345 s (axle 2)\n",
-      SpeedDifferenceLine({true, 0.001234567, 12.345, 2}));
-  EXPECT_EQ("Largest vehicle speed difference to the validator: 0 m/s at 0 s (axle 1)\n",
-            SpeedDifferenceLine({true, 0.0, 0.0, 1}));
+      "Largest vehicle speed difference to the validator while every wheel rolls: 0.00123457 m/s "
+      "at 12.345 s (axle 2)\n",
+      SpeedDifferenceLine({true, 0.001234567, 12.345, 2}, WheelPhase::Rolling));
   EXPECT_EQ(
-      "Largest vehicle speed difference to the validator: 8.83921 m/s at 1151.035 s (axle 4)\n",
-      SpeedDifferenceLine({true, 8.839214, 230207 * 0.005, 4}));
+      "Largest vehicle speed difference to the validator while every wheel rolls: 0 m/s at 0 s "
+      "(axle 1)\n",
+      SpeedDifferenceLine({true, 0.0, 0.0, 1}, WheelPhase::Rolling));
+  EXPECT_EQ(
+      "Largest once a wheel has slid: 8.83921 m/s at 1151.035 s (axle 4); a sliding wheel's force "
+      "follows its normal force, which the two models work out differently\n",
+      SpeedDifferenceLine({true, 8.839214, 230207 * 0.005, 4}, WheelPhase::Slid));
+  EXPECT_TRUE(SameSamplePeriod(5e-3, 0.005));
+  EXPECT_FALSE(SameSamplePeriod(0.0025, 0.005));
 }
 
 }  // namespace

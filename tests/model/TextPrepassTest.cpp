@@ -93,4 +93,14 @@ TEST(TextPrepassTest, ParseDoubleTakesALeadingNumber) {
   }
 }
 
+// A word quoted in a message never floods the console or reaches it raw.
+TEST(TextPrepassTest, QuotedExcerptIsShortAndPrintable) {
+  const std::string forty(40, 'x');
+  EXPECT_EQ("'2.7'", QuotedExcerpt("2.7"));
+  EXPECT_EQ("''", QuotedExcerpt(""));
+  EXPECT_EQ("'" + forty + "'", QuotedExcerpt(forty));
+  EXPECT_EQ("'" + forty + "...'", QuotedExcerpt(forty + "y" + std::string(1000000, 'z')));
+  EXPECT_EQ("'1\\x01\\x1B[31m\\xFF\\x00'", QuotedExcerpt(std::string("1\x01\x1b[31m\xff\0", 9)));
+}
+
 }  // namespace

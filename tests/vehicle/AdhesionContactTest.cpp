@@ -26,7 +26,7 @@ TEST(AdhesionCharacteristicTest, DerivesItsFieldsAndFallsWithSlip) {
   EXPECT_DOUBLE_EQ(c.Coefficient(5.0), c.Coefficient(-5.0));
 }
 
-TEST(AdhesionCharacteristicTest, RefusesWrongCountsAndParametersOutsideTheFormulas) {
+TEST(AdhesionCharacteristicTest, RefusesWrongCountsAndParametersWithoutPhysicalSense) {
   struct Case {
     const char* line;
     const char* log;
@@ -37,6 +37,19 @@ TEST(AdhesionCharacteristicTest, RefusesWrongCountsAndParametersOutsideTheFormul
       {"1.2 0.5 5 100 2\n", "\nInternal error: StaticAdhesion(0,0,Tmax)!=1\n"},  // NaN power
       {"0 0.5 5 100 2\n", "\nInternal error: StaticAdhesion(0,0,Tmax)!=1\n"},
       {"0.3 0.5 0 100 2\n", "\nInternal error: StaticAdhesion(0,0,Tmax)!=1\n"},  // 0/0
+      // Normalised, but a friction that turns negative or grows with slip.
+      {"-0.3 0.5 5 100 1\n",
+       "\nError - ADHSET: muStatic -0.3 must be above 0 (the friction would be negative or "
+       "nil).\n"},
+      {"0.3 1.5 5 100 2\n",
+       "\nError - ADHSET: limitRatio 1.5 must lie from 0 to 1 (the friction would grow with "
+       "slip).\n"},
+      {"0.3 -0.5 5 100 2\n",
+       "\nError - ADHSET: limitRatio -0.5 must lie from 0 to 1 (the friction would turn "
+       "negative).\n"},
+      {"0.3 0.5 -5 100 2\n",
+       "\nError - ADHSET: decayVelocity -5 must be above 0 m/s (the friction would grow with "
+       "slip).\n"},
   };
   for (const Case& c : cases) {
     std::stringstream in = Cleaned(c.line);

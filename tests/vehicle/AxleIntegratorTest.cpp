@@ -90,19 +90,6 @@ TEST(TAxleIntegratorTest, SlipBandPullsTheWheelExponentiallyToTheVehicleSpeed) {
   EXPECT_NEAR(C * (V - w) / L, integrator.AdhesionForceCommitted()[0], 1e-8);
 }
 
-TEST(TAxleIntegratorTest, ZeroLimitIsThePureSignWithPlusOneAtZero) {
-  // A brake force equal to the capacity holds a wheel at rest with zero slip.
-  TAxleIntegrator integrator = Integrator(0.005, 10, 0.0, {100}, {1});
-  ASSERT_TRUE(Step(integrator, {{0}, {0}, {300}, {300}, {300}, {300}, {0}, {0}}));
-  EXPECT_EQ(0.0, integrator.WheelSpeed()[0]);
-  EXPECT_EQ(300.0, integrator.AdhesionForce()[0]);
-  // The smallest backward slip gives the whole capacity backwards; a brake force
-  // of the same direction holds the wheel again.
-  ASSERT_TRUE(Step(integrator, {{0}, {0}, {-300}, {-300}, {300}, {300}, {-1e-9}, {-1e-9}}));
-  EXPECT_EQ(0.0, integrator.WheelSpeed()[0]);
-  EXPECT_EQ(-300.0, integrator.AdhesionForce()[0]);
-}
-
 TEST(TAxleIntegratorTest, WithoutCapacityOrForceTheWheelKeepsItsSpeed) {
   TAxleIntegrator integrator = Integrator(0.005, 10, 0.1, {100}, {1});
   ASSERT_TRUE(Step(integrator, {{0}, {0}, {0}, {0}, {500}, {500}, {9}, {9}}));
@@ -142,14 +129,17 @@ TEST(TAxleIntegratorTest, ChangeParRefusesUnusableSettingsAndKeepsTheMasses) {
   std::ostringstream log;
   EXPECT_FALSE(integrator.ChangePar(0, 3, 0.5, 0.01, log));
   EXPECT_FALSE(integrator.ChangePar(10, -1, 0.5, 0.01, log));
+  EXPECT_FALSE(integrator.ChangePar(10, 3, 0.0, 0.01, log));
+  const std::string limits =
+      " (SUBDIV must be at least 1, ITER not negative, LIM at least 2.22507e-308).\n";
   EXPECT_EQ(
-      "\nTAxleIntegrator::ChangePar() is not successfull: SUBDIV=0 ITER=3 (SUBDIV must be at "
-      "least 1, ITER not negative).\n"
-      "\nTAxleIntegrator::ChangePar() is not successfull: SUBDIV=10 ITER=-1 (SUBDIV must be at "
-      "least 1, ITER not negative).\n",
+      "\nTAxleIntegrator::ChangePar() is not successfull: SUBDIV=0 ITER=3 LIM=0.5" + limits +
+          "\nTAxleIntegrator::ChangePar() is not successfull: SUBDIV=10 ITER=-1 LIM=0.5" + limits +
+          "\nTAxleIntegrator::ChangePar() is not successfull: SUBDIV=10 ITER=3 LIM=0" + limits,
       log.str());
   EXPECT_EQ(10, integrator.Subdiv());
   EXPECT_EQ(0, integrator.Iter());
+  EXPECT_EQ(0.1, integrator.Lim());
 
   log.str("");
   ASSERT_TRUE(integrator.ChangePar(7, 2, 0.5, 0.01, log));

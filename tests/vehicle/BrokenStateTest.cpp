@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "SingleMassVehicle.h"
 #include "support/ShippedVehicle.h"
 #include "support/TestSupport.h"
 #include "vehicle/Kelvra.h"
@@ -67,6 +68,42 @@ TEST(BrokenStateTest, AnUnnamedEntryIsNamedByItsPosition) {
   EXPECT_FALSE(kelvra.DoStep(nanBrake, 0.0));
   const std::string out = testing::internal::GetCapturedStdout();
   EXPECT_NE(std::string::npos, out.find("after step 1 (t = 0.005 s): linear state entry ")) << out;
+}
+
+// Inputs the fuzzer found: parameters that pass the reading yet make no sense
+// are refused when read, or end in a reported broken state; a step never fails
+// without saying why.
+TEST(BrokenStateTest, FuzzedParametersAreRefusedOrEndInAReportedBrokenState) {
+  struct Case {
+    const char* file;
+    bool created;
+    const char* message;  // in the log when refused, on the console when stepped
+  };
+  const Case cases[] = {
+      {"huge_adhesion_coefficient.in", true, "\nError - The vehicle state is not finite after"},
+      {"tiny_slip_band.in", false, "\nError - LIM 4.94066e-324 must be at least 2.22507e-308"},
+  };
+  const SingleMassVehicle vehicle(4, 0.005);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    Kelvra kelvra;
+    std::ostringstream log;
+    const auto file = testing_support::SourceDir() / "fuzz" / "corpus" / "vehicle" / c.file;
+    ASSERT_EQ(c.created, vehicle.Create(kelvra, file.string(), log)) << log.str();
+    if (!c.created) {
+      EXPECT_NE(std::string::npos, log.str().find(c.message)) << log.str();
+      continue;
+    }
+    testing::internal::CaptureStdout();
+    for (int k = 0; k < 8 && !kelvra.StateBroken(); ++k) {
+      const bool stepped =
+          kelvra.DoStep(std::vector<double>(4, k < 4 ? 0.0 : 25000.0), k < 4 ? 100000.0 : 0.0);
+      EXPECT_EQ(stepped, !kelvra.StateBroken()) << "step " << k + 1;
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(kelvra.StateBroken());
+    EXPECT_NE(std::string::npos, out.find(c.message)) << out;
+  }
 }
 
 }  // namespace

@@ -25,6 +25,21 @@ const std::string kContactFailed =
     "\nAdhGen.ReadPar() is not successfull.\n"
     "\nContact.ReadPar() error in Kelvra\n";
 const std::string kVehDynFailed = "\nVehDyn.ReadPar() error in Kelvra\n";
+const std::string kAxleRotFailed = "\nAxleRot.ReadPar() is not successfull.\n" + kVehDynFailed;
+const std::string kIterNotRead =
+    "\nAdditional iteration count was not read. TAxleIntegrator::ReadPar()\n";
+const std::string kLimNotRead = "\nLimit was not read. TAxleIntegrator::ReadPar()\n";
+const std::string kSubdivNotRead = "\nSubdivision was not read. TAxleIntegrator::ReadPar()\n";
+
+std::string IterRange(const std::string& quoted) {
+  return "\nError - ITER " + quoted + " must be a whole number from 0 to 10000000.\n";
+}
+
+std::string LimRange(const std::string& value) {
+  return "\nError - LIM " + value +
+         " must be at least 2.22507e-308 m/s, the half-width of the slip band of a rolling "
+         "wheel.\n";
+}
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   const std::size_t at = text.find(from);
@@ -132,24 +147,40 @@ TEST(ReadParTest, FailingSectionsLogWhatWentWrong) {
        kVehDynRead + kAdhesionRead + "\nTContact::ReadPar() successfully finished.\n" +
            "\nTemperature.ReadPar() error in Kelvra\n"},
       {"negative ITER", "ITER 3", "ITER -1",
-       kLinearModelRead +
-           "\nAdditional iteration count was not read. TAxleIntegrator::ReadPar()\n" +
-           "\nAxleRot.ReadPar() is not successfull.\n" + kVehDynFailed},
+       kLinearModelRead + IterRange("'-1'") + kIterNotRead + kAxleRotFailed},
       // No more than a batch parameter set may ask for: billions would hold the
       // program in its first step.
       {"ITER above ten million", "ITER 3", "ITER 10000001",
-       kLinearModelRead +
-           "\nAdditional iteration count was not read. TAxleIntegrator::ReadPar()\n" +
-           "\nAxleRot.ReadPar() is not successfull.\n" + kVehDynFailed},
+       kLinearModelRead + IterRange("'10000001'") + kIterNotRead + kAxleRotFailed},
+      // 2.7 read as 2 would leave ".7" for the next read.
+      {"ITER not whole", "ITER 3", "ITER 2.7",
+       kLinearModelRead + IterRange("'2.7'") + kIterNotRead + kAxleRotFailed},
       {"SUBDIV above ten million", "SUBDIV 10", "SUBDIV 2000000000",
-       kLinearModelRead + "\nSubdivision was not read. TAxleIntegrator::ReadPar()\n" +
-           "\nAxleRot.ReadPar() is not successfull.\n" + kVehDynFailed},
-      {"no LIM value", "LIM 0.5", "LIM",
-       kLinearModelRead + "\nLimit was not read. TAxleIntegrator::ReadPar()\n" +
-           "\nAxleRot.ReadPar() is not successfull.\n" + kVehDynFailed},
+       kLinearModelRead +
+           "\nError - SUBDIV '2000000000' must be a whole number from 1 to 10000000.\n" +
+           kSubdivNotRead + kAxleRotFailed},
+      {"no LIM value", "LIM 0.5", "LIM", kLinearModelRead + kLimNotRead + kAxleRotFailed},
+      // sign(0) = +1 would drive a wheel at rest; 1 / LIM must be finite.
+      {"LIM 0", "LIM 0.5", "LIM 0",
+       kLinearModelRead + LimRange("0") + kLimNotRead + kAxleRotFailed},
+      {"negative LIM", "LIM 0.5", "LIM -0.5",
+       kLinearModelRead + LimRange("-0.5") + kLimNotRead + kAxleRotFailed},
+      {"LIM without a finite reciprocal", "LIM 0.5", "LIM 4.9e-324",
+       kLinearModelRead + LimRange("4.94066e-324") + kLimNotRead + kAxleRotFailed},
       {"SUBDIV 0", "SUBDIV 10", "SUBDIV 0",
-       kLinearModelRead + "\nSubdivision was not read. TAxleIntegrator::ReadPar()\n" +
-           "\nAxleRot.ReadPar() is not successfull.\n" + kVehDynFailed},
+       kLinearModelRead + "\nError - SUBDIV '0' must be a whole number from 1 to 10000000.\n" +
+           kSubdivNotRead + kAxleRotFailed},
+      {"brake threshold 0", "BRKSYS 1 0.1", "BRKSYS 1 0",
+       kLinearModelRead + "\nTAxleIntegrator::ReadPar() successfully finished.\n" +
+           "\nError - BRKSYS speed threshold 0 must be above 0 m/s, or a braked wheel at rest is "
+           "driven.\n" +
+           "\nTBrakeSys::ReadPar() is not successfull.\n" +
+           "\nBrkSys.ReadPar() is not successfull.\n" + kVehDynFailed},
+      {"friction growing with slip", "0.3 0.5 5 100 2   | dry rail\n", "0.3 1.5 5 100 2\n",
+       kVehDynRead + "\nNum. of Adhs to read: 2 TAdhesionGenerator::ReadPar()\n" +
+           "\nError - ADHSET: limitRatio 1.5 must lie from 0 to 1 (the friction would grow with "
+           "slip).\n" +
+           "\nAdhs was not read. TAdhesionGenerator::ReadPar()\n" + kContactFailed},
       {"six resistance values", "RESIST 0 0 0 0 0 0 0", "RESIST 0 0 0 0 0 0",
        kLinearModelRead + "\nTAxleIntegrator::ReadPar() successfully finished.\n" +
            "\nTBrakeSys::ReadPar() successfully finished.\n" +

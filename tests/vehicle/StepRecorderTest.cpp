@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "SingleMassVehicle.h"
 #include "support/ShippedVehicle.h"
 #include "support/TestSupport.h"
 #include "vehicle/Kelvra.h"
@@ -39,7 +40,7 @@ std::vector<double> ParseRow(const std::string& line) {
 // The row the recorder must write: time, traction, then per axle brake input,
 // vehicle speed, wheel speed, slip, adhesion, normal and brake force, position.
 std::vector<double> ExpectedRow(double time, double traction, const std::vector<double>& brake,
-                                bool stepped, const Kelvra& kelvra) {
+                                const Kelvra& kelvra) {
   std::vector<double> row = {time, traction};
   for (int i = 0; i < kAxles; ++i) {
     const double v = kelvra.VehicleSpeed()[i];
@@ -50,7 +51,7 @@ std::vector<double> ExpectedRow(double time, double traction, const std::vector<
                                       v - w,
                                       kelvra.AdhesionForce()[i],
                                       kelvra.NormalForce()[i],
-                                      stepped ? kelvra.BrakeForce()[i] : 0.0,
+                                      kelvra.BrakeForce()[i],
                                       kelvra.Position()[i]};
     row.insert(row.end(), axle.begin(), axle.end());
   }
@@ -86,7 +87,13 @@ TEST(StepRecorderTest, RowsHoldTheCommittedValuesExactly) {
   std::vector<std::vector<double>> expected;
   const std::vector<double> none(kAxles, 0.0);
   recorder.RecordInitial(kelvra);
-  expected.push_back(ExpectedRow(0.0, 0.0, none, false, kelvra));
+  // At rest the wheels carry their static loads.
+  std::vector<double> initial = {0.0, 0.0};
+  for (int i = 0; i < kAxles; ++i) {
+    const std::vector<double> axle = {0, 0, 0, 0, 0, 98100, 0, 0};
+    initial.insert(initial.end(), axle.begin(), axle.end());
+  }
+  expected.push_back(initial);
 
   const int steps = 1200;
   for (int k = 0; k < steps; ++k) {
@@ -97,7 +104,7 @@ TEST(StepRecorderTest, RowsHoldTheCommittedValuesExactly) {
     ASSERT_TRUE(kelvra.DoStep(brake, traction));
     const double time = (k + 1) * kTimeStep;
     recorder.Record(time, brake, traction, kelvra);
-    expected.push_back(ExpectedRow(time, traction, brake, true, kelvra));
+    expected.push_back(ExpectedRow(time, traction, brake, kelvra));
   }
   ASSERT_TRUE(recorder.Close());
 
@@ -115,6 +122,37 @@ TEST(StepRecorderTest, RowsHoldTheCommittedValuesExactly) {
   const std::vector<double>& last = expected.back();
   EXPECT_GT(last[2 + 3], 1.0);              // slip of axle 1
   EXPECT_LT(std::abs(last[10 + 3]), 0.05);  // slip of axle 2
+}
+
+// The first row is the vehicle's initial state: the linear state of Y0 with its
+// outputs, the wheels at rest. The next step carries on from there.
+TEST(StepRecorderTest, InitialRowIsTheStateTheVehicleStartsFrom) {
+  SingleMassVehicle vehicle;
+  vehicle.initialState = {2.0, 5.0};  // 2 m/s, 5 m along the track
+  TempFolder folder;
+  folder.Write("model.in", vehicle.ParameterText());
+  Kelvra kelvra;
+  std::ostringstream log;
+  ASSERT_TRUE(vehicle.Create(kelvra, (folder.Path() / "model.in").string(), log)) << log.str();
+  StepRecorder recorder;
+  ASSERT_TRUE(recorder.Open((folder.Path() / "run.csv").string(), vehicle.axles));
+  recorder.RecordInitial(kelvra);
+  ASSERT_TRUE(kelvra.DoStep({0.0, 0.0}, 0.0));
+  recorder.Record(kTimeStep, {0.0, 0.0}, 0.0, kelvra);
+  ASSERT_TRUE(recorder.Close());
+
+  std::istringstream lines(folder.Read("run.csv"));
+  std::string line;
+  std::getline(lines, line);
+  std::getline(lines, line);
+  const std::vector<double> axle = {0, 2, 0, 2, 0, vehicle.axleLoad, 0, 5};
+  std::vector<double> expected = {0, 0};
+  for (int i = 0; i < vehicle.axles; ++i) expected.insert(expected.end(), axle.begin(), axle.end());
+  EXPECT_EQ(expected, ParseRow(line));
+  std::getline(lines, line);
+  const std::vector<double> next = ParseRow(line);
+  EXPECT_NEAR(2.0, next[3], 0.01);                    // the sliding wheels brake it a little
+  EXPECT_NEAR(5.0 + 2.0 * kTimeStep, next[9], 1e-4);  // it moved on from 5 m
 }
 
 // Brake inputs missing from the demand count as 0; without a file nothing is

@@ -1,0 +1,183 @@
+// Results that were wrong while the run reported success: each is checked here
+// against an independent figure of the same run.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ProgramRun.h"
+
+namespace {
+
+using namespace program_run;
+using testing_support::RunIn;
+using testing_support::TempFolder;
+
+// `rows` rows of the same inputs: four brake inputs, then the traction.
+std::string ConstantHistory(int rows, const std::string& row) {
+  std::ostringstream text;
+  text << "EFD " << rows << " 5\n";
+  for (int k = 0; k < rows; ++k) text << row << "\n";
+  return text.str();
+}
+
+int Occurrences(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+// 2 s of full traction from rest, then 1 s of the full brake, under which every
+// wheel slides.
+std::string BrakeAfterTraction() {
+  std::string history = "EFD 600 5\n";
+  for (int k = 0; k < 600; ++k) {
+    history += k < 400 ? "0 0 0 0 100000\n" : "25000 25000 25000 25000 0\n";
+  }
+  return history;
+}
+
+// The time series that the console run left in results/.
+CsvTable ConsoleSeries(const TempFolder& folder) {
+  for (const std::string& name : ResultFiles(folder)) {
+    if (name.rfind("_kelvra_result_", 0) == 0 && name.find(".csv") != std::string::npos) {
+      return ReadCsv(folder.Read("results/" + name));
+    }
+  }
+  ADD_FAILURE() << "no time series";
+  return {};
+}
+
+// Every set runs with the step matrices of its own DT, however close it lies to
+// the previous set's: its results do not depend on the sets before it. Sets
+// within 0.00001 s of each other used to share the first one's matrices, and
+// the error grew along a chain of such sets.
+TEST(WrongResultsTest, EveryBatchSetStepsWithTheMatricesOfItsOwnTimeStep) {
+  const std::vector<std::string> timeSteps = {"0.0001", "0.000105", "9.2e-05", "8.4e-05",
+                                              "7.6e-05"};
+  std::vector<std::string> forward;
+  std::vector<std::string> backward;
+  for (const bool reversed : {false, true}) {
+    TempFolder folder;
+    folder.CopyShippedData();
+    folder.Write("h.in", ConstantHistory(40, "0 0 0 0 100000"));
+    std::string sets = "BATCH 5 4\n";
+    for (std::size_t i = 0; i < timeSteps.size(); ++i) {
+      sets += timeSteps[reversed ? timeSteps.size() - 1 - i : i] + " 3 10 0.05\n";
+    }
+    folder.Write("batch_paramsets.in", sets);
+    const auto run = RunIn(folder.Path(), KelvraCommand("--batch --history h.in"), "\n");
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ(5, Occurrences(run.out, "Time step changed, recalculate solution operators... OK"));
+    for (std::size_t i = 0; i < timeSteps.size(); ++i) {
+      (reversed ? backward : forward)
+          .push_back(folder.Read("results/batch_" + std::to_string(i) + ".csv"));
+    }
+  }
+  for (std::size_t i = 0; i < timeSteps.size(); ++i) {
+    SCOPED_TRACE(timeSteps[i]);
+    EXPECT_FALSE(forward[i].empty());
+    EXPECT_TRUE(forward[i] == backward[timeSteps.size() - 1 - i]);
+  }
+}
+
+// The validator plays one history row per 0.005 s from rest. A run that does not
+// gets no figure, but one line saying why.
+TEST(WrongResultsTest, ComparisonWithTheValidatorOnlyWhereItMeansSomething) {
+  struct Case {
+    const char* title;
+    const char* from;  // in the shipped model
+    const char* to;
+    std::string history;
+    std::string lines;  // what follows the validator's "Done in", numbers masked
+  };
+  const Case cases[] = {
+      {"coarser time step", "\nDT 0.005", "\nDT 0.01", ConstantHistory(40, "0 0 0 0 100000"),
+       "No speed comparison with the validator: the run stepped 0.01 s per history row of 0.005 "
+       "s, so the two did not play the same inputs over the same time\n"},
+      {"finer time step", "\nDT 0.005", "\nDT 0.0025", ConstantHistory(40, "0 0 0 0 100000"),
+       "No speed comparison with the validator: the run stepped 0.0025 s per history row of "
+       "0.005 s, so the two did not play the same inputs over the same time\n"},
+      {"moving at the start", "Y0 26\n0 ", "Y0 26\n1 ", ConstantHistory(40, "0 0 0 0 0"),
+       "No speed comparison with the validator: the run started from the model's Y0, the "
+       "validator from rest\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    TempFolder folder;
+    folder.CopyShippedData();
+    folder.Write("combined_train17_GEN.in", ShippedModelWith(c.from, c.to));
+    folder.Write("h.in", c.history);
+    const auto run = RunIn(folder.Path(), KelvraCommand("--console --history h.in"), "\n");
+    EXPECT_EQ(0, run.exitCode);
+    const std::string out = MaskDurations(run.out);
+    const std::string end = "\n\tDone in # [s]\n" + c.lines + kExitPrompt;
+    ASSERT_GE(out.size(), end.size());
+    EXPECT_EQ(end, out.substr(out.size() - end.size()));
+  }
+}
+
+// The rolling figure of a run whose wheels slide under the full brake is the
+// small difference of the two integrations; the parting after the slide is
+// given apart, with its cause.
+TEST(WrongResultsTest, RollingDifferenceIsSmallWhenAWheelSlidesLater) {
+  TempFolder folder;
+  folder.CopyShippedData();
+  folder.Write("h.in", BrakeAfterTraction());
+  const auto run = RunIn(folder.Path(), KelvraCommand("--console --history h.in"), "\n");
+  const std::regex lines(
+      "\nLargest vehicle speed difference to the validator while every wheel rolls: ([0-9.e+-]+) "
+      "m/s at [0-9.]+ s \\(axle [1-4]\\)\nLargest once a wheel has slid: ([0-9.e+-]+) m/s at "
+      "[0-9.]+ s \\(axle [1-4]\\); a sliding wheel's force follows its normal force, which the "
+      "two models work out differently\n\nPress");
+  std::smatch match;
+  ASSERT_TRUE(std::regex_search(run.out, match, lines)) << run.out;
+  EXPECT_LT(std::stod(match[1]), 1e-3);
+  EXPECT_GT(std::stod(match[2]), 1e-2);
+}
+
+// The first row is the state the vehicle starts from: the Y0 speed and position,
+// the static loads. The running resistance c v |v| slows a vehicle coasting
+// backwards exactly as one coasting forwards.
+TEST(WrongResultsTest, FirstRowIsTheInitialStateAndResistanceOpposesTheMotion) {
+  std::vector<CsvTable> runs;
+  for (const char* speed : {"7.09", "-7.09"}) {
+    TempFolder folder;
+    folder.CopyShippedData();
+    const std::string v = speed;
+    std::string model = ShippedModelWith("Y0 26\n0 0 0 0 0 0 0 0 0 0 0 0 0\n",
+                                         "Y0 26\n" + v + " 0 0 " + v + " 0 0 " + v + " 0 0 " + v +
+                                             " " + v + " " + v + " " + v + "\n");
+    model.replace(model.find("RESIST 0 "), 9, "RESIST 100 ");
+    folder.Write("combined_train17_GEN.in", model);
+    folder.Write("h.in", ConstantHistory(400, "0 0 0 0 0"));
+    const auto run = RunIn(folder.Path(), KelvraCommand("--console --history h.in"), "\n");
+    EXPECT_EQ(0, run.exitCode);
+    runs.push_back(ConsoleSeries(folder));
+  }
+  const CsvTable& forward = runs[0];
+  const CsvTable& backward = runs[1];
+  ASSERT_EQ(401u, forward.rows.size());
+  ASSERT_EQ(401u, backward.rows.size());
+  for (int axle = 1; axle <= 4; ++axle) {
+    const std::string n = std::to_string(axle);
+    EXPECT_EQ(7.09, forward.rows[0][forward.Column("vehicle_speed_" + n)]);
+    EXPECT_EQ(0.0, forward.rows[0][forward.Column("wheel_speed_" + n)]);
+    EXPECT_EQ(98100.0, forward.rows[0][forward.Column("normal_force_" + n)]);
+    EXPECT_EQ(0.0, forward.rows[0][forward.Column("position_" + n)]);
+  }
+  // Once the wheels have been spun up and the bogies have settled, the two runs
+  // mirror each other; the vehicle has slowed from the 7.09 * 41000 / 43000 =
+  // 6.76 m/s it shares with the spun-up wheels.
+  const std::size_t speed = forward.Column("vehicle_speed_1");
+  EXPECT_NEAR(forward.rows.back()[speed], -backward.rows.back()[speed], 1e-5);
+  EXPECT_LT(forward.rows.back()[speed], 6.6);
+}
+
+}  // namespace
