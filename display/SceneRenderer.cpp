@@ -58,7 +58,25 @@ bool LayerVisibility::Shows(const std::string& componentKind) const {
 }
 
 unsigned int ImageTextureOf(const ImageTextures& textures, int styleIndex) {
-  return styleIndex < kMaxImageObjects ? textures.Name(styleIndex) : 0u;
+  return ImageHasSlot(styleIndex) ? textures.Name(styleIndex) : 0u;
+}
+
+bool ImageHasSlot(int styleIndex) {
+  return styleIndex >= 0 && styleIndex < kMaxImageObjects;
+}
+
+// The text runs from one text height left of the point, its lower edge on it.
+PixelRect GridLabelRect(const WorldView& view, float x, float y, int characters, float size) {
+  const float left = (x - view.MinX()) * view.zoom - size;
+  const float top = (view.MaxY() - y) * view.zoom - size;
+  return {left, left + 0.5f * size * static_cast<float>(characters), top, top + size};
+}
+
+bool Covered(const PixelRect& rect, const std::vector<PixelRect>& panels) {
+  for (const PixelRect& panel : panels) {
+    if (rect.Overlaps(panel)) return true;
+  }
+  return false;
 }
 
 void WidenSceneBox(BoundingBox& box, const StyleLink& link,
@@ -122,7 +140,8 @@ void SceneRenderer::DrawGridLines(const std::vector<float>& positions, bool vert
 }
 
 void SceneRenderer::DrawGrid(const WorldView& view, const OverlayFont& font,
-                             const FontTextures& fontTextures) {
+                             const FontTextures& fontTextures,
+                             const std::vector<PixelRect>& hudPanels) {
   const float xmin = view.MinX(), xmax = view.MaxX(), ymin = view.MinY(), ymax = view.MaxY();
   const GridSpacing spacing = GridSpacingFor(xmin, xmax);
   if (!(spacing.major > 0.0f)) return;
@@ -145,16 +164,16 @@ void SceneRenderer::DrawGrid(const WorldView& view, const OverlayFont& font,
   glTranslatef(0.0f, 0.0f, 1.0f);
   const float rowY = GridLabelRowY(view);
   GridPositions(x0, spacing.label, xmin, xmax, gridPositions);
-  for (const float x : gridPositions) {
-    DrawWorldText(GridLabel(x), x, rowY, view.zoom, kGridLabelSize, kGridLabelColour, font,
-                  fontTextures);
-  }
+  const auto label = [&](float value, float x, float y) {
+    const std::string text = GridLabel(value);
+    const int characters = static_cast<int>(text.size());
+    if (Covered(GridLabelRect(view, x, y, characters, kGridLabelSize), hudPanels)) return;
+    DrawWorldText(text, x, y, view.zoom, kGridLabelSize, kGridLabelColour, font, fontTextures);
+  };
+  for (const float x : gridPositions) label(x, x, rowY);
   const float columnX = GridLabelColumnX(view);
   GridPositions(y0, spacing.label, ymin, ymax, gridPositions);
-  for (const float y : gridPositions) {
-    DrawWorldText(GridLabel(y), columnX, y, view.zoom, kGridLabelSize, kGridLabelColour, font,
-                  fontTextures);
-  }
+  for (const float y : gridPositions) label(y, columnX, y);
   glPopMatrix();
 }
 
@@ -180,6 +199,9 @@ void SceneRenderer::DrawCentrePoint(const Rgba& colour) const {
 void SceneRenderer::DrawAnchoredLink(const StyleLink& link, const std::vector<float>& q,
                                      const StyleManager::StyleLists& styles,
                                      const ImageTextures& textures) {
+  // Pictures that found no slot were left out when loading, with their line on
+  // the console; without a texture they would show as blank squares.
+  if (link.styleKind == "IMAGE" && !ImageHasSlot(link.styleIndex)) return;
   const AnchorFrame frame = AnchorFrameOf(link.refX1, link.refY1, link.offX1, link.offY1,
                                           link.dofX1, link.dofY1, link.dofR1, q);
   glPushMatrix();

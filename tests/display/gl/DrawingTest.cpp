@@ -162,4 +162,26 @@ TEST(SceneLinksTest, ImageShowsThePictureUprightAndLinesJoinTheirEnds) {
   EXPECT_EQ((Rgb{0, 255, 0}), AtWorld(frame, 0.0f, -4.0f));  // half way up to (6, -3)
 }
 
+// A picture beyond the image slots was left out when the textures were loaded;
+// its link draws nothing instead of a blank square.
+TEST(SceneLinksTest, ImagesBeyondTheSlotsAreLeftOut) {
+  StyleManager::StyleLists styles;
+  ImageStyle image;
+  image.leftExtent = -2.0f;
+  image.rightExtent = 2.0f;
+  image.bottomExtent = -2.0f;
+  image.topExtent = 2.0f;
+  std::get<std::vector<ImageStyle>>(styles).assign(kMaxImageObjects + 1, image);
+  StyleLink link = BodyLink("IMAGE");
+  link.styleIndex = kMaxImageObjects;
+  SceneRenderer renderer;
+  ImageTextures textures;
+  ClearBlack();
+  WorldProjection();
+  renderer.DrawLinks({}, {link}, styles, textures);
+  const Framebuffer frame;
+  EXPECT_EQ(kBlack, AtWorld(frame, 0.5f, 0.5f));
+  EXPECT_EQ(kBlack, AtWorld(frame, 0.0f, 0.0f));  // nor its centre point
+}
+
 }  // namespace
