@@ -71,8 +71,11 @@ class SceneRenderer {
   void DrawTwoEndedLink(const StyleLink& link, const std::vector<float>& q,
                         const StyleManager::StyleLists& styles);
   void DrawCentrePoint(const Rgba& colour) const;
+  void DrawBackgroundTile(const BackgroundTile& tile, unsigned int texture, float bottom,
+                          float top) const;
+  // Lines `width` pixels wide at `zoom` pixels per world unit.
   void DrawGridLines(const std::vector<float>& positions, bool vertical, float from, float to,
-                     const Rgba& colour, float width) const;
+                     const Rgba& colour, float width, float zoom) const;
 
   // Scratch space reused from frame to frame.
   std::vector<Vec2> springVertices;
