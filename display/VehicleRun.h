@@ -98,16 +98,15 @@ class VehicleRun {
   // Hands the recorded rows to the file and closes it; false when a write failed.
   bool CloseSeries() { return series.Close(); }
 
+  // Clock of the previous paced frame, -1 before the first.
+  int lastFrameMs = -1;
+
+ private:
   // The parts of a frame, in their order.
   int StepsDue(int elapsedMs, float pace);
   StepDecision DecideStepInputs(const LeverLevels& levers);
   void StepVehicle();
   void ReadDriverView();
-
-  // Clock of the previous paced frame, -1 before the first.
-  int lastFrameMs = -1;
-
- private:
   void WarnUnwritable(const std::string& fileName) const;
 
   Kelvra* vehicle = nullptr;
