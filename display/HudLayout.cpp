@@ -7,11 +7,21 @@ namespace {
 // The grid's value labels run down a column ending this far from the right
 // edge; the driver's panel stays left of it.
 constexpr float kLabelColumnClearance = 95.0f;
+// Right of the buttons at the top left, with a gap.
+constexpr float kButtonsRight = 250.0f;
+
+// A vehicle with many axles widens the driver's panel; the window must then be
+// wider to hold it beside the buttons at full size.
+float FullSizeWidth(int axles) {
+  const PixelRect panel = DriverPanelAt(0.0f, axles, 1.0f).frame;
+  return std::max(static_cast<float>(kFullSizeWidth),
+                  kButtonsRight + (panel.right - panel.left) + kLabelColumnClearance);
+}
 
 }  // namespace
 
-float HudScale(int width, int height) {
-  const float sx = static_cast<float>(width) / static_cast<float>(kFullSizeWidth);
+float HudScale(int width, int height, int axles) {
+  const float sx = static_cast<float>(width) / FullSizeWidth(axles);
   const float sy = static_cast<float>(height) / static_cast<float>(kFullSizeHeight);
   return std::clamp(std::min(sx, sy), 0.0f, 1.0f);
 }
@@ -21,7 +31,7 @@ float HudScale(int width, int height) {
 HudLayout LayoutHud(int width, int height, int axles, bool reshaped) {
   const float w = static_cast<float>(width);
   const float h = static_cast<float>(height);
-  const float s = HudScale(width, height);
+  const float s = HudScale(width, height, axles);
   HudLayout l;
   l.scale = s;
   l.textSize = s * kOverlayTextSize;

@@ -59,8 +59,9 @@ struct HudLayout {
   std::vector<PixelRect> Covering() const;
 };
 
-// The scale of the HUD in a window of this size: 1 from 640 x 400 up.
-float HudScale(int width, int height);
+// The scale of the HUD in a window of this size: 1 from 640 x 400 up (wider for
+// a vehicle of more than six axles, whose slip lamps widen the driver's panel).
+float HudScale(int width, int height, int axles);
 
 // The layout of a window of `width` x `height` with `axles` slip lamps. Until the
 // window system reports the window's size for the first time (`reshaped` false)
