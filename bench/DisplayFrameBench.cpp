@@ -128,8 +128,11 @@ void DisplayFrame(benchmark::State& state) {
   data.background.enabled = true;
   CopyVisualModel(scene.styles, data);
   const std::filesystem::path folder = std::filesystem::temp_directory_path();
-  if (kind != kPlainFrame) data.seriesPrefix = (folder / "kelvra_bench_series_").string();
-  data.realTimePacing = kind == kPacedTenSteps;
+  if (kind != kPlainFrame) data.run.seriesPrefix = (folder / "kelvra_bench_series_").string();
+  data.run.realTimePacing = kind == kPacedTenSteps;
+  for (const Wheel& wheel : scene.model.Components().Wheels()) {
+    data.wheelRadii.push_back(wheel.radius);
+  }
   std::ostringstream console;
   scene.vehicle.Init(console);
   DisplayState display;
@@ -137,11 +140,11 @@ void DisplayFrame(benchmark::State& state) {
   display.font.pictureFile = kDataDir + "fonts/default_normal.png";
   PrepareDrawing(display, console);
   display.Reshape(kInitialWindowWidth, kInitialWindowHeight);
-  display.StartSeries();
-  display.lever.SetValue(0.75f);
+  display.run.StartSeries();
+  display.controls.lever.SetValue(0.75f);
   // A stall of a second before every paced frame: the frame owes the most steps.
   const auto owe = [&] {
-    if (kind == kPacedTenSteps) display.lastFrameMs = glutGet(GLUT_ELAPSED_TIME) - 1000;
+    if (kind == kPacedTenSteps) display.run.lastFrameMs = glutGet(GLUT_ELAPSED_TIME) - 1000;
   };
   for (int i = 0; i < 200; ++i) {  // past the first fit and the glide
     owe();
@@ -154,11 +157,11 @@ void DisplayFrame(benchmark::State& state) {
     DrawFrame(display);
     glFinish();
   }
-  state.counters["zoom"] = display.zoom;
+  state.counters["zoom"] = display.view.zoom;
   state.counters["stepsPerFrame"] =
-      static_cast<double>(display.stepsRun) / static_cast<double>(200 + state.iterations());
-  display.series.Close();
-  if (!display.seriesFile.empty()) std::filesystem::remove(display.seriesFile);
+      static_cast<double>(display.run.StepsRun()) / static_cast<double>(200 + state.iterations());
+  display.run.CloseSeries();
+  if (!display.run.SeriesFile().empty()) std::filesystem::remove(display.run.SeriesFile());
 }
 BENCHMARK(DisplayFrame)
     ->ArgName("kind")
@@ -166,6 +169,7 @@ BENCHMARK(DisplayFrame)
     ->Arg(kRecordedFrame)
     ->Arg(kPacedTenSteps)
     ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);

@@ -90,19 +90,20 @@ void DrawEllipse(const Rgba& fill, const Rgba& outline, float a, float b, float 
   glLineWidth(1.0f);
 }
 
-void DrawTexturedQuad(unsigned int texture, float opacity, float x0, float y0, float x1, float y1) {
+void DrawTexturedQuad(unsigned int texture, float opacity, float x0, float y0, float x1, float y1,
+                      float vTop, float vBottom) {
   glEnable(GL_ALPHA_TEST);
   glEnable(GL_TEXTURE_2D);
   glColor4f(1.0f, 1.0f, 1.0f, opacity);
   glBindTexture(GL_TEXTURE_2D, texture);
   glBegin(GL_QUADS);
-  glTexCoord2f(0.0f, 1.0f);
+  glTexCoord2f(0.0f, vBottom);
   glVertex2f(x0, y0);
-  glTexCoord2f(0.0f, 0.0f);
+  glTexCoord2f(0.0f, vTop);
   glVertex2f(x0, y1);
-  glTexCoord2f(1.0f, 0.0f);
+  glTexCoord2f(1.0f, vTop);
   glVertex2f(x1, y1);
-  glTexCoord2f(1.0f, 1.0f);
+  glTexCoord2f(1.0f, vBottom);
   glVertex2f(x1, y0);
   glEnd();
   glDisable(GL_TEXTURE_2D);

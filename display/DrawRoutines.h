@@ -34,4 +34,7 @@ void DrawEllipse(const Rgba& fill, const Rgba& outline, float a, float b, float 
 
 // A quad from (x0, y0) to (x1, y1) showing the whole texture, picture top at y1,
 // at `opacity`; pixels with alpha at or below the alpha-test threshold are dropped.
-void DrawTexturedQuad(unsigned int texture, float opacity, float x0, float y0, float x1, float y1);
+// With `vTop` and `vBottom` it shows only the rows between those texture
+// coordinates (0 is the picture's top edge, 1 its bottom edge).
+void DrawTexturedQuad(unsigned int texture, float opacity, float x0, float y0, float x1, float y1,
+                      float vTop = 0.0f, float vBottom = 1.0f);

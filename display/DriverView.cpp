@@ -2,17 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
 constexpr double kKmhPerMs = 3.6;
 
-// Overlay text is 22 pixels high, each character half as wide.
+// At full size overlay text is 22 pixels high, each character half as wide.
 constexpr float kLineHeight = 22.0f;
 constexpr float kCharWidth = 11.0f;
-constexpr float kLongestLine = 18.0f;  // characters of the speed line up to 999.9 km/h
+constexpr float kLongestLine = 19.0f;  // characters of the force lines up to 9999.9 kN
 constexpr float kSlipLabelWidth = 6.0f * kCharWidth;  // "Slip: "
 constexpr float kInset = 12.0f;                       // text from the panel's left edge
+constexpr float kTop = 8.0f;
 constexpr float kLineSpacing = 30.0f;
 constexpr float kLampSize = 26.0f;  // room for a two-digit axle number
 constexpr float kLampPitch = 30.0f;
@@ -34,6 +36,12 @@ double DistanceRun(const Kelvra& vehicle) {
   return MeanOf(vehicle.Position());
 }
 
+double TotalBrakeForce(const Kelvra& vehicle) {
+  double sum = 0.0;
+  for (const double force : vehicle.BrakeForce()) sum += std::fabs(force);
+  return sum;
+}
+
 bool WheelSlides(double vehicleSpeed, double wheelSpeed, double limit) {
   return std::fabs(vehicleSpeed - wheelSpeed) > std::fabs(limit);
 }
@@ -47,29 +55,64 @@ void ReadSlipLamps(const Kelvra& vehicle, std::vector<unsigned char>& lamps) {
   }
 }
 
+double DriverReadout::Value(int item) const {
+  switch (item) {
+    case kDriverSpeed:
+      return speedKmh;
+    case kDriverDistance:
+      return distance;
+    case kDriverTraction:
+      return tractionKn;
+    case kDriverBrake:
+      return brakeKn;
+    default:
+      return 0.0;
+  }
+}
+
+void FormatDriverText(const DriverReadout& readout, int item, HudBuffer& buffer) {
+  static const char* const kFormats[kDriverItemCount] = {kSpeedFormat, kDistanceFormat,
+                                                         kTractionFormat, kBrakeFormat};
+  buffer[0] = '\0';
+  if (item < 0 || item >= kDriverItemCount) return;
+  std::snprintf(buffer.data(), buffer.size(), kFormats[item], readout.Value(item));
+}
+
+std::string DriverString(const DriverReadout& readout, int item) {
+  HudBuffer buffer;
+  FormatDriverText(readout, item, buffer);
+  return buffer.data();
+}
+
 PixelRect DriverPanel::Lamp(int axle) const {
   const float x = firstLampX + static_cast<float>(axle) * lampPitch;
   return {x, x + lampSize, lampY, lampY + lampSize};
 }
 
-// Three lines: the speed, the distance, then "Slip:" followed by the lamps. The
-// frame overlaps the window's top and right edges by its line width, as the
-// panels at the bottom do with theirs.
-DriverPanel DriverPanelAt(int windowWidth, int axles) {
+PixelRect DriverPanel::Line(int item, int characters) const {
+  const float y = item >= 0 && item < kDriverItemCount ? lineY[item] : slipY;
+  return {textX, textX + 0.5f * textSize * static_cast<float>(characters), y, y + textSize};
+}
+
+// Four lines, then "Slip:" followed by the lamps. The frame overlaps the window's
+// top edge by its line width, as the panels at the bottom do with theirs.
+DriverPanel DriverPanelAt(float right, int axles, float scale) {
+  const float s = scale;
   const float lamps = kLampPitch * static_cast<float>(std::max(axles, 0));
   const float width =
-      kInset + std::max(kLongestLine * kCharWidth, kSlipLabelWidth + lamps) + kInset;
-  const float right = static_cast<float>(windowWidth);
+      s * (kInset + std::max(kLongestLine * kCharWidth, kSlipLabelWidth + lamps) + kInset);
 
   DriverPanel panel;
-  panel.textX = right - width + kInset;
-  panel.speedY = 8.0f;
-  panel.distanceY = panel.speedY + kLineSpacing;
-  panel.slipY = panel.distanceY + kLineSpacing + 2.0f;
-  panel.firstLampX = panel.textX + kSlipLabelWidth;
-  panel.lampY = panel.slipY + 0.5f * (kLineHeight - kLampSize);
-  panel.lampSize = kLampSize;
-  panel.lampPitch = kLampPitch;
-  panel.frame = {right - width, right + 2.0f, -2.0f, panel.lampY + kLampSize + 10.0f};
+  panel.textSize = s * kLineHeight;
+  panel.textX = right - width + s * kInset;
+  for (int item = 0; item < kDriverItemCount; ++item) {
+    panel.lineY[item] = s * (kTop + kLineSpacing * static_cast<float>(item));
+  }
+  panel.slipY = s * (kTop + kLineSpacing * static_cast<float>(kDriverItemCount) + 2.0f);
+  panel.firstLampX = panel.textX + s * kSlipLabelWidth;
+  panel.lampY = panel.slipY + 0.5f * s * (kLineHeight - kLampSize);
+  panel.lampSize = s * kLampSize;
+  panel.lampPitch = s * kLampPitch;
+  panel.frame = {right - width, right, -2.0f, panel.lampY + s * (kLampSize + 10.0f)};
   return panel;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
-// What a driver looks at first: the speed, the distance run and whether a wheel
-// slides, read from the vehicle's committed state, and the panel at the top
-// right of the window that shows them. That corner holds nothing else, so the
-// panel covers no other control; a window too small for it leaves it out.
+// What a driver looks at first: the speed, the distance run, the traction and
+// brake forces applied to the vehicle and whether a wheel slides, read from the
+// vehicle's committed state, and the panel near the top right of the window
+// that shows them.
 
+#include <array>
+#include <string>
 #include <vector>
 
 #include "display/Widgets.h"
@@ -12,7 +14,18 @@
 
 inline constexpr const char* kSpeedFormat = "Speed: %6.1f km/h";
 inline constexpr const char* kDistanceFormat = "Dist.: %8.1f m";
+inline constexpr const char* kTractionFormat = "Traction: %6.1f kN";
+inline constexpr const char* kBrakeFormat = "Brakes:   %6.1f kN";
 inline constexpr const char* kSlipLabel = "Slip:";
+
+// The text lines of the driver's panel, top down; the slip lamps follow them.
+enum DriverItem : int {
+  kDriverSpeed,
+  kDriverDistance,
+  kDriverTraction,
+  kDriverBrake,
+  kDriverItemCount
+};
 
 // The mean of `values`; 0 for none.
 double MeanOf(const std::vector<double>& values);
@@ -21,6 +34,9 @@ double MeanOf(const std::vector<double>& values);
 double VehicleSpeedKmh(const Kelvra& vehicle);
 // Metres run since the start: the mean of the wheelsets' longitudinal positions.
 double DistanceRun(const Kelvra& vehicle);
+// The brake force acting on all wheels together in the vehicle's last step [N];
+// each wheel's sign only tells its direction of turning.
+double TotalBrakeForce(const Kelvra& vehicle);
 
 // A wheel slides when its slip (the vehicle speed at the wheel less the wheel's
 // circumferential speed) lies beyond the axle integrator's linear band
@@ -30,13 +46,33 @@ bool WheelSlides(double vehicleSpeed, double wheelSpeed, double limit);
 // Entry i of `lamps` (its length is kept) lit (1) when wheel i slides.
 void ReadSlipLamps(const Kelvra& vehicle, std::vector<unsigned char>& lamps);
 
+// The panel's values as they stand.
+struct DriverReadout {
+  double speedKmh = 0.0;
+  double distance = 0.0;                 // metres
+  double tractionKn = 0.0;               // applied in the last step
+  double brakeKn = 0.0;                  // applied in the last step, all wheels
+  std::vector<unsigned char> slipLamps;  // one per axle, 1 while its wheel slides
+
+  // The value shown on line `item`.
+  double Value(int item) const;
+};
+
+// A formatted line of overlay text.
+using HudBuffer = std::array<char, 100>;
+
+// Line `item` of the panel formatted into `buffer`; empty for unknown items.
+void FormatDriverText(const DriverReadout& readout, int item, HudBuffer& buffer);
+std::string DriverString(const DriverReadout& readout, int item);
+
 // The panel's frame, the top-left corners of its lines and its lamps, one per
-// axle in axle order, each a box with the axle's number.
+// axle in axle order, each a box with the axle's number; every size in pixels
+// of text `textSize` high.
 struct DriverPanel {
   PixelRect frame;
+  float textSize = 22.0f;
   float textX = 0.0f;
-  float speedY = 0.0f;
-  float distanceY = 0.0f;
+  float lineY[kDriverItemCount] = {};
   float slipY = 0.0f;
   float firstLampX = 0.0f;
   float lampY = 0.0f;
@@ -44,8 +80,9 @@ struct DriverPanel {
   float lampPitch = 0.0f;
 
   PixelRect Lamp(int axle) const;
+  PixelRect Line(int item, int characters) const;
 };
 
-// The panel in a window `windowWidth` wide, against the top and right edges and
-// wide enough for `axles` lamps.
-DriverPanel DriverPanelAt(int windowWidth, int axles);
+// The panel against the window's top edge with its right edge at `right`, wide
+// enough for `axles` lamps, every size and distance times `scale`.
+DriverPanel DriverPanelAt(float right, int axles, float scale);

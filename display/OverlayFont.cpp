@@ -48,10 +48,11 @@ void BeginText(const Rgba& colour, const OverlayFont& font, const FontTextures& 
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, fontTextures.Name(font.fontSlot));
   glColor4fv(colour.data());
+  glBegin(GL_QUADS);
 }
 
+// Inside one glBegin(GL_QUADS) ... glEnd() per text.
 void EmitGlyph(const GlyphQuad& g) {
-  glBegin(GL_QUADS);
   glTexCoord2f(g.uMin, g.vMin);
   glVertex2f(g.x0, g.y0);
   glTexCoord2f(g.uMin, g.vMax);
@@ -60,10 +61,10 @@ void EmitGlyph(const GlyphQuad& g) {
   glVertex2f(g.x1, g.y1);
   glTexCoord2f(g.uMax, g.vMin);
   glVertex2f(g.x1, g.y0);
-  glEnd();
 }
 
 void EndText() {
+  glEnd();
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_ALPHA_TEST);
 }

@@ -58,7 +58,25 @@ bool LayerVisibility::Shows(const std::string& componentKind) const {
 }
 
 unsigned int ImageTextureOf(const ImageTextures& textures, int styleIndex) {
-  return styleIndex < kMaxImageObjects ? textures.Name(styleIndex) : 0u;
+  return ImageHasSlot(styleIndex) ? textures.Name(styleIndex) : 0u;
+}
+
+bool ImageHasSlot(int styleIndex) {
+  return styleIndex >= 0 && styleIndex < kMaxImageObjects;
+}
+
+// The text runs from one text height left of the point, its lower edge on it.
+PixelRect GridLabelRect(const WorldView& view, float x, float y, int characters, float size) {
+  const float left = (x - view.MinX()) * view.zoom - size;
+  const float top = (view.MaxY() - y) * view.zoom - size;
+  return {left, left + 0.5f * size * static_cast<float>(characters), top, top + size};
+}
+
+bool Covered(const PixelRect& rect, const std::vector<PixelRect>& panels) {
+  for (const PixelRect& panel : panels) {
+    if (rect.Overlaps(panel)) return true;
+  }
+  return false;
 }
 
 void WidenSceneBox(BoundingBox& box, const StyleLink& link,
@@ -93,68 +111,131 @@ bool SceneRenderer::BackgroundShown(const WorldView& view) const {
   return background.enabled && view.zoom > 1.0f;
 }
 
+// The background lies behind everything else. An opaque picture at full
+// opacity replaces the cleared window, so it needs neither blending nor the
+// depth buffer nor smoothed edges, which a software renderer pays for per pixel.
 void SceneRenderer::DrawBackground(const WorldView& view, const ImageTextures& textures) {
   if (!BackgroundShown(view)) return;
   BackgroundTiles(view.MinX(), view.MaxX(), background.width, tiles);
   const unsigned int texture = textures.Name(background.slot);
   const float bottom = background.offsetY;
   const float top = background.offsetY + background.height;
-  for (const BackgroundTile& tile : tiles) {
+  glPushAttrib(GL_ENABLE_BIT);
+  if (background.bands.opaque && imageOpacity >= 1.0f) {
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_POLYGON_SMOOTH);
+  }
+  for (const BackgroundTile& tile : tiles) DrawBackgroundTile(tile, texture, bottom, top);
+  glPopAttrib();
+}
+
+// Row r of the picture (0 at the top) has its centre at top - (r + 1/2) h for
+// rows h high. A band of uniform rows is a strip shaded between the centres of
+// its knot rows, which is what linear filtering makes of it within a level; the rows between two
+// such bands come from the texture, reaching from the centre of the row above them to the centre of
+// the row below, so that the two kinds meet without a seam. The picture's outermost half rows keep
+// the colour of their row.
+void SceneRenderer::DrawBackgroundTile(const BackgroundTile& tile, unsigned int texture,
+                                       float bottom, float top) const {
+  const PictureBands& picture = background.bands;
+  if (picture.rows <= 0) {
     DrawTexturedQuad(texture, imageOpacity, tile.x0, bottom, tile.x1, top);
+    return;
+  }
+  const float rows = static_cast<float>(picture.rows);
+  const float rowHeight = (top - bottom) / rows;
+  const auto centre = [&](int row) { return top - (static_cast<float>(row) + 0.5f) * rowHeight; };
+  for (const PictureBand& band : picture.bands) {
+    const bool first = band.firstRow == 0;
+    const bool last = band.lastRow == picture.rows - 1;
+    if (!band.uniform) {
+      const float y1 = first ? top : centre(band.firstRow - 1);
+      const float y0 = last ? bottom : centre(band.lastRow + 1);
+      const float vTop = first ? 0.0f : (static_cast<float>(band.firstRow) - 0.5f) / rows;
+      const float vBottom = last ? 1.0f : (static_cast<float>(band.lastRow) + 1.5f) / rows;
+      DrawTexturedQuad(texture, imageOpacity, tile.x0, y0, tile.x1, y1, vTop, vBottom);
+      continue;
+    }
+    glBegin(GL_QUAD_STRIP);
+    const auto edge = [&](const RowColour& c, float y) {
+      glColor4f(c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f, c[3] / 255.0f * imageOpacity);
+      glVertex2f(tile.x0, y);
+      glVertex2f(tile.x1, y);
+    };
+    if (first) edge(band.colours.front(), top);
+    for (const int row : band.knots) {
+      edge(band.colours[static_cast<std::size_t>(row - band.firstRow)], centre(row));
+    }
+    if (last) edge(band.colours.back(), bottom);
+    glEnd();
   }
 }
 
+// A line of `width` pixels along a pixel row or column covers the same pixels as
+// a quad of that width centred on it, which a software renderer fills at half
+// the cost of a line.
 void SceneRenderer::DrawGridLines(const std::vector<float>& positions, bool vertical, float from,
-                                  float to, const Rgba& colour, float width) const {
-  BeginStroke(colour, width);
-  glBegin(GL_LINES);
+                                  float to, const Rgba& colour, float width, float zoom) const {
+  const float half = 0.5f * width / zoom;
+  glColor4fv(colour.data());
+  glBegin(GL_QUADS);
   for (const float at : positions) {
     if (vertical) {
-      glVertex2f(at, from);
-      glVertex2f(at, to);
+      glVertex2f(at - half, from);
+      glVertex2f(at + half, from);
+      glVertex2f(at + half, to);
+      glVertex2f(at - half, to);
     } else {
-      glVertex2f(from, at);
-      glVertex2f(to, at);
+      glVertex2f(from, at - half);
+      glVertex2f(to, at - half);
+      glVertex2f(to, at + half);
+      glVertex2f(from, at + half);
     }
   }
   glEnd();
-  EndStroke();
 }
 
 void SceneRenderer::DrawGrid(const WorldView& view, const OverlayFont& font,
-                             const FontTextures& fontTextures) {
+                             const FontTextures& fontTextures,
+                             const std::vector<PixelRect>& hudPanels) {
   const float xmin = view.MinX(), xmax = view.MaxX(), ymin = view.MinY(), ymax = view.MaxY();
   const GridSpacing spacing = GridSpacingFor(xmin, xmax);
   if (!(spacing.major > 0.0f)) return;
   const float x0 = GridOrigin(xmin, xmax, spacing.major);
   const float y0 = GridOrigin(ymin, ymax, spacing.major);
 
+  // The lines run along the pixel rows and columns, where smoothed edges would
+  // only blur them.
+  glPushAttrib(GL_ENABLE_BIT);
+  glDisable(GL_POLYGON_SMOOTH);
   GridPositions(x0, spacing.major, xmin, xmax, gridPositions);
-  DrawGridLines(gridPositions, true, ymin, ymax, kMajorGridColour, 2.0f);
+  DrawGridLines(gridPositions, true, ymin, ymax, kMajorGridColour, 2.0f, view.zoom);
   GridPositions(y0, spacing.major, ymin, ymax, gridPositions);
-  DrawGridLines(gridPositions, false, xmin, xmax, kMajorGridColour, 2.0f);
+  DrawGridLines(gridPositions, false, xmin, xmax, kMajorGridColour, 2.0f, view.zoom);
   if (spacing.minorLines) {
     GridPositions(x0, spacing.minor, xmin, xmax, gridPositions);
-    DrawGridLines(gridPositions, true, ymin, ymax, kMinorGridColour, 1.0f);
+    DrawGridLines(gridPositions, true, ymin, ymax, kMinorGridColour, 1.0f, view.zoom);
     GridPositions(y0, spacing.minor, ymin, ymax, gridPositions);
-    DrawGridLines(gridPositions, false, xmin, xmax, kMinorGridColour, 1.0f);
+    DrawGridLines(gridPositions, false, xmin, xmax, kMinorGridColour, 1.0f, view.zoom);
   }
+  glPopAttrib();
 
   // Labels one unit nearer the viewer, in front of the lines.
   glPushMatrix();
   glTranslatef(0.0f, 0.0f, 1.0f);
   const float rowY = GridLabelRowY(view);
   GridPositions(x0, spacing.label, xmin, xmax, gridPositions);
-  for (const float x : gridPositions) {
-    DrawWorldText(GridLabel(x), x, rowY, view.zoom, kGridLabelSize, kGridLabelColour, font,
-                  fontTextures);
-  }
+  const auto label = [&](float value, float x, float y) {
+    const std::string text = GridLabel(value);
+    const int characters = static_cast<int>(text.size());
+    if (Covered(GridLabelRect(view, x, y, characters, kGridLabelSize), hudPanels)) return;
+    DrawWorldText(text, x, y, view.zoom, kGridLabelSize, kGridLabelColour, font, fontTextures);
+  };
+  for (const float x : gridPositions) label(x, x, rowY);
   const float columnX = GridLabelColumnX(view);
   GridPositions(y0, spacing.label, ymin, ymax, gridPositions);
-  for (const float y : gridPositions) {
-    DrawWorldText(GridLabel(y), columnX, y, view.zoom, kGridLabelSize, kGridLabelColour, font,
-                  fontTextures);
-  }
+  for (const float y : gridPositions) label(y, columnX, y);
   glPopMatrix();
 }
 
@@ -180,6 +261,9 @@ void SceneRenderer::DrawCentrePoint(const Rgba& colour) const {
 void SceneRenderer::DrawAnchoredLink(const StyleLink& link, const std::vector<float>& q,
                                      const StyleManager::StyleLists& styles,
                                      const ImageTextures& textures) {
+  // Pictures that found no slot were left out when loading, with their line on
+  // the console; without a texture they would show as blank squares.
+  if (link.styleKind == "IMAGE" && !ImageHasSlot(link.styleIndex)) return;
   const AnchorFrame frame = AnchorFrameOf(link.refX1, link.refY1, link.offX1, link.offY1,
                                           link.dofX1, link.dofY1, link.dofR1, q);
   glPushMatrix();

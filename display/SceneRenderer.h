@@ -11,6 +11,7 @@
 #include "display/OverlayFont.h"
 #include "display/SceneGeometry.h"
 #include "display/Textures.h"
+#include "display/Widgets.h"
 #include "visual/StyleManager.h"
 
 // Which component kinds are shown, one switch per menu entry. Wheels carry
@@ -28,6 +29,14 @@ struct LayerVisibility {
 // The texture of an IMAGE style: its slot is its position in the IMAGE list.
 // Positions beyond the table's IMAGE part have no picture (texture 0).
 unsigned int ImageTextureOf(const ImageTextures& textures, int styleIndex);
+// Whether an IMAGE style at this position of the list got a slot, and so a picture.
+bool ImageHasSlot(int styleIndex);
+
+// Where a grid label of `characters` characters at the world point (x, y)
+// stands in window pixels (y down), drawn `size` pixels high.
+PixelRect GridLabelRect(const WorldView& view, float x, float y, int characters, float size);
+// True when `rect` meets any of `panels`.
+bool Covered(const PixelRect& rect, const std::vector<PixelRect>& panels);
 
 // Widens `box` by the undeformed extent of a one-anchor link around its anchor
 // point (reference + offset): the radius of a disk, the semi-axes of an
@@ -50,7 +59,9 @@ class SceneRenderer {
 
   // The three layers, to be drawn in this order inside the world projection.
   void DrawBackground(const WorldView& view, const ImageTextures& textures);
-  void DrawGrid(const WorldView& view, const OverlayFont& font, const FontTextures& fontTextures);
+  // Grid labels that would stand under one of `hudPanels` (window pixels) are left out.
+  void DrawGrid(const WorldView& view, const OverlayFont& font, const FontTextures& fontTextures,
+                const std::vector<PixelRect>& hudPanels = {});
   void DrawLinks(const std::vector<float>& q, const std::vector<StyleLink>& links,
                  const StyleManager::StyleLists& styles, const ImageTextures& textures);
 
@@ -60,8 +71,11 @@ class SceneRenderer {
   void DrawTwoEndedLink(const StyleLink& link, const std::vector<float>& q,
                         const StyleManager::StyleLists& styles);
   void DrawCentrePoint(const Rgba& colour) const;
+  void DrawBackgroundTile(const BackgroundTile& tile, unsigned int texture, float bottom,
+                          float top) const;
+  // Lines `width` pixels wide at `zoom` pixels per world unit.
   void DrawGridLines(const std::vector<float>& positions, bool vertical, float from, float to,
-                     const Rgba& colour, float width) const;
+                     const Rgba& colour, float width, float zoom) const;
 
   // Scratch space reused from frame to frame.
   std::vector<Vec2> springVertices;

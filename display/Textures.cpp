@@ -102,7 +102,11 @@ void LoadImageTextures(const std::vector<std::string>& imageFiles, BackgroundRec
   if (background.enabled) {
     background.slot = imageCount;
     ilBindImage(images[imageCount]);
-    UploadBoundImage(textures.names[imageCount], LoadPicture(background.fileName, console));
+    const bool loaded = LoadPicture(background.fileName, console);
+    background.bands =
+        loaded ? BandsOf(ilGetData(), ilGetInteger(IL_IMAGE_WIDTH), ilGetInteger(IL_IMAGE_HEIGHT))
+               : PictureBands();
+    UploadBoundImage(textures.names[imageCount], loaded);
   }
   ilDeleteImages(kImageSlotCount, images.data());
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "display/PictureBands.h"
 #include "visual/StyleRecords.h"
 
 inline constexpr int kImageSlotCount = 100;
@@ -36,6 +37,7 @@ struct BackgroundRecord {
   float height = 26.493334f;    // world units
   float offsetY = -7.4666667f;  // lower edge of the tiles
   int slot = -1;                // image slot, set when the textures are loaded
+  PictureBands bands;           // of the loaded picture; none when it failed to load
 };
 
 // The size a picture of width x height gets on a device whose largest texture

@@ -28,9 +28,11 @@ void Slider::SetUp(bool isHorizontal, float left, float top, float trackWidth, f
   active = false;
 }
 
-void Slider::MoveTo(float left, float top) {
+void Slider::Place(float left, float top, float trackWidth, float trackHeight) {
   x = left;
   y = top;
+  width = trackWidth;
+  height = trackHeight;
   SetValue(Value());
 }
 

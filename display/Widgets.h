@@ -36,8 +36,8 @@ struct Slider {
 
   // Places the slider with its knob centred and both values at 0.5.
   void SetUp(bool isHorizontal, float left, float top, float trackWidth, float trackHeight);
-  // Moves the slider to a new top-left corner, keeping its value.
-  void MoveTo(float left, float top);
+  // Moves the slider to a new top-left corner and size, keeping its value.
+  void Place(float left, float top, float trackWidth, float trackHeight);
   // Stores v, clamped to [0, 1], as the value along the track and moves the knob to it.
   void SetValue(float v);
   // valueX for a horizontal slider, valueY for a vertical one.

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "display/DrawRoutines.h"
 
@@ -54,10 +55,14 @@ void SetInitialGlState() {
 }
 
 // The background needs a texture slot, which only a background registered
-// before the pictures were loaded has.
+// before the pictures were loaded has. Grid labels keep clear of the HUD.
 void DrawScene(DisplayState& d, const WorldView& view) {
   if (d.renderer.background.slot >= 0) d.renderer.DrawBackground(view, d.imageTextures);
-  if (d.renderer.grid) d.renderer.DrawGrid(view, d.font, d.fontTextures);
+  if (d.renderer.grid) {
+    const std::vector<PixelRect> covered =
+        d.controls.showUi ? d.controls.layout.Covering() : std::vector<PixelRect>();
+    d.renderer.DrawGrid(view, d.font, d.fontTextures, covered);
+  }
   d.renderer.DrawLinks(d.q, d.links, d.styles, d.imageTextures);
 }
 
@@ -65,44 +70,45 @@ void DrawPanel(const PixelRect& r) {
   DrawFramedRectangle(kPanelFill, kHighlightBlue, r.left, r.right, r.top, r.bottom, 2.0f);
 }
 
-// Speed and distance, then a lamp per axle that lights in the accent colour
-// while its wheel slides, each with its axle's number.
+// Speed, distance and the applied forces, then a lamp per axle that lights in
+// the accent colour while its wheel slides, each with its axle's number.
 void DrawDriverPanel(const DisplayState& d) {
-  const DriverPanel& p = d.driverPanel;
+  const DriverPanel& p = d.controls.layout.driver;
+  const DriverReadout& readout = d.run.Readout();
+  const float size = p.textSize;
   DrawPanel(p.frame);
   HudBuffer text;
   for (int item = 0; item < kDriverItemCount; ++item) {
-    d.FormatDriverText(item, text);
-    const float y = item == kDriverSpeed ? p.speedY : p.distanceY;
-    DrawText(text.data(), p.textX, y, kOverlayTextSize, kWhite, d.font, d.fontTextures);
+    FormatDriverText(readout, item, text);
+    DrawText(text.data(), p.textX, p.lineY[item], size, kWhite, d.font, d.fontTextures);
   }
-  DrawText(kSlipLabel, p.textX, p.slipY, kOverlayTextSize, kWhite, d.font, d.fontTextures);
-  for (std::size_t i = 0; i < d.slipLamps.size(); ++i) {
+  DrawText(kSlipLabel, p.textX, p.slipY, size, kWhite, d.font, d.fontTextures);
+  for (std::size_t i = 0; i < readout.slipLamps.size(); ++i) {
     const PixelRect lamp = p.Lamp(static_cast<int>(i));
-    DrawFramedRectangle(d.slipLamps[i] != 0 ? kHighlightBlue : kPanelFill, kHighlightBlue,
+    DrawFramedRectangle(readout.slipLamps[i] != 0 ? kHighlightBlue : kPanelFill, kHighlightBlue,
                         lamp.left, lamp.right, lamp.top, lamp.bottom, 2.0f);
     const std::string number = std::to_string(i + 1);
-    const float x = 0.5f * (lamp.left + lamp.right - TextWidth(d.font, number, kOverlayTextSize));
-    const float y = 0.5f * (lamp.top + lamp.bottom - kOverlayTextSize);
-    DrawText(number, x, y, kOverlayTextSize, kWhite, d.font, d.fontTextures);
+    const float x = 0.5f * (lamp.left + lamp.right - TextWidth(d.font, number, size));
+    const float y = 0.5f * (lamp.top + lamp.bottom - size);
+    DrawText(number, x, y, size, kWhite, d.font, d.fontTextures);
   }
 }
 
 // Two translucent panels behind the values and controls, the five values, the
-// sliders and the buttons, in window pixels with y down; the driver's panel
-// where the window has room for it.
+// sliders and the buttons, in window pixels with y down; then the driver's panel.
 void DrawHud(const DisplayState& d) {
-  DrawPanel(ValuesPanel(d.windowHeight));
-  DrawPanel(LeverPanel(d.windowWidth, d.windowHeight));
+  const HudControls& c = d.controls;
+  DrawPanel(c.layout.valuesPanel);
+  DrawPanel(c.layout.leverPanel);
   HudBuffer text;
   for (int item = 0; item < kHudItemCount; ++item) {
-    d.FormatHudText(item, text);
-    const HudText& at = d.hudTexts[static_cast<std::size_t>(item)];
-    DrawText(text.data(), at.x, at.y, kOverlayTextSize, kWhite, d.font, d.fontTextures);
+    c.FormatHudText(item, text);
+    const TextPlace& at = c.layout.texts[static_cast<std::size_t>(item)];
+    DrawText(text.data(), at.x, at.y, c.layout.textSize, kWhite, d.font, d.fontTextures);
   }
-  for (const Slider* s : {&d.scaleSlider, &d.timeStepSlider, &d.lever}) s->Draw();
-  for (const Button* b : {&d.startStopButton, &d.resetButton, &d.leverResetButton}) b->Draw();
-  if (d.DriverPanelFits()) DrawDriverPanel(d);
+  for (const Slider* s : {&c.scaleSlider, &c.timeStepSlider, &c.lever}) s->Draw();
+  for (const Button* b : {&c.startStopButton, &c.resetButton, &c.leverResetButton}) b->Draw();
+  DrawDriverPanel(d);
 }
 
 void DrawOverlay(const DisplayState& d) {
@@ -110,12 +116,12 @@ void DrawOverlay(const DisplayState& d) {
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();
-  gluOrtho2D(0.0, d.windowWidth, d.windowHeight, 0.0);
+  gluOrtho2D(0.0, d.controls.windowWidth, d.controls.windowHeight, 0.0);
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
   glTranslatef(0.0f, 0.0f, 1.0f);
-  if (d.showUi) DrawHud(d);
+  if (d.controls.showUi) DrawHud(d);
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
@@ -139,7 +145,7 @@ void OnTimer(int) {
 
 void OnReshape(int width, int height) {
   display->Reshape(width, height);
-  glViewport(0, 0, display->windowWidth, display->windowHeight);
+  glViewport(0, 0, display->controls.windowWidth, display->controls.windowHeight);
 }
 
 MouseButton ButtonOf(int glutButton) {
@@ -177,7 +183,7 @@ void OnMenu(int entry) {
   if (entry == kMenuQuit) std::exit(0);
   if (!display->ToggleMenuEntry(entry)) return;
   glutChangeToMenuEntry(entry, display->MenuLabel(entry), entry);
-  if (entry == kMenuAntialiasing) ApplyAntialiasing(display->antialiasing);
+  if (entry == kMenuAntialiasing) ApplyAntialiasing(display->controls.antialiasing);
 }
 
 void BuildMenu() {
@@ -223,11 +229,11 @@ void RunDisplay() {
   DisplayState& d = *display;
   glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB);
   glutInitWindowPosition(0, 0);
-  glutInitWindowSize(d.windowWidth, d.windowHeight);
+  glutInitWindowSize(d.controls.windowWidth, d.controls.windowHeight);
   glutCreateWindow(kWindowTitle);
   glutSetCursor(GLUT_CURSOR_CROSSHAIR);
   PrepareDrawing(d, std::cout);
-  d.StartSeries();
+  d.run.StartSeries();
 
   glutDisplayFunc(OnDisplay);
   glutTimerFunc(0, OnTimer, 0);

@@ -315,18 +315,23 @@ void Framework::RunGraphics(int argc, char** argv) {
   std::cout << "Connecting simulator...\n";
   if (!realTimeExternalForce) {
     std::cout << "Connecting external force data...\n";
-    data.externalForceHistory = coupling.externalForceHistory;
-    data.predefinedForces = true;
+    data.run.externalForceHistory = coupling.externalForceHistory;
+    data.run.predefinedForces = true;
   }
   data.background.fileName = "textures/wall2.png";
   data.background.width = 54.613335f;
   data.background.height = 26.493334f;
   data.background.offsetY = -7.4666667f;
   data.background.enabled = true;
-  data.realTimePacing = realTimePacing;
-  data.vehicleTimeStep = coupling.stepMatricesTimeStep;
-  data.seriesPrefix = "results/realtime_";
-  data.warnUnwritable = [this](const std::string& fileName) { lostResults.CannotOpen(fileName); };
+  data.run.realTimePacing = realTimePacing;
+  data.run.vehicleTimeStep = coupling.stepMatricesTimeStep;
+  data.run.seriesPrefix = "results/realtime_";
+  data.run.warnUnwritable = [this](const std::string& fileName) {
+    lostResults.CannotOpen(fileName);
+  };
+  for (const Wheel& wheel : modelCreation.Components().Wheels()) {
+    data.wheelRadii.push_back(wheel.radius);
+  }
   CopyVisualModel(styleManager, data);
   std::cout << "Starting up display...\n";
   SetUpDisplay(argc, argv, vehicleSystem, std::move(data));

@@ -129,12 +129,12 @@ TEST_F(SliderTest, VerticalSliderReadsOneAtTheTopAndZeroAtTheBottom) {
   EXPECT_FLOAT_EQ(0.75f, lever.Value());
 }
 
-TEST_F(SliderTest, MoveToKeepsTheValue) {
+TEST_F(SliderTest, PlaceKeepsTheValue) {
   track.SetValue(0.2f);
-  track.MoveTo(100.0f, 500.0f);
+  track.Place(100.0f, 500.0f, 75.0f, 9.0f);
   EXPECT_FLOAT_EQ(0.2f, track.Value());
-  EXPECT_FLOAT_EQ(130.0f, track.knobX);
-  EXPECT_FLOAT_EQ(509.0f, track.knobY);
+  EXPECT_FLOAT_EQ(115.0f, track.knobX);
+  EXPECT_FLOAT_EQ(504.5f, track.knobY);
 }
 
 class ButtonTest : public ::testing::Test {

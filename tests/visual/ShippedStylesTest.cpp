@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -42,21 +43,31 @@ TEST_F(ShippedStylesTest, LoadsWithoutInvalidStylesOrLinksOrWarnings) {
   EXPECT_EQ(log.find("Error"), std::string::npos) << log;
 }
 
-TEST_F(ShippedStylesTest, EveryWheelTurnsAsARailWheelDisk) {
+// A wheel is a picture exactly as large as the model's wheel, so that it rolls
+// on the rail when it turns by its travel over its radius.
+TEST_F(ShippedStylesTest, EveryWheelTurnsAsAPictureOfItsOwnSize) {
   const ComponentManager& c = model.Components();
   ASSERT_EQ(c.Wheels().size(), 4u);
   const int dofCount = static_cast<int>(c.Dofs().size());
-  const std::vector<DiskStyle>& disks = styles.Styles<DiskStyle>();
+  const std::vector<ImageStyle>& images = styles.Styles<ImageStyle>();
   for (std::size_t i = 0; i < c.Wheels().size(); ++i) {
     const Wheel& wheel = c.Wheels()[i];
     const StyleLink* link = LinkOf(wheel.name, "BODY");
     ASSERT_NE(link, nullptr) << wheel.name;
-    EXPECT_EQ(link->styleKind, "DISK") << wheel.name;
-    ASSERT_LT(static_cast<std::size_t>(link->styleIndex), disks.size());
-    EXPECT_EQ(disks[static_cast<std::size_t>(link->styleIndex)].radius, 0.46f);
-    EXPECT_EQ(wheel.radius, 0.46);
+    EXPECT_EQ(link->styleKind, "IMAGE") << wheel.name;
+    ASSERT_LT(static_cast<std::size_t>(link->styleIndex), images.size());
+    const ImageStyle& image = images[static_cast<std::size_t>(link->styleIndex)];
+    const float r = static_cast<float>(wheel.radius);
+    EXPECT_EQ((std::vector<float>{-r, r, -r, r}),
+              (std::vector<float>{image.leftExtent, image.rightExtent, image.bottomExtent,
+                                  image.topExtent}))
+        << wheel.name;
     // Turned by the axle's entry of the drawing state, after the DOF displacements.
     EXPECT_EQ(link->dofR1, dofCount + static_cast<int>(i)) << wheel.name;
+  }
+  for (const ImageStyle& image : images) {
+    EXPECT_TRUE(std::filesystem::exists(testing_support::DataDir() / image.filePath))
+        << image.filePath;
   }
 }
 

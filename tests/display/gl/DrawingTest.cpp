@@ -2,12 +2,15 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "TestPictures.h"
+#include "display/DrawRoutines.h"
 #include "display/OverlayFont.h"
 #include "display/SceneRenderer.h"
 #include "gl/GlTestWindow.h"
@@ -160,6 +163,75 @@ TEST(SceneLinksTest, ImageShowsThePictureUprightAndLinesJoinTheirEnds) {
   EXPECT_EQ((Rgb{0, 0, 255}), AtWorld(frame, 0.5f, -1.0f));
   EXPECT_EQ((Rgb{0, 255, 0}), AtWorld(frame, -6.0f + 0.05f, -5.0f));
   EXPECT_EQ((Rgb{0, 255, 0}), AtWorld(frame, 0.0f, -4.0f));  // half way up to (6, -3)
+}
+
+// A picture beyond the image slots was left out when the textures were loaded;
+// its link draws nothing instead of a blank square.
+TEST(SceneLinksTest, ImagesBeyondTheSlotsAreLeftOut) {
+  StyleManager::StyleLists styles;
+  ImageStyle image;
+  image.leftExtent = -2.0f;
+  image.rightExtent = 2.0f;
+  image.bottomExtent = -2.0f;
+  image.topExtent = 2.0f;
+  std::get<std::vector<ImageStyle>>(styles).assign(kMaxImageObjects + 1, image);
+  StyleLink link = BodyLink("IMAGE");
+  link.styleIndex = kMaxImageObjects;
+  SceneRenderer renderer;
+  ImageTextures textures;
+  ClearBlack();
+  WorldProjection();
+  renderer.DrawLinks({}, {link}, styles, textures);
+  const Framebuffer frame;
+  EXPECT_EQ(kBlack, AtWorld(frame, 0.5f, 0.5f));
+  EXPECT_EQ(kBlack, AtWorld(frame, 0.0f, 0.0f));  // nor its centre point
+}
+
+// The background drawn band by band, the rows of one colour as shaded strips,
+// shows the picture as the whole textured tile does, within a level or two of
+// rounding, wherever the tile is not at its outermost half rows.
+TEST(BackgroundTest, BandsShowThePictureAsTheTexturedTileDoes) {
+  TempFolder folder;
+  const std::string picture = (folder.Path() / "scene.png").string();
+  // Rows 0-9 a gradient, 10-13 stripes across, 14-23 a gradient with a bend.
+  ASSERT_TRUE(WritePng(picture, 16, 24, [](int x, int y) -> std::array<unsigned char, 3> {
+    if (y < 10) return {static_cast<unsigned char>(20 * y), 100, 200};
+    if (y < 14) return {static_cast<unsigned char>(x % 2 ? 250 : 10), 60, 30};
+    const int bend = y < 19 ? 8 * (y - 14) : 40 + 30 * (y - 19);
+    return {60, static_cast<unsigned char>(bend), 90};
+  }));
+  SceneRenderer renderer;
+  renderer.background.fileName = picture;
+  renderer.background.enabled = true;
+  renderer.background.width = 16.0f;
+  renderer.background.height = 12.0f;
+  renderer.background.offsetY = -6.0f;
+  ImageTextures textures;
+  std::ostringstream console;
+  LoadImageTextures({}, renderer.background, textures, console);
+  ASSERT_EQ(renderer.background.bands.bands.size(), 3u) << console.str();
+
+  ClearBlack();
+  WorldProjection();
+  std::vector<BackgroundTile> tiles;
+  BackgroundTiles(kView.MinX(), kView.MaxX(), 16.0f, tiles);
+  for (const BackgroundTile& tile : tiles) {
+    DrawTexturedQuad(textures.Name(0), 1.0f, tile.x0, -6.0f, tile.x1, 6.0f);
+  }
+  const Framebuffer whole;
+  ClearBlack();
+  renderer.DrawBackground(kView, textures);
+  const Framebuffer banded;
+  int worst = 0;
+  for (int y = 35; y < 265; ++y) {  // rows of 10 pixels from 30 to 270; half a row off each end
+    for (int x = 0; x < kGlTestWidth; ++x) {
+      const Rgb a = whole.At(x, y);
+      const Rgb b = banded.At(x, y);
+      for (int k = 0; k < 3; ++k) worst = std::max(worst, std::abs(a[k] - b[k]));
+    }
+  }
+  EXPECT_LE(worst, 2);
+  EXPECT_EQ(kBlack, banded.At(10, 10));  // below the tiles
 }
 
 }  // namespace

@@ -51,8 +51,8 @@ TEST(ImageTexturesTest, WithoutImagesTheBackgroundTakesSlotZero) {
   EXPECT_EQ(LimitLine() + Loaded(background.fileName), console.str());
   EXPECT_EQ(0, background.slot);
   const TextureSize size = SizeOf(textures.Name(0));
-  EXPECT_EQ(1024, size.width);
-  EXPECT_EQ(497, size.height);
+  EXPECT_EQ(1638, size.width);
+  EXPECT_EQ(795, size.height);
 }
 
 TEST(ImageTexturesTest, EverySlotGetsATextureAlsoAfterAFailure) {
@@ -119,7 +119,7 @@ TEST(ImageTexturesTest, ImagesBeyondTheTableAreRejectedAndTheBackgroundFollowsTh
   EXPECT_EQ(expected, console.str());
   EXPECT_EQ(kMaxImageObjects, background.slot);
   EXPECT_EQ(2, SizeOf(textures.Name(kMaxImageObjects - 1)).width);
-  EXPECT_EQ(1024, SizeOf(textures.Name(kMaxImageObjects)).width);
+  EXPECT_EQ(1638, SizeOf(textures.Name(kMaxImageObjects)).width);
 }
 
 TEST(FontTexturesTest, TheShippedFontFillsItsSlot) {

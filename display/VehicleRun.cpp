@@ -1,0 +1,158 @@
+#include "display/VehicleRun.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+constexpr int kMaxPacedSteps = 10;  // per frame under real-time pacing at the real pace
+constexpr double kNewtonsPerKn = 1000.0;
+
+// Fast forward may make proportionally more steps per frame than the real pace.
+int MaxPacedSteps(float pace) {
+  return std::max(kMaxPacedSteps, static_cast<int>(std::ceil(kMaxPacedSteps * pace)));
+}
+
+}  // namespace
+
+LeverLevels LeverLevelsOf(float leverValue) {
+  if (leverValue > 0.5f) return {(leverValue - 0.5f) * 2.0f, 0.0f};
+  return {0.0f, (0.5f - leverValue) * 2.0f};
+}
+
+void VehicleRun::SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream& consoleStream) {
+  vehicle = &vehicleSystem;
+  console = &consoleStream;
+  history = std::move(data.externalForceHistory);
+  predefinedForces = data.predefinedForces;
+  realTimePacing = data.realTimePacing && data.vehicleTimeStep > 0.0;
+  vehicleTimeStep = data.vehicleTimeStep;
+  seriesPrefix = std::move(data.seriesPrefix);
+  warnUnwritable = std::move(data.warnUnwritable);
+  const int axles = std::max(0, vehicle->AxleCount());
+  brakeDemand.assign(static_cast<std::size_t>(axles), 0.0);
+  readout.slipLamps.assign(static_cast<std::size_t>(axles), 0);
+  ReadDriverView();
+}
+
+void VehicleRun::WarnUnwritable(const std::string& fileName) const {
+  if (warnUnwritable) warnUnwritable(fileName);
+}
+
+void VehicleRun::StartSeries() {
+  if (seriesPrefix.empty() || vehicle == nullptr) return;
+  // A new number for every run, so that a reset never overwrites the finished file.
+  const std::string previous = seriesFile;
+  do {
+    vehicle->PickResultNumber();
+    seriesFile = seriesPrefix + std::to_string(vehicle->ResultNumber()) + ".csv";
+  } while (seriesFile == previous);
+  stepsRun = 0;
+  if (!series.Open(seriesFile, vehicle->AxleCount(), true)) {
+    WarnUnwritable(seriesFile);
+    return;
+  }
+  series.RecordInitial(*vehicle);
+}
+
+// The shown time, the replay mode and the view belong to the display and stay.
+void VehicleRun::Reset() {
+  if (vehicle != nullptr) vehicle->Init(*console);
+  historyRow = 0;
+  stepsRun = 0;
+  if (!series.Close()) WarnUnwritable(seriesFile);
+  if (!seriesFile.empty()) StartSeries();
+  ReadDriverView();
+}
+
+FrameOutcome VehicleRun::AdvanceFrame(const FrameRequest& request) {
+  FrameOutcome outcome;
+  const int steps = StepsDue(request.elapsedMs, request.pace);
+  const bool wasRunning = running;
+  for (int i = 0; i < steps; ++i) {
+    if (DecideStepInputs(request.levers) != StepDecision::kStep) break;
+    StepVehicle();
+    if (!running) break;
+    ++outcome.steps;
+  }
+  outcome.stoppedItself = wasRunning && !running;
+  ReadDriverView();
+  return outcome;
+}
+
+// Step k + 1 since the start ends at the simulated time (k + 1) DT, whatever the
+// frames and the shown time did meanwhile. A step that breaks the vehicle state
+// (the vehicle system names it on the console) stops the run until a reset.
+void VehicleRun::StepVehicle() {
+  if (vehicle == nullptr) return;
+  vehicle->DoStep(brakeDemand, tractionForce);
+  if (vehicle->StateBroken()) {
+    running = false;
+    return;
+  }
+  ++stepsRun;
+  appliedTraction = tractionForce;
+  series.Record(static_cast<double>(stepsRun) * vehicleTimeStep, brakeDemand, tractionForce,
+                *vehicle);
+}
+
+// The wall-clock time that passes while running, times the pace, is owed to the
+// vehicle and paid in whole steps. A frame makes at most MaxPacedSteps of them
+// and the debt never exceeds that many, so that after a stall the run goes on
+// from where it was instead of racing to catch up.
+int VehicleRun::StepsDue(int elapsedMs, float pace) {
+  if (!realTimePacing) return 1;
+  const int passedMs = lastFrameMs < 0 ? 0 : std::max(0, elapsedMs - lastFrameMs);
+  lastFrameMs = elapsedMs;
+  if (!running) {
+    pacingDebt = 0.0;
+    return 0;
+  }
+  const int maxSteps = MaxPacedSteps(pace);
+  const double maxDebt = maxSteps * vehicleTimeStep;
+  pacingDebt = std::min(pacingDebt + passedMs / 1000.0 * static_cast<double>(pace), maxDebt);
+  const int steps = std::min(static_cast<int>(pacingDebt / vehicleTimeStep), maxSteps);
+  pacingDebt -= steps * vehicleTimeStep;
+  return steps;
+}
+
+// A replayed history supplies one row per step: the brake inputs of every axle,
+// then the traction. When it runs out the run stops and takes the lever's inputs
+// from then on. Columns the history lacks count as zero.
+StepDecision VehicleRun::DecideStepInputs(const LeverLevels& levers) {
+  const std::size_t axles = brakeDemand.size();
+  if (predefinedForces) {
+    if (!running) return StepDecision::kNone;
+    if (historyRow >= history.num_rows()) {
+      *console << kEndOfDataMessage << std::flush;
+      running = false;
+      predefinedForces = false;
+      return StepDecision::kEndOfData;
+    }
+    const std::size_t columns = static_cast<std::size_t>(history.num_cols());
+    const auto cell = [&](std::size_t column) {
+      return column < columns ? history[historyRow][static_cast<int>(column)] : 0.0;
+    };
+    for (std::size_t j = 0; j < axles; ++j) brakeDemand[j] = cell(j);
+    tractionForce = cell(axles);
+    ++historyRow;
+    return StepDecision::kStep;
+  }
+  std::fill(brakeDemand.begin(), brakeDemand.end(),
+            static_cast<double>(levers.brake) * kMaxBrakeInput);
+  tractionForce = static_cast<double>(levers.traction) * kMaxTractionForce;
+  return running ? StepDecision::kStep : StepDecision::kNone;
+}
+
+// The forces are those the last step applied, whether the history or the lever
+// asked for them; before the first step of a run none acts.
+void VehicleRun::ReadDriverView() {
+  if (vehicle == nullptr) return;
+  readout.speedKmh = VehicleSpeedKmh(*vehicle);
+  readout.distance = DistanceRun(*vehicle);
+  const bool stepped = stepsRun > 0;
+  readout.tractionKn = stepped ? appliedTraction / kNewtonsPerKn : 0.0;
+  readout.brakeKn = stepped ? TotalBrakeForce(*vehicle) / kNewtonsPerKn : 0.0;
+  ReadSlipLamps(*vehicle, readout.slipLamps);
+}
