@@ -155,8 +155,8 @@ TEST(FailuresSeenTest, BatchSetWithoutStepMatricesIsSkipped) {
   EXPECT_EQ(BatchStart() + kModelOK + kHistoryOK + kBatchOK + kPreparedOK + kVehicleOK +
                 "\nTime step changed, recalculate solution operators... Failed\n"
                 "Reason:\n"
-                "Error - Fundamental matrix 'C' or step matrices 'P', 'P1' hold non-finite "
-                "elements!\n"
+                "Error - Unable to prepare simulation! Neither the transformation nor the "
+                "augmented matrix exponential gives exact step matrices!\n"
                 "\nSimulation 1 of 2 skipped\n"
                 "\nTime step changed, recalculate solution operators... OK\n"
                 "\nRe-initializing simulator... OK\n"
