@@ -96,6 +96,22 @@ int TextCount(const std::string& svg, const std::string& text) {
   return count;
 }
 
+// The README's first indented code block that runs scripts/plot.sh, unindented.
+std::string ReadmePlotExample() {
+  std::istringstream lines(testing_support::ReadFile(SourceDir() / "README.md"));
+  std::string block;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("    ", 0) == 0) {
+      block += line.substr(4) + "\n";
+    } else if (block.find("scripts/plot.sh") != std::string::npos) {
+      return block;
+    } else {
+      block.clear();
+    }
+  }
+  return "";
+}
+
 bool IsPng(const std::string& bytes) {
   return bytes.size() > 1000 && bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0;
 }
@@ -178,6 +194,21 @@ TEST(PlotScriptTest, SvgSheetsShowTheInputsAndNameEachRunOnce) {
   const std::pair<const char*, int> texts[] = {
       {"vertical displacement", 1}, {"pitch", 1}, {"Car", 2}, {"Bogie1", 2}, {"Wheelset1", 0}};
   for (const auto& [text, count] : texts) EXPECT_EQ(count, TextCount(svg, text)) << text;
+}
+
+// Run as written from the repository root, over the files a console run leaves.
+TEST(PlotScriptTest, ReadmeExampleRunsAsWritten) {
+  if (!HaveGnuplot()) GTEST_SKIP() << "gnuplot is not installed";
+  const std::string example = ReadmePlotExample();
+  ASSERT_FALSE(example.empty());
+  TempFolder folder;
+  folder.Write("scripts/plot.sh", testing_support::ReadFile(SourceDir() / "scripts" / "plot.sh"));
+  folder.Write("data/results/_kelvra_result_-12.csv", RunSeries());
+  folder.Write("data/results/ruku_states.csv", StateSeries());
+  folder.Write("data/results/_kelvra_result_-12_states.csv", BodyStates());
+  const auto run = RunIn(folder.Path(), example);
+  EXPECT_EQ(0, run.exitCode) << example << run.err;
+  EXPECT_TRUE(IsPng(folder.Read("data/results/_kelvra_result_-12_speeds.png")));
 }
 
 TEST(PlotScriptTest, FilesItCannotPlotAreRefused) {
