@@ -25,7 +25,7 @@ fail() {
 }
 
 usage() {
-  sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//' >&2
+  sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'
 }
 
 extension=png
@@ -39,14 +39,14 @@ for argument in "$@"; do
   --svg) extension=svg ;;
   -*)
     echo "$program: unknown option '$argument'" >&2
-    usage
+    usage >&2
     exit 2
     ;;
   *) files+=("$argument") ;;
   esac
 done
 if [ ${#files[@]} -eq 0 ]; then
-  usage
+  usage >&2
   exit 2
 fi
 
