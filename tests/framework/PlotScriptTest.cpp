@@ -1,11 +1,14 @@
-// scripts/plot.sh on a small run and validator pair: three pictures beside the
-// first file, from either column layout; files it cannot plot are refused.
+// scripts/plot.sh on a small run, validator and states file: the pictures beside
+// the first file, from any column layout, each sheet with the inputs and each
+// run named once; files it cannot plot are refused.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/TestSupport.h"
 
@@ -65,6 +68,50 @@ std::string StateSeries() {
   return text.str();
 }
 
+// A states file of the run: car and bogie in X, Y and R, a wheelset in X, their
+// velocities and one deflection.
+std::string BodyStates() {
+  const char* const freedoms[] = {"Car_X",    "Car_Y",    "Car_R",      "Bogie1_X",
+                                  "Bogie1_Y", "Bogie1_R", "Wheelset1_X"};
+  std::ostringstream text;
+  text << "time";
+  for (const char* name : freedoms) text << "," << name;
+  for (const char* name : freedoms) text << "," << name << "_velo";
+  text << ",Prim1VertDefl\n";
+  for (int k = 0; k < 50; ++k) {
+    text << k * 0.005;
+    for (int i = 0; i < 15; ++i) text << "," << 0.001 * std::sin(k * 0.1 + i);
+    text << "\n";
+  }
+  return text.str();
+}
+
+// Occurrences of `text` as a whole text element of an SVG picture.
+int TextCount(const std::string& svg, const std::string& text) {
+  int count = 0;
+  const std::string element = "<text>" + text + "</text>";
+  for (auto at = svg.find(element); at != std::string::npos; at = svg.find(element, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+// The README's first indented code block that runs scripts/plot.sh, unindented.
+std::string ReadmePlotExample() {
+  std::istringstream lines(testing_support::ReadFile(SourceDir() / "README.md"));
+  std::string block;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("    ", 0) == 0) {
+      block += line.substr(4) + "\n";
+    } else if (block.find("scripts/plot.sh") != std::string::npos) {
+      return block;
+    } else {
+      block.clear();
+    }
+  }
+  return "";
+}
+
 bool IsPng(const std::string& bytes) {
   return bytes.size() > 1000 && bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0;
 }
@@ -74,26 +121,90 @@ TEST(PlotScriptTest, PicturesOfOneFileAndOfAnOverlay) {
   struct Case {
     const char* files;
     const char* stem;
+    std::vector<std::string> pictures;
   };
+  const std::vector<std::string> series = {"_speeds.png", "_slip.png", "_forces.png"};
   const Case cases[] = {
-      {"run.csv", "run"},
-      {"out/states.csv", "out/states"},
-      {"run.csv out/states.csv", "run"},
-      {"out/states.csv run.csv", "out/states"},
+      {"run.csv", "run", series},
+      {"out/states.csv", "out/states", series},
+      {"run.csv out/states.csv", "run", series},
+      {"out/states.csv run.csv", "out/states", series},
+      {"run.csv run_states.csv", "run", {"_speeds.png", "_slip.png", "_forces.png", "_bodies.png"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.files);
     TempFolder folder;
     folder.Write("run.csv", RunSeries());
+    folder.Write("run_states.csv", BodyStates());
     folder.Write("out/states.csv", StateSeries());
     const auto run = RunIn(folder.Path(), PlotCommand(c.files));
     EXPECT_EQ(0, run.exitCode) << run.err;
     const std::string stem = c.stem;
-    EXPECT_EQ(stem + "_speeds.png\n" + stem + "_slip.png\n" + stem + "_forces.png\n", run.out);
-    for (const char* picture : {"_speeds.png", "_slip.png", "_forces.png"}) {
+    std::string written;
+    for (const std::string& picture : c.pictures) {
+      written += stem + picture + "\n";
       EXPECT_TRUE(IsPng(folder.Read(stem + picture))) << stem + picture;
     }
+    EXPECT_EQ(written, run.out);
   }
+}
+
+// With --svg the sheets are text, so their content can be read: an input panel
+// wherever a run's inputs are known (for a states file from its run's CSV
+// beside it), every run named once on each sheet, and the bodies sheet with the
+// vertical motion and pitch of the car and the bogie, each panel with its key.
+TEST(PlotScriptTest, SvgSheetsShowTheInputsAndNameEachRunOnce) {
+  if (!HaveGnuplot()) GTEST_SKIP() << "gnuplot is not installed";
+  struct Case {
+    const char* files;
+    std::vector<std::string> sheets;
+    std::vector<std::pair<std::string, int>> texts;  // text element, occurrences
+  };
+  const Case cases[] = {
+      {"--svg run.csv out/states.csv",
+       {"run_speeds.svg", "run_slip.svg", "run_forces.svg"},
+       {{"inputs", 1}, {"run", 1}, {"states", 1}}},
+      {"out/states.csv --svg", {"out/states_speeds.svg"}, {{"inputs", 0}, {"states", 1}}},
+      {"--svg run_states.csv",
+       {"run_states_bodies.svg"},
+       {{"inputs", 1},
+        {"run", 1},
+        {"vertical displacement", 1},
+        {"pitch", 1},
+        {"Car", 2},
+        {"Bogie1", 2},
+        {"Wheelset1", 0}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.files);
+    TempFolder folder;
+    folder.Write("run.csv", RunSeries());
+    folder.Write("run_states.csv", BodyStates());
+    folder.Write("out/states.csv", StateSeries());
+    const auto run = RunIn(folder.Path(), PlotCommand(c.files));
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    for (const std::string& sheet : c.sheets) {
+      SCOPED_TRACE(sheet);
+      const std::string svg = folder.Read(sheet);
+      EXPECT_NE(std::string::npos, svg.find("<svg")) << svg.substr(0, 200);
+      for (const auto& [text, count] : c.texts) EXPECT_EQ(count, TextCount(svg, text)) << text;
+    }
+  }
+}
+
+// Run as written from the repository root, over the files a console run leaves.
+TEST(PlotScriptTest, ReadmeExampleRunsAsWritten) {
+  if (!HaveGnuplot()) GTEST_SKIP() << "gnuplot is not installed";
+  const std::string example = ReadmePlotExample();
+  ASSERT_FALSE(example.empty());
+  TempFolder folder;
+  folder.Write("scripts/plot.sh", testing_support::ReadFile(SourceDir() / "scripts" / "plot.sh"));
+  folder.Write("data/results/_kelvra_result_-12.csv", RunSeries());
+  folder.Write("data/results/ruku_states.csv", StateSeries());
+  folder.Write("data/results/_kelvra_result_-12_states.csv", BodyStates());
+  const auto run = RunIn(folder.Path(), example);
+  EXPECT_EQ(0, run.exitCode) << example << run.err;
+  EXPECT_TRUE(IsPng(folder.Read("data/results/_kelvra_result_-12_speeds.png")));
 }
 
 TEST(PlotScriptTest, FilesItCannotPlotAreRefused) {
@@ -107,9 +218,12 @@ TEST(PlotScriptTest, FilesItCannotPlotAreRefused) {
     int exitCode;
     const char* err;
   } cases[] = {
-      {"", 2, "Usage: scripts/plot.sh CSV [CSV...]"},
+      {"", 2, "Usage: scripts/plot.sh [--svg] CSV [CSV...]"},
+      {"--png run.csv", 2, "plot.sh: unknown option '--png'\n"},
       {"run.csv absent.csv", 1, "plot.sh: cannot read 'absent.csv'\n"},
-      {"run.csv other.csv", 1, "plot.sh: 'other.csv' has no vehicle_speed_<i> columns\n"},
+      {"run.csv other.csv", 1,
+       "plot.sh: 'other.csv' has neither vehicle_speed_<i> columns nor body motions (<body>_Y, "
+       "<body>_R)\n"},
       {"untimed.csv", 1, "plot.sh: 'untimed.csv' has no 'time' column\n"},
   };
   for (const auto& c : cases) {

@@ -18,8 +18,9 @@ class ShippedStylesTest : public ::testing::Test {
     ASSERT_TRUE(model.CreateComponents((data / "combined_train17_GEN.in").string()))
         << model.GetLogText('C');
     const ComponentManager& c = model.Components();
-    created = styles.Create((data / "combined_styles_GEN.in").string(), c.Bodies(), c.Wheels(),
-                            c.Nodes(), c.Forces(), c.ExtForces(), c.Outdisps(), c.Dofs());
+    ASSERT_TRUE(styles.Create((data / "combined_styles_GEN.in").string(), c.Bodies(), c.Wheels(),
+                              c.Nodes(), c.Forces(), c.ExtForces(), c.Outdisps(), c.Dofs()))
+        << styles.GetLogText();
   }
 
   const StyleLink* LinkOf(const std::string& name, const std::string& kind) const {
@@ -31,16 +32,35 @@ class ShippedStylesTest : public ::testing::Test {
 
   ModelCreation model;
   StyleManager styles;
-  bool created = false;
 };
 
-TEST_F(ShippedStylesTest, LoadsWithoutInvalidStylesOrLinksOrWarnings) {
-  const std::string& log = styles.GetLogText();
-  EXPECT_TRUE(created) << log;
-  EXPECT_NE(log.find("Number of invalid user defined styles: 0\n"), std::string::npos) << log;
-  EXPECT_NE(log.find("Number of invalid user defined styles links: 0\n"), std::string::npos) << log;
-  EXPECT_EQ(log.find("Warning"), std::string::npos) << log;
-  EXPECT_EQ(log.find("Error"), std::string::npos) << log;
+// The shipped pair and the worked example of docs/model-file.md with its style file.
+TEST(StyleFilesTest, LoadWithoutInvalidStylesOrLinksOrWarnings) {
+  const auto data = testing_support::DataDir();
+  const auto examples = testing_support::SourceDir() / "docs" / "examples";
+  const struct {
+    std::filesystem::path model;
+    std::filesystem::path styles;
+  } cases[] = {
+      {data / "combined_train17_GEN.in", data / "combined_styles_GEN.in"},
+      {examples / "two_axle_wagon.in", examples / "two_axle_wagon_styles.in"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.styles.string());
+    ModelCreation model;
+    ASSERT_TRUE(model.CreateComponents(c.model.string())) << model.GetLogText('C');
+    const ComponentManager& m = model.Components();
+    StyleManager styles;
+    const bool created = styles.Create(c.styles.string(), m.Bodies(), m.Wheels(), m.Nodes(),
+                                       m.Forces(), m.ExtForces(), m.Outdisps(), m.Dofs());
+    const std::string& log = styles.GetLogText();
+    EXPECT_TRUE(created) << log;
+    EXPECT_NE(log.find("Number of invalid user defined styles: 0\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Number of invalid user defined styles links: 0\n"), std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("Warning"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Error"), std::string::npos) << log;
+  }
 }
 
 // A wheel is a picture exactly as large as the model's wheel, so that it rolls
