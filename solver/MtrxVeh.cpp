@@ -4,9 +4,9 @@
 
 bool TMtrxVeh::SetPar(const SparseMatrix& c, const SparseMatrix& p, const std::vector<double>& x0,
                       std::ostream& log, double dt, const SparseMatrix& p1) {
-  C = c;
-  P = p;
-  P1 = p1;
+  C.Assign(c);
+  P.Assign(p);
+  P1.Assign(p1);
   this->x0 = x0;
   this->dt = dt;
   freeAndConstantValid = false;
@@ -67,7 +67,7 @@ bool TMtrxVeh::Finalize() {
 bool TMtrxVehOut::SetPar(const SparseMatrix& n, const std::vector<double>& staticAxleLoads,
                          const std::vector<unsigned>& idxA, const std::vector<unsigned>& idxB,
                          std::ostream& log) {
-  N = n;
+  N.Assign(n);
   staticAxleLoad = staticAxleLoads;
   this->idxA = idxA;
   this->idxB = idxB;
