@@ -1,9 +1,11 @@
 #include "vehicle/AxleIntegrator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 
 #include "model/TextPrepass.h"
+#include "vehicle/AxleGroup.h"
 
 namespace {
 
@@ -23,7 +25,6 @@ bool ParametersUsable(int subdiv, int iter) {
 // step costs (ITER + 1) * SUBDIV substeps per axle: billions of either would hold
 // the program in its first step.
 constexpr int kMaxSetting = 10000000;
-
 }  // namespace
 
 bool TAxleIntegrator::ReadPar(std::istream& in, std::ostream& log, double timeStep,
@@ -76,8 +77,16 @@ bool TAxleIntegrator::ChangePar(int subdiv, int iter, double lim, double timeSte
   for (std::size_t i = 0; i < massStepRatio.size(); ++i) {
     massStepRatio[i] = timeStep / reducedMass[i];
   }
+  UpdateInverseMasses();
   log << "\nTAxleIntegrator::ChangePar() successfully finished.\n";
   return true;
+}
+
+void TAxleIntegrator::UpdateInverseMasses() {
+  inverseMass.resize(massStepRatio.size());
+  for (std::size_t i = 0; i < massStepRatio.size(); ++i) {
+    inverseMass[i] = massStepRatio[i] / timeStep;
+  }
 }
 
 void TAxleIntegrator::Init() {
@@ -86,16 +95,9 @@ void TAxleIntegrator::Init() {
                                  &wheelTravelCommitted, &adhesionForceCommitted}) {
     v->assign(axles, 0.0);
   }
-  drives.resize(axles);
+  UpdateInverseMasses();
+  slipPatterns.assign((axles + kAxleGroup - 1) / kAxleGroup, SlipPattern::kMixed);
   stepDone = false;
-}
-
-double TAxleIntegrator::Acceleration(const Drive& drive, double t, double w,
-                                     double inverseLim) const {
-  const double capacity = drive.capacity + t * drive.capacityRate;
-  const double force = drive.force + t * drive.forceRate;
-  const double slip = drive.speed + t * drive.speedRate - w;
-  return (capacity * Sat(slip, LIM, inverseLim) - force) * drive.inverseMass;
 }
 
 bool TAxleIntegrator::DoStep(const std::vector<double>& res0, const std::vector<double>& res1,
@@ -108,50 +110,35 @@ bool TAxleIntegrator::DoStep(const std::vector<double>& res0, const std::vector<
     if (v->size() < axles) return false;
   }
   const double T = timeStep;
-
-  // The interpolation record of every axle; the brake acts through the magnitude
-  // of its radius ratio, whichever side of the wheel centre the brake sits.
-  for (std::size_t i = 0; i < axles; ++i) {
-    const double radius = std::fabs(brakeForceRadius[i]);
-    const double force0 = radius * brake0[i] + res0[i];
-    const double force1 = radius * brake1[i] + res1[i];
-    if (cap0[i] < 0.0) std::cout << "ERROR: Adhesion capacity negative!\n";
-    Drive& d = drives[i];
-    d.inverseMass = massStepRatio[i] / T;
-    d.capacity = cap0[i];
-    d.capacityRate = (cap1[i] - cap0[i]) / T;
-    d.force = force0;
-    d.forceRate = (force1 - force0) / T;
-    d.speed = vStart[i];
-    d.speedRate = (vEnd[i] - vStart[i]) / T;
-    wheelSpeed[i] = wheelSpeedCommitted[i];
-    wheelTravel[i] = wheelTravelCommitted[i];
-  }
-
-  // Exactly SUBDIV substeps, each starting at n h: the time is not a running sum,
-  // whose rounding could add one substep beyond the end of the step. The axles
-  // are independent, so they advance side by side within every substep.
-  const int substeps = T > 0.0 ? SUBDIV : 0;
-  const double h = T / SUBDIV;
-  const double halfH = h / 2.0;
   const double inverseLim = LIM != 0.0 ? 1.0 / LIM : 0.0;
-  for (int n = 0; n < substeps; ++n) {
-    const double t = n * h;
-    for (std::size_t i = 0; i < axles; ++i) {
-      const Drive& d = drives[i];
-      const double w = wheelSpeed[i];
-      const double k1 = Acceleration(d, t, w, inverseLim);
-      const double w2 = w + halfH * k1;
-      const double k2 = Acceleration(d, t + halfH, w2, inverseLim);
-      const double w3 = w + halfH * k2;
-      const double k3 = Acceleration(d, t + halfH, w3, inverseLim);
-      const double w4 = w + h * k3;
-      const double k4 = Acceleration(d, t + h, w4, inverseLim);
-      wheelSpeed[i] = w + h / 6.0 * (k1 + 2.0 * k2 + 2.0 * k3 + k4);
-      wheelTravel[i] += h / 6.0 * (w + 2.0 * w2 + 2.0 * w3 + w4);
+  for (std::size_t first = 0; first < axles; first += kAxleGroup) {
+    // A group that is not full repeats its last axle in the lanes left over.
+    AxleGroup group;
+    const std::size_t count = std::min(kAxleGroup, axles - first);
+    for (std::size_t a = 0; a < kAxleGroup; ++a) {
+      const std::size_t i = first + std::min(a, count - 1);
+      // The brake acts through the magnitude of its radius ratio, whichever side
+      // of the wheel centre the brake sits.
+      const double radius = std::fabs(brakeForceRadius[i]);
+      const double force0 = radius * brake0[i] + res0[i];
+      const double force1 = radius * brake1[i] + res1[i];
+      if (a < count && cap0[i] < 0.0) std::cout << "ERROR: Adhesion capacity negative!\n";
+      group.inverseMass[a] = inverseMass[i];
+      group.capacity[a] = cap0[i];
+      group.capacityRate[a] = (cap1[i] - cap0[i]) / T;
+      group.force[a] = force0;
+      group.forceRate[a] = (force1 - force0) / T;
+      group.speed[a] = vStart[i];
+      group.speedRate[a] = (vEnd[i] - vStart[i]) / T;
+      group.wheelSpeed[a] = wheelSpeedCommitted[i];
+      group.wheelTravel[a] = wheelTravelCommitted[i];
+    }
+    IntegrateAxleGroup(group, T, SUBDIV, LIM, inverseLim, slipPatterns[first / kAxleGroup]);
+    for (std::size_t a = 0; a < count; ++a) {
+      wheelSpeed[first + a] = group.wheelSpeed[a];
+      wheelTravel[first + a] = group.wheelTravel[a];
     }
   }
-
   for (std::size_t i = 0; i < axles; ++i) {
     adhesionForce[i] = cap1[i] * Sat(vEnd[i] - wheelSpeed[i], LIM, inverseLim);
   }

@@ -6,6 +6,8 @@
 #include <ostream>
 #include <vector>
 
+#include "vehicle/AxleGroup.h"
+
 // Per axle, with w the wheel's circumferential speed and s its travel:
 //   m dw/dt = cap(t) sat(v(t) - w) - F(t),   ds/dt = w,
 // m the reduced mass, cap the adhesion capacity, v the vehicle speed at the wheel
@@ -14,7 +16,9 @@
 // function made linear inside the slip band |x| < LIM, so that a rolling wheel
 // is held to the vehicle speed without chattering. The step is integrated with
 // the classical Runge-Kutta method on exactly SUBDIV substeps, each time from
-// the committed state, so that it can be repeated with better end values.
+// the committed state, so that it can be repeated with better end values. The
+// axles are independent: four of them advance side by side in the lanes of
+// vector registers, each with exactly the operations of its own integration.
 class TAxleIntegrator {
  public:
   // Takes over the reduced masses, the brake force radii and the time step, then
@@ -52,19 +56,8 @@ class TAxleIntegrator {
   const std::vector<double>& AdhesionForceCommitted() const { return adhesionForceCommitted; }
 
  private:
-  // The driving quantities of one axle over the step: values at its start and
-  // their rates of change.
-  struct Drive {
-    double inverseMass;
-    double capacity;
-    double capacityRate;
-    double force;
-    double forceRate;
-    double speed;
-    double speedRate;
-  };
-
-  double Acceleration(const Drive& drive, double t, double w, double inverseLim) const;
+  // 1 / reduced mass, as the time step divided by the mass step ratio.
+  void UpdateInverseMasses();
 
   std::vector<double> reducedMass;
   std::vector<double> massStepRatio;  // time step / reduced mass
@@ -79,6 +72,9 @@ class TAxleIntegrator {
   std::vector<double> wheelSpeedCommitted;
   std::vector<double> wheelTravelCommitted;
   std::vector<double> adhesionForceCommitted;
-  std::vector<Drive> drives;  // work space of DoStep, one per axle
+  // Work space of DoStep: per axle 1 / reduced mass, and per group of axles how
+  // its wheels followed the slip law last.
+  std::vector<double> inverseMass;
+  std::vector<SlipPattern> slipPatterns;
   bool stepDone = false;
 };
