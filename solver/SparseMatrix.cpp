@@ -33,26 +33,27 @@ bool SparseMatrix::FromRowMajor(std::uint32_t rowCount, std::span<const double> 
   rowOf = std::move(newRowOf);
   values = std::move(newValues);
   columnEnd = std::move(newColumnEnd);
+  filledColumns.clear();
+  for (std::uint32_t j = 0; j < colCount; ++j) {
+    if (ColumnBegin(j) != columnEnd[j]) filledColumns.push_back(j);
+  }
   return true;
 }
 
 // Column by column, each stored element adds its term to its row, so every row
 // sums its terms from +0 in column order. The column of a zero input entry would
-// only add zeros, which leave such a sum unchanged: it is skipped.
+// only add zeros, which leave such a sum unchanged: it is skipped, as are the
+// columns without elements.
 bool SparseMatrix::Multiply(const std::vector<double>& x, std::vector<double>& y) const {
   if (x.size() != cols) return false;
   if (y.size() != rows) y.resize(rows);
   std::fill(y.begin(), y.end(), 0.0);
   const double* value = values.data();
   const std::uint32_t* row = rowOf.data();
-  std::uint32_t begin = 0;
-  for (std::uint32_t j = 0; j < cols; ++j) {
-    const std::uint32_t end = columnEnd[j];
+  for (const std::uint32_t j : filledColumns) {
     const double xj = x[j];
-    if (xj != 0.0) {
-      for (std::uint32_t i = begin; i < end; ++i) y[row[i]] += xj * value[i];
-    }
-    begin = end;
+    if (xj == 0.0) continue;
+    for (std::uint32_t i = ColumnBegin(j); i < columnEnd[j]; ++i) y[row[i]] += xj * value[i];
   }
   return true;
 }

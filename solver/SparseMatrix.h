@@ -33,9 +33,12 @@ class SparseMatrix {
   const std::vector<std::uint32_t>& ColumnEnd() const { return columnEnd; }
 
  private:
+  std::uint32_t ColumnBegin(std::uint32_t j) const { return j == 0 ? 0 : columnEnd[j - 1]; }
+
   std::uint32_t rows = 0;
   std::uint32_t cols = 0;
   std::vector<double> values;
   std::vector<std::uint32_t> rowOf;  // row of each stored element
   std::vector<std::uint32_t> columnEnd;
+  std::vector<std::uint32_t> filledColumns;  // the columns that hold elements
 };

@@ -7,20 +7,21 @@
 
 inline constexpr std::size_t kAxleGroup = 4;
 
-// Per axle (one entry each): the driving quantities at the start of the step
-// with their rates of change, the wheel speed and travel, which the integration
-// advances to the end of the step. Entries without an axle must hold a copy of
-// one that has.
+// Per axle (one entry each): the driving quantities at the start and at the
+// end of the step, and the wheel speed and travel, which the integration
+// advances from the start to the end of the step; then the adhesion force at
+// the end. Entries without an axle must hold a copy of one that has.
 struct alignas(32) AxleGroup {
   double inverseMass[kAxleGroup];
   double capacity[kAxleGroup];
-  double capacityRate[kAxleGroup];
+  double capacityEnd[kAxleGroup];
   double force[kAxleGroup];
-  double forceRate[kAxleGroup];
+  double forceEnd[kAxleGroup];
   double speed[kAxleGroup];
-  double speedRate[kAxleGroup];
+  double speedEnd[kAxleGroup];
   double wheelSpeed[kAxleGroup];
   double wheelTravel[kAxleGroup];
+  double adhesionForce[kAxleGroup];  // capacityEnd sat(speedEnd - wheelSpeed), an output
 };
 
 // How the wheels of a group follow the slip law: all inside the band, all
@@ -31,7 +32,8 @@ enum class SlipPattern : unsigned char { kMixed, kInBand, kSlidingForward, kSlid
 
 // Per axle, with w the wheel speed and s its travel:
 //   dw/dt = (capacity(t) sat(speed(t) - w) - force(t)) inverseMass,  ds/dt = w,
-// each driving quantity a start value plus t times its rate. Classical
+// each driving quantity its start value plus t times its rate, the rate being
+// (end value - start value) / timeStep. Classical
 // Runge-Kutta over `subdiv` substeps of `timeStep`; none when the step is not
 // positive. sat is the sign function made linear inside |x| < |lim|:
 // x * inverseLim there, +1 for x >= 0 and -1 otherwise (NaN included).

@@ -9,14 +9,6 @@
 
 namespace {
 
-// The sign function, linear inside |x| < lim; sign(0) = +1 when lim is 0. The
-// band is entered through the reciprocal of lim: the right-hand side runs
-// thousands of times per step and a division would dominate its latency.
-double Sat(double x, double lim, double inverseLim) {
-  if (std::fabs(lim) > std::fabs(x)) return x * inverseLim;
-  return x >= 0.0 ? 1.0 : -1.0;
-}
-
 bool ParametersUsable(int subdiv, int iter) {
   return subdiv >= 1 && iter >= 0;
 }
@@ -111,36 +103,41 @@ bool TAxleIntegrator::DoStep(const std::vector<double>& res0, const std::vector<
   }
   const double T = timeStep;
   const double inverseLim = LIM != 0.0 ? 1.0 / LIM : 0.0;
+  for (std::size_t i = 0; i < axles; ++i) {
+    if (cap0[i] < 0.0) std::cout << "ERROR: Adhesion capacity negative!\n";
+  }
   for (std::size_t first = 0; first < axles; first += kAxleGroup) {
-    // A group that is not full repeats its last axle in the lanes left over.
     AxleGroup group;
     const std::size_t count = std::min(kAxleGroup, axles - first);
-    for (std::size_t a = 0; a < kAxleGroup; ++a) {
-      const std::size_t i = first + std::min(a, count - 1);
+    for (std::size_t a = 0; a < count; ++a) {
+      const std::size_t i = first + a;
       // The brake acts through the magnitude of its radius ratio, whichever side
       // of the wheel centre the brake sits.
       const double radius = std::fabs(brakeForceRadius[i]);
-      const double force0 = radius * brake0[i] + res0[i];
-      const double force1 = radius * brake1[i] + res1[i];
-      if (a < count && cap0[i] < 0.0) std::cout << "ERROR: Adhesion capacity negative!\n";
       group.inverseMass[a] = inverseMass[i];
       group.capacity[a] = cap0[i];
-      group.capacityRate[a] = (cap1[i] - cap0[i]) / T;
-      group.force[a] = force0;
-      group.forceRate[a] = (force1 - force0) / T;
+      group.capacityEnd[a] = cap1[i];
+      group.force[a] = radius * brake0[i] + res0[i];
+      group.forceEnd[a] = radius * brake1[i] + res1[i];
       group.speed[a] = vStart[i];
-      group.speedRate[a] = (vEnd[i] - vStart[i]) / T;
+      group.speedEnd[a] = vEnd[i];
       group.wheelSpeed[a] = wheelSpeedCommitted[i];
       group.wheelTravel[a] = wheelTravelCommitted[i];
+    }
+    // A group that is not full repeats its last axle in the lanes left over.
+    for (std::size_t a = count; a < kAxleGroup; ++a) {
+      for (double* lanes :
+           {group.inverseMass, group.capacity, group.capacityEnd, group.force, group.forceEnd,
+            group.speed, group.speedEnd, group.wheelSpeed, group.wheelTravel}) {
+        lanes[a] = lanes[count - 1];
+      }
     }
     IntegrateAxleGroup(group, T, SUBDIV, LIM, inverseLim, slipPatterns[first / kAxleGroup]);
     for (std::size_t a = 0; a < count; ++a) {
       wheelSpeed[first + a] = group.wheelSpeed[a];
       wheelTravel[first + a] = group.wheelTravel[a];
+      adhesionForce[first + a] = group.adhesionForce[a];
     }
-  }
-  for (std::size_t i = 0; i < axles; ++i) {
-    adhesionForce[i] = cap1[i] * Sat(vEnd[i] - wheelSpeed[i], LIM, inverseLim);
   }
   stepDone = true;
   return true;

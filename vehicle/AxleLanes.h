@@ -60,11 +60,11 @@ class LaneIntegration {
       const std::size_t first = r * kLanes;
       d.inverseMass[r] = Load(group.inverseMass + first);
       d.capacity[r] = Load(group.capacity + first);
-      d.capacityRate[r] = Load(group.capacityRate + first);
+      d.capacityRate[r] = (Load(group.capacityEnd + first) - d.capacity[r]) / timeStep;
       d.force[r] = Load(group.force + first);
-      d.forceRate[r] = Load(group.forceRate + first);
+      d.forceRate[r] = (Load(group.forceEnd + first) - d.force[r]) / timeStep;
       d.speed[r] = Load(group.speed + first);
-      d.speedRate[r] = Load(group.speedRate + first);
+      d.speedRate[r] = (Load(group.speedEnd + first) - d.speed[r]) / timeStep;
       w[r] = Load(group.wheelSpeed + first);
       s[r] = Load(group.wheelTravel + first);
     }
@@ -85,8 +85,12 @@ class LaneIntegration {
       }
     }
     for (std::size_t r = 0; r < kRegisters; ++r) {
-      Store(group.wheelSpeed + r * kLanes, w[r]);
-      Store(group.wheelTravel + r * kLanes, s[r]);
+      const std::size_t first = r * kLanes;
+      const Lanes slip = Load(group.speedEnd + first) - w[r];
+      Store(group.wheelSpeed + first, w[r]);
+      Store(group.wheelTravel + first, s[r]);
+      Store(group.adhesionForce + first,
+            Load(group.capacityEnd + first) * Sat<SlipPattern::kMixed>(d, slip));
     }
   }
 

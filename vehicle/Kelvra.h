@@ -111,12 +111,10 @@ class Kelvra {
     const std::vector<double>& adhesionForce;
   };
 
-  // Resistance, brake forces, input vector and adhesion capacities of `state`,
-  // copied into the given work vectors.
+  // Resistance, brake forces and adhesion capacities of `state`, held by the
+  // parts, and the input vector, written to `input`.
   bool EvaluateForces(const std::vector<double>& brakeDemand, double tractionForce,
-                      const AxleState& state, std::vector<double>& resistance,
-                      std::vector<double>& brake, std::vector<double>& input,
-                      std::vector<double>& capacity);
+                      const AxleState& state, std::vector<double>& input);
   // Linear model and wheelsets over the step with inputs ramping from u0 to u1.
   bool Advance(const std::vector<double>& u1, const std::vector<double>& res1,
                const std::vector<double>& brake1, const std::vector<double>& cap1);
@@ -136,7 +134,7 @@ class Kelvra {
   long long stepsSinceInit = 0;
   std::vector<std::string> stateNames;
 
-  // Work space of DoStep, sized by Init: the start-of-step (0) and the newest
-  // end-of-step (1) evaluations.
-  std::vector<double> res0, res1, brake0, brake1, cap0, cap1, u0, u1;
+  // Work space of DoStep, sized by Init: the start-of-step evaluation (0) and the
+  // newest input vector (1).
+  std::vector<double> res0, brake0, cap0, u0, u1;
 };

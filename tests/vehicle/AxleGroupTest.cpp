@@ -18,6 +18,19 @@ struct ScalarAxle {
   double inverseMass, capacity, capacityRate, force, forceRate, speed, speedRate;
   double lim, inverseLim;
 
+  // Lane a of `g` over a step of T.
+  static ScalarAxle Of(const AxleGroup& g, std::size_t a, double T, double lim, double inverseLim) {
+    return {g.inverseMass[a],
+            g.capacity[a],
+            (g.capacityEnd[a] - g.capacity[a]) / T,
+            g.force[a],
+            (g.forceEnd[a] - g.force[a]) / T,
+            g.speed[a],
+            (g.speedEnd[a] - g.speed[a]) / T,
+            lim,
+            inverseLim};
+  }
+
   double Sat(double x) const {
     if (std::fabs(lim) > std::fabs(x)) return x * inverseLim;
     return x >= 0.0 ? 1.0 : -1.0;
@@ -74,17 +87,17 @@ AxleGroup Group(std::mt19937& random, double lim, int kind) {
     const int axleKind = kind < 6 ? kind : (kind + static_cast<int>(a)) % 6;
     g.inverseMass[a] = 1.0 / (500.0 + 100.0 * unit(random));
     g.capacity[a] = 9000.0 + 3000.0 * unit(random);
-    g.capacityRate[a] = 1e5 * unit(random);
+    g.capacityEnd[a] = g.capacity[a] + 500.0 * unit(random);
     g.force[a] = 12500.0 * (1.0 + unit(random));
-    g.forceRate[a] = 1e6 * unit(random);
+    g.forceEnd[a] = g.force[a] + 5000.0 * unit(random);
     g.speed[a] = 13.0 + unit(random);
-    g.speedRate[a] = 2.0 * unit(random);
+    g.speedEnd[a] = g.speed[a] + 0.01 * unit(random);
     const double slip[] = {0.5 * lim * unit(random), 13.0, -3.0, lim, 0.0, 0.0};
     g.wheelSpeed[a] = g.speed[a] - slip[axleKind];
     g.wheelTravel[a] = 100.0 * unit(random);
-    if (axleKind >= 4) {  // at rest: the slip is speed + 0 * speedRate - wheelSpeed
+    if (axleKind >= 4) {  // at rest: the first slip is speed + 0 * speed rate - 0
       g.speed[a] = axleKind == 4 ? 0.0 : -0.0;
-      g.speedRate[a] = g.speed[a];
+      g.speedEnd[a] = axleKind == 4 ? 0.0 : -1e-300;
       g.wheelSpeed[a] = 0.0;
       if (axleKind == 5) g.force[a] = -2.0 * g.capacity[a];  // driven forward out of the -0 slip
     }
@@ -110,11 +123,11 @@ TEST(AxleGroupTest, LanesMatchTheScalarIntegrationBitForBitWhateverTheGuess) {
       const AxleGroup start = Group(random, setting.lim, kind);
       AxleGroup expected = start;
       for (std::size_t a = 0; a < kAxleGroup; ++a) {
-        const ScalarAxle axle{start.inverseMass[a], start.capacity[a],  start.capacityRate[a],
-                              start.force[a],       start.forceRate[a], start.speed[a],
-                              start.speedRate[a],   setting.lim,        inverseLim};
+        const ScalarAxle axle = ScalarAxle::Of(start, a, setting.timeStep, setting.lim, inverseLim);
         axle.Integrate(setting.timeStep, setting.subdiv, expected.wheelSpeed[a],
                        expected.wheelTravel[a]);
+        expected.adhesionForce[a] =
+            start.capacityEnd[a] * axle.Sat(start.speedEnd[a] - expected.wheelSpeed[a]);
       }
       for (const Kernel& kernel : Kernels()) {
         for (const SlipPattern guess :
@@ -132,6 +145,7 @@ TEST(AxleGroupTest, LanesMatchTheScalarIntegrationBitForBitWhateverTheGuess) {
             EXPECT_TRUE(SameBits(expected.wheelSpeed[a], group.wheelSpeed[a]))
                 << where << ": " << expected.wheelSpeed[a] << " != " << group.wheelSpeed[a];
             EXPECT_TRUE(SameBits(expected.wheelTravel[a], group.wheelTravel[a])) << where;
+            EXPECT_TRUE(SameBits(expected.adhesionForce[a], group.adhesionForce[a])) << where;
           }
         }
       }
@@ -153,7 +167,7 @@ TEST(AxleGroupTest, LeavesThePatternOfTheEnd) {
       AxleGroup g{};
       for (std::size_t a = 0; a < kAxleGroup; ++a) {
         g.inverseMass[a] = 1.0 / 500.0;
-        g.speed[a] = 10.0;
+        g.speed[a] = g.speedEnd[a] = 10.0;
         g.wheelSpeed[a] = 10.0 - c.slip;
       }
       SlipPattern pattern = SlipPattern::kMixed;
@@ -198,17 +212,15 @@ TEST(AxleGroupTest, EveryAxleCountMatchesTheScalarIntegration) {
       ASSERT_TRUE(integrator.DoStep(res0, res1, brake0, brake1, cap0, cap1, v0, v1));
       ASSERT_TRUE(integrator.Finalize());
       for (std::size_t i = 0; i < axles; ++i) {
-        const double f0 = std::fabs(radii[i]) * brake0[i] + res0[i];
-        const double f1 = std::fabs(radii[i]) * brake1[i] + res1[i];
-        const ScalarAxle axle{dt / masses[i] / dt,
-                              cap0[i],
-                              (cap1[i] - cap0[i]) / dt,
-                              f0,
-                              (f1 - f0) / dt,
-                              v0[i],
-                              (v1[i] - v0[i]) / dt,
-                              lim,
-                              1.0 / lim};
+        AxleGroup g;
+        g.inverseMass[0] = dt / masses[i] / dt;
+        g.capacity[0] = cap0[i];
+        g.capacityEnd[0] = cap1[i];
+        g.force[0] = std::fabs(radii[i]) * brake0[i] + res0[i];
+        g.forceEnd[0] = std::fabs(radii[i]) * brake1[i] + res1[i];
+        g.speed[0] = v0[i];
+        g.speedEnd[0] = v1[i];
+        const ScalarAxle axle = ScalarAxle::Of(g, 0, dt, lim, 1.0 / lim);
         axle.Integrate(dt, 10, w[i], s[i]);
         const std::string where = std::to_string(axles) + " axles, axle " + std::to_string(i);
         EXPECT_TRUE(SameBits(w[i], integrator.WheelSpeedCommitted()[i])) << where;
