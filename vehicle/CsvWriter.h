@@ -19,13 +19,15 @@
 #include <thread>
 #include <vector>
 
-// Longest text FormatNumber writes: a sign, 17 digits, the point and an exponent.
-inline constexpr std::size_t kMaxNumberChars = 32;
+#include "vehicle/ShortestDecimal.h"
+
+// Room FormatNumber needs for one number (see WriteShortestDecimal).
+inline constexpr std::size_t kMaxNumberChars = kMaxDecimalChars;
 
 // Writes `value` at `out` in the shortest form that reads back as exactly the
 // same double and returns the end. Zero and whole numbers below 2^53 take a fast
 // path as plain integers ("0", "-0", "25000"); every other value is written by
-// std::to_chars. `out` must have room for kMaxNumberChars characters.
+// WriteShortestDecimal. `out` must have room for kMaxNumberChars characters.
 char* FormatNumber(char* out, double value);
 
 class CsvWriter {
