@@ -71,8 +71,8 @@ void BM_FormatStepRow(benchmark::State& state) {
     for (int i = 0; i < kAxles; ++i) {
       const double v = k.VehicleSpeed()[i];
       const double w = k.WheelSpeed()[i];
-      for (const double value : {replay.brakeDemand[i], v, w, v - w, k.AdhesionForce()[i],
-                                 k.NormalForce()[i], k.BrakeForce()[i], k.Position()[i]}) {
+      for (const double value : {replay.brakeDemand[i], v, w, v - w, k.MeanAdhesionForce()[i],
+                                 k.MeanNormalForce()[i], k.MeanBrakeForce()[i], k.Position()[i]}) {
         rows.push_back(value);
       }
     }

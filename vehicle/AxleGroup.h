@@ -10,7 +10,8 @@ inline constexpr std::size_t kAxleGroup = 4;
 // Per axle (one entry each): the driving quantities at the start and at the
 // end of the step, and the wheel speed and travel, which the integration
 // advances from the start to the end of the step; then the adhesion force at
-// the end. Entries without an axle must hold a copy of one that has.
+// the end and over the step. Entries without an axle must hold a copy of one
+// that has.
 struct alignas(32) AxleGroup {
   double inverseMass[kAxleGroup];
   double capacity[kAxleGroup];
@@ -21,7 +22,11 @@ struct alignas(32) AxleGroup {
   double speedEnd[kAxleGroup];
   double wheelSpeed[kAxleGroup];
   double wheelTravel[kAxleGroup];
-  double adhesionForce[kAxleGroup];  // capacityEnd sat(speedEnd - wheelSpeed), an output
+  // Outputs: the adhesion force at the end, capacityEnd sat(speedEnd - wheelSpeed),
+  // and its mean over the step, the impulse the integration applied to the
+  // wheel divided by the time step (the end value when no substep was made).
+  double adhesionForce[kAxleGroup];
+  double meanAdhesionForce[kAxleGroup];
 };
 
 // How the wheels of a group follow the slip law: all inside the band, all

@@ -83,8 +83,9 @@ void TAxleIntegrator::UpdateInverseMasses() {
 
 void TAxleIntegrator::Init() {
   const std::size_t axles = AxleNum();
-  for (std::vector<double>* v : {&wheelSpeed, &wheelTravel, &adhesionForce, &wheelSpeedCommitted,
-                                 &wheelTravelCommitted, &adhesionForceCommitted}) {
+  for (std::vector<double>* v :
+       {&wheelSpeed, &wheelTravel, &adhesionForce, &meanAdhesionForce, &wheelSpeedCommitted,
+        &wheelTravelCommitted, &adhesionForceCommitted, &meanAdhesionForceCommitted}) {
     v->assign(axles, 0.0);
   }
   UpdateInverseMasses();
@@ -137,6 +138,7 @@ bool TAxleIntegrator::DoStep(const std::vector<double>& res0, const std::vector<
       wheelSpeed[first + a] = group.wheelSpeed[a];
       wheelTravel[first + a] = group.wheelTravel[a];
       adhesionForce[first + a] = group.adhesionForce[a];
+      meanAdhesionForce[first + a] = group.meanAdhesionForce[a];
     }
   }
   stepDone = true;
@@ -148,6 +150,7 @@ bool TAxleIntegrator::Finalize() {
   wheelSpeedCommitted.assign(wheelSpeed.begin(), wheelSpeed.end());
   wheelTravelCommitted.assign(wheelTravel.begin(), wheelTravel.end());
   adhesionForceCommitted.assign(adhesionForce.begin(), adhesionForce.end());
+  meanAdhesionForceCommitted.assign(meanAdhesionForce.begin(), meanAdhesionForce.end());
   stepDone = false;
   return true;
 }

@@ -54,6 +54,12 @@ class TAxleIntegrator {
   const std::vector<double>& WheelSpeedCommitted() const { return wheelSpeedCommitted; }
   const std::vector<double>& WheelTravelCommitted() const { return wheelTravelCommitted; }
   const std::vector<double>& AdhesionForceCommitted() const { return adhesionForceCommitted; }
+  // The adhesion force on each wheel averaged over the step: the impulse the
+  // integration applied to the wheel divided by the time step.
+  const std::vector<double>& MeanAdhesionForce() const { return meanAdhesionForce; }
+  const std::vector<double>& MeanAdhesionForceCommitted() const {
+    return meanAdhesionForceCommitted;
+  }
 
  private:
   // 1 / reduced mass, as the time step divided by the mass step ratio.
@@ -69,9 +75,11 @@ class TAxleIntegrator {
   std::vector<double> wheelSpeed;
   std::vector<double> wheelTravel;
   std::vector<double> adhesionForce;
+  std::vector<double> meanAdhesionForce;
   std::vector<double> wheelSpeedCommitted;
   std::vector<double> wheelTravelCommitted;
   std::vector<double> adhesionForceCommitted;
+  std::vector<double> meanAdhesionForceCommitted;
   // Work space of DoStep: per axle 1 / reduced mass, and per group of axles how
   // its wheels followed the slip law last.
   std::vector<double> inverseMass;

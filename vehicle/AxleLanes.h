@@ -54,8 +54,7 @@ class LaneIntegration {
     d.sixthH = d.h / 6.0;
     d.limMagnitude = Lanes{} + __builtin_fabs(lim);
     d.inverseLim = inverseLim;
-    Group w;
-    Group s;
+    Wheels wheels;
     for (std::size_t r = 0; r < kRegisters; ++r) {
       const std::size_t first = r * kLanes;
       d.inverseMass[r] = Load(group.inverseMass + first);
@@ -65,36 +64,45 @@ class LaneIntegration {
       d.forceRate[r] = (Load(group.forceEnd + first) - d.force[r]) / timeStep;
       d.speed[r] = Load(group.speed + first);
       d.speedRate[r] = (Load(group.speedEnd + first) - d.speed[r]) / timeStep;
-      w[r] = Load(group.wheelSpeed + first);
-      s[r] = Load(group.wheelTravel + first);
+      wheels.speed[r] = Load(group.wheelSpeed + first);
+      wheels.travel[r] = Load(group.wheelTravel + first);
+      wheels.adhesionImpulse[r] = Lanes{};
     }
     for (int n = 0; n < substeps;) {
       switch (pattern) {
         case SlipPattern::kInBand:
-          n = Substeps<SlipPattern::kInBand>(d, n, substeps, w, s, pattern);
+          n = Substeps<SlipPattern::kInBand>(d, n, substeps, wheels, pattern);
           break;
         case SlipPattern::kSlidingForward:
-          n = Substeps<SlipPattern::kSlidingForward>(d, n, substeps, w, s, pattern);
+          n = Substeps<SlipPattern::kSlidingForward>(d, n, substeps, wheels, pattern);
           break;
         case SlipPattern::kSlidingBackward:
-          n = Substeps<SlipPattern::kSlidingBackward>(d, n, substeps, w, s, pattern);
+          n = Substeps<SlipPattern::kSlidingBackward>(d, n, substeps, wheels, pattern);
           break;
         case SlipPattern::kMixed:
-          n = Substeps<SlipPattern::kMixed>(d, n, substeps, w, s, pattern);
+          n = Substeps<SlipPattern::kMixed>(d, n, substeps, wheels, pattern);
           break;
       }
     }
     for (std::size_t r = 0; r < kRegisters; ++r) {
       const std::size_t first = r * kLanes;
-      const Lanes slip = Load(group.speedEnd + first) - w[r];
-      Store(group.wheelSpeed + first, w[r]);
-      Store(group.wheelTravel + first, s[r]);
-      Store(group.adhesionForce + first,
-            Load(group.capacityEnd + first) * Sat<SlipPattern::kMixed>(d, slip));
+      const Lanes slip = Load(group.speedEnd + first) - wheels.speed[r];
+      const Lanes adhesion = Load(group.capacityEnd + first) * Sat<SlipPattern::kMixed>(d, slip);
+      Store(group.wheelSpeed + first, wheels.speed[r]);
+      Store(group.wheelTravel + first, wheels.travel[r]);
+      Store(group.adhesionForce + first, adhesion);
+      Store(group.meanAdhesionForce + first,
+            substeps > 0 ? wheels.adhesionImpulse[r] / timeStep : adhesion);
     }
   }
 
  private:
+  // What the integration advances: the wheel speeds and travels and the impulse
+  // of the adhesion force on the wheels.
+  struct Wheels {
+    Group speed, travel, adhesionImpulse;
+  };
+
   // The driving quantities of the group, the substep and the slip law.
   struct Drive {
     Group inverseMass, capacity, capacityRate, force, forceRate, speed, speedRate;
@@ -164,10 +172,11 @@ class LaneIntegration {
     return SlipPattern::kMixed;
   }
 
-  // Substeps from `first` on, from the wheel speeds w and travels s, while every
-  // lane of every stage follows `kPattern`; returns the first substep not made.
-  // Each substep evaluates the right-hand side at n h, n h + h/2 (twice) and
-  // n h + h, each stage from the wheel speed the stage before it predicts.
+  // Substeps from `first` on, from the state of the wheels, while every lane of
+  // every stage follows `kPattern`; returns the first substep not made. Each
+  // substep evaluates the right-hand side at n h, n h + h/2 (twice) and n h + h,
+  // each stage from the wheel speed the stage before it predicts, and adds the
+  // adhesion force's impulse as the same quadrature gives it.
   //
   // kMixed takes sat after each lane's own slip, which costs a selection between
   // the branches of the law in every stage; it makes one substep and leaves in
@@ -179,13 +188,14 @@ class LaneIntegration {
   // lane follows, and keep only the substeps in which all did, because only
   // those are exactly the kMixed ones; `pattern` becomes kMixed where one did not.
   template <SlipPattern kPattern>
-  static int Substeps(const Drive& d, int first, int last, Group& wheelSpeed, Group& wheelTravel,
-                      SlipPattern& pattern) {
+  static int Substeps(const Drive& d, int first, int last, Wheels& wheels, SlipPattern& pattern) {
     Lanes w[kRegisters];
     Lanes s[kRegisters];
+    Lanes impulse[kRegisters];
     for (std::size_t r = 0; r < kRegisters; ++r) {
-      w[r] = wheelSpeed[r];
-      s[r] = wheelTravel[r];
+      w[r] = wheels.speed[r];
+      s[r] = wheels.travel[r];
+      impulse[r] = wheels.adhesionImpulse[r];
     }
     int n = first;
     for (; n < last; ++n) {
@@ -194,6 +204,7 @@ class LaneIntegration {
       const double stageStep[3] = {d.halfH, d.halfH, d.h};
       Lanes speed[4][kRegisters];
       Lanes slip[kRegisters];
+      Lanes adhesion[4][kRegisters];
       Lanes k[4][kRegisters];
       Bits followed = ~Bits{};
       for (std::size_t r = 0; r < kRegisters; ++r) speed[0][r] = w[r];
@@ -204,7 +215,8 @@ class LaneIntegration {
           const Lanes force = d.force[r] + ts * d.forceRate[r];
           slip[r] = d.speed[r] + ts * d.speedRate[r] - speed[stage][r];
           followed &= Follows<kPattern>(d, slip[r]);
-          k[stage][r] = (capacity * Sat<kPattern>(d, slip[r]) - force) * d.inverseMass[r];
+          adhesion[stage][r] = capacity * Sat<kPattern>(d, slip[r]);
+          k[stage][r] = (adhesion[stage][r] - force) * d.inverseMass[r];
           if (stage < 3) speed[stage + 1][r] = w[r] + stageStep[stage] * k[stage][r];
         }
       }
@@ -215,6 +227,8 @@ class LaneIntegration {
       for (std::size_t r = 0; r < kRegisters; ++r) {
         s[r] += d.sixthH * (w[r] + 2.0 * speed[1][r] + 2.0 * speed[2][r] + speed[3][r]);
         w[r] = w[r] + d.sixthH * (k[0][r] + 2.0 * k[1][r] + 2.0 * k[2][r] + k[3][r]);
+        impulse[r] += d.sixthH * (adhesion[0][r] + 2.0 * adhesion[1][r] + 2.0 * adhesion[2][r] +
+                                  adhesion[3][r]);
       }
       if constexpr (kPattern == SlipPattern::kMixed) {
         pattern = PatternOf(d, slip);
@@ -223,8 +237,9 @@ class LaneIntegration {
       }
     }
     for (std::size_t r = 0; r < kRegisters; ++r) {
-      wheelSpeed[r] = w[r];
-      wheelTravel[r] = s[r];
+      wheels.speed[r] = w[r];
+      wheels.travel[r] = s[r];
+      wheels.adhesionImpulse[r] = impulse[r];
     }
     return n;
   }

@@ -106,7 +106,8 @@ bool Kelvra::Init(std::ostream&) {
   Temperature.Init();
 
   const std::size_t axles = VehDyn.AxleRot.AxleNum();
-  for (std::vector<double>* perAxle : {&res0, &brake0, &cap0}) {
+  for (std::vector<double>* perAxle :
+       {&res0, &brake0, &cap0, &endNormalForce, &meanBrakeForce, &meanNormalForce}) {
     perAxle->assign(axles, 0.0);
   }
   u0.assign(VehDyn.MtrxVeh.InputDim(), 0.0);
@@ -164,6 +165,21 @@ bool Kelvra::Advance(const std::vector<double>& u1, const std::vector<double>& r
   return ok;
 }
 
+// Both ramp from their start values to those of the last evaluation, the one
+// the committed pass used.
+void Kelvra::AverageOverStep(const std::vector<double>& startNormalForce) {
+  const std::vector<double>& endBrakeForce = VehDyn.BrkSys.BrakeForce();
+  const std::size_t brakes = std::min({meanBrakeForce.size(), brake0.size(), endBrakeForce.size()});
+  for (std::size_t i = 0; i < brakes; ++i) {
+    meanBrakeForce[i] = (brake0[i] + endBrakeForce[i]) / 2.0;
+  }
+  const std::size_t normals =
+      std::min({meanNormalForce.size(), startNormalForce.size(), endNormalForce.size()});
+  for (std::size_t i = 0; i < normals; ++i) {
+    meanNormalForce[i] = (startNormalForce[i] + endNormalForce[i]) / 2.0;
+  }
+}
+
 bool Kelvra::Commit() {
   bool ok = true;
   if (!VehDyn.AxleRot.Finalize()) {
@@ -204,10 +220,13 @@ bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce
   // committed state.
   for (int k = 0; k < axleRot.Iter(); ++k) {
     ok = EvaluateForces(brakeDemand, tractionForce, newest, u1) && ok;
+    if (k + 1 == axleRot.Iter()) CopyInto(endNormalForce, newest.normalForce);
     ok = Advance(u1, VehDyn.Res.AxleResistance(), VehDyn.BrkSys.BrakeForce(),
                  Contact.AdhesionCapacity()) &&
          ok;
   }
+  if (axleRot.Iter() == 0) CopyInto(endNormalForce, committed.normalForce);
+  AverageOverStep(committed.normalForce);
   ok = Commit() && ok;
   ++stepsSinceInit;
   return CheckStateFinite() && ok;

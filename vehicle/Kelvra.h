@@ -95,6 +95,19 @@ class Kelvra {
   const std::vector<double>& Position() const { return VehDyn.VehOut.PositionCommitted(); }
   // The brake forces and adhesion capacities of the last evaluation in the last step.
   const std::vector<double>& BrakeForce() const { return VehDyn.BrkSys.BrakeForce(); }
+  // The forces the last step applied, each averaged over the step (its impulse
+  // divided by the time step): per axle the brake force (positive where it
+  // opposes forward rotation; the wheel feels it through the brake force
+  // radius), the adhesion force on the wheel, and the normal force that set
+  // the adhesion capacity. The brake and normal forces ramp from their start
+  // values to their last estimates over the step, so their means are the
+  // middle of the ramp; the adhesion force's impulse is the axle integrator's.
+  // Zero before the first step.
+  const std::vector<double>& MeanBrakeForce() const { return meanBrakeForce; }
+  const std::vector<double>& MeanAdhesionForce() const {
+    return VehDyn.AxleRot.MeanAdhesionForceCommitted();
+  }
+  const std::vector<double>& MeanNormalForce() const { return meanNormalForce; }
   const std::vector<double>& AdhesionCapacity() const { return Contact.AdhesionCapacity(); }
   // Every part, read-only.
   const TVehDyn& Dynamics() const { return VehDyn; }
@@ -118,6 +131,8 @@ class Kelvra {
   // Linear model and wheelsets over the step with inputs ramping from u0 to u1.
   bool Advance(const std::vector<double>& u1, const std::vector<double>& res1,
                const std::vector<double>& brake1, const std::vector<double>& cap1);
+  // The step means of the brake and normal forces, before the commit.
+  void AverageOverStep(const std::vector<double>& startNormalForce);
   bool Commit();
 
   TVehDyn VehDyn;
@@ -134,7 +149,8 @@ class Kelvra {
   long long stepsSinceInit = 0;
   std::vector<std::string> stateNames;
 
-  // Work space of DoStep, sized by Init: the start-of-step evaluation (0) and the
-  // newest input vector (1).
-  std::vector<double> res0, brake0, cap0, u0, u1;
+  // Work space of DoStep, sized by Init: the start-of-step evaluation (0), the
+  // newest input vector (1) and the normal forces of the last evaluation.
+  std::vector<double> res0, brake0, cap0, u0, u1, endNormalForce;
+  std::vector<double> meanBrakeForce, meanNormalForce;
 };

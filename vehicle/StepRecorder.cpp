@@ -35,28 +35,30 @@ void StepRecorder::Record(double time, const std::vector<double>& brakeDemand, d
 }
 
 // Without a step (`brakeDemand` null) there is neither a brake input nor a brake
-// force of the step.
+// force of the step, and the forces are those of the state.
 void StepRecorder::Row(double time, const std::vector<double>* brakeDemand, double tractionForce,
                        const Kelvra& vehicle) {
   if (!writer.IsOpen()) return;
+  const bool stepped = brakeDemand != nullptr;
   const std::vector<double>& vehicleSpeed = vehicle.VehicleSpeed();
   const std::vector<double>& wheelSpeed = vehicle.WheelSpeed();
-  const std::vector<double>& adhesion = vehicle.AdhesionForce();
-  const std::vector<double>& normal = vehicle.NormalForce();
-  const std::vector<double>& brakeForce = vehicle.BrakeForce();
+  const std::vector<double>& adhesion =
+      stepped ? vehicle.MeanAdhesionForce() : vehicle.AdhesionForce();
+  const std::vector<double>& normal = stepped ? vehicle.MeanNormalForce() : vehicle.NormalForce();
+  const std::vector<double>& brakeForce = vehicle.MeanBrakeForce();
   const std::vector<double>& position = vehicle.Position();
   writer.Add(time);
   writer.Add(tractionForce);
   for (std::size_t i = 0; i < axles; ++i) {
     const double v = At(vehicleSpeed, i);
     const double w = At(wheelSpeed, i);
-    writer.Add(brakeDemand != nullptr ? At(*brakeDemand, i) : 0.0);
+    writer.Add(stepped ? At(*brakeDemand, i) : 0.0);
     writer.Add(v);
     writer.Add(w);
     writer.Add(v - w);
     writer.Add(At(adhesion, i));
     writer.Add(At(normal, i));
-    writer.Add(brakeDemand != nullptr ? At(brakeForce, i) : 0.0);
+    writer.Add(stepped ? At(brakeForce, i) : 0.0);
     writer.Add(At(position, i));
   }
   writer.EndRow();

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -37,21 +39,23 @@ std::vector<double> ParseRow(const std::string& line) {
 }
 
 // The row the recorder must write: time, traction, then per axle brake input,
-// vehicle speed, wheel speed, slip, adhesion, normal and brake force, position.
+// vehicle speed, wheel speed, slip, adhesion, normal and brake force (the means
+// over the step; before a step the state's, and no brake force), position.
 std::vector<double> ExpectedRow(double time, double traction, const std::vector<double>& brake,
                                 bool stepped, const Kelvra& kelvra) {
   std::vector<double> row = {time, traction};
   for (int i = 0; i < kAxles; ++i) {
     const double v = kelvra.VehicleSpeed()[i];
     const double w = kelvra.WheelSpeed()[i];
-    const std::vector<double> axle = {brake[i],
-                                      v,
-                                      w,
-                                      v - w,
-                                      kelvra.AdhesionForce()[i],
-                                      kelvra.NormalForce()[i],
-                                      stepped ? kelvra.BrakeForce()[i] : 0.0,
-                                      kelvra.Position()[i]};
+    const std::vector<double> axle = {
+        brake[i],
+        v,
+        w,
+        v - w,
+        stepped ? kelvra.MeanAdhesionForce()[i] : kelvra.AdhesionForce()[i],
+        stepped ? kelvra.MeanNormalForce()[i] : kelvra.NormalForce()[i],
+        stepped ? kelvra.MeanBrakeForce()[i] : 0.0,
+        kelvra.Position()[i]};
     row.insert(row.end(), axle.begin(), axle.end());
   }
   return row;
@@ -115,6 +119,67 @@ TEST(StepRecorderTest, RowsHoldTheCommittedValuesExactly) {
   const std::vector<double>& last = expected.back();
   EXPECT_GT(last[2 + 3], 1.0);              // slip of axle 1
   EXPECT_LT(std::abs(last[10 + 3]), 0.05);  // slip of axle 2
+}
+
+// The forces a row reports are those the step applied: over every step of a
+// full-brake slide, the change of each wheel's momentum is the impulse of its
+// reported adhesion force less that of its reported brake force at the tread
+// (the shipped vehicle has no running resistance), to rounding. And a wheel that
+// turns faster than the brake's standstill band is braked against its rotation.
+TEST(StepRecorderTest, ReportedForcesBalanceEachStepsWheelMomentum) {
+  ShippedVehicle shipped;
+  ASSERT_TRUE(
+      shipped.Build(testing_support::ShippedModelFile(testing_support::DataDir()), kTimeStep))
+      << shipped.Failure();
+  Kelvra kelvra;
+  std::ostringstream log;
+  ASSERT_TRUE(shipped.CreateKelvra(kelvra, log)) << log.str();
+  const double band = kelvra.Dynamics().BrkSys.BrakeSpeedThreshold();
+
+  TempFolder folder;
+  StepRecorder recorder;
+  ASSERT_TRUE(recorder.Open((folder.Path() / "slide.csv").string(), kAxles));
+  recorder.RecordInitial(kelvra);
+  const std::vector<double> none(kAxles, 0.0);
+  const std::vector<double> fullBrake(kAxles, 25000.0);
+  for (int k = 0; k < 2000; ++k) {  // 4 s of full traction, then 6 s of full brake
+    const bool braking = k >= 800;
+    const double traction = braking ? 0.0 : 100000.0;
+    ASSERT_TRUE(kelvra.DoStep(braking ? fullBrake : none, traction));
+    recorder.Record((k + 1) * kTimeStep, braking ? fullBrake : none, traction, kelvra);
+  }
+  ASSERT_TRUE(recorder.Close());
+
+  std::istringstream lines(folder.Read("slide.csv"));
+  std::string line;
+  std::getline(lines, line);
+  std::getline(lines, line);
+  std::vector<double> before = ParseRow(line);
+  int sliding = 0;
+  while (std::getline(lines, line)) {
+    const std::vector<double> row = ParseRow(line);
+    ASSERT_EQ(before.size(), row.size());
+    for (int i = 0; i < kAxles; ++i) {
+      const std::size_t axle = 2 + 8 * static_cast<std::size_t>(i);
+      const double w0 = before[axle + 2];
+      const double w1 = row[axle + 2];
+      const double adhesion = row[axle + 4];
+      const double brake = row[axle + 6];
+      const double m = shipped.reducedMasses[i];
+      const double r = std::abs(shipped.brakeForceRadii[i]);
+      const double rounding =
+          1e-9 * kTimeStep * (std::abs(adhesion) + r * std::abs(brake)) +
+          8.0 * m * std::numeric_limits<double>::epsilon() * std::max(std::abs(w0), std::abs(w1));
+      EXPECT_NEAR(m * (w1 - w0), kTimeStep * (adhesion - r * brake), rounding)
+          << "t = " << row[0] << ", axle " << i + 1;
+      if (std::abs(w1) > band) {
+        EXPECT_GE(brake * w1, 0.0) << "t = " << row[0] << ", axle " << i + 1;
+      }
+      if (row[axle + 3] > 1.0) ++sliding;
+    }
+    before = row;
+  }
+  EXPECT_GT(sliding, kAxles * 800) << "the wheels must slide for most of the brake";
 }
 
 // Brake inputs missing from the demand count as 0; without a file nothing is
