@@ -34,8 +34,6 @@ class StepMatrix {
   bool IsDense() const { return dense; }
 
  private:
-  void MultiplyDense(const double* x, double* y) const;
-
   std::uint32_t rows = 0;
   std::uint32_t cols = 0;
   bool dense = false;
