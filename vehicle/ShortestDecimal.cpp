@@ -11,15 +11,45 @@ namespace {
 __extension__ using Wide = unsigned __int128;
 
 // A double is m 2^e with m < 2^53. Its decimal candidates are counted in units
-// of 10^-q, q chosen so that the double is 10^16 to 2 10^17 units: then
-// 10^q m 2^e = m 5^q 2^(q + e), and m 5^q fits 128 bits up to q = 31.
+// of 10^-q, q chosen so that the double is 10^16 to 2 10^17 units:
+// q = 16 - floor(log10(2^(e + 52))). In those units the double is
+// m 2^e 10^q = 4 m 5^q / 2^s with s = 2 - (e + q); as a fixed-point number with
+// 64 bits after the point that is 4 m K with K = 5^q 2^(64 - s), exact in 128
+// bits while q <= 31 (5^q below 2^72) and s <= 64: for exponents from about
+// -89, magnitudes from about 7e-12.
 constexpr int kMaxScale = 31;
+constexpr int kMaxShift = 64;
 
-constexpr std::array<Wide, kMaxScale + 1> kPowersOfFive = [] {
-  std::array<Wide, kMaxScale + 1> powers{};
-  powers[0] = 1;
-  for (int i = 1; i <= kMaxScale; ++i) powers[i] = powers[i - 1] * 5;
-  return powers;
+constexpr int DecimalScale(int e) {
+  return 16 - (((e + 52) * 78913) >> 18);  // floor(log10(2)) of e + 52, the double's log2
+}
+
+constexpr int Shift(int e) {
+  return 2 - (e + DecimalScale(e));
+}
+
+constexpr int LowestExponent() {
+  int e = -1;
+  while (DecimalScale(e - 1) <= kMaxScale && Shift(e - 1) <= kMaxShift) --e;
+  return e;
+}
+
+constexpr int kLowestExponent = LowestExponent();
+
+struct Scale {
+  Wide factor;  // K
+  int q;
+};
+
+// The scale of every exponent from -1 down to kLowestExponent.
+constexpr std::array<Scale, -kLowestExponent> kScales = [] {
+  std::array<Scale, -kLowestExponent> scales{};
+  for (int e = -1; e >= kLowestExponent; --e) {
+    Wide five = 1;
+    for (int i = 0; i < DecimalScale(e); ++i) five *= 5;
+    scales[-1 - e] = {five << (kMaxShift - Shift(e)), DecimalScale(e)};
+  }
+  return scales;
 }();
 
 constexpr std::array<std::uint64_t, 20> kPowersOfTen = [] {
@@ -42,40 +72,34 @@ struct Decimal {
 
 // The shortest decimal that reads back as m 2^e, the closest to it where
 // several are as short (an exact tie goes to the even one). False outside the
-// exact range: whole numbers, and magnitudes below about 1e-15.
+// exact range: whole numbers, and magnitudes below about 7e-12.
 //
 // Reading a decimal rounds it to the nearest double, a tie to the even m: so
 // the decimals that read back as m 2^e lie within half a step of it on either
 // side, the boundaries included when m is even. The step below the lowest m of
-// an exponent is half as long. In units of 10^-q, four times the double, the
-// boundaries and the double are integers divided by 2^(s + 2).
+// an exponent is half as long. In units of 10^-q (see Scale) the double is
+// x = 4 m K / 2^64 and half a step is 2 K / 2^64.
 bool Shortest(std::uint64_t m, int e, Decimal& decimal) {
   constexpr std::uint64_t kLowestM = std::uint64_t{1} << 52;
-  if (e >= 0) return false;
+  if (e >= 0 || e < kLowestExponent) return false;
   if (e >= -52 && (m & ((std::uint64_t{1} << -e) - 1)) == 0) return false;
-  const int log2 = e + 52;                 // floor(log2 of the double)
-  const int log10 = (log2 * 78913) >> 18;  // floor(log10(2^log2))
-  const int q = 16 - log10;
-  if (q > kMaxScale) return false;
-  const int shift = -(e + q) + 2;
-  const Wide five = kPowersOfFive[q];
-  const Wide center = static_cast<Wide>(m << 2) * five;
-  const Wide upper = center + 2 * five;
-  const Wide lower = center - (m == kLowestM ? 1 : 2) * five;
-  const Wide fraction = (Wide{1} << shift) - 1;
+  const Scale& scale = kScales[-1 - e];
+  const Wide x = static_cast<Wide>(m << 2) * scale.factor;
+  const Wide halfStep = 2 * scale.factor;
+  const Wide upper = x + halfStep;
+  const Wide lower = x - (m == kLowestM ? scale.factor : halfStep);
   const bool boundariesIn = (m & 1) == 0;
+  const auto whole = [](Wide value) { return static_cast<std::uint64_t>(value >> 64); };
+  const auto fraction = [](Wide value) { return static_cast<std::uint64_t>(value); };
 
   // The whole units from the lower to the upper boundary.
-  std::uint64_t low = static_cast<std::uint64_t>(lower >> shift);
-  if ((lower & fraction) != 0 || !boundariesIn) ++low;
-  std::uint64_t high = static_cast<std::uint64_t>(upper >> shift);
-  if ((upper & fraction) == 0 && !boundariesIn) --high;
+  std::uint64_t low = whole(lower) + (fraction(lower) != 0 || !boundariesIn ? 1 : 0);
+  std::uint64_t high = whole(upper) - (fraction(upper) == 0 && !boundariesIn ? 1 : 0);
 
   // Fewest digits: the largest power of ten with a multiple in [low, high],
   // with the double's whole units divided by it alongside. No multiple of ten
   // is left in the range then, so the digits end in no zero.
-  const std::uint64_t whole = static_cast<std::uint64_t>(center >> shift);
-  std::uint64_t digits = whole;
+  std::uint64_t digits = whole(x);
   int dropped = 0;
   while (true) {
     const std::uint64_t nextLow = (low + 9) / 10;
@@ -89,21 +113,21 @@ bool Shortest(std::uint64_t m, int e, Decimal& decimal) {
 
   // The closest of them: the double in units of 10^dropped, rounded to the
   // nearest whole number, then kept within [low, high].
-  const Wide rest = center & fraction;
+  constexpr std::uint64_t kHalf = std::uint64_t{1} << 63;
+  const std::uint64_t below = fraction(x);
   int versusHalf;  // what `digits` leaves below the unit against half a unit
   if (dropped == 0) {
-    const Wide half = Wide{1} << (shift - 1);
-    versusHalf = rest < half ? -1 : rest > half ? 1 : 0;
+    versusHalf = below < kHalf ? -1 : below > kHalf ? 1 : 0;
   } else {
     const std::uint64_t unit = kPowersOfTen[dropped];
-    const std::uint64_t remainder = whole - digits * unit;
+    const std::uint64_t remainder = whole(x) - digits * unit;
     const std::uint64_t half = unit / 2;
-    versusHalf = remainder < half ? -1 : remainder > half ? 1 : rest != 0 ? 1 : 0;
+    versusHalf = remainder < half ? -1 : remainder > half ? 1 : below != 0 ? 1 : 0;
   }
   if (versusHalf > 0 || (versusHalf == 0 && (digits & 1) != 0)) ++digits;
   if (digits < low) digits = low;
   if (digits > high) digits = high;
-  decimal = {digits, dropped - q};
+  decimal = {digits, dropped - scale.q};
   return true;
 }
 

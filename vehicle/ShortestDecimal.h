@@ -13,8 +13,8 @@ inline constexpr std::size_t kMaxDecimalChars = 48;
 // end: the fewest characters that read back as exactly `value`, in fixed or
 // scientific notation, whichever is shorter, the digits closest to `value`
 // where several are as short. Values that are not whole numbers, from about
-// 1e-15 to 2^52 in magnitude, the values of a vehicle's time series, take an
-// exact path in 128-bit integers several times faster than std::to_chars; all
-// others are left to std::to_chars. `out` must have room for kMaxDecimalChars
+// 7e-12 to 2^52 in magnitude, nearly all values of a vehicle's time series,
+// take an exact path in 128-bit integers; all others are left to
+// std::to_chars. `out` must have room for kMaxDecimalChars
 // characters.
 char* WriteShortestDecimal(char* out, double value);
