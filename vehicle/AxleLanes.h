@@ -68,10 +68,16 @@ class LaneIntegration {
       wheels.travel[r] = Load(group.wheelTravel + first);
       wheels.adhesionImpulse[r] = Lanes{};
     }
+    Bits forceBits{};
+    for (std::size_t r = 0; r < kRegisters; ++r) {
+      forceBits |= (Bits)d.force[r] | (Bits)d.forceRate[r];
+    }
+    const bool forceFree = AllLanes(forceBits == Bits{});  // +0 in every lane
     for (int n = 0; n < substeps;) {
       switch (pattern) {
         case SlipPattern::kInBand:
-          n = Substeps<SlipPattern::kInBand>(d, n, substeps, wheels, pattern);
+          n = forceFree ? Substeps<SlipPattern::kInBand, true>(d, n, substeps, wheels, pattern)
+                        : Substeps<SlipPattern::kInBand>(d, n, substeps, wheels, pattern);
           break;
         case SlipPattern::kSlidingForward:
           n = Substeps<SlipPattern::kSlidingForward>(d, n, substeps, wheels, pattern);
@@ -136,7 +142,9 @@ class LaneIntegration {
   }
 
   // x with its sign bit cleared.
-  static Lanes Magnitude(Lanes x) { return (Lanes)((Bits)x & ~kSignBit); }
+  static Lanes Magnitude(Lanes x) {
+    return (Lanes)((Bits)x & ~kSignBit);
+  }
 
   // The lanes in which sat(x) follows `pattern`: x inside the band, x >= |lim|
   // (sat +1) or x < 0 beyond the band (sat -1). Every lane follows kMixed.
@@ -195,7 +203,11 @@ class LaneIntegration {
   // from waiting for the one before it. They check in every stage that each
   // lane follows, and keep only the substeps in which all did, because only
   // those are exactly the kMixed ones; `pattern` becomes kMixed where one did not.
-  template <SlipPattern kPattern>
+  //
+  // With kForceFree the opposing force is +0 throughout in every lane (no brake
+  // and no running resistance), so subtracting it changes nothing and the
+  // stages skip it.
+  template <SlipPattern kPattern, bool kForceFree = false>
   static int Substeps(const Drive& d, int first, int last, Wheels& wheels, SlipPattern& pattern) {
     Lanes w[kRegisters];
     Lanes s[kRegisters];
@@ -220,11 +232,12 @@ class LaneIntegration {
         const double ts = stageTime[stage];
         for (std::size_t r = 0; r < kRegisters; ++r) {
           const Lanes capacity = d.capacity[r] + ts * d.capacityRate[r];
-          const Lanes force = d.force[r] + ts * d.forceRate[r];
+          const Lanes force = kForceFree ? Lanes{} : d.force[r] + ts * d.forceRate[r];
           slip[r] = d.speed[r] + ts * d.speedRate[r] - speed[stage][r];
           followed &= Follows<kPattern>(d, slip[r]);
           adhesion[stage][r] = capacity * Sat<kPattern>(d, slip[r]);
-          k[stage][r] = (adhesion[stage][r] - force) * d.inverseMass[r];
+          k[stage][r] =
+              (kForceFree ? adhesion[stage][r] : adhesion[stage][r] - force) * d.inverseMass[r];
           if (stage < 3) speed[stage + 1][r] = w[r] + stageStep[stage] * k[stage][r];
         }
       }

@@ -77,14 +77,14 @@ std::vector<Kernel> Kernels() {
 }
 
 // A group whose wheels roll inside the band, slide either way, start on its
-// edge, or start at rest with a slip of exactly +0 or -0 (sat +1 when lim is
-// 0), all alike (kinds 0 to 5) or mixed (6 and beyond), with the slip law of
-// `lim`.
+// edge, start at rest with a slip of exactly +0 or -0 (sat +1 when lim is 0),
+// or roll inside the band with no opposing force at all, all alike (kinds 0 to
+// 6) or mixed (7 and beyond), with the slip law of `lim`.
 AxleGroup Group(std::mt19937& random, double lim, int kind) {
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
   AxleGroup g;
   for (std::size_t a = 0; a < kAxleGroup; ++a) {
-    const int axleKind = kind < 6 ? kind : (kind + static_cast<int>(a)) % 6;
+    const int axleKind = kind < 7 ? kind : (kind + static_cast<int>(a)) % 7;
     g.inverseMass[a] = 1.0 / (500.0 + 100.0 * unit(random));
     g.capacity[a] = 9000.0 + 3000.0 * unit(random);
     g.capacityEnd[a] = g.capacity[a] + 500.0 * unit(random);
@@ -92,7 +92,8 @@ AxleGroup Group(std::mt19937& random, double lim, int kind) {
     g.forceEnd[a] = g.force[a] + 5000.0 * unit(random);
     g.speed[a] = 13.0 + unit(random);
     g.speedEnd[a] = g.speed[a] + 0.01 * unit(random);
-    const double slip[] = {0.5 * lim * unit(random), 13.0, -3.0, lim, 0.0, 0.0};
+    const double slip[] = {0.5 * lim * unit(random), 13.0, -3.0, lim, 0.0, 0.0,
+                           0.5 * lim * unit(random)};
     g.wheelSpeed[a] = g.speed[a] - slip[axleKind];
     g.wheelTravel[a] = 100.0 * unit(random);
     if (axleKind >= 4) {  // at rest: the first slip is speed + 0 * speed rate - 0
@@ -101,6 +102,7 @@ AxleGroup Group(std::mt19937& random, double lim, int kind) {
       g.wheelSpeed[a] = 0.0;
       if (axleKind == 5) g.force[a] = -2.0 * g.capacity[a];  // driven forward out of the -0 slip
     }
+    if (axleKind == 6) g.force[a] = g.forceEnd[a] = 0.0;
   }
   return g;
 }
@@ -119,7 +121,7 @@ TEST(AxleGroupTest, LanesMatchTheScalarIntegrationBitForBitWhateverTheGuess) {
                               {-0.2, 0.0025, 1}, {0.05, 0.0, 10}, {0.05, -0.005, 10}};
   for (const Setting& setting : settings) {
     const double inverseLim = setting.lim != 0.0 ? 1.0 / setting.lim : 0.0;
-    for (int kind = 0; kind < 9; ++kind) {
+    for (int kind = 0; kind < 10; ++kind) {
       const AxleGroup start = Group(random, setting.lim, kind);
       AxleGroup expected = start;
       for (std::size_t a = 0; a < kAxleGroup; ++a) {
