@@ -33,6 +33,7 @@ void BM_KelvraDoStepRecorded(benchmark::State& state) {
   TemporaryRecording recording;
   if (!replay.SetUp(state, static_cast<int>(state.range(0))) || !recording.Open(state)) return;
   for (auto _ : state) {
+    if (replay.AtEnd()) recording.NextRun(state);
     replay.RestartAtEnd(state);
     benchmark::DoNotOptimize(replay.Step());
     recording.recorder.Record(replay.Time(), replay.brakeDemand, replay.history[replay.row][kAxles],
