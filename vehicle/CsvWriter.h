@@ -4,7 +4,7 @@
 // one line per row.
 //
 // Writing the shortest exact text of a double takes a few tens of nanoseconds,
-// a full row of a vehicle step about as long as a third of the step itself. So
+// a full row of a vehicle step more than half as long as the step itself. So
 // the rows are only copied, as numbers, into blocks reserved when the file is
 // opened; a writer thread formats each full block into a reused text buffer and
 // hands it to the file. The thread that adds rows neither formats nor
