@@ -35,9 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const TAxleIntegrator& axleRot = kelvra.Dynamics().AxleRot;
   const long long substeps = (static_cast<long long>(axleRot.Iter()) + 1) * axleRot.Subdiv();
   if (substeps > kMaxSubstepsPerStep) return 0;
+  // A step fails only where absurd values drive the state beyond the doubles,
+  // and that is reported and stops the vehicle.
   const std::vector<double> released(4, 0.0);
   const std::vector<double> braked(4, 25000.0);
-  for (int k = 0; k < 4; ++k) FUZZ_CHECK(kelvra.DoStep(released, 100000.0));
-  for (int k = 0; k < 4; ++k) FUZZ_CHECK(kelvra.DoStep(braked, 0.0));
+  for (int k = 0; k < 4; ++k) FUZZ_CHECK(kelvra.DoStep(released, 100000.0) || kelvra.StateBroken());
+  for (int k = 0; k < 4; ++k) FUZZ_CHECK(kelvra.DoStep(braked, 0.0) || kelvra.StateBroken());
   return 0;
 }
