@@ -44,9 +44,11 @@ struct DemoReplay {
     return true;
   }
 
+  bool AtEnd() const { return row >= history.num_rows(); }
+
   // Back to the start once the history is exhausted, outside the timing.
   void RestartAtEnd(benchmark::State& state) {
-    if (row < history.num_rows()) return;
+    if (!AtEnd()) return;
     state.PauseTiming();
     std::ostringstream log;
     kelvra.Init(log);
@@ -85,14 +87,29 @@ class TemporaryRecording {
  public:
   ~TemporaryRecording() { recorder.Close(); }
   bool Open(benchmark::State& state) {
-    if (recorder.Open((folder.path / "steps.csv").string(), kAxles)) return true;
+    if (recorder.Open(File(), kAxles)) return true;
     state.SkipWithError("cannot open the time-series file");
     return false;
+  }
+
+  // At the end of a replay of the history: the file is finished, as a console
+  // run finishes it, and the next replay writes a new one, as the next run
+  // would, rather than one file growing to gigabytes. Removing the finished
+  // file is no part of a run and is left out of the timing.
+  void NextRun(benchmark::State& state) {
+    recorder.Close();
+    state.PauseTiming();
+    std::error_code ignored;
+    std::filesystem::remove(File(), ignored);
+    state.ResumeTiming();
+    Open(state);
   }
 
   StepRecorder recorder;
 
  private:
+  std::string File() const { return (folder.path / "steps.csv").string(); }
+
   TemporaryFolder folder;
 };
 

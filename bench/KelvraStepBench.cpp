@@ -33,6 +33,7 @@ void BM_KelvraDoStepRecorded(benchmark::State& state) {
   TemporaryRecording recording;
   if (!replay.SetUp(state, static_cast<int>(state.range(0))) || !recording.Open(state)) return;
   for (auto _ : state) {
+    if (replay.AtEnd()) recording.NextRun(state);
     replay.RestartAtEnd(state);
     benchmark::DoNotOptimize(replay.Step());
     recording.recorder.Record(replay.Time(), replay.brakeDemand, replay.history[replay.row][kAxles],
@@ -71,8 +72,8 @@ void BM_FormatStepRow(benchmark::State& state) {
     for (int i = 0; i < kAxles; ++i) {
       const double v = k.VehicleSpeed()[i];
       const double w = k.WheelSpeed()[i];
-      for (const double value : {replay.brakeDemand[i], v, w, v - w, k.AdhesionForce()[i],
-                                 k.NormalForce()[i], k.BrakeForce()[i], k.Position()[i]}) {
+      for (const double value : {replay.brakeDemand[i], v, w, v - w, k.MeanAdhesionForce()[i],
+                                 k.MeanNormalForce()[i], k.MeanBrakeForce()[i], k.Position()[i]}) {
         rows.push_back(value);
       }
     }

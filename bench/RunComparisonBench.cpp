@@ -32,6 +32,7 @@ void BM_ConsoleRunPerSimulatedSecond(benchmark::State& state) {
   const int steps = static_cast<int>(std::lround(kSimulatedSeconds / replay.vehicle.TimeStep()));
   for (auto _ : state) {
     for (int k = 0; k < steps; ++k) {
+      if (replay.AtEnd()) recording.NextRun(state);
       replay.RestartAtEnd(state);
       replay.Step();
       recording.recorder.Record(replay.Time(), replay.brakeDemand,

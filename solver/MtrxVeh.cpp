@@ -4,9 +4,9 @@
 
 bool TMtrxVeh::SetPar(const SparseMatrix& c, const SparseMatrix& p, const std::vector<double>& x0,
                       std::ostream& log, double dt, const SparseMatrix& p1) {
-  C = c;
-  P = p;
-  P1 = p1;
+  C.Assign(c);
+  P.Assign(p);
+  P1.Assign(p1);
   this->x0 = x0;
   this->dt = dt;
   freeAndConstantValid = false;
@@ -31,28 +31,34 @@ void TMtrxVeh::Init() {
 
 // next = C current + P u0 + P1 (u1 - u0) / dt, each product added over the rows
 // the two vectors share. Repeated steps with the same u0 reuse C current + P u0.
+// Where a product fails, next holds the terms before it.
 bool TMtrxVeh::DoStep(const std::vector<double>& u0, const std::vector<double>& u1) {
   stepped = true;
-  if (freeAndConstantValid && u0 == freeAndConstantInput) {
-    next.assign(freeAndConstant.begin(), freeAndConstant.end());
-  } else {
+  if (!freeAndConstantValid || u0 != freeAndConstantInput) {
     freeAndConstantValid = false;
-    if (!C.Multiply(current, next)) return false;
-    if (!P.Multiply(u0, product)) return false;
-    const std::size_t constantRows = std::min(next.size(), product.size());
-    for (std::size_t i = 0; i < constantRows; ++i) next[i] += product[i];
-    freeAndConstant.assign(next.begin(), next.end());
+    if (!C.Multiply(current, freeAndConstant)) return false;
+    if (!P.Multiply(u0, product)) {
+      next.assign(freeAndConstant.begin(), freeAndConstant.end());
+      return false;
+    }
+    const std::size_t constantRows = std::min(freeAndConstant.size(), product.size());
+    for (std::size_t i = 0; i < constantRows; ++i) freeAndConstant[i] += product[i];
     freeAndConstantInput.assign(u0.begin(), u0.end());
     freeAndConstantValid = true;
   }
 
-  if (u1.size() != u0.size()) return false;
   if (inputRate.size() != u0.size()) inputRate.resize(u0.size());
-  for (std::size_t i = 0; i < u0.size(); ++i) inputRate[i] = (u1[i] - u0[i]) / dt;
-
-  if (!P1.Multiply(inputRate, product)) return false;
+  if (u1.size() == u0.size()) {
+    for (std::size_t i = 0; i < u0.size(); ++i) inputRate[i] = (u1[i] - u0[i]) / dt;
+  }
+  if (u1.size() != u0.size() || !P1.Multiply(inputRate, product)) {
+    next.assign(freeAndConstant.begin(), freeAndConstant.end());
+    return false;
+  }
+  if (next.size() != freeAndConstant.size()) next.resize(freeAndConstant.size());
   const std::size_t rampRows = std::min(next.size(), product.size());
-  for (std::size_t i = 0; i < rampRows; ++i) next[i] += product[i];
+  for (std::size_t i = 0; i < rampRows; ++i) next[i] = freeAndConstant[i] + product[i];
+  for (std::size_t i = rampRows; i < next.size(); ++i) next[i] = freeAndConstant[i];
   return true;
 }
 
@@ -67,7 +73,7 @@ bool TMtrxVeh::Finalize() {
 bool TMtrxVehOut::SetPar(const SparseMatrix& n, const std::vector<double>& staticAxleLoads,
                          const std::vector<unsigned>& idxA, const std::vector<unsigned>& idxB,
                          std::ostream& log) {
-  N = n;
+  N.Assign(n);
   staticAxleLoad = staticAxleLoads;
   this->idxA = idxA;
   this->idxB = idxB;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "solver/SparseMatrix.h"
+#include "solver/StepMatrix.h"
 
 // x(k+1) = C x(k) + P u(k) + P1 (u(k+1) - u(k)) / dt
 //
@@ -40,9 +41,9 @@ class TMtrxVeh {
   const std::vector<double>& InitialState() const { return x0; }
 
  private:
-  SparseMatrix C;
-  SparseMatrix P;
-  SparseMatrix P1;
+  StepMatrix C;
+  StepMatrix P;
+  StepMatrix P1;
   std::vector<double> x0;
   double dt = 0.0;  // seconds
   std::vector<double> next;
@@ -89,7 +90,7 @@ class TMtrxVehOut {
   const std::vector<double>& PositionCommitted() const { return positionCommitted; }
 
  private:
-  SparseMatrix N;
+  StepMatrix N;
   std::vector<unsigned> idxA;
   std::vector<unsigned> idxB;
   std::vector<double> staticAxleLoad;

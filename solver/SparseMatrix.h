@@ -1,9 +1,10 @@
 #pragma once
 
 // The vehicle side's compressed form of the step matrices and the normal force
-// matrix. Only the elements that differ from 0 are stored, column by column, so
-// that a product touches each of them once and a zero input element costs no
-// multiplication at all.
+// matrix, as the framework hands them over and as the vehicle system keeps the
+// sparse ones (StepMatrix). Only the elements that differ from 0 are stored,
+// column by column, so that a product touches each of them once and a zero
+// input element costs no multiplication at all.
 
 #include <cstdint>
 #include <span>
@@ -25,20 +26,19 @@ class SparseMatrix {
   std::uint32_t Cols() const { return cols; }
   std::size_t NonZeros() const { return values.size(); }
 
-  // The stored layout: values column by column; columnEnd[j] = stored elements in
-  // columns 0..j; rowEntries = positions in values grouped by row; rowEnd[i] =
-  // entries of rowEntries belonging to rows 0..i.
+  // The stored layout: values column by column, the row of each, and
+  // columnEnd[j] = stored elements in columns 0..j.
   const std::vector<double>& Values() const { return values; }
+  const std::vector<std::uint32_t>& RowOf() const { return rowOf; }
   const std::vector<std::uint32_t>& ColumnEnd() const { return columnEnd; }
-  const std::vector<std::uint32_t>& RowEntries() const { return rowEntries; }
-  const std::vector<std::uint32_t>& RowEnd() const { return rowEnd; }
 
  private:
+  std::uint32_t ColumnBegin(std::uint32_t j) const { return j == 0 ? 0 : columnEnd[j - 1]; }
+
   std::uint32_t rows = 0;
   std::uint32_t cols = 0;
-  std::vector<std::uint32_t> columnOf;  // column of each stored element
   std::vector<double> values;
+  std::vector<std::uint32_t> rowOf;  // row of each stored element
   std::vector<std::uint32_t> columnEnd;
-  std::vector<std::uint32_t> rowEntries;
-  std::vector<std::uint32_t> rowEnd;
+  std::vector<std::uint32_t> filledColumns;  // the columns that hold elements
 };

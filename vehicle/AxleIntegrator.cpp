@@ -1,5 +1,6 @@
 #include "vehicle/AxleIntegrator.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <iostream>
@@ -7,16 +8,9 @@
 #include <system_error>
 
 #include "model/TextPrepass.h"
+#include "vehicle/AxleGroup.h"
 
 namespace {
-
-// The sign function, linear inside |x| < lim; sign(0) = +1 when lim is 0. The
-// band is entered through the reciprocal of lim: the right-hand side runs
-// thousands of times per step and a division would dominate its latency.
-double Sat(double x, double lim, double inverseLim) {
-  if (std::fabs(lim) > std::fabs(x)) return x * inverseLim;
-  return x >= 0.0 ? 1.0 : -1.0;
-}
 
 // ITER and SUBDIV stay within the range a batch parameter set may give them. A
 // step costs (ITER + 1) * SUBDIV substeps per axle: billions of either would hold
@@ -103,26 +97,28 @@ bool TAxleIntegrator::ChangePar(int subdiv, int iter, double lim, double timeSte
   for (std::size_t i = 0; i < massStepRatio.size(); ++i) {
     massStepRatio[i] = timeStep / reducedMass[i];
   }
+  UpdateInverseMasses();
   log << "\nTAxleIntegrator::ChangePar() successfully finished.\n";
   return true;
 }
 
-void TAxleIntegrator::Init() {
-  const std::size_t axles = AxleNum();
-  for (std::vector<double>* v : {&wheelSpeed, &wheelTravel, &adhesionForce, &wheelSpeedCommitted,
-                                 &wheelTravelCommitted, &adhesionForceCommitted}) {
-    v->assign(axles, 0.0);
+void TAxleIntegrator::UpdateInverseMasses() {
+  inverseMass.resize(massStepRatio.size());
+  for (std::size_t i = 0; i < massStepRatio.size(); ++i) {
+    inverseMass[i] = massStepRatio[i] / timeStep;
   }
-  drives.resize(axles);
-  stepDone = false;
 }
 
-double TAxleIntegrator::Acceleration(const Drive& drive, double t, double w,
-                                     double inverseLim) const {
-  const double capacity = drive.capacity + t * drive.capacityRate;
-  const double force = drive.force + t * drive.forceRate;
-  const double slip = drive.speed + t * drive.speedRate - w;
-  return (capacity * Sat(slip, LIM, inverseLim) - force) * drive.inverseMass;
+void TAxleIntegrator::Init() {
+  const std::size_t axles = AxleNum();
+  for (std::vector<double>* v :
+       {&wheelSpeed, &wheelTravel, &adhesionForce, &meanAdhesionForce, &wheelSpeedCommitted,
+        &wheelTravelCommitted, &adhesionForceCommitted, &meanAdhesionForceCommitted}) {
+    v->assign(axles, 0.0);
+  }
+  UpdateInverseMasses();
+  slipPatterns.assign((axles + kAxleGroup - 1) / kAxleGroup, SlipPattern::kMixed);
+  stepDone = false;
 }
 
 bool TAxleIntegrator::DoStep(const std::vector<double>& res0, const std::vector<double>& res1,
@@ -135,52 +131,43 @@ bool TAxleIntegrator::DoStep(const std::vector<double>& res0, const std::vector<
     if (v->size() < axles) return false;
   }
   const double T = timeStep;
-
-  // The interpolation record of every axle; the brake acts through the magnitude
-  // of its radius ratio, whichever side of the wheel centre the brake sits.
-  for (std::size_t i = 0; i < axles; ++i) {
-    const double radius = std::fabs(brakeForceRadius[i]);
-    const double force0 = radius * brake0[i] + res0[i];
-    const double force1 = radius * brake1[i] + res1[i];
-    if (cap0[i] < 0.0) std::cout << "ERROR: Adhesion capacity negative!\n";
-    Drive& d = drives[i];
-    d.inverseMass = massStepRatio[i] / T;
-    d.capacity = cap0[i];
-    d.capacityRate = (cap1[i] - cap0[i]) / T;
-    d.force = force0;
-    d.forceRate = (force1 - force0) / T;
-    d.speed = vStart[i];
-    d.speedRate = (vEnd[i] - vStart[i]) / T;
-    wheelSpeed[i] = wheelSpeedCommitted[i];
-    wheelTravel[i] = wheelTravelCommitted[i];
-  }
-
-  // Exactly SUBDIV substeps, each starting at n h: the time is not a running sum,
-  // whose rounding could add one substep beyond the end of the step. The axles
-  // are independent, so they advance side by side within every substep.
-  const int substeps = T > 0.0 ? SUBDIV : 0;
-  const double h = T / SUBDIV;
-  const double halfH = h / 2.0;
   const double inverseLim = LIM != 0.0 ? 1.0 / LIM : 0.0;
-  for (int n = 0; n < substeps; ++n) {
-    const double t = n * h;
-    for (std::size_t i = 0; i < axles; ++i) {
-      const Drive& d = drives[i];
-      const double w = wheelSpeed[i];
-      const double k1 = Acceleration(d, t, w, inverseLim);
-      const double w2 = w + halfH * k1;
-      const double k2 = Acceleration(d, t + halfH, w2, inverseLim);
-      const double w3 = w + halfH * k2;
-      const double k3 = Acceleration(d, t + halfH, w3, inverseLim);
-      const double w4 = w + h * k3;
-      const double k4 = Acceleration(d, t + h, w4, inverseLim);
-      wheelSpeed[i] = w + h / 6.0 * (k1 + 2.0 * k2 + 2.0 * k3 + k4);
-      wheelTravel[i] += h / 6.0 * (w + 2.0 * w2 + 2.0 * w3 + w4);
-    }
-  }
-
   for (std::size_t i = 0; i < axles; ++i) {
-    adhesionForce[i] = cap1[i] * Sat(vEnd[i] - wheelSpeed[i], LIM, inverseLim);
+    if (cap0[i] < 0.0) std::cout << "ERROR: Adhesion capacity negative!\n";
+  }
+  for (std::size_t first = 0; first < axles; first += kAxleGroup) {
+    AxleGroup group;
+    const std::size_t count = std::min(kAxleGroup, axles - first);
+    for (std::size_t a = 0; a < count; ++a) {
+      const std::size_t i = first + a;
+      // The brake acts through the magnitude of its radius ratio, whichever side
+      // of the wheel centre the brake sits.
+      const double radius = std::fabs(brakeForceRadius[i]);
+      group.inverseMass[a] = inverseMass[i];
+      group.capacity[a] = cap0[i];
+      group.capacityEnd[a] = cap1[i];
+      group.force[a] = radius * brake0[i] + res0[i];
+      group.forceEnd[a] = radius * brake1[i] + res1[i];
+      group.speed[a] = vStart[i];
+      group.speedEnd[a] = vEnd[i];
+      group.wheelSpeed[a] = wheelSpeedCommitted[i];
+      group.wheelTravel[a] = wheelTravelCommitted[i];
+    }
+    // A group that is not full repeats its last axle in the lanes left over.
+    for (std::size_t a = count; a < kAxleGroup; ++a) {
+      for (double* lanes :
+           {group.inverseMass, group.capacity, group.capacityEnd, group.force, group.forceEnd,
+            group.speed, group.speedEnd, group.wheelSpeed, group.wheelTravel}) {
+        lanes[a] = lanes[count - 1];
+      }
+    }
+    IntegrateAxleGroup(group, T, SUBDIV, LIM, inverseLim, slipPatterns[first / kAxleGroup]);
+    for (std::size_t a = 0; a < count; ++a) {
+      wheelSpeed[first + a] = group.wheelSpeed[a];
+      wheelTravel[first + a] = group.wheelTravel[a];
+      adhesionForce[first + a] = group.adhesionForce[a];
+      meanAdhesionForce[first + a] = group.meanAdhesionForce[a];
+    }
   }
   stepDone = true;
   return true;
@@ -191,6 +178,7 @@ bool TAxleIntegrator::Finalize() {
   wheelSpeedCommitted.assign(wheelSpeed.begin(), wheelSpeed.end());
   wheelTravelCommitted.assign(wheelTravel.begin(), wheelTravel.end());
   adhesionForceCommitted.assign(adhesionForce.begin(), adhesionForce.end());
+  meanAdhesionForceCommitted.assign(meanAdhesionForce.begin(), meanAdhesionForce.end());
   stepDone = false;
   return true;
 }

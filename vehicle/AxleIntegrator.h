@@ -7,6 +7,8 @@
 #include <ostream>
 #include <vector>
 
+#include "vehicle/AxleGroup.h"
+
 // The narrowest slip band LIM (m/s) the integrator takes: the slip enters it
 // through 1 / LIM, which must be finite. A band of 0 is the bare sign function,
 // whose sign(0) = +1 drives a wheel at rest; a negative one inverts the slip law.
@@ -20,7 +22,9 @@ inline constexpr double kSmallestSlipBand = std::numeric_limits<double>::min();
 // function made linear inside the slip band |x| < LIM, so that a rolling wheel
 // is held to the vehicle speed without chattering. The step is integrated with
 // the classical Runge-Kutta method on exactly SUBDIV substeps, each time from
-// the committed state, so that it can be repeated with better end values.
+// the committed state, so that it can be repeated with better end values. The
+// axles are independent: four of them advance side by side in the lanes of
+// vector registers, each with exactly the operations of its own integration.
 class TAxleIntegrator {
  public:
   // Takes over the reduced masses, the brake force radii and the time step, then
@@ -57,21 +61,16 @@ class TAxleIntegrator {
   const std::vector<double>& WheelSpeedCommitted() const { return wheelSpeedCommitted; }
   const std::vector<double>& WheelTravelCommitted() const { return wheelTravelCommitted; }
   const std::vector<double>& AdhesionForceCommitted() const { return adhesionForceCommitted; }
+  // The adhesion force on each wheel averaged over the step: the impulse the
+  // integration applied to the wheel divided by the time step.
+  const std::vector<double>& MeanAdhesionForce() const { return meanAdhesionForce; }
+  const std::vector<double>& MeanAdhesionForceCommitted() const {
+    return meanAdhesionForceCommitted;
+  }
 
  private:
-  // The driving quantities of one axle over the step: values at its start and
-  // their rates of change.
-  struct Drive {
-    double inverseMass;
-    double capacity;
-    double capacityRate;
-    double force;
-    double forceRate;
-    double speed;
-    double speedRate;
-  };
-
-  double Acceleration(const Drive& drive, double t, double w, double inverseLim) const;
+  // 1 / reduced mass, as the time step divided by the mass step ratio.
+  void UpdateInverseMasses();
 
   std::vector<double> reducedMass;
   std::vector<double> massStepRatio;  // time step / reduced mass
@@ -83,9 +82,14 @@ class TAxleIntegrator {
   std::vector<double> wheelSpeed;
   std::vector<double> wheelTravel;
   std::vector<double> adhesionForce;
+  std::vector<double> meanAdhesionForce;
   std::vector<double> wheelSpeedCommitted;
   std::vector<double> wheelTravelCommitted;
   std::vector<double> adhesionForceCommitted;
-  std::vector<Drive> drives;  // work space of DoStep, one per axle
+  std::vector<double> meanAdhesionForceCommitted;
+  // Work space of DoStep: per axle 1 / reduced mass, and per group of axles how
+  // its wheels followed the slip law last.
+  std::vector<double> inverseMass;
+  std::vector<SlipPattern> slipPatterns;
   bool stepDone = false;
 };

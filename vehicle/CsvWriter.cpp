@@ -33,7 +33,7 @@ char* FormatNumber(char* out, double value) {
     const auto whole = static_cast<std::int64_t>(value);
     if (static_cast<double>(whole) == value) return std::to_chars(out, end, whole).ptr;
   }
-  return std::to_chars(out, end, value).ptr;
+  return WriteShortestDecimal(out, value);
 }
 
 bool CsvWriter::Open(const std::string& fileName, const std::vector<std::string>& columnNames,

@@ -4,7 +4,7 @@
 // one line per row.
 //
 // Writing the shortest exact text of a double takes a few tens of nanoseconds,
-// a full row of a vehicle step about as long as a third of the step itself. So
+// a full row of a vehicle step more than half as long as the step itself. So
 // the rows are only copied, as numbers, into blocks reserved when the file is
 // opened; a writer thread formats each full block into a reused text buffer and
 // hands it to the file. The thread that adds rows neither formats nor
@@ -19,13 +19,15 @@
 #include <thread>
 #include <vector>
 
-// Longest text FormatNumber writes: a sign, 17 digits, the point and an exponent.
-inline constexpr std::size_t kMaxNumberChars = 32;
+#include "vehicle/ShortestDecimal.h"
+
+// Room FormatNumber needs for one number (see WriteShortestDecimal).
+inline constexpr std::size_t kMaxNumberChars = kMaxDecimalChars;
 
 // Writes `value` at `out` in the shortest form that reads back as exactly the
 // same double and returns the end. Zero and whole numbers below 2^53 take a fast
 // path as plain integers ("0", "-0", "25000"); every other value is written by
-// std::to_chars. `out` must have room for kMaxNumberChars characters.
+// WriteShortestDecimal. `out` must have room for kMaxNumberChars characters.
 char* FormatNumber(char* out, double value);
 
 class CsvWriter {

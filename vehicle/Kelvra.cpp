@@ -16,6 +16,13 @@ void CopyInto(std::vector<double>& target, const std::vector<double>& source) {
   target.assign(source.begin(), source.end());
 }
 
+// Whether every value is finite, without a branch per value.
+bool AllFinite(const std::vector<double>& values) {
+  bool finite = true;
+  for (const double value : values) finite &= std::isfinite(value);
+  return finite;
+}
+
 }  // namespace
 
 void AssembleInput(double tractionForce, const TResistance& res,
@@ -107,7 +114,8 @@ bool Kelvra::Init(std::ostream&) {
   Temperature.Init();
 
   const std::size_t axles = VehDyn.AxleRot.AxleNum();
-  for (std::vector<double>* perAxle : {&res0, &res1, &brake0, &brake1, &cap0, &cap1}) {
+  for (std::vector<double>* perAxle :
+       {&res0, &brake0, &cap0, &endNormalForce, &meanBrakeForce, &meanNormalForce}) {
     perAxle->assign(axles, 0.0);
   }
   u0.assign(VehDyn.MtrxVeh.InputDim(), 0.0);
@@ -124,9 +132,7 @@ bool Kelvra::Init(std::ostream&) {
 }
 
 bool Kelvra::EvaluateForces(const std::vector<double>& brakeDemand, double tractionForce,
-                            const AxleState& state, std::vector<double>& resistance,
-                            std::vector<double>& brake, std::vector<double>& input,
-                            std::vector<double>& capacity) {
+                            const AxleState& state, std::vector<double>& input) {
   TResistance& res = VehDyn.Res;
   TBrakeSys& brkSys = VehDyn.BrkSys;
   bool ok = true;
@@ -134,22 +140,16 @@ bool Kelvra::EvaluateForces(const std::vector<double>& brakeDemand, double tract
     std::cout << "\nRes.Compute() error in Kelvra\n";
     ok = false;
   }
-  CopyInto(resistance, res.AxleResistance());
-
   if (!brkSys.DoStep(brakeDemand, state.wheelSpeed)) {
     std::cout << "\nBrkSys.DoStep() error in Kelvra\n";
     ok = false;
   }
-  CopyInto(brake, brkSys.BrakeForce());
-
-  AssembleInput(tractionForce, res, state.adhesionForce, VehDyn.AxleRot.BrakeForceRadius(), brake,
-                VehDyn.MtrxVeh.InputDim(), input);
-
+  AssembleInput(tractionForce, res, state.adhesionForce, VehDyn.AxleRot.BrakeForceRadius(),
+                brkSys.BrakeForce(), VehDyn.MtrxVeh.InputDim(), input);
   if (!Contact.Compute(state.normalForce, state.wheelSpeed, state.vehicleSpeed, state.position)) {
     std::cout << "\nContact.Compute() error in Kelvra\n";
     ok = false;
   }
-  CopyInto(capacity, Contact.AdhesionCapacity());
   return ok;
 }
 
@@ -171,6 +171,21 @@ bool Kelvra::Advance(const std::vector<double>& u1, const std::vector<double>& r
     ok = false;
   }
   return ok;
+}
+
+// Both ramp from their start values to those of the last evaluation, the one
+// the committed pass used.
+void Kelvra::AverageOverStep(const std::vector<double>& startNormalForce) {
+  const std::vector<double>& endBrakeForce = VehDyn.BrkSys.BrakeForce();
+  const std::size_t brakes = std::min({meanBrakeForce.size(), brake0.size(), endBrakeForce.size()});
+  for (std::size_t i = 0; i < brakes; ++i) {
+    meanBrakeForce[i] = (brake0[i] + endBrakeForce[i]) / 2.0;
+  }
+  const std::size_t normals =
+      std::min({meanNormalForce.size(), startNormalForce.size(), endNormalForce.size()});
+  for (std::size_t i = 0; i < normals; ++i) {
+    meanNormalForce[i] = (startNormalForce[i] + endNormalForce[i]) / 2.0;
+  }
 }
 
 bool Kelvra::Commit() {
@@ -200,16 +215,26 @@ bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce
   const AxleState newest{vehOut.VehicleSpeed(), vehOut.NormalForce(), axleRot.WheelSpeed(),
                          vehOut.Position(), axleRot.AdhesionForce()};
 
-  // First pass: the forces of the committed state, constant over the step.
-  bool ok = EvaluateForces(brakeDemand, tractionForce, committed, res0, brake0, u0, cap0);
+  // First pass: the forces of the committed state, kept as the start values
+  // and held over the step.
+  bool ok = EvaluateForces(brakeDemand, tractionForce, committed, u0);
+  CopyInto(res0, VehDyn.Res.AxleResistance());
+  CopyInto(brake0, VehDyn.BrkSys.BrakeForce());
+  CopyInto(cap0, Contact.AdhesionCapacity());
   ok = Advance(u0, res0, brake0, cap0) && ok;
 
-  // Re-estimates: the forces at the predicted end of the step, ramping from the
-  // start values; every pass restarts from the committed state.
+  // Re-estimates: the forces at the predicted end of the step, as the parts
+  // hold them, ramping from the start values; every pass restarts from the
+  // committed state.
   for (int k = 0; k < axleRot.Iter(); ++k) {
-    ok = EvaluateForces(brakeDemand, tractionForce, newest, res1, brake1, u1, cap1) && ok;
-    ok = Advance(u1, res1, brake1, cap1) && ok;
+    ok = EvaluateForces(brakeDemand, tractionForce, newest, u1) && ok;
+    if (k + 1 == axleRot.Iter()) CopyInto(endNormalForce, newest.normalForce);
+    ok = Advance(u1, VehDyn.Res.AxleResistance(), VehDyn.BrkSys.BrakeForce(),
+                 Contact.AdhesionCapacity()) &&
+         ok;
   }
+  if (axleRot.Iter() == 0) CopyInto(endNormalForce, committed.normalForce);
+  AverageOverStep(committed.normalForce);
   ok = Commit() && ok;
   ++stepsSinceInit;
   return CheckStateFinite() && ok;
@@ -220,6 +245,7 @@ bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce
 bool Kelvra::CheckStateFinite() {
   const std::vector<double>& state = VehDyn.MtrxVeh.State();
   const std::vector<double>& wheelSpeed = VehDyn.AxleRot.WheelSpeedCommitted();
+  if (AllFinite(state) && AllFinite(wheelSpeed)) return true;
   std::string quantity;
   double value = 0.0;
   for (std::size_t i = 0; i < state.size() && quantity.empty(); ++i) {

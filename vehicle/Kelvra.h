@@ -104,6 +104,19 @@ class Kelvra {
   const AxleOutputs& InitialOutputs() const { return initialOutputs; }
   // The brake forces and adhesion capacities of the last evaluation in the last step.
   const std::vector<double>& BrakeForce() const { return VehDyn.BrkSys.BrakeForce(); }
+  // The forces the last step applied, each averaged over the step (its impulse
+  // divided by the time step): per axle the brake force (positive where it
+  // opposes forward rotation; the wheel feels it through the brake force
+  // radius), the adhesion force on the wheel, and the normal force that set
+  // the adhesion capacity. The brake and normal forces ramp from their start
+  // values to their last estimates over the step, so their means are the
+  // middle of the ramp; the adhesion force's impulse is the axle integrator's.
+  // Zero before the first step.
+  const std::vector<double>& MeanBrakeForce() const { return meanBrakeForce; }
+  const std::vector<double>& MeanAdhesionForce() const {
+    return VehDyn.AxleRot.MeanAdhesionForceCommitted();
+  }
+  const std::vector<double>& MeanNormalForce() const { return meanNormalForce; }
   const std::vector<double>& AdhesionCapacity() const { return Contact.AdhesionCapacity(); }
   // Every part, read-only.
   const TVehDyn& Dynamics() const { return VehDyn; }
@@ -120,15 +133,15 @@ class Kelvra {
     const std::vector<double>& adhesionForce;
   };
 
-  // Resistance, brake forces, input vector and adhesion capacities of `state`,
-  // copied into the given work vectors.
+  // Resistance, brake forces and adhesion capacities of `state`, held by the
+  // parts, and the input vector, written to `input`.
   bool EvaluateForces(const std::vector<double>& brakeDemand, double tractionForce,
-                      const AxleState& state, std::vector<double>& resistance,
-                      std::vector<double>& brake, std::vector<double>& input,
-                      std::vector<double>& capacity);
+                      const AxleState& state, std::vector<double>& input);
   // Linear model and wheelsets over the step with inputs ramping from u0 to u1.
   bool Advance(const std::vector<double>& u1, const std::vector<double>& res1,
                const std::vector<double>& brake1, const std::vector<double>& cap1);
+  // The step means of the brake and normal forces, before the commit.
+  void AverageOverStep(const std::vector<double>& startNormalForce);
   bool Commit();
 
   TVehDyn VehDyn;
@@ -146,7 +159,8 @@ class Kelvra {
   long long stepsSinceInit = 0;
   std::vector<std::string> stateNames;
 
-  // Work space of DoStep, sized by Init: the start-of-step (0) and the newest
-  // end-of-step (1) evaluations.
-  std::vector<double> res0, res1, brake0, brake1, cap0, cap1, u0, u1;
+  // Work space of DoStep, sized by Init: the start-of-step evaluation (0), the
+  // newest input vector (1) and the normal forces of the last evaluation.
+  std::vector<double> res0, brake0, cap0, u0, u1, endNormalForce;
+  std::vector<double> meanBrakeForce, meanNormalForce;
 };

@@ -33,29 +33,31 @@ void StepRecorder::RecordInitial(const Kelvra& vehicle) {
 void StepRecorder::Record(double time, const std::vector<double>& brakeDemand, double tractionForce,
                           const Kelvra& vehicle) {
   Row(time, &brakeDemand, tractionForce,
-      {vehicle.VehicleSpeed(), vehicle.NormalForce(), vehicle.Position()}, vehicle);
+      {vehicle.VehicleSpeed(), vehicle.MeanNormalForce(), vehicle.Position()}, vehicle);
 }
 
 // Without a step (`brakeDemand` null) there is neither a brake input nor a brake
-// force of the step.
+// force of the step, and the forces are those of the state.
 void StepRecorder::Row(double time, const std::vector<double>* brakeDemand, double tractionForce,
                        const Outputs& outputs, const Kelvra& vehicle) {
   if (!writer.IsOpen()) return;
+  const bool stepped = brakeDemand != nullptr;
   const std::vector<double>& wheelSpeed = vehicle.WheelSpeed();
-  const std::vector<double>& adhesion = vehicle.AdhesionForce();
-  const std::vector<double>& brakeForce = vehicle.BrakeForce();
+  const std::vector<double>& adhesion =
+      stepped ? vehicle.MeanAdhesionForce() : vehicle.AdhesionForce();
+  const std::vector<double>& brakeForce = vehicle.MeanBrakeForce();
   writer.Add(time);
   writer.Add(tractionForce);
   for (std::size_t i = 0; i < axles; ++i) {
     const double v = At(outputs.vehicleSpeed, i);
     const double w = At(wheelSpeed, i);
-    writer.Add(brakeDemand != nullptr ? At(*brakeDemand, i) : 0.0);
+    writer.Add(stepped ? At(*brakeDemand, i) : 0.0);
     writer.Add(v);
     writer.Add(w);
     writer.Add(v - w);
     writer.Add(At(adhesion, i));
     writer.Add(At(outputs.normalForce, i));
-    writer.Add(brakeDemand != nullptr ? At(brakeForce, i) : 0.0);
+    writer.Add(stepped ? At(brakeForce, i) : 0.0);
     writer.Add(At(outputs.position, i));
   }
   writer.EndRow();

@@ -12,6 +12,8 @@
 // Columns: time [s], traction [N], then per axle i = 1..c: brake_i (the brake
 // input), vehicle_speed_i, wheel_speed_i and slip_i (vehicle minus wheel speed)
 // [m/s], adhesion_force_i, normal_force_i and brake_force_i [N], position_i [m].
+// The forces of a step are the means over the step of those it applied (see
+// Kelvra::MeanBrakeForce).
 class StepRecorder {
  public:
   static constexpr int kColumnsPerAxle = 8;
@@ -29,7 +31,7 @@ class StepRecorder {
   // initial linear state; traction, brake inputs and brake forces are 0.
   void RecordInitial(const Kelvra& vehicle);
   // The step that ended at `time`, driven by `brakeDemand` and `tractionForce`:
-  // the committed values of `vehicle` and the brake forces of its last step.
+  // the committed values of `vehicle` and the mean forces of its last step.
   // Brake inputs missing from `brakeDemand` count as 0.
   void Record(double time, const std::vector<double>& brakeDemand, double tractionForce,
               const Kelvra& vehicle);

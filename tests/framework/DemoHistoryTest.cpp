@@ -63,6 +63,7 @@ TEST(DemoHistoryTest, VehicleSpeedsUpSlidesUnderTheFullBrakeAndStops) {
   std::ostringstream log;
   ASSERT_TRUE(shipped.CreateKelvra(kelvra, log)) << log.str();
   const double lim = kelvra.Dynamics().AxleRot.Lim();
+  const double band = kelvra.Dynamics().BrkSys.BrakeSpeedThreshold();
   const auto speed = [&kelvra] { return kelvra.LinearState()[0]; };
 
   // Past the stop only the next 2 s are needed to see the vehicle at rest.
@@ -75,6 +76,14 @@ TEST(DemoHistoryTest, VehicleSpeedsUpSlidesUnderTheFullBrakeAndStops) {
     for (int axle = 0; axle < kAxles; ++axle) brakeDemand[axle] = history[row][axle];
     ASSERT_TRUE(kelvra.DoStep(brakeDemand, history[row][kAxles])) << "row " << row;
     peakSpeed = std::max(peakSpeed, speed());
+    // The reported brake force opposes the rotation of a wheel that turns
+    // faster than the standstill band.
+    for (int i = 0; i < kAxles; ++i) {
+      const double w = kelvra.WheelSpeed()[i];
+      if (std::abs(w) > band) {
+        EXPECT_GE(kelvra.MeanBrakeForce()[i] * w, 0.0) << "row " << row << ", wheel " << i;
+      }
+    }
     if (row == lockCheck) {
       for (int i = 0; i < kAxles; ++i) {
         EXPECT_GT(kelvra.VehicleSpeed()[i] - kelvra.WheelSpeed()[i], 100.0 * lim)

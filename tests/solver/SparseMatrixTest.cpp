@@ -10,15 +10,14 @@ namespace {
 
 using Indices = std::vector<std::uint32_t>;
 
-TEST(SparseMatrixTest, StoresNonZerosColumnByColumnAndIndexesThemByRow) {
+TEST(SparseMatrixTest, StoresNonZerosColumnByColumnWithTheirRows) {
   SparseMatrix m;
   ASSERT_TRUE(m.FromRowMajor(2, std::vector<double>{1, 0, 2, 0, 3, 0}));
   EXPECT_EQ(2u, m.Rows());
   EXPECT_EQ(3u, m.Cols());
   EXPECT_EQ((std::vector<double>{1, 3, 2}), m.Values());
+  EXPECT_EQ((Indices{0, 1, 0}), m.RowOf());
   EXPECT_EQ((Indices{1, 2, 3}), m.ColumnEnd());
-  EXPECT_EQ((Indices{0, 2, 1}), m.RowEntries());
-  EXPECT_EQ((Indices{2, 3}), m.RowEnd());
 
   std::vector<double> y;
   ASSERT_TRUE(m.Multiply({1, 1, 1}, y));

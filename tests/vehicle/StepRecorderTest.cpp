@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,7 +40,8 @@ std::vector<double> ParseRow(const std::string& line) {
 }
 
 // The row the recorder must write: time, traction, then per axle brake input,
-// vehicle speed, wheel speed, slip, adhesion, normal and brake force, position.
+// vehicle speed, wheel speed, slip, adhesion, normal and brake force (the means
+// over the step), position.
 std::vector<double> ExpectedRow(double time, double traction, const std::vector<double>& brake,
                                 const Kelvra& kelvra) {
   std::vector<double> row = {time, traction};
@@ -49,9 +52,9 @@ std::vector<double> ExpectedRow(double time, double traction, const std::vector<
                                       v,
                                       w,
                                       v - w,
-                                      kelvra.AdhesionForce()[i],
-                                      kelvra.NormalForce()[i],
-                                      kelvra.BrakeForce()[i],
+                                      kelvra.MeanAdhesionForce()[i],
+                                      kelvra.MeanNormalForce()[i],
+                                      kelvra.MeanBrakeForce()[i],
                                       kelvra.Position()[i]};
     row.insert(row.end(), axle.begin(), axle.end());
   }
@@ -153,6 +156,67 @@ TEST(StepRecorderTest, InitialRowIsTheStateTheVehicleStartsFrom) {
   const std::vector<double> next = ParseRow(line);
   EXPECT_NEAR(2.0, next[3], 0.01);                    // the sliding wheels brake it a little
   EXPECT_NEAR(5.0 + 2.0 * kTimeStep, next[9], 1e-4);  // it moved on from 5 m
+}
+
+// The forces a row reports are those the step applied: over every step of a
+// full-brake slide, the change of each wheel's momentum is the impulse of its
+// reported adhesion force less that of its reported brake force at the tread
+// (the shipped vehicle has no running resistance), to rounding. And a wheel that
+// turns faster than the brake's standstill band is braked against its rotation.
+TEST(StepRecorderTest, ReportedForcesBalanceEachStepsWheelMomentum) {
+  ShippedVehicle shipped;
+  ASSERT_TRUE(
+      shipped.Build(testing_support::ShippedModelFile(testing_support::DataDir()), kTimeStep))
+      << shipped.Failure();
+  Kelvra kelvra;
+  std::ostringstream log;
+  ASSERT_TRUE(shipped.CreateKelvra(kelvra, log)) << log.str();
+  const double band = kelvra.Dynamics().BrkSys.BrakeSpeedThreshold();
+
+  TempFolder folder;
+  StepRecorder recorder;
+  ASSERT_TRUE(recorder.Open((folder.Path() / "slide.csv").string(), kAxles));
+  recorder.RecordInitial(kelvra);
+  const std::vector<double> none(kAxles, 0.0);
+  const std::vector<double> fullBrake(kAxles, 25000.0);
+  for (int k = 0; k < 2000; ++k) {  // 4 s of full traction, then 6 s of full brake
+    const bool braking = k >= 800;
+    const double traction = braking ? 0.0 : 100000.0;
+    ASSERT_TRUE(kelvra.DoStep(braking ? fullBrake : none, traction));
+    recorder.Record((k + 1) * kTimeStep, braking ? fullBrake : none, traction, kelvra);
+  }
+  ASSERT_TRUE(recorder.Close());
+
+  std::istringstream lines(folder.Read("slide.csv"));
+  std::string line;
+  std::getline(lines, line);
+  std::getline(lines, line);
+  std::vector<double> before = ParseRow(line);
+  int sliding = 0;
+  while (std::getline(lines, line)) {
+    const std::vector<double> row = ParseRow(line);
+    ASSERT_EQ(before.size(), row.size());
+    for (int i = 0; i < kAxles; ++i) {
+      const std::size_t axle = 2 + 8 * static_cast<std::size_t>(i);
+      const double w0 = before[axle + 2];
+      const double w1 = row[axle + 2];
+      const double adhesion = row[axle + 4];
+      const double brake = row[axle + 6];
+      const double m = shipped.reducedMasses[i];
+      const double r = std::abs(shipped.brakeForceRadii[i]);
+      const double rounding =
+          1e-9 * kTimeStep * (std::abs(adhesion) + r * std::abs(brake)) +
+          8.0 * m * std::numeric_limits<double>::epsilon() * std::max(std::abs(w0), std::abs(w1));
+      EXPECT_NEAR(m * (w1 - w0), kTimeStep * (adhesion - r * brake), rounding)
+          << "t = " << row[0] << ", axle " << i + 1;
+      if (std::abs(w1) > band) {
+        EXPECT_GE(brake * w1, 0.0) << "t = " << row[0] << ", axle " << i + 1;
+      }
+      if (row[axle + 3] > 1.0) ++sliding;
+    }
+    before = row;
+  }
+  EXPECT_GT(sliding, kAxles * 800) << "the wheels must slide for most of the brake";
 }
 
 // Brake inputs missing from the demand count as 0; without a file nothing is
