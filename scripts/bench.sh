@@ -9,7 +9,7 @@ cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DKELVRA_BENCH=ON >
 cmake --build "$root/build" --target kelvra_bench -j "$(nproc)"
 json=$(mktemp)
 trap 'rm -f "$json"' EXIT
-xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build/bench/kelvra_bench" \
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$root/build/bench/kelvra_bench" \
   --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
   --benchmark_out="$json" --benchmark_out_format=json "$@" >/dev/null
 python3 "$root/scripts/bench_table.py" "$json"

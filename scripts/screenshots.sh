@@ -17,7 +17,7 @@ if [ -z "${KELVRA_SCREENSHOTS_INSIDE:-}" ]; then
     cmake --build "$build" --target kelvra -j "$(nproc)"
   fi
   build=$(cd "$build" && pwd)
-  KELVRA_SCREENSHOTS_INSIDE=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$build"
+  KELVRA_SCREENSHOTS_INSIDE=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" "$build"
 fi
 
 out="$root/docs/images"

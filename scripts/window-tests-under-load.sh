@@ -27,7 +27,7 @@ passed=0
 for ((run = 1; run <= runs; run++)); do
   log=$(mktemp)
   start=$(date +%s)
-  if xvfb-run -a -s "-screen 0 1280x1024x24" "$tests" >"$log" 2>&1; then
+  if xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$tests" >"$log" 2>&1; then
     passed=$((passed + 1))
     result=passed
   else

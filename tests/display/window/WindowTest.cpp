@@ -68,7 +68,8 @@ std::string Capture(const std::string& command) {
 // The program running in the background in `folder`, its console in files there.
 class Program {
  public:
-  Program(const fs::path& folder, const std::string& arguments) : outFile(folder / "console.txt") {
+  Program(const fs::path& folder, const std::string& arguments)
+      : outFile(folder / "console.txt"), errorFile(folder / "errors.txt") {
     const std::string command = "cd '" + folder.string() + "' && exec '" +
                                 testing_support::KelvraBinary().string() + "' " + arguments +
                                 " < /dev/null > console.txt 2> errors.txt";
@@ -99,6 +100,13 @@ class Program {
   }
   int ExitCode() const { return exitCode; }
   std::string Console() const { return testing_support::ReadFile(outFile); }
+  // Both streams and, once ended, the exit code: what a failed check shows.
+  std::string Report() {
+    std::string report =
+        Console() + "\n-- standard error:\n" + testing_support::ReadFile(errorFile);
+    if (!Running()) report += "\n-- exit code " + std::to_string(exitCode);
+    return report;
+  }
 
  private:
   void Poll() {
@@ -110,6 +118,7 @@ class Program {
   }
 
   fs::path outFile;
+  fs::path errorFile;
   pid_t pid = -1;
   bool exited = false;
   int exitCode = -1;
@@ -313,7 +322,7 @@ TEST_F(WindowTest, ShowsTheVehicleAndAnswersStopLeverStartResetAndClose) {
   Program program(folder.Path(), "");
   const unsigned long window = FindWindow(program, 60s);
   if (window == 0 && !DisplayStarted(program)) GTEST_SKIP() << "the program opens no window";
-  ASSERT_NE(window, 0u) << program.Console();
+  ASSERT_NE(window, 0u) << program.Report();
 
   Screenshot start;
   ASSERT_TRUE(WaitForStillScene(start)) << "the view never settled";
@@ -382,7 +391,7 @@ TEST_F(WindowTest, RecordedHistoryEndsWithTheMessageAndTheWindowWaitsForStart) {
   Program program(folder.Path(), "--history three_rows.in");
   const unsigned long window = FindWindow(program, 60s);
   if (window == 0 && !DisplayStarted(program)) GTEST_SKIP() << "the program opens no window";
-  ASSERT_NE(window, 0u) << program.Console();
+  ASSERT_NE(window, 0u) << program.Report();
   WaitFor([&] { return program.Console().find(kEndOfData) != std::string::npos; });
   const bool relabelled = WaitFor([&] { return Shoot().Count(kStartStopButton, kWhite, 25) > 20; });
   Close(program, window);
@@ -419,7 +428,7 @@ TEST_F(WindowTest, QuitFromTheContextMenuEndsTheProgramWithExitCodeZero) {
   Program program(folder.Path(), "");
   const unsigned long window = FindWindow(program, 60s);
   if (window == 0 && !DisplayStarted(program)) GTEST_SKIP() << "the program opens no window";
-  ASSERT_NE(window, 0u) << program.Console();
+  ASSERT_NE(window, 0u) << program.Report();
   Click(window, 500, 300, 3);
   const Rgb menuFace{178, 178, 178};
   int bottom = -1;
