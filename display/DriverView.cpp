@@ -38,7 +38,7 @@ double DistanceRun(const Kelvra& vehicle) {
 
 double TotalBrakeForce(const Kelvra& vehicle) {
   double sum = 0.0;
-  for (const double force : vehicle.BrakeForce()) sum += std::fabs(force);
+  for (const double force : vehicle.MeanBrakeForce()) sum += std::fabs(force);
   return sum;
 }
 

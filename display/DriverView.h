@@ -34,8 +34,9 @@ double MeanOf(const std::vector<double>& values);
 double VehicleSpeedKmh(const Kelvra& vehicle);
 // Metres run since the start: the mean of the wheelsets' longitudinal positions.
 double DistanceRun(const Kelvra& vehicle);
-// The brake force acting on all wheels together in the vehicle's last step [N];
-// each wheel's sign only tells its direction of turning.
+// The brake force acting on all wheels together, the mean over the vehicle's
+// last step as the time series reports it [N]; each wheel's sign only tells
+// its direction of turning.
 double TotalBrakeForce(const Kelvra& vehicle);
 
 // A wheel slides when its slip (the vehicle speed at the wheel less the wheel's
