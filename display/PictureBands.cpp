@@ -54,7 +54,7 @@ PictureBands BandsOf(const std::uint8_t* rgba, int width, int height) {
     for (int x = 0; x < width && result.opaque; ++x) result.opaque = row[4 * x + 3] == 255;
     const bool uniform = RowIsUniform(row, width);
     if (result.bands.empty() || result.bands.back().uniform != uniform) {
-      result.bands.push_back({y, y, uniform, {}});
+      result.bands.push_back(PictureBand{y, y, uniform, {}, {}});
     }
     PictureBand& band = result.bands.back();
     band.lastRow = y;

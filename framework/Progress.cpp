@@ -25,11 +25,11 @@ std::string ProgressBarText(std::int64_t done, std::int64_t total, int width) {
   return text + number + " %";
 }
 
-ProgressBar::ProgressBar(std::int64_t total)
-    : ProgressBar(total, std::cerr, isatty(STDERR_FILENO) != 0) {}
+ProgressBar::ProgressBar(std::int64_t count)
+    : ProgressBar(count, std::cerr, isatty(STDERR_FILENO) != 0) {}
 
-ProgressBar::ProgressBar(std::int64_t total, std::ostream& out, bool enabled)
-    : total(total), out(out), nextDraw(enabled ? 0 : std::numeric_limits<std::int64_t>::max()) {}
+ProgressBar::ProgressBar(std::int64_t count, std::ostream& stream, bool enabled)
+    : total(count), out(stream), nextDraw(enabled ? 0 : std::numeric_limits<std::int64_t>::max()) {}
 
 std::int64_t ProgressBar::CountAt(std::int64_t percent) const {
   // The least count c with c * 100 / total >= percent.

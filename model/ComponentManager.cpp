@@ -13,7 +13,8 @@ namespace {
 // line invalid. `owner` is the kind word and the record's name as far as known.
 class LineCheck {
  public:
-  LineCheck(const std::vector<std::string>& words, std::string& log) : words(words), log(log) {}
+  LineCheck(const std::vector<std::string>& lineWords, std::string& findings)
+      : words(lineWords), log(findings) {}
 
   bool Valid() const { return valid; }
 

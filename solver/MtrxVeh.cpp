@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
-bool TMtrxVeh::SetPar(const SparseMatrix& c, const SparseMatrix& p, const std::vector<double>& x0,
-                      std::ostream& log, double dt, const SparseMatrix& p1) {
+bool TMtrxVeh::SetPar(const SparseMatrix& c, const SparseMatrix& p,
+                      const std::vector<double>& initialState, std::ostream& log, double timeStep,
+                      const SparseMatrix& p1) {
   C.Assign(c);
   P.Assign(p);
   P1.Assign(p1);
-  this->x0 = x0;
-  this->dt = dt;
+  x0 = initialState;
+  dt = timeStep;
   freeAndConstantValid = false;
   if (C.Rows() != P.Rows() || C.Rows() != C.Cols() || x0.size() != C.Rows()) {
     log << "\nWrong sizes in TMtrxVeh::ReadPar()\n";
@@ -71,12 +72,12 @@ bool TMtrxVeh::Finalize() {
 }
 
 bool TMtrxVehOut::SetPar(const SparseMatrix& n, const std::vector<double>& staticAxleLoads,
-                         const std::vector<unsigned>& idxA, const std::vector<unsigned>& idxB,
-                         std::ostream& log) {
+                         const std::vector<unsigned>& speedIndices,
+                         const std::vector<unsigned>& positionIndices, std::ostream& log) {
   N.Assign(n);
   staticAxleLoad = staticAxleLoads;
-  this->idxA = idxA;
-  this->idxB = idxB;
+  idxA = speedIndices;
+  idxB = positionIndices;
   const std::size_t axles = staticAxleLoad.size();
   bool sizesFit = idxA.size() == axles && idxB.size() == axles;
   if (sizesFit && axles != 0) {

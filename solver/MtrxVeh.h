@@ -21,9 +21,9 @@ class TMtrxVeh {
   // Takes over the step matrices, the initial state and the time step. False, with
   // "Wrong sizes" in the log, unless C is square, P has as many rows as C and x0
   // one entry per row of C.
-  bool SetPar(const SparseMatrix& c, const SparseMatrix& p, const std::vector<double>& x0,
-              std::ostream& log, double dt, const SparseMatrix& p1);
-  void SetTimeStep(double dt) { this->dt = dt; }
+  bool SetPar(const SparseMatrix& c, const SparseMatrix& p, const std::vector<double>& initialState,
+              std::ostream& log, double timeStep, const SparseMatrix& p1);
+  void SetTimeStep(double timeStep) { dt = timeStep; }
 
   // Next and committed state = initial state.
   void Init();

@@ -1,6 +1,6 @@
 #include "solver/RungeKuttaSolver.h"
 
-RungeKuttaSolver::RungeKuttaSolver(ValidatorTrainModel& model) : model(model) {}
+RungeKuttaSolver::RungeKuttaSolver(ValidatorTrainModel& vehicle) : model(vehicle) {}
 
 int RungeKuttaSolver::Start() {
   if (!model.HasUsableHistory()) return Finish(-1);

@@ -82,8 +82,8 @@ double ElementForce(const ElementLaw& law, const PointMotion& first, const Point
 
 }  // namespace
 
-ValidatorTrainModel::ValidatorTrainModel(double stepSize)
-    : stepSize(stepSize),
+ValidatorTrainModel::ValidatorTrainModel(double step)
+    : stepSize(step),
       longitudinalCos(std::cos(0.0)),
       longitudinalSin(std::sin(0.0)),
       verticalCos(std::cos(kVerticalAngle)),

@@ -42,12 +42,12 @@ bool ReadSetting(std::istream& in, const char* name, int least, int& value, std:
 
 }  // namespace
 
-bool TAxleIntegrator::ReadPar(std::istream& in, std::ostream& log, double timeStep,
-                              const std::vector<double>& reducedMass,
-                              const std::vector<double>& brakeForceRadius) {
-  this->reducedMass = reducedMass;
-  this->brakeForceRadius = brakeForceRadius;
-  this->timeStep = timeStep;
+bool TAxleIntegrator::ReadPar(std::istream& in, std::ostream& log, double step,
+                              const std::vector<double>& reducedMasses,
+                              const std::vector<double>& brakeForceRadii) {
+  reducedMass = reducedMasses;
+  brakeForceRadius = brakeForceRadii;
+  timeStep = step;
   // Every axle needs both values; without them there are no axles to integrate.
   if (brakeForceRadius.size() != reducedMass.size()) {
     massStepRatio.clear();
@@ -81,8 +81,7 @@ bool TAxleIntegrator::ReadPar(std::istream& in, std::ostream& log, double timeSt
 
 // The mass step ratios follow the new time step, so that the reduced masses stay
 // what the model says whatever step the integrator is given.
-bool TAxleIntegrator::ChangePar(int subdiv, int iter, double lim, double timeStep,
-                                std::ostream& log) {
+bool TAxleIntegrator::ChangePar(int subdiv, int iter, double lim, double step, std::ostream& log) {
   if (!ParametersUsable(subdiv, iter, lim)) {
     log << "\nTAxleIntegrator::ChangePar() is not successfull: SUBDIV=" << subdiv
         << " ITER=" << iter << " LIM=" << lim
@@ -93,7 +92,7 @@ bool TAxleIntegrator::ChangePar(int subdiv, int iter, double lim, double timeSte
   SUBDIV = subdiv;
   ITER = iter;
   LIM = lim;
-  this->timeStep = timeStep;
+  timeStep = step;
   for (std::size_t i = 0; i < massStepRatio.size(); ++i) {
     massStepRatio[i] = timeStep / reducedMass[i];
   }

@@ -153,11 +153,11 @@ bool Kelvra::EvaluateForces(const std::vector<double>& brakeDemand, double tract
   return ok;
 }
 
-bool Kelvra::Advance(const std::vector<double>& u1, const std::vector<double>& res1,
+bool Kelvra::Advance(const std::vector<double>& endInput, const std::vector<double>& res1,
                      const std::vector<double>& brake1, const std::vector<double>& cap1) {
   TMtrxVehOut& vehOut = VehDyn.VehOut;
   bool ok = true;
-  if (!VehDyn.MtrxVeh.DoStep(u0, u1)) {
+  if (!VehDyn.MtrxVeh.DoStep(u0, endInput)) {
     std::cout << "\nMtrxVeh.DoStep() error in Kelvra\n";
     ok = false;
   }

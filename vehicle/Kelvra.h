@@ -138,7 +138,7 @@ class Kelvra {
   bool EvaluateForces(const std::vector<double>& brakeDemand, double tractionForce,
                       const AxleState& state, std::vector<double>& input);
   // Linear model and wheelsets over the step with inputs ramping from u0 to u1.
-  bool Advance(const std::vector<double>& u1, const std::vector<double>& res1,
+  bool Advance(const std::vector<double>& endInput, const std::vector<double>& res1,
                const std::vector<double>& brake1, const std::vector<double>& cap1);
   // The step means of the brake and normal forces, before the commit.
   void AverageOverStep(const std::vector<double>& startNormalForce);

@@ -212,9 +212,9 @@ int PositionOf(const std::vector<Record>& list, const std::string& name) {
 // Builds the style lists and links of one Create call.
 class VisualModelBuilder {
  public:
-  VisualModelBuilder(const Model& model, std::string& log, StyleManager::StyleLists& styles,
-                     std::vector<StyleLink>& links)
-      : model(model), log(log), styles(styles), links(links) {}
+  VisualModelBuilder(const Model& components, std::string& findings,
+                     StyleManager::StyleLists& styleLists, std::vector<StyleLink>& linkList)
+      : model(components), log(findings), styles(styleLists), links(linkList) {}
 
   void CreateDefaults() {
     for (int i = 0; i < Count(model.bodies); ++i) {

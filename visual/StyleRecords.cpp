@@ -191,8 +191,9 @@ const char* MissingSuffix(const Value&) {
 // against the style's kind and name.
 class LineReader {
  public:
-  LineReader(const std::vector<std::string>& words, const char* kind, std::string& log)
-      : words(words), kind(kind), log(log) {}
+  LineReader(const std::vector<std::string>& lineWords, const char* styleKind,
+             std::string& findings)
+      : words(lineWords), kind(styleKind), log(findings) {}
 
   bool Valid() const { return valid; }
 

@@ -52,7 +52,7 @@ TEST(FailuresSeenTest, EveryFileOnAFullDiskIsNamedOnce) {
 // A running program in `folder` whose standard output goes to out.txt.
 class BackgroundRun {
  public:
-  BackgroundRun(const TempFolder& folder, const std::string& options) : folder(folder) {
+  BackgroundRun(const TempFolder& runFolder, const std::string& options) : folder(runFolder) {
     const std::string command = "exec " + KelvraCommand(options) + " < /dev/null > out.txt";
     pid = fork();
     if (pid == 0) {
