@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/InputReaders.h"
-#include "tests/support/ShippedVehicle.h"
+#include "setup/InputReaders.h"
+#include "setup/VehicleSetUp.h"
 #include "vehicle/Kelvra.h"
 #include "vehicle/StepRecorder.h"
 
@@ -23,7 +23,7 @@ inline constexpr int kAxles = 4;
 
 // The shipped vehicle created with `iter`, the demo history and the replay position.
 struct DemoReplay {
-  testing_support::ShippedVehicle vehicle;
+  VehicleSetUp vehicle;
   Matrix history;
   Kelvra kelvra;
   std::vector<double> brakeDemand = std::vector<double>(kAxles, 0.0);
@@ -31,13 +31,13 @@ struct DemoReplay {
 
   bool SetUp(benchmark::State& state, int iter) {
     std::string error;
-    if (!vehicle.Build(testing_support::ShippedModelFile(kDataDir), 0.005) ||
+    if (!vehicle.Build((kDataDir / "combined_train17_GEN.in").string(), 0.005) ||
         !ReadExternalForceHistory((kDataDir / "demo_history.in").string(), history, error)) {
       state.SkipWithError((vehicle.Failure() + error).c_str());
       return false;
     }
     std::ostringstream log;
-    if (!vehicle.CreateKelvra(kelvra, iter, 10, log)) {
+    if (!vehicle.CreateVehicle(kelvra, iter, 10, log)) {
       state.SkipWithError(log.str().c_str());
       return false;
     }

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "display/Window.h"
-#include "framework/InputReaders.h"
 #include "model/ModelCreation.h"
+#include "setup/InputReaders.h"
 #include "solver/SimulationModule.h"
 #include "solver/SparseMatrix.h"
 #include "vehicle/Kelvra.h"

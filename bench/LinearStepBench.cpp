@@ -9,15 +9,15 @@
 #include <sstream>
 #include <vector>
 
+#include "setup/VehicleSetUp.h"
 #include "solver/MtrxVeh.h"
-#include "tests/support/ShippedVehicle.h"
 
 namespace {
 
 void BM_LinearStepAndOutputs(benchmark::State& state) {
-  testing_support::ShippedVehicle vehicle;
+  VehicleSetUp vehicle;
   if (!vehicle.Build(
-          testing_support::ShippedModelFile(std::filesystem::path(KELVRA_SOURCE_DIR) / "data"),
+          (std::filesystem::path(KELVRA_SOURCE_DIR) / "data" / "combined_train17_GEN.in").string(),
           0.005)) {
     state.SkipWithError(vehicle.Failure().c_str());
     return;
@@ -25,9 +25,11 @@ void BM_LinearStepAndOutputs(benchmark::State& state) {
   TMtrxVeh mtrxVeh;
   TMtrxVehOut vehOut;
   std::ostringstream log;
-  if (!mtrxVeh.SetPar(vehicle.c, vehicle.p, vehicle.initialState, log, 0.005, vehicle.p1) ||
-      !vehOut.SetPar(vehicle.n, vehicle.staticAxleLoads, vehicle.wheelDofIndices,
-                     vehicle.wheelStateIndices, log)) {
+  const VehicleSideData& side = vehicle.VehicleSide();
+  if (!mtrxVeh.SetPar(side.fundamental, side.forceStep, side.initialState, log, 0.005,
+                      side.rampStep) ||
+      !vehOut.SetPar(side.normalForce, side.staticAxleLoads, side.wheelDofIndices,
+                     side.wheelStateIndices, log)) {
     state.SkipWithError(log.str().c_str());
     return;
   }

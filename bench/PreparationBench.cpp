@@ -8,13 +8,13 @@
 #include <filesystem>
 
 #include "model/ModelCreation.h"
+#include "setup/VehicleSetUp.h"
 #include "solver/SimulationModule.h"
-#include "tests/support/ShippedVehicle.h"
 
 namespace {
 
 const std::filesystem::path kModelFile =
-    testing_support::ShippedModelFile(std::filesystem::path(KELVRA_SOURCE_DIR) / "data");
+    std::filesystem::path(KELVRA_SOURCE_DIR) / "data" / "combined_train17_GEN.in";
 constexpr double kTimeStep = 0.005;
 
 void BM_ShippedModelCreation(benchmark::State& state) {
@@ -48,12 +48,12 @@ BENCHMARK(BM_ShippedFundamentalMatrices)->Unit(benchmark::kMicrosecond);
 
 void BM_ShippedWholePreparation(benchmark::State& state) {
   for (auto _ : state) {
-    testing_support::ShippedVehicle vehicle;
-    if (!vehicle.Build(kModelFile, kTimeStep)) {
+    VehicleSetUp vehicle;
+    if (!vehicle.Build(kModelFile.string(), kTimeStep)) {
       state.SkipWithError(vehicle.Failure().c_str());
       break;
     }
-    benchmark::DoNotOptimize(vehicle.c);
+    benchmark::DoNotOptimize(vehicle.VehicleSide().fundamental);
   }
 }
 BENCHMARK(BM_ShippedWholePreparation)->Unit(benchmark::kMicrosecond);

@@ -6,28 +6,14 @@
 #include <limits>
 #include <sstream>
 
-#include "framework/InputReaders.h"
 #include "framework/Reporting.h"
 #include "framework/Resampling.h"
 #include "framework/RunSize.h"
+#include "setup/InputReaders.h"
 
 namespace {
 
 const char* const kBatchParameterFile = "batch_paramsets.in";
-
-std::vector<double> ToStdVector(const Vector& v) {
-  std::vector<double> values(static_cast<std::size_t>(v.dim()));
-  for (int i = 0; i < v.dim(); ++i) values[static_cast<std::size_t>(i)] = v[i];
-  return values;
-}
-
-std::vector<unsigned> ToIndices(const std::vector<int>& indices) {
-  return std::vector<unsigned>(indices.begin(), indices.end());
-}
-
-void ToSparse(const Matrix& dense, SparseMatrix& sparse) {
-  sparse.FromRowMajor(static_cast<std::uint32_t>(dense.num_rows()), RowMajor(dense));
-}
 
 // Every set replays the whole history; a time step so small that its steps
 // cannot be counted would otherwise run no step at all.
@@ -57,7 +43,6 @@ void Warn(const std::string& warning) {
 bool Framework::Initialize(const std::string& stylesFile, const std::string& externalForceFile,
                            int flags, const std::string& modelFile) {
   ResolveModes(flags);
-  coupling.modelFileName = modelFile;
   if (!CreateModel(modelFile)) return false;
 
   std::string error;
@@ -70,16 +55,16 @@ bool Framework::Initialize(const std::string& stylesFile, const std::string& ext
   if (ok && batchRun) ok = ReadBatchSets();
   if (ok) {
     std::cout << "Preparing Fundamental matrices... ";
-    ok = PrepareStepMatrices(coupling.timeStep);
+    ok = PrepareStepMatrices(modelCreation, coupling.timeStep, simulationModule, coupling);
     PrintResult(std::cout, ok);
     if (!ok) std::cout << "Reason:\n" << ErrorLines(simulationModule.GetLogText());
   }
   if (graphicsDisplay && ok) ok = CreateVisualModel(stylesFile);
   if (ok) {
-    ConvertForVehicle();
+    ConvertForVehicle(coupling);
     std::cout << "Creating vehicle simulator... ";
     std::ostringstream log;
-    const bool created = CreateVehicle(coupling.stepMatricesTimeStep, log);
+    const bool created = CreateVehicle(modelCreation, coupling, vehicleSystem, log);
     vehicleCreationLog = log.str();
     std::string sizeError;
     ok = created && ConsoleRunSizeFits(sizeError);
@@ -123,51 +108,15 @@ void Framework::ResolveModes(int flags) {
   }
 }
 
-// Parsing, the first-order system and the five coupling products. The coupling
-// steps all run even after one failed, so that every message reaches the log.
 bool Framework::CreateModel(const std::string& modelFile) {
   std::cout << "Creating internal model representation... ";
-  bool ok = modelCreation.CreateComponents(modelFile);
-  if (ok) ok = modelCreation.CalculateBasicMatrices();
-  if (ok) {
-    const bool normal = modelCreation.GenerateNormalForceMatrix(coupling.normalForceMatrix);
-    const bool loads = modelCreation.GenerateStaticAxleLoadVector(coupling.staticAxleLoads);
-    const bool masses = modelCreation.GenerateReducedMassVector(coupling.reducedMasses);
-    const bool indices =
-        modelCreation.GenerateWheelIndices(coupling.wheelDofIndices, coupling.wheelStateIndices);
-    const bool radii = modelCreation.GenerateBrakeForceRadii(coupling.brakeForceRadii);
-    ok = normal && loads && masses && indices && radii;
-  }
+  const bool ok = CreateLinearModel(modelFile, modelCreation, coupling);
   PrintResult(std::cout, ok);
-  if (!ok) PrintModelFailureReason();
-  return ok;
-}
-
-void Framework::PrintModelFailureReason() const {
-  switch (modelCreation.Status()) {
-    case ModelStatus::FileNotExists:
-      if (modelCreation.FileMissing()) {
-        std::cout << "Reason: File not exists!\n";
-      } else {
-        std::cout << "Reason: " << modelCreation.FileProblem() << "\n";
-      }
-      break;
-    case ModelStatus::ErrorInFile:
-      std::cout << "Reason: Parsing failed: \n" << modelCreation.GetLogText('C');
-      break;
-    case ModelStatus::BasicMatricesFailed:
-      std::cout << "Reason: Basic Matrix Calculation failed: \n" << modelCreation.GetLogText('B');
-      break;
-    case ModelStatus::AdvancedMatricesFailed:
-      std::cout << "Reason: Advanced Matrix Calculation failed: \n"
-                << modelCreation.GetLogText('A');
-      break;
-    case ModelStatus::AdvancedMatricesOK:
-      std::cout << "Reason:\n" << modelCreation.GetLogText('M');
-      break;
-    default:
-      break;
+  if (!ok) {
+    const std::string reason = ModelFailureReason(modelCreation);
+    if (!reason.empty()) std::cout << "Reason:" << reason;
   }
+  return ok;
 }
 
 // The history must hold a brake input per axle and the traction in every row.
@@ -241,17 +190,6 @@ bool Framework::BatchRunSizeFits(std::string& error) const {
   return fits;
 }
 
-// C, P and P1 for `timeStep`; the copies are taken whatever the outcome.
-bool Framework::PrepareStepMatrices(double timeStep) {
-  const bool ok = simulationModule.PrepareFundamentalMatrices(
-      modelCreation.GetMatrix('A'), modelCreation.GetMatrix('F'), timeStep);
-  coupling.fundamentalMatrix = simulationModule.GetMatrix('C');
-  coupling.forceStepMatrix = simulationModule.GetMatrix('P');
-  coupling.rampStepMatrix = simulationModule.GetMatrix('Z');
-  coupling.stepMatricesTimeStep = ok ? timeStep : std::numeric_limits<double>::quiet_NaN();
-  return ok;
-}
-
 std::string Framework::PreparationErrors(std::size_t logStart) const {
   const std::string log = simulationModule.GetLogText();
   return ErrorLines(log.substr(std::min(logStart, log.size())));
@@ -273,47 +211,6 @@ bool Framework::CreateVisualModel(const std::string& stylesFile) {
   resultStore.Append(Vector(dofCount, 0.0), "Real-time simulation");
   PrintResult(std::cout, true);
   return true;
-}
-
-void Framework::ConvertForVehicle() {
-  VehicleSideData& side = coupling.vehicleSide;
-  ToSparse(coupling.fundamentalMatrix, side.fundamental);
-  ToSparse(coupling.forceStepMatrix, side.forceStep);
-  ToSparse(coupling.rampStepMatrix, side.rampStep);
-  ToSparse(coupling.normalForceMatrix, side.normalForce);
-  side.initialState = ToStdVector(coupling.initialState);
-  side.staticAxleLoads = ToStdVector(coupling.staticAxleLoads);
-  side.reducedMasses = ToStdVector(coupling.reducedMasses);
-  side.brakeForceRadii = ToStdVector(coupling.brakeForceRadii);
-  side.wheelDofIndices = ToIndices(coupling.wheelDofIndices);
-  side.wheelStateIndices = ToIndices(coupling.wheelStateIndices);
-}
-
-bool Framework::CreateVehicle(double timeStep, std::ostream& log) {
-  const VehicleSideData& side = coupling.vehicleSide;
-  // The vehicle system steps wheels; a model without any has nothing for it to do.
-  if (side.wheelDofIndices.empty()) {
-    log << "\nError - the model file has no WHEEL: the vehicle system needs at least one.\n";
-    return false;
-  }
-  const bool created = vehicleSystem.Create(
-      coupling.modelFileName, side.fundamental, side.forceStep, side.rampStep, side.initialState,
-      side.normalForce, side.staticAxleLoads, side.wheelDofIndices, side.wheelStateIndices,
-      side.reducedMasses, side.brakeForceRadii, log, timeStep);
-  vehicleSystem.SetStateNames(StateNames());
-  return created;
-}
-
-// The first-order state: every DOF's velocity, then every DOF's displacement.
-std::vector<std::string> Framework::StateNames() const {
-  const ComponentManager& components = modelCreation.Components();
-  std::vector<std::string> names;
-  for (const char* suffix : {"_VELO", "_DISP"}) {
-    for (const DofEntry& dof : components.Dofs()) {
-      names.push_back(DofName(components.Bodies(), dof) + suffix);
-    }
-  }
-  return names;
 }
 
 bool Framework::WriteLogs(const std::string& directory) const {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -9,48 +8,12 @@
 #include "framework/SpeedComparison.h"
 #include "linalg/Matrix.h"
 #include "model/ModelCreation.h"
+#include "setup/VehicleSetUp.h"
 #include "solver/SimulationModule.h"
 #include "solver/SparseMatrix.h"
 #include "vehicle/Kelvra.h"
 #include "vehicle/StepRecorder.h"
 #include "visual/StyleManager.h"
-
-// The vehicle side's copies of the coupling data: compressed step matrices and
-// plain vectors, as the vehicle system takes them.
-struct VehicleSideData {
-  SparseMatrix fundamental;  // C
-  SparseMatrix forceStep;    // P
-  SparseMatrix rampStep;     // P1
-  SparseMatrix normalForce;  // N
-  std::vector<double> initialState;
-  std::vector<double> staticAxleLoads;
-  std::vector<double> reducedMasses;
-  std::vector<double> brakeForceRadii;
-  std::vector<unsigned> wheelDofIndices;
-  std::vector<unsigned> wheelStateIndices;
-};
-
-// Everything handed from the linear model to the vehicle system.
-struct CouplingData {
-  Matrix normalForceMatrix;
-  Matrix fundamentalMatrix;  // C = e^(A dt)
-  Matrix forceStepMatrix;    // P, forces constant over the step
-  Matrix rampStepMatrix;     // P1, forces growing linearly over the step
-  // The time step C, P and P1 were made for (seconds), and so the one the vehicle
-  // system steps with; NaN while their preparation failed.
-  double stepMatricesTimeStep = std::numeric_limits<double>::quiet_NaN();
-  Matrix externalForceHistory;
-  Matrix batchParameterSets;
-  Vector initialState;
-  Vector staticAxleLoads;
-  Vector reducedMasses;
-  Vector brakeForceRadii;
-  std::vector<int> wheelDofIndices;
-  std::vector<int> wheelStateIndices;
-  double timeStep = 0.0;  // seconds
-  std::string modelFileName;
-  VehicleSideData vehicleSide;
-};
 
 // Owns every module for the life of the process, sets them up and runs them.
 class Framework {
@@ -81,20 +44,15 @@ class Framework {
  private:
   void ResolveModes(int flags);
   bool CreateModel(const std::string& modelFile);
-  void PrintModelFailureReason() const;
   bool ReadHistory(const std::string& externalForceFile);
   bool ReadBatchSets();
-  bool PrepareStepMatrices(double timeStep);
   // The error lines of the last preparation's section of the module log.
   std::string PreparationErrors(std::size_t logStart) const;
   bool CreateVisualModel(const std::string& stylesFile);
-  void ConvertForVehicle();
-  bool CreateVehicle(double timeStep, std::ostream& log);
   // Whether the console run's work and output stay within the limits of
   // RunSize.h; `error` says by how much they do not.
   bool ConsoleRunSizeFits(std::string& error) const;
   bool BatchRunSizeFits(std::string& error) const;
-  std::vector<std::string> StateNames() const;
 
   void RunGraphics(int argc, char** argv);
   void RunConsole();

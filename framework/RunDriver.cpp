@@ -186,23 +186,19 @@ void Framework::RunBatch() {
 bool Framework::RebuildForTimeStep(double timeStep, std::ostream& setLog) {
   std::cout << "\nTime step changed, recalculate solution operators... ";
   const std::size_t logStart = simulationModule.GetLogText().size();
-  const bool prepared = PrepareStepMatrices(timeStep);
-  PrintResult(std::cout, prepared);
-  if (!prepared) {
+  std::ostringstream log;
+  const TimeStepChange change =
+      ChangeTimeStep(modelCreation, timeStep, simulationModule, coupling, vehicleSystem, log);
+  PrintResult(std::cout, change.prepared);
+  if (!change.prepared) {
     std::cout << "Reason:\n" << PreparationErrors(logStart) << std::flush;
     return false;
   }
-  ConvertForVehicle();
   std::cout << "\nRe-initializing simulator... ";
-  std::ostringstream log;
-  const bool created = CreateVehicle(timeStep, log);
-  PrintResult(std::cout, created);
+  PrintResult(std::cout, change.created);
   setLog << log.str();
-  if (!created) {
-    coupling.stepMatricesTimeStep = std::numeric_limits<double>::quiet_NaN();
-    std::cout << "Reason:\n" << log.str() << std::flush;
-  }
-  return created;
+  if (!change.created) std::cout << "Reason:\n" << log.str() << std::flush;
+  return change.created;
 }
 
 // The reference vehicle replays the same history with classical Runge-Kutta

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "framework/InputReaders.h"
+#include "setup/InputReaders.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string file = fuzzing::WriteInput(data, size, "history.in");

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "framework/InputReaders.h"
 #include "model/ModelCreation.h"
+#include "setup/InputReaders.h"
 
 namespace {
 

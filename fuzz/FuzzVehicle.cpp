@@ -1,7 +1,6 @@
 // The vehicle-system sections of the model file (ITER ... WHLTMP), read by
-// Kelvra::Create over a small valid linear model: one mass on four wheelsets, as many as the
-// shipped vehicle has. What reads successfully is then stepped under traction and braking, so that
-// the values read are also used.
+// Kelvra::Create over the shipped vehicle's linear model, four wheelsets. What reads successfully
+// is then stepped under traction and braking, so that the values read are also used.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +9,7 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "SingleMassVehicle.h"
+#include "setup/VehicleSetUp.h"
 #include "vehicle/Kelvra.h"
 
 namespace {
@@ -18,19 +17,31 @@ namespace {
 // A step costs (ITER + 1) * SUBDIV substeps per axle; the file may ask for
 // billions, which is slow but no fault. Only affordable settings are stepped.
 constexpr long long kMaxSubstepsPerStep = 20000;
+constexpr int kAxles = 4;
+
+// The shipped vehicle's coupling data, made once.
+const VehicleSetUp& ShippedSetUp() {
+  static const VehicleSetUp setUp = [] {
+    VehicleSetUp built;
+    FUZZ_CHECK(built.Build(KELVRA_SOURCE_DIR "/data/combined_train17_GEN.in", 0.005));
+    return built;
+  }();
+  return setUp;
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const SingleMassVehicle vehicle(4, 0.005);
-  const std::string file = fuzzing::WriteInput(data, size, "combined_train17_GEN.in");
+  const VehicleSetUp& setUp = ShippedSetUp();
+  static CouplingData coupling = setUp.Coupling();
+  coupling.modelFileName = fuzzing::WriteInput(data, size, "combined_train17_GEN.in");
 
   Kelvra kelvra;
   std::ostringstream log;
-  const bool created = vehicle.Create(kelvra, file, log);
+  const bool created = CreateVehicle(setUp.Model(), coupling, kelvra, log);
   FUZZ_CHECK(created == kelvra.Created());
   if (!created) return 0;
-  FUZZ_CHECK(kelvra.AxleCount() == vehicle.axles);
+  FUZZ_CHECK(kelvra.AxleCount() == kAxles);
 
   const TAxleIntegrator& axleRot = kelvra.Dynamics().AxleRot;
   const long long substeps = (static_cast<long long>(axleRot.Iter()) + 1) * axleRot.Subdiv();
@@ -38,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Parameters that pass the reading may still be absurd (an adhesion
   // coefficient of billions): the step then reports the broken state, which is
   // the program's answer to them. Any other failed step is a fault.
-  const std::vector<double> released(4, 0.0);
-  const std::vector<double> braked(4, 25000.0);
+  const std::vector<double> released(kAxles, 0.0);
+  const std::vector<double> braked(kAxles, 25000.0);
   for (int k = 0; k < 8; ++k) {
     if (kelvra.DoStep(k < 4 ? released : braked, k < 4 ? 100000.0 : 0.0)) continue;
     FUZZ_CHECK(kelvra.StateBroken());

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/InputReaders.h"
+#include "setup/InputReaders.h"
 #include "support/ShippedVehicle.h"
 #include "support/TestSupport.h"
 #include "vehicle/Kelvra.h"
@@ -55,13 +55,13 @@ TEST(DemoHistoryTest, VehicleSpeedsUpSlidesUnderTheFullBrakeAndStops) {
   ASSERT_GT(phases.tractionEnd, 0);
   ASSERT_GT(phases.brakeStart, phases.tractionEnd);
 
-  testing_support::ShippedVehicle shipped;
+  VehicleSetUp shipped;
   ASSERT_TRUE(
       shipped.Build(testing_support::ShippedModelFile(testing_support::DataDir()), kSamplePeriod))
       << shipped.Failure();
   Kelvra kelvra;
   std::ostringstream log;
-  ASSERT_TRUE(shipped.CreateKelvra(kelvra, log)) << log.str();
+  ASSERT_TRUE(shipped.CreateVehicle(kelvra, log)) << log.str();
   const double lim = kelvra.Dynamics().AxleRot.Lim();
   const double band = kelvra.Dynamics().BrkSys.BrakeSpeedThreshold();
   const auto speed = [&kelvra] { return kelvra.LinearState()[0]; };

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/InputReaders.h"
+#include "setup/InputReaders.h"
 #include "support/TestSupport.h"
 
 namespace {

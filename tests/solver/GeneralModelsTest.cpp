@@ -155,10 +155,10 @@ TEST(GeneralModelsTest, ShippedStepMatricesKeepTheirBits) {
       {0.01, 0x6fbd821a4e5ac387ull},
   };
   for (const auto& [dt, expected] : fingerprints) {
-    testing_support::ShippedVehicle vehicle;
+    VehicleSetUp vehicle;
     ASSERT_TRUE(vehicle.Build(testing_support::ShippedModelFile(testing_support::DataDir()), dt))
         << vehicle.Failure();
-    const SimulationModule& module = vehicle.simulation;
+    const SimulationModule& module = vehicle.Simulation();
     EXPECT_EQ(expected,
               Fingerprint({&module.GetMatrix('C'), &module.GetMatrix('P'), &module.GetMatrix('Z')}))
         << "dt " << dt;

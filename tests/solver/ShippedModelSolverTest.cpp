@@ -18,8 +18,6 @@
 
 namespace {
 
-using testing_support::ShippedVehicle;
-
 std::filesystem::path ShippedFile() {
   return testing_support::ShippedModelFile(testing_support::DataDir());
 }
@@ -30,20 +28,20 @@ std::filesystem::path ShippedFile() {
 TEST(ShippedStepMatricesTest, AreTheExactStepAtEveryTimeStep) {
   for (double dt : {0.005, 0.0025, 0.01}) {
     SCOPED_TRACE("dt " + std::to_string(dt));
-    ShippedVehicle vehicle;
+    VehicleSetUp vehicle;
     ASSERT_TRUE(vehicle.Build(ShippedFile(), dt)) << vehicle.Failure();
-    EXPECT_TRUE(vehicle.simulation.Prepared());
-    const std::string log = vehicle.simulation.GetLogText();
+    EXPECT_TRUE(vehicle.Simulation().Prepared());
+    const std::string log = vehicle.Simulation().GetLogText();
     EXPECT_NE(std::string::npos, log.find("Using Jordan decomposition")) << log;
     EXPECT_EQ(std::string::npos, log.find("ERROR")) << log;
 
     const testing_support::ExactStep exact = testing_support::ExactDiscretisation(
-        vehicle.model.GetMatrix('A'), vehicle.model.GetMatrix('F'), dt);
-    EXPECT_LT(testing_support::RelativeDifference(exact.c, vehicle.simulation.GetMatrix('C')),
+        vehicle.Model().GetMatrix('A'), vehicle.Model().GetMatrix('F'), dt);
+    EXPECT_LT(testing_support::RelativeDifference(exact.c, vehicle.Simulation().GetMatrix('C')),
               1e-9);
-    EXPECT_LT(testing_support::RelativeDifference(exact.p, vehicle.simulation.GetMatrix('P')),
+    EXPECT_LT(testing_support::RelativeDifference(exact.p, vehicle.Simulation().GetMatrix('P')),
               1e-9);
-    EXPECT_LT(testing_support::RelativeDifference(exact.p1, vehicle.simulation.GetMatrix('Z')),
+    EXPECT_LT(testing_support::RelativeDifference(exact.p1, vehicle.Simulation().GetMatrix('Z')),
               1e-9);
   }
 }
@@ -75,13 +73,12 @@ class ShippedAgainstValidatorTest : public InResultsFolder {
   void SetUp() override {
     InResultsFolder::SetUp();
     ASSERT_TRUE(vehicle.Build(ShippedFile(), 0.005)) << vehicle.Failure();
-    const ComponentManager& components = vehicle.model.Components();
+    const ComponentManager& components = vehicle.Model().Components();
     ASSERT_EQ(static_cast<std::size_t>(kFreedoms), components.Dofs().size());
     for (const DofEntry& dof : components.Dofs()) {
       freedom.push_back(kValidatorFreedom.at(DofName(components.Bodies(), dof)));
     }
-    Vector radii;
-    ASSERT_TRUE(vehicle.model.GenerateBrakeForceRadii(radii));
+    const Vector& radii = vehicle.Coupling().brakeForceRadii;
     for (int k = 0; k < kAxles; ++k) brakeSide[k] = radii[k] < 0.0 ? -1.0 : 1.0;
   }
 
@@ -119,8 +116,8 @@ class ShippedAgainstValidatorTest : public InResultsFolder {
 
   // The upper half of A x + F u.
   Vector ModelAccelerations(const Evaluation& e, const Vector& input) const {
-    const Matrix& a = vehicle.model.GetMatrix('A');
-    const Matrix& f = vehicle.model.GetMatrix('F');
+    const Matrix& a = vehicle.Model().GetMatrix('A');
+    const Matrix& f = vehicle.Model().GetMatrix('F');
     Vector result(kFreedoms, 0.0);
     for (int i = 0; i < kFreedoms; ++i) {
       for (int j = 0; j < kStates; ++j) result[i] += a[i][j] * e.state[j];
@@ -143,7 +140,7 @@ class ShippedAgainstValidatorTest : public InResultsFolder {
     }
   }
 
-  ShippedVehicle vehicle;
+  VehicleSetUp vehicle;
   std::vector<int> freedom;  // validator freedom of each model DOF
   std::array<double, kAxles> brakeSide{};
 };

@@ -16,15 +16,13 @@
 
 namespace {
 
-using testing_support::ShippedVehicle;
-
 TEST(BrokenStateTest, NonFiniteInputStopsTheVehicleSystemUntilInit) {
-  ShippedVehicle shipped;
+  VehicleSetUp shipped;
   ASSERT_TRUE(shipped.Build(testing_support::ShippedModelFile(testing_support::DataDir()), 0.005))
       << shipped.Failure();
   Kelvra kelvra;
   std::ostringstream log;
-  ASSERT_TRUE(shipped.CreateKelvra(kelvra, log)) << log.str();
+  ASSERT_TRUE(shipped.CreateVehicle(kelvra, log)) << log.str();
   kelvra.SetStateNames({"Car_X_VELO"});
   const std::vector<double> noBrake(4, 0.0);
 
@@ -58,11 +56,12 @@ TEST(BrokenStateTest, NonFiniteInputStopsTheVehicleSystemUntilInit) {
 }
 
 TEST(BrokenStateTest, AnUnnamedEntryIsNamedByItsPosition) {
-  ShippedVehicle shipped;
+  VehicleSetUp shipped;
   ASSERT_TRUE(shipped.Build(testing_support::ShippedModelFile(testing_support::DataDir()), 0.005));
   Kelvra kelvra;
   std::ostringstream log;
-  ASSERT_TRUE(shipped.CreateKelvra(kelvra, log));
+  ASSERT_TRUE(shipped.CreateVehicle(kelvra, log));
+  kelvra.SetStateNames({});
   const std::vector<double> nanBrake(4, std::numeric_limits<double>::quiet_NaN());
   testing::internal::CaptureStdout();
   EXPECT_FALSE(kelvra.DoStep(nanBrake, 0.0));

@@ -25,8 +25,6 @@
 
 namespace {
 
-using testing_support::ShippedVehicle;
-
 constexpr double kTimeStep = 0.005;  // s, as shipped
 constexpr int kAxles = 4;
 constexpr double kRollingMass = 43000.0;    // kg, vehicle and the wheels' reduced masses
@@ -51,8 +49,8 @@ class ShippedVehiclePhysicsTest : public ::testing::Test {
   // The shipped settings, or ITER `iter` with the shipped SUBDIV.
   void Create(int iter = -1) {
     std::ostringstream log;
-    const bool created =
-        iter < 0 ? shipped.CreateKelvra(kelvra, log) : shipped.CreateKelvra(kelvra, iter, 10, log);
+    const bool created = iter < 0 ? shipped.CreateVehicle(kelvra, log)
+                                  : shipped.CreateVehicle(kelvra, iter, 10, log);
     ASSERT_TRUE(created) << log.str();
     lim = kelvra.Dynamics().AxleRot.Lim();
   }
@@ -94,7 +92,7 @@ class ShippedVehiclePhysicsTest : public ::testing::Test {
     deceleration = (speedAtOneSecond - Speed()) / 2.0;
   }
 
-  static inline ShippedVehicle shipped;
+  static inline VehicleSetUp shipped;
   static inline bool built = false;
   Kelvra kelvra;
   double lim = 0.0;

@@ -21,7 +21,6 @@
 
 namespace {
 
-using testing_support::ShippedVehicle;
 using testing_support::TempFolder;
 
 constexpr double kTimeStep = 0.005;
@@ -76,13 +75,13 @@ TEST(StepRecorderTest, HeaderNamesEveryAxlesColumns) {
 // Traction, then an uneven brake that makes the leading wheels slide: rows with
 // rolling and sliding wheels, zero and non-zero inputs.
 TEST(StepRecorderTest, RowsHoldTheCommittedValuesExactly) {
-  ShippedVehicle shipped;
+  VehicleSetUp shipped;
   ASSERT_TRUE(
       shipped.Build(testing_support::ShippedModelFile(testing_support::DataDir()), kTimeStep))
       << shipped.Failure();
   Kelvra kelvra;
   std::ostringstream log;
-  ASSERT_TRUE(shipped.CreateKelvra(kelvra, log)) << log.str();
+  ASSERT_TRUE(shipped.CreateVehicle(kelvra, log)) << log.str();
 
   TempFolder folder;
   StepRecorder recorder;
@@ -164,13 +163,13 @@ TEST(StepRecorderTest, InitialRowIsTheStateTheVehicleStartsFrom) {
 // (the shipped vehicle has no running resistance), to rounding. And a wheel that
 // turns faster than the brake's standstill band is braked against its rotation.
 TEST(StepRecorderTest, ReportedForcesBalanceEachStepsWheelMomentum) {
-  ShippedVehicle shipped;
+  VehicleSetUp shipped;
   ASSERT_TRUE(
       shipped.Build(testing_support::ShippedModelFile(testing_support::DataDir()), kTimeStep))
       << shipped.Failure();
   Kelvra kelvra;
   std::ostringstream log;
-  ASSERT_TRUE(shipped.CreateKelvra(kelvra, log)) << log.str();
+  ASSERT_TRUE(shipped.CreateVehicle(kelvra, log)) << log.str();
   const double band = kelvra.Dynamics().BrkSys.BrakeSpeedThreshold();
 
   TempFolder folder;
@@ -202,8 +201,8 @@ TEST(StepRecorderTest, ReportedForcesBalanceEachStepsWheelMomentum) {
       const double w1 = row[axle + 2];
       const double adhesion = row[axle + 4];
       const double brake = row[axle + 6];
-      const double m = shipped.reducedMasses[i];
-      const double r = std::abs(shipped.brakeForceRadii[i]);
+      const double m = shipped.VehicleSide().reducedMasses[i];
+      const double r = std::abs(shipped.VehicleSide().brakeForceRadii[i]);
       const double rounding =
           1e-9 * kTimeStep * (std::abs(adhesion) + r * std::abs(brake)) +
           8.0 * m * std::numeric_limits<double>::epsilon() * std::max(std::abs(w0), std::abs(w1));
@@ -222,12 +221,12 @@ TEST(StepRecorderTest, ReportedForcesBalanceEachStepsWheelMomentum) {
 // Brake inputs missing from the demand count as 0; without a file nothing is
 // recorded and nothing fails.
 TEST(StepRecorderTest, ShortDemandsAndUnopenedFiles) {
-  ShippedVehicle shipped;
+  VehicleSetUp shipped;
   ASSERT_TRUE(
       shipped.Build(testing_support::ShippedModelFile(testing_support::DataDir()), kTimeStep));
   Kelvra kelvra;
   std::ostringstream log;
-  ASSERT_TRUE(shipped.CreateKelvra(kelvra, log));
+  ASSERT_TRUE(shipped.CreateVehicle(kelvra, log));
   ASSERT_TRUE(kelvra.DoStep({3000.0}, 0.0));
 
   TempFolder folder;

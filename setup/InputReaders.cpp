@@ -1,4 +1,4 @@
-#include "framework/InputReaders.h"
+#include "setup/InputReaders.h"
 
 #include <charconv>
 #include <cmath>

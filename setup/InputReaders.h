@@ -1,6 +1,6 @@
 #pragma once
 
-// The framework's own inputs: the time step and initial state of the model
+// The inputs read before a run: the time step and initial state of the model
 // file, the external force history and the batch parameter sets. Every reader
 // answers with a bool and, on failure, one line saying what is wrong. A file
 // that is no regular file or larger than its limit (model/TextInput.h) is
