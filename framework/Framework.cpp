@@ -64,7 +64,7 @@ bool Framework::Initialize(const std::string& stylesFile, const std::string& ext
     ConvertForVehicle(coupling);
     std::cout << "Creating vehicle simulator... ";
     std::ostringstream log;
-    const bool created = CreateVehicle(modelCreation, coupling, vehicleSystem, log);
+    const bool created = CreateVehicle(coupling, vehicleSystem, log);
     vehicleCreationLog = log.str();
     std::string sizeError;
     ok = created && ConsoleRunSizeFits(sizeError);

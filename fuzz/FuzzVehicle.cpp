@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Kelvra kelvra;
   std::ostringstream log;
-  const bool created = CreateVehicle(setUp.Model(), coupling, kelvra, log);
+  const bool created = CreateVehicle(coupling, kelvra, log);
   FUZZ_CHECK(created == kelvra.Created());
   if (!created) return 0;
   FUZZ_CHECK(kelvra.AxleCount() == kAxles);

@@ -39,6 +39,7 @@ bool CreateLinearModel(const std::string& modelFile, ModelCreation& model, Coupl
   bool ok = model.CreateComponents(modelFile);
   if (ok) ok = model.CalculateBasicMatrices();
   if (!ok) return false;
+  coupling.stateNames = StateNames(model);
   const bool normal = model.GenerateNormalForceMatrix(coupling.normalForceMatrix);
   const bool loads = model.GenerateStaticAxleLoadVector(coupling.staticAxleLoads);
   const bool masses = model.GenerateReducedMassVector(coupling.reducedMasses);
@@ -90,8 +91,7 @@ void ConvertForVehicle(CouplingData& coupling) {
   side.wheelStateIndices = ToIndices(coupling.wheelStateIndices);
 }
 
-bool CreateVehicle(const ModelCreation& model, const CouplingData& coupling, Kelvra& vehicle,
-                   std::ostream& log) {
+bool CreateVehicle(const CouplingData& coupling, Kelvra& vehicle, std::ostream& log) {
   const VehicleSideData& side = coupling.vehicleSide;
   // The vehicle system steps wheels; a model without any has nothing for it to do.
   if (side.wheelDofIndices.empty()) {
@@ -102,7 +102,7 @@ bool CreateVehicle(const ModelCreation& model, const CouplingData& coupling, Kel
       coupling.modelFileName, side.fundamental, side.forceStep, side.rampStep, side.initialState,
       side.normalForce, side.staticAxleLoads, side.wheelDofIndices, side.wheelStateIndices,
       side.reducedMasses, side.brakeForceRadii, log, coupling.stepMatricesTimeStep);
-  vehicle.SetStateNames(StateNames(model));
+  vehicle.SetStateNames(coupling.stateNames);
   return created;
 }
 
@@ -113,7 +113,7 @@ TimeStepChange ChangeTimeStep(const ModelCreation& model, double timeStep,
   change.prepared = PrepareStepMatrices(model, timeStep, simulation, coupling);
   if (!change.prepared) return change;
   ConvertForVehicle(coupling);
-  change.created = CreateVehicle(model, coupling, vehicle, log);
+  change.created = CreateVehicle(coupling, vehicle, log);
   if (!change.created) coupling.stepMatricesTimeStep = std::numeric_limits<double>::quiet_NaN();
   return change;
 }
@@ -137,7 +137,7 @@ bool VehicleSetUp::Build(const std::string& modelFile, double timeStep) {
 }
 
 bool VehicleSetUp::CreateVehicle(Kelvra& vehicle, std::ostream& log) const {
-  return ::CreateVehicle(model, coupling, vehicle, log);
+  return ::CreateVehicle(coupling, vehicle, log);
 }
 
 bool VehicleSetUp::CreateVehicle(Kelvra& vehicle, int iter, int subdiv, std::ostream& log) const {

@@ -56,6 +56,8 @@ struct CouplingData {
   std::vector<int> wheelStateIndices;
   double timeStep = 0.0;  // seconds, as the model file says
   std::string modelFileName;
+  // The linear state's entries by name, for the vehicle system's messages.
+  std::vector<std::string> stateNames;
   VehicleSideData vehicleSide;
 };
 
@@ -72,8 +74,7 @@ bool PrepareStepMatrices(const ModelCreation& model, double timeStep, Simulation
 void ConvertForVehicle(CouplingData& coupling);
 // Creates `vehicle` from the vehicle-side copies and the parameter sections of
 // the model file, for the time step the step matrices were made for.
-bool CreateVehicle(const ModelCreation& model, const CouplingData& coupling, Kelvra& vehicle,
-                   std::ostream& log);
+bool CreateVehicle(const CouplingData& coupling, Kelvra& vehicle, std::ostream& log);
 
 // What a change of the time step got to: the step matrices, then the vehicle.
 struct TimeStepChange {

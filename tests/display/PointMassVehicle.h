@@ -1,10 +1,8 @@
 #pragma once
 
-// The smallest vehicle the display can drive: one mass moving along x on
-// `axles` wheelsets, linear state (v, x), so that one freedom is drawn. Its
-// exact step over dt under the net input force u is
-//   C = [[1, 0], [dt, 1]],  P = [[dt], [dt^2/2]] / M,  P1 = [[dt^2/2], [dt^3/6]] / M,
-// with the adhesion of every axle pulling the mass back and the traction pushing it.
+// The smallest vehicle the display can drive: the single mass of the vehicle
+// tests (support/SingleMassVehicle.h) on `axles` wheelsets, linear state (v, x),
+// so that one freedom is drawn.
 
 #include <string>
 

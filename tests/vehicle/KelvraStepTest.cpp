@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "SingleMassVehicle.h"
+#include "support/SingleMassVehicle.h"
 #include "support/TestSupport.h"
 #include "vehicle/Kelvra.h"
 

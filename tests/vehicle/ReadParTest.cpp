@@ -3,7 +3,7 @@
 #include <sstream>
 #include <string>
 
-#include "SingleMassVehicle.h"
+#include "support/SingleMassVehicle.h"
 #include "support/TestSupport.h"
 #include "vehicle/Kelvra.h"
 

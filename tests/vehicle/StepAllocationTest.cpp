@@ -11,7 +11,7 @@
 #include <sstream>
 #include <vector>
 
-#include "SingleMassVehicle.h"
+#include "support/SingleMassVehicle.h"
 #include "support/TestSupport.h"
 #include "vehicle/Kelvra.h"
 #include "vehicle/StepRecorder.h"

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "SingleMassVehicle.h"
 #include "support/ShippedVehicle.h"
+#include "support/SingleMassVehicle.h"
 #include "support/TestSupport.h"
 #include "vehicle/Kelvra.h"
 #include "vehicle/StepRecorder.h"

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/VehicleSetUp.h"
 #include "solver/SparseMatrix.h"
 #include "vehicle/Kelvra.h"
 
@@ -25,6 +26,7 @@ struct SingleMassVehicle {
   std::string ParameterText() const;
   // Builds the step matrices for the current fields (call again after changing them).
   void BuildMatrices();
+  // Creates `kelvra` through the program's set-up, with the parameter sections of `modelFile`.
   bool Create(Kelvra& kelvra, const std::string& modelFile, std::ostream& log) const;
 
   int axles;

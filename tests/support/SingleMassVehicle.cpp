@@ -1,4 +1,4 @@
-#include "SingleMassVehicle.h"
+#include "support/SingleMassVehicle.h"
 
 #include <cmath>
 #include <sstream>
@@ -57,8 +57,20 @@ std::string SingleMassVehicle::ParameterText() const {
 
 bool SingleMassVehicle::Create(Kelvra& kelvra, const std::string& modelFile,
                                std::ostream& log) const {
-  return kelvra.Create(modelFile, C, P, P1, initialState, N, staticAxleLoads, wheelDofIndices,
-                       wheelStateIndices, reducedMasses, brakeForceRadii, log, dt);
+  CouplingData coupling;
+  coupling.modelFileName = modelFile;
+  coupling.stepMatricesTimeStep = dt;
+  coupling.vehicleSide = {C,
+                          P,
+                          P1,
+                          N,
+                          initialState,
+                          staticAxleLoads,
+                          reducedMasses,
+                          brakeForceRadii,
+                          wheelDofIndices,
+                          wheelStateIndices};
+  return CreateVehicle(coupling, kelvra, log);
 }
 
 double Mu(double slip) {
