@@ -9,10 +9,11 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "setup/InputReaders.h"
 #include "setup/VehicleSetUp.h"
+#include "vehicle/HistoryReplay.h"
 #include "vehicle/Kelvra.h"
 #include "vehicle/StepRecorder.h"
 
@@ -21,16 +22,16 @@ namespace bench_support {
 inline const std::filesystem::path kDataDir = std::filesystem::path(KELVRA_SOURCE_DIR) / "data";
 inline constexpr int kAxles = 4;
 
-// The shipped vehicle created with `iter`, the demo history and the replay position.
+// The shipped vehicle created with `iter`, replaying the demo history row by row.
 struct DemoReplay {
   VehicleSetUp vehicle;
-  Matrix history;
   Kelvra kelvra;
-  std::vector<double> brakeDemand = std::vector<double>(kAxles, 0.0);
-  int row = 0;
+  HistoryReplay steps;
+  int row = 0;  // the next row to replay
 
   bool SetUp(benchmark::State& state, int iter) {
     std::string error;
+    Matrix history;
     if (!vehicle.Build((kDataDir / "combined_train17_GEN.in").string(), 0.005) ||
         !ReadExternalForceHistory((kDataDir / "demo_history.in").string(), history, error)) {
       state.SkipWithError((vehicle.Failure() + error).c_str());
@@ -41,10 +42,11 @@ struct DemoReplay {
       state.SkipWithError(log.str().c_str());
       return false;
     }
+    steps.SetUp(kelvra, std::move(history), vehicle.TimeStep());
     return true;
   }
 
-  bool AtEnd() const { return row >= history.num_rows(); }
+  bool AtEnd() const { return row >= steps.History().num_rows(); }
 
   // Back to the start once the history is exhausted, outside the timing.
   void RestartAtEnd(benchmark::State& state) {
@@ -53,15 +55,13 @@ struct DemoReplay {
     std::ostringstream log;
     kelvra.Init(log);
     row = 0;
+    steps.Restart();
     state.ResumeTiming();
   }
 
-  bool Step() {
-    for (int axle = 0; axle < kAxles; ++axle) brakeDemand[axle] = history[row][axle];
-    return kelvra.DoStep(brakeDemand, history[row][kAxles]);
-  }
-
-  double Time() const { return (row + 1) * vehicle.TimeStep(); }
+  // The next row's step, recorded while the replay's recorder is open.
+  bool Step() { return steps.StepRow(row++); }
+  StepRecorder& Recorder() { return steps.Recorder(); }
 };
 
 // A fresh temporary folder with a results/ subfolder, removed again afterwards.
@@ -82,9 +82,10 @@ class TemporaryFolder {
   const std::filesystem::path path;
 };
 
-// A time-series file in a temporary folder.
+// The time series of `stepRecorder` in a file of a temporary folder.
 class TemporaryRecording {
  public:
+  explicit TemporaryRecording(StepRecorder& stepRecorder) : recorder(stepRecorder) {}
   ~TemporaryRecording() { recorder.Close(); }
   bool Open(benchmark::State& state) {
     if (recorder.Open(File(), kAxles)) return true;
@@ -105,7 +106,7 @@ class TemporaryRecording {
     Open(state);
   }
 
-  StepRecorder recorder;
+  StepRecorder& recorder;
 
  private:
   std::string File() const { return (folder.path / "steps.csv").string(); }

@@ -23,22 +23,18 @@ void BM_KelvraDoStep(benchmark::State& state) {
   for (auto _ : state) {
     replay.RestartAtEnd(state);
     benchmark::DoNotOptimize(replay.Step());
-    ++replay.row;
   }
 }
 BENCHMARK(BM_KelvraDoStep)->Arg(0)->Arg(3)->ArgName("ITER");
 
 void BM_KelvraDoStepRecorded(benchmark::State& state) {
   DemoReplay replay;
-  TemporaryRecording recording;
+  TemporaryRecording recording(replay.Recorder());
   if (!replay.SetUp(state, static_cast<int>(state.range(0))) || !recording.Open(state)) return;
   for (auto _ : state) {
     if (replay.AtEnd()) recording.NextRun(state);
     replay.RestartAtEnd(state);
     benchmark::DoNotOptimize(replay.Step());
-    recording.recorder.Record(replay.Time(), replay.brakeDemand, replay.history[replay.row][kAxles],
-                              replay.kelvra);
-    ++replay.row;
   }
 }
 // CPU time of the whole process: the stepping and the writer thread.
@@ -49,11 +45,12 @@ BENCHMARK(BM_KelvraDoStepRecorded)->Arg(3)->ArgName("ITER")->MeasureProcessCPUTi
 // bounded by the writer thread that formats them.
 void BM_RecordStepRow(benchmark::State& state) {
   DemoReplay replay;
-  TemporaryRecording recording;
-  if (!replay.SetUp(state, 3) || !recording.Open(state)) return;
-  for (int k = 0; k < 3000; ++k, ++replay.row) replay.Step();  // rolling at speed
+  if (!replay.SetUp(state, 3)) return;
+  for (int k = 0; k < 3000; ++k) replay.Step();  // rolling at speed
+  TemporaryRecording recording(replay.Recorder());
+  if (!recording.Open(state)) return;
   for (auto _ : state) {
-    recording.recorder.Record(replay.Time(), replay.brakeDemand, 0.0, replay.kelvra);
+    recording.recorder.Record(replay.steps.Time(), replay.steps.BrakeDemand(), 0.0, replay.kelvra);
   }
 }
 BENCHMARK(BM_RecordStepRow);
@@ -64,16 +61,17 @@ void BM_FormatStepRow(benchmark::State& state) {
   DemoReplay replay;
   if (!replay.SetUp(state, 3)) return;
   std::vector<double> rows;
-  for (; replay.row < replay.history.num_rows(); ++replay.row) {
+  while (!replay.AtEnd()) {
     replay.Step();
     const Kelvra& k = replay.kelvra;
-    rows.push_back(replay.Time());
-    rows.push_back(replay.history[replay.row][kAxles]);
+    rows.push_back(replay.steps.Time());
+    rows.push_back(replay.steps.TractionForce());
     for (int i = 0; i < kAxles; ++i) {
       const double v = k.VehicleSpeed()[i];
       const double w = k.WheelSpeed()[i];
-      for (const double value : {replay.brakeDemand[i], v, w, v - w, k.MeanAdhesionForce()[i],
-                                 k.MeanNormalForce()[i], k.MeanBrakeForce()[i], k.Position()[i]}) {
+      for (const double value :
+           {replay.steps.BrakeDemand()[i], v, w, v - w, k.MeanAdhesionForce()[i],
+            k.MeanNormalForce()[i], k.MeanBrakeForce()[i], k.Position()[i]}) {
         rows.push_back(value);
       }
     }

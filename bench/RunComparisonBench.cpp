@@ -27,7 +27,7 @@ constexpr double kValidatorStep = 0.0005;
 
 void BM_ConsoleRunPerSimulatedSecond(benchmark::State& state) {
   DemoReplay replay;
-  TemporaryRecording recording;
+  TemporaryRecording recording(replay.Recorder());
   if (!replay.SetUp(state, 3) || !recording.Open(state)) return;
   const int steps = static_cast<int>(std::lround(kSimulatedSeconds / replay.vehicle.TimeStep()));
   for (auto _ : state) {
@@ -35,9 +35,6 @@ void BM_ConsoleRunPerSimulatedSecond(benchmark::State& state) {
       if (replay.AtEnd()) recording.NextRun(state);
       replay.RestartAtEnd(state);
       replay.Step();
-      recording.recorder.Record(replay.Time(), replay.brakeDemand,
-                                replay.history[replay.row][kAxles], replay.kelvra);
-      ++replay.row;
     }
   }
   recording.recorder.Flush();

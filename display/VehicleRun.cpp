@@ -24,14 +24,13 @@ LeverLevels LeverLevelsOf(float leverValue) {
 void VehicleRun::SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream& consoleStream) {
   vehicle = &vehicleSystem;
   console = &consoleStream;
-  history = std::move(data.externalForceHistory);
   predefinedForces = data.predefinedForces;
   realTimePacing = data.realTimePacing && data.vehicleTimeStep > 0.0;
   vehicleTimeStep = data.vehicleTimeStep;
+  replay.SetUp(vehicleSystem, std::move(data.externalForceHistory), vehicleTimeStep);
   seriesPrefix = std::move(data.seriesPrefix);
   warnUnwritable = std::move(data.warnUnwritable);
   const int axles = std::max(0, vehicle->AxleCount());
-  brakeDemand.assign(static_cast<std::size_t>(axles), 0.0);
   readout.slipLamps.assign(static_cast<std::size_t>(axles), 0);
   ReadDriverView();
 }
@@ -48,7 +47,8 @@ void VehicleRun::StartSeries() {
     vehicle->PickResultNumber();
     seriesFile = seriesPrefix + std::to_string(vehicle->ResultNumber()) + ".csv";
   } while (seriesFile == previous);
-  stepsRun = 0;
+  replay.Restart();
+  StepRecorder& series = replay.Recorder();
   if (!series.Open(seriesFile, vehicle->AxleCount(), true)) {
     WarnUnwritable(seriesFile);
     return;
@@ -60,8 +60,8 @@ void VehicleRun::StartSeries() {
 void VehicleRun::Reset() {
   if (vehicle != nullptr) vehicle->Init(*console);
   historyRow = 0;
-  stepsRun = 0;
-  if (!series.Close()) WarnUnwritable(seriesFile);
+  replay.Restart();
+  if (!replay.Recorder().Close()) WarnUnwritable(seriesFile);
   if (!seriesFile.empty()) StartSeries();
   ReadDriverView();
 }
@@ -86,15 +86,11 @@ FrameOutcome VehicleRun::AdvanceFrame(const FrameRequest& request) {
 // (the vehicle system names it on the console) stops the run until a reset.
 void VehicleRun::StepVehicle() {
   if (vehicle == nullptr) return;
-  vehicle->DoStep(brakeDemand, tractionForce);
-  if (vehicle->StateBroken()) {
+  if (!replay.Step()) {
     running = false;
     return;
   }
-  ++stepsRun;
-  appliedTraction = tractionForce;
-  series.Record(static_cast<double>(stepsRun) * vehicleTimeStep, brakeDemand, tractionForce,
-                *vehicle);
+  appliedTraction = replay.TractionForce();
 }
 
 // The wall-clock time that passes while running, times the pace, is owed to the
@@ -121,27 +117,21 @@ int VehicleRun::StepsDue(int elapsedMs, float pace) {
 // then the traction. When it runs out the run stops and takes the lever's inputs
 // from then on. Columns the history lacks count as zero.
 StepDecision VehicleRun::DecideStepInputs(const LeverLevels& levers) {
-  const std::size_t axles = brakeDemand.size();
   if (predefinedForces) {
     if (!running) return StepDecision::kNone;
-    if (historyRow >= history.num_rows()) {
+    if (historyRow >= replay.History().num_rows()) {
       *console << kEndOfDataMessage << std::flush;
       running = false;
       predefinedForces = false;
       return StepDecision::kEndOfData;
     }
-    const std::size_t columns = static_cast<std::size_t>(history.num_cols());
-    const auto cell = [&](std::size_t column) {
-      return column < columns ? history[historyRow][static_cast<int>(column)] : 0.0;
-    };
-    for (std::size_t j = 0; j < axles; ++j) brakeDemand[j] = cell(j);
-    tractionForce = cell(axles);
+    InputsOfRow(replay.History(), historyRow, replay.BrakeDemand(), replay.TractionForce());
     ++historyRow;
     return StepDecision::kStep;
   }
-  std::fill(brakeDemand.begin(), brakeDemand.end(),
+  std::fill(replay.BrakeDemand().begin(), replay.BrakeDemand().end(),
             static_cast<double>(levers.brake) * kMaxBrakeInput);
-  tractionForce = static_cast<double>(levers.traction) * kMaxTractionForce;
+  replay.TractionForce() = static_cast<double>(levers.traction) * kMaxTractionForce;
   return running ? StepDecision::kStep : StepDecision::kNone;
 }
 
@@ -151,7 +141,7 @@ void VehicleRun::ReadDriverView() {
   if (vehicle == nullptr) return;
   readout.speedKmh = VehicleSpeedKmh(*vehicle);
   readout.distance = DistanceRun(*vehicle);
-  const bool stepped = stepsRun > 0;
+  const bool stepped = replay.Steps() > 0;
   readout.tractionKn = stepped ? appliedTraction / kNewtonsPerKn : 0.0;
   readout.brakeKn = stepped ? TotalBrakeForce(*vehicle) / kNewtonsPerKn : 0.0;
   ReadSlipLamps(*vehicle, readout.slipLamps);

@@ -14,8 +14,8 @@
 
 #include "display/DriverView.h"
 #include "linalg/Matrix.h"
+#include "vehicle/HistoryReplay.h"
 #include "vehicle/Kelvra.h"
-#include "vehicle/StepRecorder.h"
 
 // The lever's full travel: traction at the top, the brakes of every axle at the bottom.
 inline constexpr double kMaxTractionForce = 100000.0;
@@ -88,15 +88,15 @@ class VehicleRun {
   double TimeStep() const { return vehicleTimeStep; }
   bool ReplayingHistory() const { return predefinedForces; }
   int HistoryRow() const { return historyRow; }
-  const std::vector<double>& BrakeDemand() const { return brakeDemand; }
-  double TractionForce() const { return tractionForce; }
+  const std::vector<double>& BrakeDemand() const { return replay.BrakeDemand(); }
+  double TractionForce() const { return replay.TractionForce(); }
   const std::string& SeriesFile() const { return seriesFile; }
-  std::int64_t StepsRun() const { return stepsRun; }
+  std::int64_t StepsRun() const { return replay.Steps(); }
   const DriverReadout& Readout() const { return readout; }
   // Null before SetUp.
   const Kelvra* Vehicle() const { return vehicle; }
   // Hands the recorded rows to the file and closes it; false when a write failed.
-  bool CloseSeries() { return series.Close(); }
+  bool CloseSeries() { return replay.Recorder().Close(); }
 
   // Clock of the previous paced frame, -1 before the first.
   int lastFrameMs = -1;
@@ -116,17 +116,13 @@ class VehicleRun {
   double vehicleTimeStep = 0.005;
   double pacingDebt = 0.0;  // simulated seconds the vehicle is behind the wall clock
   bool predefinedForces = false;
-  Matrix history;
-  int historyRow = 0;               // next row of the history to replay
-  std::vector<double> brakeDemand;  // one per axle
-  double tractionForce = 0.0;
+  HistoryReplay replay;  // the inputs, the steps since the start or the last reset, the series
+  int historyRow = 0;    // next row of the history to replay
   double appliedTraction = 0.0;  // in the last step made
 
   std::string seriesPrefix;
   std::function<void(const std::string&)> warnUnwritable;
-  StepRecorder series;
-  std::string seriesFile;     // empty while none is written
-  std::int64_t stepsRun = 0;  // vehicle steps since the start or the last reset
+  std::string seriesFile;  // empty while none is written
 
   DriverReadout readout;
 };

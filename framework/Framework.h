@@ -67,12 +67,6 @@ class Framework {
   bool AnyWheelSlides(const std::vector<double>& vehicleSpeed) const;
   // The comparison of the console run with the validator's `speeds`.
   void CompareWithValidator(const SpeedSeries& speeds) const;
-  // One vehicle step with row `row` of the history: brake inputs, then traction.
-  void StepWithHistoryRow(int row, std::vector<double>& brakeDemand);
-  // The same, then the row of the time series at `time`; false, without
-  // recording, when the step left the vehicle state broken.
-  bool StepAndRecord(int row, double time, std::vector<double>& brakeDemand,
-                     StepRecorder& recorder);
 
   ModelCreation modelCreation;
   SimulationModule simulationModule;

@@ -15,6 +15,7 @@
 #include "framework/ValidatorStates.h"
 #include "solver/RungeKuttaSolver.h"
 #include "solver/ValidatorTrainModel.h"
+#include "vehicle/HistoryReplay.h"
 #include "vehicle/PerformanceCounter.h"
 
 namespace {
@@ -53,34 +54,18 @@ void Framework::Run(int argc, char** argv) {
   }
 }
 
-void Framework::StepWithHistoryRow(int row, std::vector<double>& brakeDemand) {
-  const Matrix& history = coupling.externalForceHistory;
-  const int axles = static_cast<int>(brakeDemand.size());
-  for (int axle = 0; axle < axles; ++axle) brakeDemand[axle] = history[row][axle];
-  vehicleSystem.DoStep(brakeDemand, history[row][axles]);
-}
-
-bool Framework::StepAndRecord(int row, double time, std::vector<double>& brakeDemand,
-                              StepRecorder& recorder) {
-  StepWithHistoryRow(row, brakeDemand);
-  if (vehicleSystem.StateBroken()) return false;
-  const double traction = coupling.externalForceHistory[row][static_cast<int>(brakeDemand.size())];
-  recorder.Record(time, brakeDemand, traction, vehicleSystem);
-  return true;
-}
-
 // One step per history row, whatever the model's time step. The time series
 // shares the result text's number; the vehicle speeds stay in memory for the
 // comparison with the validator.
 void Framework::RunConsole() {
   vehicleSystem.AppendResultText("STEF+SR+CD");
   const int axles = vehicleSystem.AxleCount();
-  std::vector<double> brakeDemand(axles, 0.0);
   const int rows = coupling.externalForceHistory.num_rows();
   const double timeStep = coupling.stepMatricesTimeStep;
   vehicleSystem.PickResultNumber();
   const std::string seriesFile = vehicleSystem.DefaultResultName(".csv");
-  StepRecorder recorder;
+  HistoryReplay replay(vehicleSystem, coupling.externalForceHistory, timeStep);
+  StepRecorder& recorder = replay.Recorder();
   if (!recorder.Open(seriesFile, axles)) lostResults.CannotOpen(seriesFile);
   recorder.RecordInitial(vehicleSystem);
   consoleSpeeds.Start(timeStep, axles, static_cast<std::size_t>(rows) + 1);
@@ -91,7 +76,7 @@ void Framework::RunConsole() {
   const std::int64_t start = PerformanceCount();
   std::cout << "Simulation in progress...\n" << std::flush;
   for (int row = 0; row < rows; ++row) {
-    if (!StepAndRecord(row, (row + 1) * timeStep, brakeDemand, recorder)) break;
+    if (!replay.StepRow(row)) break;
     const std::vector<double>& speed = vehicleSystem.VehicleSpeed();
     consoleSpeeds.Add(speed, AnyWheelSlides(speed));
     progress.Update(row + 1);
@@ -152,18 +137,16 @@ void Framework::RunBatch() {
               << " SUBD=" << set.subdivisions << " SGNT=" << set.signLimit << "\n"
               << std::flush;
 
-    const int axles = vehicleSystem.AxleCount();
-    std::vector<double> brakeDemand(axles, 0.0);
     const std::string seriesFile = "results/batch_" + std::to_string(i) + ".csv";
-    StepRecorder recorder;
-    if (!recorder.Open(seriesFile, axles)) lostResults.CannotOpen(seriesFile);
+    HistoryReplay replay(vehicleSystem, coupling.externalForceHistory, timeStep);
+    StepRecorder& recorder = replay.Recorder();
+    if (!recorder.Open(seriesFile, vehicleSystem.AxleCount())) lostResults.CannotOpen(seriesFile);
     recorder.RecordInitial(vehicleSystem);
     const int steps = ResampledStepCount(rows, timeStep);
     ProgressBar progress(steps);
     const std::int64_t start = PerformanceCount();
     for (int k = 0; k < steps; ++k) {
-      const int row = ResampledRow(k, timeStep);
-      if (!StepAndRecord(row, (k + 1) * timeStep, brakeDemand, recorder)) break;
+      if (!replay.StepRow(ResampledRow(k, timeStep))) break;
       progress.Update(k + 1);
     }
     const double seconds = ElapsedSeconds(start, PerformanceCount());

@@ -1,0 +1,37 @@
+#include "vehicle/HistoryReplay.h"
+
+#include <algorithm>
+#include <utility>
+
+void InputsOfRow(const Matrix& history, int row, std::vector<double>& brakeDemand,
+                 double& tractionForce) {
+  const std::size_t columns = static_cast<std::size_t>(history.num_cols());
+  const auto cell = [&](std::size_t column) {
+    return column < columns ? history[row][static_cast<int>(column)] : 0.0;
+  };
+  const std::size_t axles = brakeDemand.size();
+  for (std::size_t j = 0; j < axles; ++j) brakeDemand[j] = cell(j);
+  tractionForce = cell(axles);
+}
+
+void HistoryReplay::SetUp(Kelvra& vehicleSystem, Matrix forceHistory, double step) {
+  vehicle = &vehicleSystem;
+  history = std::move(forceHistory);
+  timeStep = step;
+  brakeDemand.assign(static_cast<std::size_t>(std::max(0, vehicleSystem.AxleCount())), 0.0);
+  tractionForce = 0.0;
+  steps = 0;
+}
+
+bool HistoryReplay::StepRow(int row) {
+  InputsOfRow(history, row, brakeDemand, tractionForce);
+  return Step();
+}
+
+bool HistoryReplay::Step() {
+  vehicle->DoStep(brakeDemand, tractionForce);
+  if (vehicle->StateBroken()) return false;
+  ++steps;
+  recorder.Record(Time(), brakeDemand, tractionForce, *vehicle);
+  return true;
+}
