@@ -153,11 +153,10 @@ bool Kelvra::EvaluateForces(const std::vector<double>& brakeDemand, double tract
   return ok;
 }
 
-bool Kelvra::Advance(const std::vector<double>& endInput, const std::vector<double>& res1,
-                     const std::vector<double>& brake1, const std::vector<double>& cap1) {
+bool Kelvra::Advance(const AxleForces& start, const AxleForces& end) {
   TMtrxVehOut& vehOut = VehDyn.VehOut;
   bool ok = true;
-  if (!VehDyn.MtrxVeh.DoStep(u0, endInput)) {
+  if (!VehDyn.MtrxVeh.DoStep(start.input, end.input)) {
     std::cout << "\nMtrxVeh.DoStep() error in Kelvra\n";
     ok = false;
   }
@@ -165,7 +164,8 @@ bool Kelvra::Advance(const std::vector<double>& endInput, const std::vector<doub
     std::cout << "\nVehOut.Compute() error in Kelvra\n";
     ok = false;
   }
-  if (!VehDyn.AxleRot.DoStep(res0, res1, brake0, brake1, cap0, cap1, vehOut.VehicleSpeedCommitted(),
+  if (!VehDyn.AxleRot.DoStep(start.resistance, end.resistance, start.brake, end.brake,
+                             start.capacity, end.capacity, vehOut.VehicleSpeedCommitted(),
                              vehOut.VehicleSpeed())) {
     std::cout << "\nAxleRot.DoStep() error in Kelvra\n";
     ok = false;
@@ -205,6 +205,14 @@ bool Kelvra::Commit() {
   return ok;
 }
 
+// One step over [t, t + dt], x the linear state, w the wheel speeds, F(s) the
+// resistance, brake forces and adhesion capacities of the per-axle state s and
+// u(F) the linear model's input made of them:
+//   pass 0:  F0 = F(x_k, w_k), held:  x~ = C x_k + P u(F0),  w~ = RK4(w_k; F0 -> F0)
+//   pass i:  F1 = F(x~, w~), ramped:  x~ = C x_k + P u(F0) + P1 (u(F1) - u(F0)) / dt,
+//                                     w~ = RK4(w_k; F0 -> F1),  i = 1 .. ITER
+//   commit:  x_{k+1} = x~,  w_{k+1} = w~
+// The step's mean brake and normal forces are the middles of their ramps.
 bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce) {
   if (!created || stateBroken) return false;
   const TMtrxVehOut& vehOut = VehDyn.VehOut;
@@ -221,7 +229,8 @@ bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce
   CopyInto(res0, VehDyn.Res.AxleResistance());
   CopyInto(brake0, VehDyn.BrkSys.BrakeForce());
   CopyInto(cap0, Contact.AdhesionCapacity());
-  ok = Advance(u0, res0, brake0, cap0) && ok;
+  const AxleForces start{u0, res0, brake0, cap0};
+  ok = Advance(start, start) && ok;
 
   // Re-estimates: the forces at the predicted end of the step, as the parts
   // hold them, ramping from the start values; every pass restarts from the
@@ -229,9 +238,9 @@ bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce
   for (int k = 0; k < axleRot.Iter(); ++k) {
     ok = EvaluateForces(brakeDemand, tractionForce, newest, u1) && ok;
     if (k + 1 == axleRot.Iter()) CopyInto(endNormalForce, newest.normalForce);
-    ok = Advance(u1, VehDyn.Res.AxleResistance(), VehDyn.BrkSys.BrakeForce(),
-                 Contact.AdhesionCapacity()) &&
-         ok;
+    const AxleForces end{u1, VehDyn.Res.AxleResistance(), VehDyn.BrkSys.BrakeForce(),
+                         Contact.AdhesionCapacity()};
+    ok = Advance(start, end) && ok;
   }
   if (axleRot.Iter() == 0) CopyInto(endNormalForce, committed.normalForce);
   AverageOverStep(committed.normalForce);

@@ -133,13 +133,22 @@ class Kelvra {
     const std::vector<double>& adhesionForce;
   };
 
+  // The forces of one evaluation: the linear model's input vector and, per
+  // axle, the resistance, the brake force and the adhesion capacity.
+  struct AxleForces {
+    const std::vector<double>& input;
+    const std::vector<double>& resistance;
+    const std::vector<double>& brake;
+    const std::vector<double>& capacity;
+  };
+
   // Resistance, brake forces and adhesion capacities of `state`, held by the
   // parts, and the input vector, written to `input`.
   bool EvaluateForces(const std::vector<double>& brakeDemand, double tractionForce,
                       const AxleState& state, std::vector<double>& input);
-  // Linear model and wheelsets over the step with inputs ramping from u0 to u1.
-  bool Advance(const std::vector<double>& endInput, const std::vector<double>& res1,
-               const std::vector<double>& brake1, const std::vector<double>& cap1);
+  // Linear model and wheelsets over the step from the committed state, the
+  // forces ramping from `start` to `end`.
+  bool Advance(const AxleForces& start, const AxleForces& end);
   // The step means of the brake and normal forces, before the commit.
   void AverageOverStep(const std::vector<double>& startNormalForce);
   bool Commit();
