@@ -24,6 +24,7 @@ LeverLevels LeverLevelsOf(float leverValue) {
 void VehicleRun::SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream& consoleStream) {
   vehicle = &vehicleSystem;
   console = &consoleStream;
+  vehicle->SetConsole(consoleStream);
   predefinedForces = data.predefinedForces;
   realTimePacing = data.realTimePacing && data.vehicleTimeStep > 0.0;
   vehicleTimeStep = data.vehicleTimeStep;

@@ -137,17 +137,17 @@ bool Kelvra::EvaluateForces(const std::vector<double>& brakeDemand, double tract
   TBrakeSys& brkSys = VehDyn.BrkSys;
   bool ok = true;
   if (!res.Compute(state.vehicleSpeed, state.normalForce, state.wheelSpeed, state.position)) {
-    std::cout << "\nRes.Compute() error in Kelvra\n";
+    *console << "\nRes.Compute() error in Kelvra\n";
     ok = false;
   }
   if (!brkSys.DoStep(brakeDemand, state.wheelSpeed)) {
-    std::cout << "\nBrkSys.DoStep() error in Kelvra\n";
+    *console << "\nBrkSys.DoStep() error in Kelvra\n";
     ok = false;
   }
   AssembleInput(tractionForce, res, state.adhesionForce, VehDyn.AxleRot.BrakeForceRadius(),
                 brkSys.BrakeForce(), VehDyn.MtrxVeh.InputDim(), input);
   if (!Contact.Compute(state.normalForce, state.wheelSpeed, state.vehicleSpeed, state.position)) {
-    std::cout << "\nContact.Compute() error in Kelvra\n";
+    *console << "\nContact.Compute() error in Kelvra\n";
     ok = false;
   }
   return ok;
@@ -157,17 +157,17 @@ bool Kelvra::Advance(const AxleForces& start, const AxleForces& end) {
   TMtrxVehOut& vehOut = VehDyn.VehOut;
   bool ok = true;
   if (!VehDyn.MtrxVeh.DoStep(start.input, end.input)) {
-    std::cout << "\nMtrxVeh.DoStep() error in Kelvra\n";
+    *console << "\nMtrxVeh.DoStep() error in Kelvra\n";
     ok = false;
   }
   if (!vehOut.Compute(VehDyn.MtrxVeh.NextState())) {
-    std::cout << "\nVehOut.Compute() error in Kelvra\n";
+    *console << "\nVehOut.Compute() error in Kelvra\n";
     ok = false;
   }
   if (!VehDyn.AxleRot.DoStep(start.resistance, end.resistance, start.brake, end.brake,
                              start.capacity, end.capacity, vehOut.VehicleSpeedCommitted(),
                              vehOut.VehicleSpeed())) {
-    std::cout << "\nAxleRot.DoStep() error in Kelvra\n";
+    *console << "\nAxleRot.DoStep() error in Kelvra\n";
     ok = false;
   }
   return ok;
@@ -191,15 +191,15 @@ void Kelvra::AverageOverStep(const std::vector<double>& startNormalForce) {
 bool Kelvra::Commit() {
   bool ok = true;
   if (!VehDyn.AxleRot.Finalize()) {
-    std::cout << "\nAxleRot.Finalize() error in Kelvra, run DoStep() first!\n";
+    *console << "\nAxleRot.Finalize() error in Kelvra, run DoStep() first!\n";
     ok = false;
   }
   if (!VehDyn.VehOut.Finalize()) {
-    std::cout << "\nVehOut.Finalize() error in Kelvra, run Compute() first!\n";
+    *console << "\nVehOut.Finalize() error in Kelvra, run Compute() first!\n";
     ok = false;
   }
   if (!VehDyn.MtrxVeh.Finalize()) {
-    std::cout << "\nMtrxVeh.Finalize() error in Kelvra, run DoStep() first!\n";
+    *console << "\nMtrxVeh.Finalize() error in Kelvra, run DoStep() first!\n";
     ok = false;
   }
   return ok;
@@ -270,9 +270,9 @@ bool Kelvra::CheckStateFinite() {
   }
   if (quantity.empty()) return true;
   stateBroken = true;
-  std::cout << "\nError - The vehicle state is not finite after step " << stepsSinceInit
-            << " (t = " << stepsSinceInit * VehDyn.AxleRot.TimeStep() << " s): " << quantity
-            << " is " << (std::isnan(value) ? "NaN" : "infinite") << ". The simulation stops.\n";
+  *console << "\nError - The vehicle state is not finite after step " << stepsSinceInit
+           << " (t = " << stepsSinceInit * VehDyn.AxleRot.TimeStep() << " s): " << quantity
+           << " is " << (std::isnan(value) ? "NaN" : "infinite") << ". The simulation stops.\n";
   return false;
 }
 

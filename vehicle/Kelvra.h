@@ -3,6 +3,7 @@
 // The nonlinear vehicle system coupled with the linear vehicle model.
 
 #include <cstdint>
+#include <iostream>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -57,6 +58,12 @@ class Kelvra {
   bool StateBroken() const { return stateBroken; }
   // Names of the linear state's entries, for the message of a broken state.
   void SetStateNames(std::vector<std::string> names) { stateNames = std::move(names); }
+  // Where the steps report their failures and a broken state; std::cout unless
+  // set. The stream must outlive the stepping.
+  void SetConsole(std::ostream& stream) {
+    console = &stream;
+    VehDyn.AxleRot.SetConsole(stream);
+  }
 
   // Batch runs change the integrator settings without reading. The time step must
   // be the one the linear model's step matrices were made for.
@@ -167,6 +174,7 @@ class Kelvra {
   bool stateBroken = false;
   long long stepsSinceInit = 0;
   std::vector<std::string> stateNames;
+  std::ostream* console = &std::cout;
 
   // Work space of DoStep, sized by Init: the start-of-step evaluation (0), the
   // newest input vector (1) and the normal forces of the last evaluation.

@@ -454,10 +454,9 @@ TEST_F(DisplayStateTest, ABrokenVehicleStateStopsTheRunUntilReset) {
   data.run.externalForceHistory[1][kAxles] = std::numeric_limits<double>::infinity();
   data.run.predefinedForces = true;
   Start(data);
-  testing::internal::CaptureStdout();
   display->AdvanceFrame();
   display->AdvanceFrame();
-  const std::string message = testing::internal::GetCapturedStdout();
+  const std::string message = console.str();
   EXPECT_NE(std::string::npos, message.find("The simulation stops.")) << message;
   EXPECT_FALSE(display->run.Running());
   EXPECT_EQ(display->controls.startStopLabel, "Start");

@@ -20,20 +20,21 @@ TEST(BrokenStateTest, NonFiniteInputStopsTheVehicleSystemUntilInit) {
   VehicleSetUp shipped;
   ASSERT_TRUE(shipped.Build(testing_support::ShippedModelFile(testing_support::DataDir()), 0.005))
       << shipped.Failure();
+  std::ostringstream console;
   Kelvra kelvra;
   std::ostringstream log;
   ASSERT_TRUE(shipped.CreateVehicle(kelvra, log)) << log.str();
   kelvra.SetStateNames({"Car_X_VELO"});
   const std::vector<double> noBrake(4, 0.0);
 
-  testing::internal::CaptureStdout();
+  kelvra.SetConsole(console);
   EXPECT_TRUE(kelvra.DoStep(noBrake, 1000.0));
   EXPECT_TRUE(kelvra.DoStep(noBrake, 1000.0));
   EXPECT_FALSE(kelvra.DoStep(noBrake, std::numeric_limits<double>::infinity()));
   EXPECT_TRUE(kelvra.StateBroken());
   const std::vector<double> stateAtBreak = kelvra.LinearState();
   EXPECT_FALSE(kelvra.DoStep(noBrake, 1000.0));
-  const std::string out = testing::internal::GetCapturedStdout();
+  const std::string out = console.str();
 
   // Infinite traction makes the car's speed infinite and, through the products
   // with zero entries of the step matrices, NaN: the first entry is named.
@@ -50,22 +51,23 @@ TEST(BrokenStateTest, NonFiniteInputStopsTheVehicleSystemUntilInit) {
 
   kelvra.Init(log);
   EXPECT_FALSE(kelvra.StateBroken());
-  testing::internal::CaptureStdout();
+  console.str("");
   EXPECT_TRUE(kelvra.DoStep(noBrake, 1000.0));
-  EXPECT_EQ("", testing::internal::GetCapturedStdout());
+  EXPECT_EQ("", console.str());
 }
 
 TEST(BrokenStateTest, AnUnnamedEntryIsNamedByItsPosition) {
   VehicleSetUp shipped;
   ASSERT_TRUE(shipped.Build(testing_support::ShippedModelFile(testing_support::DataDir()), 0.005));
+  std::ostringstream console;
   Kelvra kelvra;
   std::ostringstream log;
   ASSERT_TRUE(shipped.CreateVehicle(kelvra, log));
   kelvra.SetStateNames({});
   const std::vector<double> nanBrake(4, std::numeric_limits<double>::quiet_NaN());
-  testing::internal::CaptureStdout();
+  kelvra.SetConsole(console);
   EXPECT_FALSE(kelvra.DoStep(nanBrake, 0.0));
-  const std::string out = testing::internal::GetCapturedStdout();
+  const std::string out = console.str();
   EXPECT_NE(std::string::npos, out.find("after step 1 (t = 0.005 s): linear state entry ")) << out;
 }
 
@@ -85,6 +87,7 @@ TEST(BrokenStateTest, FuzzedParametersAreRefusedOrEndInAReportedBrokenState) {
   const SingleMassVehicle vehicle(4, 0.005);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
+    std::ostringstream console;
     Kelvra kelvra;
     std::ostringstream log;
     const auto file = testing_support::SourceDir() / "fuzz" / "corpus" / "vehicle" / c.file;
@@ -93,13 +96,13 @@ TEST(BrokenStateTest, FuzzedParametersAreRefusedOrEndInAReportedBrokenState) {
       EXPECT_NE(std::string::npos, log.str().find(c.message)) << log.str();
       continue;
     }
-    testing::internal::CaptureStdout();
+    kelvra.SetConsole(console);
     for (int k = 0; k < 8 && !kelvra.StateBroken(); ++k) {
       const bool stepped =
           kelvra.DoStep(std::vector<double>(4, k < 4 ? 0.0 : 25000.0), k < 4 ? 100000.0 : 0.0);
       EXPECT_EQ(stepped, !kelvra.StateBroken()) << "step " << k + 1;
     }
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string out = console.str();
     EXPECT_TRUE(kelvra.StateBroken());
     EXPECT_NE(std::string::npos, out.find(c.message)) << out;
   }

@@ -15,16 +15,16 @@ namespace {
 
 using testing_support::TempFolder;
 
-// Captures what is written to std::cout while it lives.
+// Captures what `vehicle` reports on its console while it lives.
 class ConsoleCapture {
  public:
-  ConsoleCapture() : previous(std::cout.rdbuf(text.rdbuf())) {}
-  ~ConsoleCapture() { std::cout.rdbuf(previous); }
+  explicit ConsoleCapture(Kelvra& vehicle) : captured(vehicle) { captured.SetConsole(text); }
+  ~ConsoleCapture() { captured.SetConsole(std::cout); }
   std::string Text() const { return text.str(); }
 
  private:
+  Kelvra& captured;
   std::ostringstream text;
-  std::streambuf* previous;
 };
 
 class KelvraStepTest : public ::testing::Test {
@@ -164,7 +164,7 @@ TEST_F(KelvraStepTest, InitAfterStepsRestoresTheStart) {
 TEST_F(KelvraStepTest, FailingPartIsReportedOnTheConsoleAndTheStepGoesOn) {
   vehicle.iter = 2;
   Create();
-  ConsoleCapture console;
+  ConsoleCapture console(kelvra);
   EXPECT_FALSE(kelvra.DoStep({0, 0, 0}, 11000.0));
   EXPECT_EQ(
       "\nBrkSys.DoStep() error in Kelvra\n\nBrkSys.DoStep() error in Kelvra\n"
@@ -181,7 +181,7 @@ TEST_F(KelvraStepTest, RampMatrixThatFitsNoInputFailsEveryLinearStep) {
   folder.Write("model.in", vehicle.ParameterText());
   std::ostringstream log;
   ASSERT_TRUE(vehicle.Create(kelvra, (folder.Path() / "model.in").string(), log)) << log.str();
-  ConsoleCapture console;
+  ConsoleCapture console(kelvra);
   EXPECT_FALSE(kelvra.DoStep({0, 0}, 11000.0));
   EXPECT_EQ("\nMtrxVeh.DoStep() error in Kelvra\n\nMtrxVeh.DoStep() error in Kelvra\n",
             console.Text());
@@ -193,7 +193,7 @@ TEST_F(KelvraStepTest, NegativeCapacityIsReportedAndIntegrated) {
   vehicle.iter = 1;
   vehicle.axleLoad = -1000.0;
   Create();
-  ConsoleCapture console;
+  ConsoleCapture console(kelvra);
   EXPECT_TRUE(kelvra.DoStep({0, 0}, 0.0));  // starts from zero committed normal forces
   EXPECT_EQ("", console.Text());
   EXPECT_TRUE(kelvra.DoStep({0, 0}, 0.0));
