@@ -11,11 +11,11 @@
 #include <string>
 #include <utility>
 
+#include "results/HistoryReplay.h"
+#include "results/StepRecorder.h"
 #include "setup/InputReaders.h"
 #include "setup/VehicleSetUp.h"
-#include "vehicle/HistoryReplay.h"
 #include "vehicle/Kelvra.h"
-#include "vehicle/StepRecorder.h"
 
 namespace bench_support {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench/DemoReplay.h"
-#include "vehicle/CsvWriter.h"
+#include "results/CsvWriter.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "bench/DemoReplay.h"
-#include "framework/ValidatorStates.h"
+#include "results/ValidatorStates.h"
 #include "solver/RungeKuttaSolver.h"
 #include "solver/ValidatorTrainModel.h"
 

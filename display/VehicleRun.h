@@ -14,7 +14,7 @@
 
 #include "display/DriverView.h"
 #include "linalg/Matrix.h"
-#include "vehicle/HistoryReplay.h"
+#include "results/HistoryReplay.h"
 #include "vehicle/Kelvra.h"
 
 // The lever's full travel: traction at the top, the brakes of every axle at the bottom.

@@ -5,14 +5,14 @@
 
 #include "framework/Reporting.h"
 #include "framework/ResultStore.h"
-#include "framework/SpeedComparison.h"
 #include "linalg/Matrix.h"
 #include "model/ModelCreation.h"
+#include "results/SpeedComparison.h"
+#include "results/StepRecorder.h"
 #include "setup/VehicleSetUp.h"
 #include "solver/SimulationModule.h"
 #include "solver/SparseMatrix.h"
 #include "vehicle/Kelvra.h"
-#include "vehicle/StepRecorder.h"
 #include "visual/StyleManager.h"
 
 // Owns every module for the life of the process, sets them up and runs them.

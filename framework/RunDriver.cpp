@@ -8,14 +8,14 @@
 
 #include "display/Window.h"
 #include "framework/Framework.h"
-#include "framework/Progress.h"
 #include "framework/Reporting.h"
 #include "framework/Resampling.h"
-#include "framework/SpeedComparison.h"
-#include "framework/ValidatorStates.h"
+#include "results/HistoryReplay.h"
+#include "results/Progress.h"
+#include "results/SpeedComparison.h"
+#include "results/ValidatorStates.h"
 #include "solver/RungeKuttaSolver.h"
 #include "solver/ValidatorTrainModel.h"
-#include "vehicle/HistoryReplay.h"
 #include "vehicle/PerformanceCounter.h"
 
 namespace {

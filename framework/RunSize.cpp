@@ -3,7 +3,7 @@
 #include <iomanip>
 #include <sstream>
 
-#include "vehicle/StepRecorder.h"
+#include "results/StepRecorder.h"
 
 namespace {
 

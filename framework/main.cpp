@@ -5,7 +5,7 @@
 #include "framework/CommandLine.h"
 #include "framework/Console.h"
 #include "framework/Framework.h"
-#include "framework/ResultsLock.h"
+#include "results/ResultsLock.h"
 
 int main(int argc, char** argv) {
   CommandLine commandLine;

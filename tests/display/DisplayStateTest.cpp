@@ -11,8 +11,8 @@
 
 #include "PointMassVehicle.h"
 #include "display/DisplayState.h"
+#include "results/StepRecorder.h"
 #include "tests/support/TestSupport.h"
-#include "vehicle/StepRecorder.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <sstream>
 #include <vector>
 
+#include "results/StepRecorder.h"
 #include "support/SingleMassVehicle.h"
 #include "support/TestSupport.h"
 #include "vehicle/Kelvra.h"
-#include "vehicle/StepRecorder.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "vehicle/ShortestDecimal.h"
+#include "results/ShortestDecimal.h"
 
 // Room FormatNumber needs for one number (see WriteShortestDecimal).
 inline constexpr std::size_t kMaxNumberChars = kMaxDecimalChars;

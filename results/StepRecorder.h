@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "vehicle/CsvWriter.h"
+#include "results/CsvWriter.h"
 #include "vehicle/Kelvra.h"
 
 // Columns: time [s], traction [N], then per axle i = 1..c: brake_i (the brake

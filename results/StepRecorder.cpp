@@ -1,4 +1,4 @@
-#include "vehicle/StepRecorder.h"
+#include "results/StepRecorder.h"
 
 namespace {
 

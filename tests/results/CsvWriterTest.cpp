@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "results/CsvWriter.h"
 #include "support/TestSupport.h"
-#include "vehicle/CsvWriter.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "framework/ValidatorStates.h"
+#include "results/ValidatorStates.h"
 
 std::vector<std::string> ValidatorStateRecorder::ColumnNames() {
   std::vector<std::string> names = {"time"};

@@ -1,4 +1,4 @@
-#include "framework/SpeedComparison.h"
+#include "results/SpeedComparison.h"
 
 #include <algorithm>
 #include <cmath>

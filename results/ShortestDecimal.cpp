@@ -1,4 +1,4 @@
-#include "vehicle/ShortestDecimal.h"
+#include "results/ShortestDecimal.h"
 
 #include <array>
 #include <bit>

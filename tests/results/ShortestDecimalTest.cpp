@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "vehicle/ShortestDecimal.h"
+#include "results/ShortestDecimal.h"
 
 namespace {
 

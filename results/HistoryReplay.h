@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "linalg/Matrix.h"
+#include "results/StepRecorder.h"
 #include "vehicle/Kelvra.h"
-#include "vehicle/StepRecorder.h"
 
 // The inputs of `row` of a recorded history: the brake input of every axle,
 // then the traction. Columns the history lacks count as zero.

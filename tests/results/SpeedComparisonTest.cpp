@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/SpeedComparison.h"
+#include "results/SpeedComparison.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "results/StepRecorder.h"
 #include "support/ShippedVehicle.h"
 #include "support/SingleMassVehicle.h"
 #include "support/TestSupport.h"
 #include "vehicle/Kelvra.h"
-#include "vehicle/StepRecorder.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "results/CsvWriter.h"
 #include "solver/ValidatorTrainModel.h"
-#include "vehicle/CsvWriter.h"
 
 // Columns: time [s], then per wheelset i = 1..4: vehicle_speed_i (the wheelset's
 // longitudinal speed), wheel_speed_i (the wheel's circumferential speed) and

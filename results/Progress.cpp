@@ -1,4 +1,4 @@
-#include "framework/Progress.h"
+#include "results/Progress.h"
 
 #include <unistd.h>
 

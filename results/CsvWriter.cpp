@@ -1,4 +1,4 @@
-#include "vehicle/CsvWriter.h"
+#include "results/CsvWriter.h"
 
 #include <algorithm>
 #include <cerrno>

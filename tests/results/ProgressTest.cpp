@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "framework/Progress.h"
+#include "results/Progress.h"
 
 namespace {
 

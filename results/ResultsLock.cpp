@@ -1,4 +1,4 @@
-#include "framework/ResultsLock.h"
+#include "results/ResultsLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,4 +1,4 @@
-#include "vehicle/HistoryReplay.h"
+#include "results/HistoryReplay.h"
 
 #include <algorithm>
 #include <utility>
