@@ -30,6 +30,13 @@ void TMtrxVeh::Init() {
   stepped = false;
 }
 
+void TMtrxVeh::Restore(const std::vector<double>& state) {
+  next.assign(state.begin(), state.end());
+  current.assign(state.begin(), state.end());
+  freeAndConstantValid = false;
+  stepped = false;
+}
+
 // next = C current + P u0 + P1 (u1 - u0) / dt, each product added over the rows
 // the two vectors share. Repeated steps with the same u0 reuse C current + P u0.
 // Where a product fails, next holds the terms before it.
@@ -101,6 +108,15 @@ void TMtrxVehOut::Init() {
                                       &vehicleSpeedCommitted, &positionCommitted}) {
     output->assign(axles, 0.0);
   }
+  computed = false;
+}
+
+void TMtrxVehOut::Restore(const std::vector<double>& vehicleSpeedValues,
+                          const std::vector<double>& normalForceValues,
+                          const std::vector<double>& positionValues) {
+  vehicleSpeed = vehicleSpeedCommitted = vehicleSpeedValues;
+  normalForce = normalForceCommitted = normalForceValues;
+  position = positionCommitted = positionValues;
   computed = false;
 }
 

@@ -27,6 +27,8 @@ class TMtrxVeh {
 
   // Next and committed state = initial state.
   void Init();
+  // Next and committed state = `state`, as though a step had ended there.
+  void Restore(const std::vector<double>& state);
   // The next state from the committed one; false when an input does not fit a
   // step matrix (the next state is then only partly updated).
   bool DoStep(const std::vector<double>& u0, const std::vector<double>& u1);
@@ -76,6 +78,10 @@ class TMtrxVehOut {
 
   // Outputs and committed outputs zeroed, one entry per axle.
   void Init();
+  // The outputs, committed and new, as a committed step left them.
+  void Restore(const std::vector<double>& vehicleSpeedValues,
+               const std::vector<double>& normalForceValues,
+               const std::vector<double>& positionValues);
   // The outputs of state x. False, leaving everything as it was, when x is too
   // short for N or the parameters were refused.
   bool Compute(const std::vector<double>& x);

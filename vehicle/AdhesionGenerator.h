@@ -41,6 +41,8 @@ class TAdhesionGenerator {
  public:
   bool ReadPar(std::istream& in, std::ostream& log);
   void Init() { switchCursor = 0; }
+  // The switch the track position has reached, as SwitchCursor gave it.
+  void RestoreSwitchCursor(unsigned cursor) { switchCursor = cursor; }
   // The characteristic at `position`. The cursor only moves forward and is shared
   // by all axles: the entry found for one axle is where the search for the next
   // one starts. Needs a table with at least one entry.

@@ -120,6 +120,17 @@ void TAxleIntegrator::Init() {
   stepDone = false;
 }
 
+void TAxleIntegrator::Restore(const std::vector<double>& wheelSpeedValues,
+                              const std::vector<double>& wheelTravelValues,
+                              const std::vector<double>& adhesionForceValues,
+                              const std::vector<double>& meanAdhesionForceValues) {
+  wheelSpeed = wheelSpeedCommitted = wheelSpeedValues;
+  wheelTravel = wheelTravelCommitted = wheelTravelValues;
+  adhesionForce = adhesionForceCommitted = adhesionForceValues;
+  meanAdhesionForce = meanAdhesionForceCommitted = meanAdhesionForceValues;
+  stepDone = false;
+}
+
 bool TAxleIntegrator::DoStep(const std::vector<double>& res0, const std::vector<double>& res1,
                              const std::vector<double>& brake0, const std::vector<double>& brake1,
                              const std::vector<double>& cap0, const std::vector<double>& cap1,

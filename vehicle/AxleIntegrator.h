@@ -39,6 +39,11 @@ class TAxleIntegrator {
 
   // Wheels at rest: speeds, travels and adhesion forces zeroed.
   void Init();
+  // The wheels, committed and new, as a committed step left them.
+  void Restore(const std::vector<double>& wheelSpeedValues,
+               const std::vector<double>& wheelTravelValues,
+               const std::vector<double>& adhesionForceValues,
+               const std::vector<double>& meanAdhesionForceValues);
   // Where a step reports a negative adhesion capacity; std::cout unless set.
   void SetConsole(std::ostream& stream) { console = &stream; }
   // Integrates every axle over the step; the eight vectors hold per axle the

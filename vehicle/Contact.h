@@ -24,6 +24,7 @@ class TContact {
   // its own copy of the data set its index names.
   bool ReadPar(std::size_t axleCount, std::istream& in, std::ostream& log);
   void Init() { AdhGen.Init(); }
+  void RestoreSwitchCursor(unsigned cursor) { AdhGen.RestoreSwitchCursor(cursor); }
   // adhesionCapacity[i] = mu(vehicleSpeed[i] - wheelSpeed[i]) * normalForce[i].
   // False, changing nothing, when the lengths do not fit together.
   bool Compute(const std::vector<double>& normalForce, const std::vector<double>& wheelSpeed,

@@ -131,6 +131,50 @@ bool Kelvra::Init(std::ostream&) {
   return true;
 }
 
+VehicleState Kelvra::Snapshot() const {
+  const TMtrxVehOut& vehOut = VehDyn.VehOut;
+  const TAxleIntegrator& axleRot = VehDyn.AxleRot;
+  VehicleState state;
+  state.linearState = VehDyn.MtrxVeh.State();
+  state.vehicleSpeed = vehOut.VehicleSpeedCommitted();
+  state.normalForce = vehOut.NormalForceCommitted();
+  state.position = vehOut.PositionCommitted();
+  state.wheelSpeed = axleRot.WheelSpeedCommitted();
+  state.wheelTravel = axleRot.WheelTravelCommitted();
+  state.adhesionForce = axleRot.AdhesionForceCommitted();
+  state.meanAdhesionForce = axleRot.MeanAdhesionForceCommitted();
+  state.meanBrakeForce = meanBrakeForce;
+  state.meanNormalForce = meanNormalForce;
+  state.adhesionSwitch = Contact.AdhesionGenerator().SwitchCursor();
+  state.stepsSinceInit = stepsSinceInit;
+  state.broken = stateBroken;
+  return state;
+}
+
+bool Kelvra::Restore(const VehicleState& state) {
+  const std::size_t axles = VehDyn.AxleRot.AxleNum();
+  bool fits = state.linearState.size() == VehDyn.MtrxVeh.StateDim();
+  for (const std::vector<double>* perAxle :
+       {&state.vehicleSpeed, &state.normalForce, &state.position, &state.wheelSpeed,
+        &state.wheelTravel, &state.adhesionForce, &state.meanAdhesionForce, &state.meanBrakeForce,
+        &state.meanNormalForce}) {
+    fits = fits && perAxle->size() == axles;
+  }
+  const std::size_t switches = Contact.AdhesionGenerator().SwitchPositions().size();
+  fits = fits && (state.adhesionSwitch < switches || state.adhesionSwitch == 0);
+  if (!fits) return false;
+  VehDyn.MtrxVeh.Restore(state.linearState);
+  VehDyn.VehOut.Restore(state.vehicleSpeed, state.normalForce, state.position);
+  VehDyn.AxleRot.Restore(state.wheelSpeed, state.wheelTravel, state.adhesionForce,
+                         state.meanAdhesionForce);
+  meanBrakeForce = state.meanBrakeForce;
+  meanNormalForce = state.meanNormalForce;
+  Contact.RestoreSwitchCursor(state.adhesionSwitch);
+  stepsSinceInit = state.stepsSinceInit;
+  stateBroken = state.broken;
+  return true;
+}
+
 bool Kelvra::EvaluateForces(const std::vector<double>& brakeDemand, double tractionForce,
                             const AxleState& state, std::vector<double>& input) {
   TResistance& res = VehDyn.Res;

@@ -15,6 +15,7 @@
 #include "vehicle/Contact.h"
 #include "vehicle/Temperature.h"
 #include "vehicle/VehDyn.h"
+#include "vehicle/VehicleState.h"
 
 // Lays out the linear model's input: the adhesion force of every axle (with the
 // per-axle resistance terms), then every axle's brake force as it acts on the
@@ -54,6 +55,13 @@ class Kelvra {
   // that leaves the state not finite is reported once, and the vehicle system
   // then refuses to step until Init.
   bool DoStep(const std::vector<double>& brakeDemand, double tractionForce);
+  // The committed state as one value.
+  VehicleState Snapshot() const;
+  // Back to a state this vehicle was in; the steps then continue as they did
+  // from there. False, changing nothing, when `state` does not fit the
+  // vehicle's sizes. The last evaluation's forces (BrakeForce,
+  // AdhesionCapacity) are those of the step made before the restore.
+  bool Restore(const VehicleState& state);
   // Whether a step left the linear state or a wheel speed NaN or infinite.
   bool StateBroken() const { return stateBroken; }
   // Names of the linear state's entries, for the message of a broken state.
