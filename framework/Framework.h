@@ -8,10 +8,8 @@
 #include "linalg/Matrix.h"
 #include "model/ModelCreation.h"
 #include "results/SpeedComparison.h"
-#include "results/StepRecorder.h"
 #include "setup/VehicleSetUp.h"
 #include "solver/SimulationModule.h"
-#include "solver/SparseMatrix.h"
 #include "vehicle/Kelvra.h"
 #include "visual/StyleManager.h"
 
