@@ -42,7 +42,7 @@ struct DemoReplay {
       state.SkipWithError(log.str().c_str());
       return false;
     }
-    steps.SetUp(kelvra, std::move(history), vehicle.TimeStep());
+    steps.SetUp(kelvra, std::move(history));
     return true;
   }
 

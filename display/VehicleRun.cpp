@@ -26,9 +26,8 @@ void VehicleRun::SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream&
   console = &consoleStream;
   vehicle->SetConsole(consoleStream);
   predefinedForces = data.predefinedForces;
-  realTimePacing = data.realTimePacing && data.vehicleTimeStep > 0.0;
-  vehicleTimeStep = data.vehicleTimeStep;
-  replay.SetUp(vehicleSystem, std::move(data.externalForceHistory), vehicleTimeStep);
+  replay.SetUp(vehicleSystem, std::move(data.externalForceHistory));
+  realTimePacing = data.realTimePacing && replay.TimeStep() > 0.0;
   seriesPrefix = std::move(data.seriesPrefix);
   warnUnwritable = std::move(data.warnUnwritable);
   const int axles = std::max(0, vehicle->AxleCount());
@@ -107,10 +106,11 @@ int VehicleRun::StepsDue(int elapsedMs, float pace) {
     return 0;
   }
   const int maxSteps = MaxPacedSteps(pace);
-  const double maxDebt = maxSteps * vehicleTimeStep;
+  const double timeStep = replay.TimeStep();
+  const double maxDebt = maxSteps * timeStep;
   pacingDebt = std::min(pacingDebt + passedMs / 1000.0 * static_cast<double>(pace), maxDebt);
-  const int steps = std::min(static_cast<int>(pacingDebt / vehicleTimeStep), maxSteps);
-  pacingDebt -= steps * vehicleTimeStep;
+  const int steps = std::min(static_cast<int>(pacingDebt / timeStep), maxSteps);
+  pacingDebt -= steps * timeStep;
   return steps;
 }
 

@@ -37,10 +37,9 @@ struct VehicleRunData {
   Matrix externalForceHistory;    // rows of brake inputs (columns 0..c-1) and traction (column c)
   bool predefinedForces = false;  // replay the history, one row per step
   // Off: one vehicle step per frame, as the timer paces the frames. On: as many
-  // steps of `vehicleTimeStep` as keep the simulated time with the wall clock
-  // times the pace.
+  // steps of the vehicle's time step as keep the simulated time with the wall
+  // clock times the pace.
   bool realTimePacing = false;
-  double vehicleTimeStep = 0.005;  // seconds
   // The time series of every vehicle run goes to "<seriesPrefix><result number>.csv";
   // without a prefix none is written.
   std::string seriesPrefix;
@@ -85,7 +84,7 @@ class VehicleRun {
   bool Running() const { return running; }
   void SetRunning(bool on) { running = on; }
   bool Paced() const { return realTimePacing; }
-  double TimeStep() const { return vehicleTimeStep; }
+  double TimeStep() const { return replay.TimeStep(); }
   bool ReplayingHistory() const { return predefinedForces; }
   int HistoryRow() const { return historyRow; }
   const std::vector<double>& BrakeDemand() const { return replay.BrakeDemand(); }
@@ -113,7 +112,6 @@ class VehicleRun {
   std::ostream* console = nullptr;
   bool running = true;
   bool realTimePacing = false;
-  double vehicleTimeStep = 0.005;
   double pacingDebt = 0.0;  // simulated seconds the vehicle is behind the wall clock
   bool predefinedForces = false;
   HistoryReplay replay;  // the inputs, the steps since the start or the last reset, the series

@@ -64,7 +64,7 @@ void Framework::RunConsole() {
   const double timeStep = coupling.stepMatricesTimeStep;
   vehicleSystem.PickResultNumber();
   const std::string seriesFile = vehicleSystem.DefaultResultName(".csv");
-  HistoryReplay replay(vehicleSystem, coupling.externalForceHistory, timeStep);
+  HistoryReplay replay(vehicleSystem, coupling.externalForceHistory);
   StepRecorder& recorder = replay.Recorder();
   if (!recorder.Open(seriesFile, axles)) lostResults.CannotOpen(seriesFile);
   recorder.RecordInitial(vehicleSystem);
@@ -138,7 +138,7 @@ void Framework::RunBatch() {
               << std::flush;
 
     const std::string seriesFile = "results/batch_" + std::to_string(i) + ".csv";
-    HistoryReplay replay(vehicleSystem, coupling.externalForceHistory, timeStep);
+    HistoryReplay replay(vehicleSystem, coupling.externalForceHistory);
     StepRecorder& recorder = replay.Recorder();
     if (!recorder.Open(seriesFile, vehicleSystem.AxleCount())) lostResults.CannotOpen(seriesFile);
     recorder.RecordInitial(vehicleSystem);
@@ -303,7 +303,6 @@ void Framework::RunGraphics(int argc, char** argv) {
   data.background.offsetY = -7.4666667f;
   data.background.enabled = true;
   data.run.realTimePacing = realTimePacing;
-  data.run.vehicleTimeStep = coupling.stepMatricesTimeStep;
   data.run.seriesPrefix = "results/realtime_";
   data.run.warnUnwritable = [this](const std::string& fileName) {
     lostResults.CannotOpen(fileName);

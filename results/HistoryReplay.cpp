@@ -14,10 +14,10 @@ void InputsOfRow(const Matrix& history, int row, std::vector<double>& brakeDeman
   tractionForce = cell(axles);
 }
 
-void HistoryReplay::SetUp(Kelvra& vehicleSystem, Matrix forceHistory, double step) {
+void HistoryReplay::SetUp(Kelvra& vehicleSystem, Matrix forceHistory) {
   vehicle = &vehicleSystem;
   history = std::move(forceHistory);
-  timeStep = step;
+  timeStep = vehicleSystem.TimeStep();
   brakeDemand.assign(static_cast<std::size_t>(std::max(0, vehicleSystem.AxleCount())), 0.0);
   tractionForce = 0.0;
   steps = 0;

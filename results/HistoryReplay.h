@@ -22,12 +22,12 @@ class HistoryReplay {
  public:
   HistoryReplay() = default;
   // Steps `vehicleSystem`, which must outlive the replay, with the rows of
-  // `forceHistory` at `step` seconds.
-  HistoryReplay(Kelvra& vehicleSystem, Matrix forceHistory, double step) {
-    SetUp(vehicleSystem, std::move(forceHistory), step);
+  // `forceHistory` at the vehicle's time step.
+  HistoryReplay(Kelvra& vehicleSystem, Matrix forceHistory) {
+    SetUp(vehicleSystem, std::move(forceHistory));
   }
   // The same for a replay made earlier; the step count starts over.
-  void SetUp(Kelvra& vehicleSystem, Matrix forceHistory, double step);
+  void SetUp(Kelvra& vehicleSystem, Matrix forceHistory);
 
   // Steps with the inputs of `row`; false, without recording, when the step
   // left the vehicle state broken (the vehicle system has said so).

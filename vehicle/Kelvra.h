@@ -95,6 +95,8 @@ class Kelvra {
   // when given.
   bool WriteDefaultResultText(std::string* writtenName = nullptr);
 
+  // The time step the linear model's step matrices were made for, seconds.
+  double TimeStep() const { return VehDyn.MtrxVeh.TimeStep(); }
   // Whether the last Create read every section successfully.
   bool Created() const { return created; }
   int AxleCount() const { return static_cast<int>(VehDyn.AxleRot.WheelSpeed().size()); }

@@ -160,7 +160,6 @@ TEST_F(DisplayStateTest, RealTimePacingStepsAsOftenAsTheWallClockAsks) {
   ASSERT_TRUE(reference.created);
   DisplayData data;
   data.run.realTimePacing = true;
-  data.run.vehicleTimeStep = 0.005;
   Start(data);
   display->controls.lever.SetValue(1.0f);
   int steps = 0;
@@ -196,7 +195,6 @@ TEST_F(DisplayStateTest, PacedReplayShowsTheSimulatedTimeAndRecordsEveryStep) {
   reference.Record(referenceFile);
   DisplayData data;
   data.run.realTimePacing = true;
-  data.run.vehicleTimeStep = 0.005;
   data.run.externalForceHistory = History(3);
   data.run.predefinedForces = true;
   data.run.seriesPrefix = (folder.Path() / "realtime_").string();
@@ -346,7 +344,6 @@ TEST_F(DisplayStateTest, DriversPanelShowsTheForcesTheStepsApplied) {
 TEST_F(DisplayStateTest, UnderRealTimePacingTheTimeStepControlSetsThePace) {
   DisplayData data;
   data.run.realTimePacing = true;
-  data.run.vehicleTimeStep = 0.005;
   Start(data);
   EXPECT_EQ(display->controls.HudString(kHudTimestep), "Pace:  1.00x");
   for (int i = 0; i < 7; ++i) display->Key('w');
