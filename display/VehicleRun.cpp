@@ -30,6 +30,8 @@ void VehicleRun::SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream&
   vehicleTimeStep = data.vehicleTimeStep;
   seriesPrefix = std::move(data.seriesPrefix);
   warnUnwritable = std::move(data.warnUnwritable);
+  writeStates = data.writeStates;
+  stateLayout = std::move(data.stateLayout);
   const int axles = std::max(0, vehicle->AxleCount());
   brakeDemand.assign(static_cast<std::size_t>(axles), 0.0);
   readout.slipLamps.assign(static_cast<std::size_t>(axles), 0);
@@ -54,6 +56,12 @@ void VehicleRun::StartSeries() {
     return;
   }
   series.RecordInitial(*vehicle);
+  if (!writeStates) return;
+  if (states.Open(StatesFileName(seriesFile), stateLayout, true)) {
+    states.Record(0.0, vehicle->LinearState());
+  } else {
+    WarnUnwritable(StatesFileName(seriesFile));
+  }
 }
 
 // The shown time, the replay mode and the view belong to the display and stay.
@@ -62,6 +70,7 @@ void VehicleRun::Reset() {
   historyRow = 0;
   stepsRun = 0;
   if (!series.Close()) WarnUnwritable(seriesFile);
+  if (!states.Close()) WarnUnwritable(StatesFileName(seriesFile));
   if (!seriesFile.empty()) StartSeries();
   ReadDriverView();
 }
@@ -93,8 +102,9 @@ void VehicleRun::StepVehicle() {
   }
   ++stepsRun;
   appliedTraction = tractionForce;
-  series.Record(static_cast<double>(stepsRun) * vehicleTimeStep, brakeDemand, tractionForce,
-                *vehicle);
+  const double time = static_cast<double>(stepsRun) * vehicleTimeStep;
+  series.Record(time, brakeDemand, tractionForce, *vehicle);
+  states.Record(time, vehicle->LinearState());
 }
 
 // The wall-clock time that passes while running, times the pace, is owed to the

@@ -15,6 +15,7 @@
 #include "display/DriverView.h"
 #include "linalg/Matrix.h"
 #include "vehicle/Kelvra.h"
+#include "vehicle/StateRecorder.h"
 #include "vehicle/StepRecorder.h"
 
 // The lever's full travel: traction at the top, the brakes of every axle at the bottom.
@@ -44,6 +45,10 @@ struct VehicleRunData {
   // The time series of every vehicle run goes to "<seriesPrefix><result number>.csv";
   // without a prefix none is written.
   std::string seriesPrefix;
+  // With `writeStates`, every time series gets its linear states beside it
+  // (see StateRecorder), laid out as `stateLayout` says.
+  bool writeStates = false;
+  StateLayout stateLayout;
   // Told the name of a result file that cannot be opened for writing.
   std::function<void(const std::string&)> warnUnwritable;
 };
@@ -95,8 +100,11 @@ class VehicleRun {
   const DriverReadout& Readout() const { return readout; }
   // Null before SetUp.
   const Kelvra* Vehicle() const { return vehicle; }
-  // Hands the recorded rows to the file and closes it; false when a write failed.
-  bool CloseSeries() { return series.Close(); }
+  // Hands the recorded rows to the files and closes them; false when a write failed.
+  bool CloseSeries() {
+    const bool seriesWritten = series.Close();
+    return states.Close() && seriesWritten;
+  }
 
   // Clock of the previous paced frame, -1 before the first.
   int lastFrameMs = -1;
@@ -125,6 +133,9 @@ class VehicleRun {
   std::string seriesPrefix;
   std::function<void(const std::string&)> warnUnwritable;
   StepRecorder series;
+  bool writeStates = false;
+  StateLayout stateLayout;
+  StateRecorder states;       // closed unless the states were asked for
   std::string seriesFile;     // empty while none is written
   std::int64_t stepsRun = 0;  // vehicle steps since the start or the last reset
 

@@ -57,6 +57,8 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::stri
       requests.console = true;
     } else if (word == "--batch") {
       requests.batch = true;
+    } else if (word == "--states") {
+      commandLine.writeStates = true;
     } else if (word == "--real-time") {
       commandLine.realTimePacing = true;
     } else if (word == "--history") {
@@ -89,6 +91,7 @@ const char* UsageText() {
          "batch_paramsets.in\n"
          "  --real-time      window runs: step as often as keeps simulated time with the wall "
          "clock\n"
+         "  --states         also write each run's linear states beside its time series\n"
          "  --log-dir DIR    after the set-up, write every module's log into DIR\n"
          "  --help           show this text\n"
          "\n"

@@ -37,8 +37,13 @@ std::string Cell(const std::optional<double>& value) {
 
 }  // namespace
 
-void RunSummaryBuilder::Start(std::size_t axleCount, double slipBand) {
+void RunSummaryBuilder::Start(std::size_t axleCount, double slipBand, double timeStep) {
   summary = RunSummary();
+  const double rowsPerSpan = timeStep > 0.0 ? std::round(kAccelerationSpan / timeStep) : 1.0;
+  spanRows = rowsPerSpan >= 1.0 && rowsPerSpan < 1e6 ? static_cast<std::size_t>(rowsPerSpan) : 1;
+  recentTimes.assign(spanRows + 1, 0.0);
+  recentSpeeds.assign(spanRows + 1, 0.0);
+  rowsAdded = 0;
   summary.largestSlip.assign(axleCount, 0.0);
   axles = axleCount;
   band = slipBand;
@@ -62,21 +67,32 @@ void RunSummaryBuilder::Add(double time, const std::vector<double>& brakeInput,
   if (!first) {
     const double step = time - lastTime;
     if (sliding) summary.slidingTime += step;
-    if (step > 0.0) {
-      const double acceleration = (speed - lastSpeed) / step;
-      summary.peakAcceleration = std::max(summary.peakAcceleration, acceleration);
-      summary.peakDeceleration = std::max(summary.peakDeceleration, -acceleration);
-    }
     if (!brakeStart && AnyAbove(brakeInput, axles, 0.0)) {
       brakeStart = BrakeStart{lastTime, lastPosition, lastSpeed};
       summary.brakeTime = lastTime;
     }
     FollowStop(time, speed, travelled);
   }
+  FollowAcceleration(time, speed);
   first = false;
   lastTime = time;
   lastSpeed = speed;
   lastPosition = travelled;
+}
+
+void RunSummaryBuilder::FollowAcceleration(double time, double speed) {
+  const std::size_t ring = spanRows + 1;
+  const std::size_t slot = rowsAdded % ring;
+  recentTimes[slot] = time;
+  recentSpeeds[slot] = speed;
+  ++rowsAdded;
+  if (rowsAdded < ring) return;
+  const std::size_t spanStart = rowsAdded % ring;  // the oldest row kept
+  const double span = time - recentTimes[spanStart];
+  if (!(span > 0.0)) return;
+  const double acceleration = (speed - recentSpeeds[spanStart]) / span;
+  summary.peakAcceleration = std::max(summary.peakAcceleration, acceleration);
+  summary.peakDeceleration = std::max(summary.peakDeceleration, -acceleration);
 }
 
 // The stop is the first sample at which the speed is 0 or has changed sign
@@ -96,10 +112,10 @@ void RunSummaryBuilder::FollowStop(double time, double speed, double position) {
   summary.stopDistance = std::fabs(stoppedPosition - start.position);
 }
 
-RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCount,
-                        double slipBand) {
+RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCount, double slipBand,
+                        double timeStep) {
   RunSummaryBuilder builder;
-  builder.Start(axleCount, slipBand);
+  builder.Start(axleCount, slipBand, timeStep);
   for (const SummaryRow& row : rows) {
     builder.Add(row.time, row.brakeInput, row.vehicleSpeed, row.wheelSpeed, row.position);
   }

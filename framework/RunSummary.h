@@ -4,8 +4,11 @@
 // time series as they are recorded.
 //
 // The vehicle speed is the mean of the wheelsets' longitudinal speeds, and the
-// distance run the mean of their positions. The accelerations are the
-// difference quotients of the vehicle speed between consecutive rows.
+// distance run the mean of their positions. The accelerations are the mean
+// accelerations over every span of kAccelerationSpan (the change of the vehicle
+// speed between rows that far apart, divided by their time apart): the vehicle's
+// own, without the wheelsets' vibration against the car, which a single step of
+// a few milliseconds shows at several times the size.
 //
 // The brake is first applied by the first step whose brake input is above 0 on
 // some axle; it starts at the row before, whose time, position and speed the
@@ -23,6 +26,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+inline constexpr double kAccelerationSpan = 0.5;  // seconds
 
 struct RunSummary {
   double peakSpeed = 0.0;              // largest magnitude of the vehicle speed [m/s]
@@ -48,8 +53,9 @@ struct SummaryRow {
 // that a run can feed it every step.
 class RunSummaryBuilder {
  public:
-  // Clears the figures for `axleCount` axles and the slip band `slipBand` [m/s].
-  void Start(std::size_t axleCount, double slipBand);
+  // Clears the figures for `axleCount` axles, the slip band `slipBand` [m/s]
+  // and rows `timeStep` apart [s].
+  void Start(std::size_t axleCount, double slipBand, double timeStep);
   // The row at `time`; the vectors hold one entry per axle (missing entries
   // count as 0). The first row added is the initial state.
   void Add(double time, const std::vector<double>& brakeInput,
@@ -65,6 +71,7 @@ class RunSummaryBuilder {
     double speed = 0.0;
   };
   void FollowStop(double time, double speed, double position);
+  void FollowAcceleration(double time, double speed);
 
   RunSummary summary;
   std::size_t axles = 0;
@@ -72,10 +79,14 @@ class RunSummaryBuilder {
   bool first = true;
   double lastTime = 0.0, lastSpeed = 0.0, lastPosition = 0.0;
   std::optional<BrakeStart> brakeStart;
+  // The last rows' times and speeds, a span apart: a ring of `spanRows` + 1.
+  std::size_t spanRows = 1;
+  std::size_t rowsAdded = 0;
+  std::vector<double> recentTimes, recentSpeeds;
 };
 
-RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCount,
-                        double slipBand);
+RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCount, double slipBand,
+                        double timeStep);
 
 // "Summary: peak speed 22.3 m/s, peak acceleration 0.43 m/s2, peak deceleration
 // 1.2 m/s2, stopping time 34.8 s, stopping distance 270.8 m, sliding 34.7 s,

@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     auto framework = std::make_unique<Framework>();
+    framework->SetWriteStates(commandLine.writeStates);
     std::string lockError;
     const bool locked = resultsLock.Acquire("results", lockError);
     if (!locked) std::cout << lockError << "\n";
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
       framework->Run(static_cast<int>(commandLine.windowArguments.size()),
                      commandLine.windowArguments.data());
       framework->RunValidator();
+      std::cout << framework->FilesWritten().Line();
     }
     status = !ready || framework->ResultsLost() ? 1 : 0;
     std::cout << "\nPress [ENTER] to exit..." << std::flush;

@@ -25,7 +25,7 @@ std::vector<SummaryRow> TwoAxleRun() {
 }
 
 TEST(RunSummaryTest, FiguresOfAShortBrakedRunMatchTheHandComputedOnes) {
-  const RunSummary summary = SummariseRun(TwoAxleRun(), 2, 0.1);
+  const RunSummary summary = SummariseRun(TwoAxleRun(), 2, 0.1, 1.0);
   EXPECT_EQ(4.0, summary.peakSpeed);
   EXPECT_EQ(2.0, summary.peakAcceleration);
   EXPECT_EQ(2.0, summary.peakDeceleration);
@@ -66,15 +66,28 @@ TEST(RunSummaryTest, TheStopIsTheFirstSampleWhoseSpeedIsZeroOrReversed) {
       {"brake in the first step", {3, 1, -1}, 1, 0.0, 1.0, 0.0},
   };
   for (const Case& c : cases) {
-    const RunSummary summary = SummariseRun(OneAxleRun(c.speeds, c.brakeRow), 1, 0.05);
+    const RunSummary summary = SummariseRun(OneAxleRun(c.speeds, c.brakeRow), 1, 0.05, 0.5);
     EXPECT_EQ(c.brakeTime, summary.brakeTime) << c.what;
     EXPECT_EQ(c.stopTime, summary.stopTime) << c.what;
     EXPECT_EQ(c.stopDistance, summary.stopDistance) << c.what;
   }
 }
 
+// Rows 0.25 s apart: a span of 0.5 s is two rows. The speed swings by 1 m/s
+// every row (4 m/s2 from one row to the next) and returns within the span, so
+// only the last rise counts: 3 m/s over 0.5 s.
+TEST(RunSummaryTest, AccelerationsAreMeansOverHalfASecondSoVibrationDoesNotCount) {
+  std::vector<SummaryRow> rows;
+  const double speeds[] = {0, 1, 0, 1, 0, 1, 3};
+  for (int k = 0; k < 7; ++k) rows.push_back({0.25 * k, {0}, {speeds[k]}, {speeds[k]}, {0}});
+  const RunSummary summary = SummariseRun(rows, 1, 0.05, 0.25);
+  EXPECT_EQ(6.0, summary.peakAcceleration);
+  EXPECT_EQ(0.0, summary.peakDeceleration);
+  EXPECT_EQ(3.0, summary.peakSpeed);
+}
+
 TEST(RunSummaryTest, LineAndCsvCellsSayEveryFigureAndLeaveAMissingStopEmpty) {
-  const RunSummary stopped = SummariseRun(TwoAxleRun(), 2, 0.1);
+  const RunSummary stopped = SummariseRun(TwoAxleRun(), 2, 0.1, 1.0);
   EXPECT_EQ(
       "Summary: peak speed 4 m/s, peak acceleration 2 m/s2, peak deceleration 2 m/s2, stopping "
       "time 3 s, stopping distance 6.5 m, sliding 2 s, largest slip 0.25 0.5 m/s\n",
@@ -85,7 +98,7 @@ TEST(RunSummaryTest, LineAndCsvCellsSayEveryFigureAndLeaveAMissingStopEmpty) {
       "stopping_distance,sliding_time,largest_slip_1,largest_slip_2\n",
       SummaryHeader({"set"}, 2));
 
-  const RunSummary rolling = SummariseRun(OneAxleRun({0, 0.1}, -1), 1, 0.05);
+  const RunSummary rolling = SummariseRun(OneAxleRun({0, 0.1}, -1), 1, 0.05, 0.5);
   EXPECT_EQ(
       "Summary: peak speed 0.1 m/s, peak acceleration 0.2 m/s2, peak deceleration 0 m/s2, does "
       "not stop, sliding 0 s, largest slip 0 m/s\n",
