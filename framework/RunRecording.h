@@ -29,6 +29,7 @@ class WrittenFiles {
  public:
   void Add(const std::string& fileName) { names.push_back(fileName); }
   bool Empty() const { return names.empty(); }
+  const std::vector<std::string>& Names() const { return names; }
   // "Files written: results/a.csv, results/a.txt\n"; empty when none was.
   std::string Line() const;
 
