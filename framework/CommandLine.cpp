@@ -116,6 +116,7 @@ const char* UsageText() {
          "Exit status:\n"
          "  0  the run went through and every result file was written\n"
          "  1  the set-up failed (its reason is printed), another run uses results/, a batch\n"
-         "     set could not run, or a result file could not be written (said on stderr)\n"
+         "     set or a study case could not run, or a result file could not be written\n"
+         "     (said on stderr)\n"
          "  2  a wrong option\n";
 }
