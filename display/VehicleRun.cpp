@@ -30,6 +30,8 @@ void VehicleRun::SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream&
   realTimePacing = data.realTimePacing && replay.TimeStep() > 0.0;
   seriesPrefix = std::move(data.seriesPrefix);
   warnUnwritable = std::move(data.warnUnwritable);
+  writeStates = data.writeStates;
+  stateLayout = std::move(data.stateLayout);
   const int axles = std::max(0, vehicle->AxleCount());
   readout.slipLamps.assign(static_cast<std::size_t>(axles), 0);
   ReadDriverView();
@@ -54,6 +56,13 @@ void VehicleRun::StartSeries() {
     return;
   }
   series.RecordInitial(*vehicle);
+  if (!writeStates) return;
+  StateRecorder& states = replay.Recording().states;
+  if (states.Open(StatesFileName(seriesFile), stateLayout, true)) {
+    states.Record(0.0, vehicle->LinearState());
+  } else {
+    WarnUnwritable(StatesFileName(seriesFile));
+  }
 }
 
 // The shown time, the replay mode and the view belong to the display and stay.
@@ -62,6 +71,7 @@ void VehicleRun::Reset() {
   historyRow = 0;
   replay.Restart();
   if (!replay.Recorder().Close()) WarnUnwritable(seriesFile);
+  if (!replay.Recording().states.Close()) WarnUnwritable(StatesFileName(seriesFile));
   if (!seriesFile.empty()) StartSeries();
   ReadDriverView();
 }

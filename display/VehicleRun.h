@@ -43,6 +43,10 @@ struct VehicleRunData {
   // The time series of every vehicle run goes to "<seriesPrefix><result number>.csv";
   // without a prefix none is written.
   std::string seriesPrefix;
+  // With `writeStates`, every time series gets its linear states beside it
+  // (see StateRecorder), laid out as `stateLayout` says.
+  bool writeStates = false;
+  StateLayout stateLayout;
   // Told the name of a result file that cannot be opened for writing.
   std::function<void(const std::string&)> warnUnwritable;
 };
@@ -94,8 +98,12 @@ class VehicleRun {
   const DriverReadout& Readout() const { return readout; }
   // Null before SetUp.
   const Kelvra* Vehicle() const { return vehicle; }
-  // Hands the recorded rows to the file and closes it; false when a write failed.
-  bool CloseSeries() { return replay.Recorder().Close(); }
+  // Hands the recorded rows to the files and closes them; false when a write failed.
+  bool CloseSeries() {
+    RunRecording& recording = replay.Recording();
+    const bool seriesWritten = recording.series.Close();
+    return recording.states.Close() && seriesWritten;
+  }
 
   // Clock of the previous paced frame, -1 before the first.
   int lastFrameMs = -1;
@@ -120,6 +128,8 @@ class VehicleRun {
 
   std::string seriesPrefix;
   std::function<void(const std::string&)> warnUnwritable;
+  bool writeStates = false;
+  StateLayout stateLayout;
   std::string seriesFile;  // empty while none is written
 
   DriverReadout readout;

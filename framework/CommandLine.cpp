@@ -18,17 +18,31 @@ bool ResolveFlags(const Requests& requests, CommandLine& commandLine, std::strin
     error = "--console and --batch cannot be combined";
     return false;
   }
+  if (!commandLine.studyFile.empty() && (requests.console || requests.batch)) {
+    error = std::string("--study cannot be combined with ") +
+            (requests.console ? "--console" : "--batch");
+    return false;
+  }
+  if (!commandLine.studyFile.empty() && commandLine.historyFile.empty()) {
+    error = "--study needs --history FILE";
+    return false;
+  }
+  if (!commandLine.studyFile.empty() && !commandLine.logDirectory.empty()) {
+    error = "--log-dir applies to console, batch and window runs only";
+    return false;
+  }
   if ((requests.console || requests.batch) && commandLine.historyFile.empty()) {
     error = std::string(requests.console ? "--console" : "--batch") + " needs --history FILE";
     return false;
   }
-  if (commandLine.realTimePacing && (requests.console || requests.batch)) {
+  if (commandLine.realTimePacing &&
+      (requests.console || requests.batch || !commandLine.studyFile.empty())) {
     error = "--real-time applies to the window runs only";
     return false;
   }
   if (requests.batch) {
     commandLine.flags = Framework::kRequestBatchRun;
-  } else if (requests.console) {
+  } else if (requests.console || !commandLine.studyFile.empty()) {
     commandLine.flags = 0;
   } else if (!commandLine.historyFile.empty()) {
     commandLine.flags = Framework::kRequestGraphicsDisplay;
@@ -46,7 +60,7 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::stri
   if (argc > 0) commandLine.windowArguments.push_back(argv[0]);
   for (int i = 1; i < argc; ++i) {
     const std::string word = argv[i];
-    const bool takesValue = word == "--history" || word == "--log-dir";
+    const bool takesValue = word == "--history" || word == "--log-dir" || word == "--study";
     if (takesValue && i + 1 >= argc) {
       error = word + " needs a value";
       return false;
@@ -57,10 +71,14 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::stri
       requests.console = true;
     } else if (word == "--batch") {
       requests.batch = true;
+    } else if (word == "--states") {
+      commandLine.writeStates = true;
     } else if (word == "--real-time") {
       commandLine.realTimePacing = true;
     } else if (word == "--history") {
       commandLine.historyFile = argv[++i];
+    } else if (word == "--study") {
+      commandLine.studyFile = argv[++i];
     } else if (word == "--log-dir") {
       commandLine.logDirectory = argv[++i];
     } else if (word.rfind("--", 0) == 0) {
@@ -89,12 +107,16 @@ const char* UsageText() {
          "batch_paramsets.in\n"
          "  --real-time      window runs: step as often as keeps simulated time with the wall "
          "clock\n"
+         "  --study FILE     with --history: a console run for every case of the parameter\n"
+         "                   study FILE, without the validator\n"
+         "  --states         also write each run's linear states beside its time series\n"
          "  --log-dir DIR    after the set-up, write every module's log into DIR\n"
          "  --help           show this text\n"
          "\n"
          "Exit status:\n"
          "  0  the run went through and every result file was written\n"
          "  1  the set-up failed (its reason is printed), another run uses results/, a batch\n"
-         "     set could not run, or a result file could not be written (said on stderr)\n"
+         "     set or a study case could not run, or a result file could not be written\n"
+         "     (said on stderr)\n"
          "  2  a wrong option\n";
 }

@@ -10,8 +10,10 @@
 struct CommandLine {
   int flags = 1;                // run-mode request bits for Framework::Initialize
   std::string historyFile;      // external force history (empty: none)
+  std::string studyFile;        // the cases of a parameter study (empty: none)
   std::string logDirectory;     // where to write the module logs (empty: nowhere)
   bool realTimePacing = false;  // window runs keep simulated time with the wall clock
+  bool writeStates = false;     // every run also writes its linear states
   bool showHelp = false;
   std::vector<char*> windowArguments;  // argv[0] and everything meant for the window system
 };

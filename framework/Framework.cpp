@@ -161,7 +161,7 @@ bool Framework::ConsoleRunSizeFits(std::string& error) const {
   const int rows = coupling.externalForceHistory.num_rows();
   const TAxleIntegrator& axleRot = vehicleSystem.Dynamics().AxleRot;
   RunSize size = VehicleRunSize(rows, axleRot.Iter(), axleRot.Subdiv(), vehicleSystem.AxleCount());
-  size.outputBytes += ValidatorOutputBytes(rows);
+  size.outputBytes += ValidatorOutputBytes(rows) + StatesBytes(rows);
   std::string warning;
   const bool fits = CheckRunSize(size, error, warning);
   Warn(warning);
@@ -181,7 +181,7 @@ bool Framework::BatchRunSizeFits(std::string& error) const {
                                        static_cast<int>(std::trunc(sets[i][1])),
                                        static_cast<int>(std::trunc(sets[i][2])), axles);
     total.work += set.work;
-    total.outputBytes += set.outputBytes;
+    total.outputBytes += set.outputBytes + StatesBytes(ResampledStepCount(rows, sets[i][0]));
   }
   std::string warning;
   const bool fits = CheckRunSize(total, error, warning);

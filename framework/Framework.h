@@ -7,6 +7,8 @@
 #include "framework/ResultStore.h"
 #include "linalg/Matrix.h"
 #include "model/ModelCreation.h"
+#include "results/RunRecording.h"
+#include "results/RunSummary.h"
 #include "results/SpeedComparison.h"
 #include "setup/VehicleSetUp.h"
 #include "solver/SimulationModule.h"
@@ -32,6 +34,14 @@ class Framework {
   bool WriteLogs(const std::string& directory) const;
   // Whether the run could not save a result file (or, in a batch, run a set).
   bool ResultsLost() const { return lostResults.Any(); }
+  // Console, batch and window runs also write every step's linear state.
+  void SetWriteStates(bool on) { writeStates = on; }
+  // A console run names its files "<base>.csv", "<base>.txt" and so on instead
+  // of the numbered result name.
+  void SetRunBaseName(const std::string& base) { runBaseName = base; }
+  // The files the runs wrote, and the summary of the last console run.
+  const WrittenFiles& FilesWritten() const { return writtenFiles; }
+  const RunSummary& LastSummary() const { return lastSummary; }
 
   bool RealTimeExternalForce() const { return realTimeExternalForce; }
   bool GraphicsDisplay() const { return graphicsDisplay; }
@@ -51,6 +61,8 @@ class Framework {
   // RunSize.h; `error` says by how much they do not.
   bool ConsoleRunSizeFits(std::string& error) const;
   bool BatchRunSizeFits(std::string& error) const;
+  // The states file of a run of `steps` steps; 0 unless the states were asked for.
+  double StatesBytes(double steps) const;
 
   void RunGraphics(int argc, char** argv);
   void RunConsole();
@@ -58,13 +70,19 @@ class Framework {
   // New step matrices and a new vehicle system for `timeStep`; false, with the
   // reason on the console, when either could not be made.
   bool RebuildForTimeStep(double timeStep, std::ostream& setLog);
-  // Closes a time series and says when a write of it failed.
-  template <typename Recorder>
-  void CloseSeries(Recorder& recorder, const std::string& fileName);
   // Whether some wheel's slip lies beyond the slip band of the axle integrator.
   bool AnyWheelSlides(const std::vector<double>& vehicleSpeed) const;
   // The comparison of the console run with the validator's `speeds`.
   void CompareWithValidator(const SpeedSeries& speeds) const;
+  // Opens the time series `seriesFile`, the states beside it when asked for,
+  // and starts the summary.
+  void OpenRecording(RunRecording& recording, const std::string& seriesFile);
+  // Closes both files, noting those written and those lost.
+  void CloseRecording(RunRecording& recording, const std::string& seriesFile);
+  // Writes `text` to `fileName`, noting it as written or lost.
+  void SaveWholeFile(const std::string& fileName, const std::string& text);
+  // The freedoms and output displacements of the model as the states file shows them.
+  StateLayout StatesLayout() const;
 
   ModelCreation modelCreation;
   SimulationModule simulationModule;
@@ -79,4 +97,8 @@ class Framework {
   std::string vehicleCreationLog;  // what the vehicle system wrote while created at set-up
   SpeedSeries consoleSpeeds;       // the console run's vehicle speeds, for the validator
   LostResults lostResults;
+  bool writeStates = false;
+  std::string runBaseName;  // empty: the numbered result name
+  WrittenFiles writtenFiles;
+  RunSummary lastSummary;
 };

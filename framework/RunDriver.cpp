@@ -63,11 +63,12 @@ void Framework::RunConsole() {
   const int rows = coupling.externalForceHistory.num_rows();
   const double timeStep = coupling.stepMatricesTimeStep;
   vehicleSystem.PickResultNumber();
-  const std::string seriesFile = vehicleSystem.DefaultResultName(".csv");
+  const std::string base = runBaseName.empty() ? vehicleSystem.DefaultResultName("") : runBaseName;
+  const std::string seriesFile = base + ".csv";
   HistoryReplay replay(vehicleSystem, coupling.externalForceHistory);
-  StepRecorder& recorder = replay.Recorder();
-  if (!recorder.Open(seriesFile, axles)) lostResults.CannotOpen(seriesFile);
-  recorder.RecordInitial(vehicleSystem);
+  RunRecording& recording = replay.Recording();
+  OpenRecording(recording, seriesFile);
+  recording.RecordInitial(vehicleSystem);
   consoleSpeeds.Start(timeStep, axles, static_cast<std::size_t>(rows) + 1);
   const std::vector<double>& initialSpeed = vehicleSystem.InitialOutputs().vehicleSpeed;
   consoleSpeeds.Add(initialSpeed, AnyWheelSlides(initialSpeed));
@@ -83,10 +84,13 @@ void Framework::RunConsole() {
   }
   const double seconds = ElapsedSeconds(start, PerformanceCount());
   progress.Finish();
-  std::cout << "\tDone in " << seconds << " [s]\n" << std::flush;
-  CloseSeries(recorder, seriesFile);
-  std::string fileName;
-  if (!vehicleSystem.WriteDefaultResultText(&fileName)) lostResults.CannotSave(fileName, errno);
+  std::cout << "\tDone in " << seconds << " [s]\n";
+  lastSummary = recording.summary.Result();
+  std::cout << SummaryLine(lastSummary) << std::flush;
+  CloseRecording(recording, seriesFile);
+  SaveWholeFile(base + "_summary.csv", SummaryHeader({}, lastSummary.largestSlip.size()) +
+                                           SummaryCells(lastSummary) + "\n");
+  SaveWholeFile(base + ".txt", vehicleSystem.ResultText());
 }
 
 bool Framework::AnyWheelSlides(const std::vector<double>& vehicleSpeed) const {
@@ -97,11 +101,6 @@ bool Framework::AnyWheelSlides(const std::vector<double>& vehicleSpeed) const {
     if (std::fabs(vehicleSpeed[i] - wheelSpeed[i]) > band) return true;
   }
   return false;
-}
-
-template <typename Recorder>
-void Framework::CloseSeries(Recorder& recorder, const std::string& fileName) {
-  if (!recorder.Close()) lostResults.CannotWrite(fileName, recorder.ErrorNumber());
 }
 
 // Every parameter set replays the whole history at its own time step. The step
@@ -115,6 +114,12 @@ void Framework::RunBatch() {
   std::ofstream times(timesFile);
   if (!times) lostResults.CannotOpen(timesFile);
   bool timesLost = !times;
+  const char* const summaryFile = "results/batch_summary.csv";
+  std::ofstream summaries(summaryFile);
+  if (!summaries) lostResults.CannotOpen(summaryFile);
+  summaries << SummaryHeader({"set", "DT", "ITER", "SUBD", "SGNT", "run_time"},
+                             static_cast<std::size_t>(vehicleSystem.AxleCount()));
+  bool summariesLost = !summaries;
   const Matrix& sets = coupling.batchParameterSets;
   const int setCount = sets.num_rows();
   const int rows = coupling.externalForceHistory.num_rows();
@@ -139,9 +144,9 @@ void Framework::RunBatch() {
 
     const std::string seriesFile = "results/batch_" + std::to_string(i) + ".csv";
     HistoryReplay replay(vehicleSystem, coupling.externalForceHistory);
-    StepRecorder& recorder = replay.Recorder();
-    if (!recorder.Open(seriesFile, vehicleSystem.AxleCount())) lostResults.CannotOpen(seriesFile);
-    recorder.RecordInitial(vehicleSystem);
+    RunRecording& recording = replay.Recording();
+    OpenRecording(recording, seriesFile);
+    recording.RecordInitial(vehicleSystem);
     const int steps = ResampledStepCount(rows, timeStep);
     ProgressBar progress(steps);
     const std::int64_t start = PerformanceCount();
@@ -151,17 +156,28 @@ void Framework::RunBatch() {
     }
     const double seconds = ElapsedSeconds(start, PerformanceCount());
     progress.Finish();
-    std::cout << "\tDone in " << seconds << " [s]\n" << std::flush;
-    CloseSeries(recorder, seriesFile);
+    std::cout << "\tDone in " << seconds << " [s]\n";
+    const RunSummary summary = recording.summary.Result();
+    std::cout << SummaryLine(summary) << std::flush;
+    CloseRecording(recording, seriesFile);
     const std::string resultFile = "results/batch_" + std::to_string(i) + ".txt";
-    if (!vehicleSystem.WriteResultText(resultFile)) lostResults.CannotSave(resultFile, errno);
+    SaveWholeFile(resultFile, vehicleSystem.ResultText());
     WriteTimingLine(times, timeStep, set.iterations, set.subdivisions, set.signLimit, seconds);
+    summaries << i << ','
+              << BatchSetCells(timeStep, set.iterations, set.subdivisions, set.signLimit, seconds)
+              << ',' << SummaryCells(summary) << '\n';
     int error = 0;
     if (!timesLost && !FlushFile(times, error)) {
       lostResults.CannotWrite(timesFile, error);
       timesLost = true;
     }
+    if (!summariesLost && !FlushFile(summaries, error)) {
+      lostResults.CannotWrite(summaryFile, error);
+      summariesLost = true;
+    }
   }
+  if (!timesLost) writtenFiles.Add(timesFile);
+  if (!summariesLost) writtenFiles.Add(summaryFile);
 }
 
 // The set's DT becomes the one in force only when both the step matrices and the
@@ -202,7 +218,8 @@ void Framework::RunValidator() {
   std::cout << "OK\n" << std::flush;
   const char* const resultFile = "results/ode1_train17_rk4_result.txt";
   const char* const forceFile = "results/ruku_forces.txt";
-  if (!model.ResultFileOpen()) lostResults.CannotOpen(resultFile);
+  const bool resultOpen = model.ResultFileOpen();
+  if (!resultOpen) lostResults.CannotOpen(resultFile);
 
   const char* const runTimeFile = "results/ruku_run_time.txt";
   std::ofstream runTime(runTimeFile);
@@ -233,7 +250,8 @@ void Framework::RunValidator() {
   ProgressBar progress(static_cast<std::int64_t>(stepsPerSample) * (rows - 1));
   const std::int64_t start = PerformanceCount();
   int status = solver.Start();
-  if (!model.ForceFileOpen()) lostResults.CannotOpen(forceFile);
+  const bool forceOpen = model.ForceFileOpen();
+  if (!forceOpen) lostResults.CannotOpen(forceFile);
   sample(0);
   while (status == 0) {
     const int stepStatus = solver.Step();
@@ -253,10 +271,23 @@ void Framework::RunValidator() {
   model.FlushFiles();
   if (model.ResultFileError() != 0) lostResults.CannotWrite(resultFile, model.ResultFileError());
   if (model.ForceFileError() != 0) lostResults.CannotWrite(forceFile, model.ForceFileError());
-  CloseSeries(states, statesFile);
+  if (resultOpen && model.ResultFileError() == 0) writtenFiles.Add(resultFile);
+  if (forceOpen && model.ForceFileError() == 0) writtenFiles.Add(forceFile);
+  const bool statesOpen = states.IsOpen();
+  if (states.Close()) {
+    if (statesOpen) writtenFiles.Add(statesFile);
+  } else {
+    lostResults.CannotWrite(statesFile, states.ErrorNumber());
+  }
   WriteTimingLine(runTime, kValidatorStepSize, 0, 0, 0.1, seconds);
   int error = 0;
-  if (runTime.is_open() && !FlushFile(runTime, error)) lostResults.CannotWrite(runTimeFile, error);
+  if (runTime.is_open()) {
+    if (FlushFile(runTime, error)) {
+      writtenFiles.Add(runTimeFile);
+    } else {
+      lostResults.CannotWrite(runTimeFile, error);
+    }
+  }
   std::cout << "\tDone in " << seconds << " [s]\n" << std::flush;
   if (consoleSpeeds.SampleCount() > 0) CompareWithValidator(speeds);
 }
@@ -304,6 +335,8 @@ void Framework::RunGraphics(int argc, char** argv) {
   data.background.enabled = true;
   data.run.realTimePacing = realTimePacing;
   data.run.seriesPrefix = "results/realtime_";
+  data.run.writeStates = writeStates;
+  if (writeStates) data.run.stateLayout = StatesLayout();
   data.run.warnUnwritable = [this](const std::string& fileName) {
     lostResults.CannotOpen(fileName);
   };

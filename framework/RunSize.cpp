@@ -31,6 +31,10 @@ RunSize VehicleRunSize(double steps, int iterations, int subdivisions, int axles
   return {steps * (iterations + 1.0) * subdivisions, (steps + 1.0) * columns * kBytesPerNumber};
 }
 
+double StatesOutputBytes(double steps, std::size_t columns) {
+  return (steps + 1.0) * static_cast<double>(columns) * kBytesPerNumber;
+}
+
 double ValidatorOutputBytes(int rows) {
   return rows * (kForceLinesPerRow * kBytesPerForceLine + kStateColumns * kBytesPerNumber);
 }

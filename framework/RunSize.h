@@ -6,6 +6,7 @@
 // terabyte of time series) is refused before it holds the machine for days or
 // fills its disk.
 
+#include <cstddef>
 #include <string>
 
 // Most substeps of the axle integrator per axle in one run: steps x (ITER + 1)
@@ -24,6 +25,9 @@ struct RunSize {
 
 // A vehicle run of `steps` steps: its substeps and its time series.
 RunSize VehicleRunSize(double steps, int iterations, int subdivisions, int axles);
+
+// A states file of `columns` columns over a run of `steps` steps.
+double StatesOutputBytes(double steps, std::size_t columns);
 
 // The validator's files over a history of `rows` rows.
 double ValidatorOutputBytes(int rows);

@@ -1,11 +1,37 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/CommandLine.h"
 #include "framework/Console.h"
 #include "framework/Framework.h"
+#include "framework/Study.h"
 #include "results/ResultsLock.h"
+
+namespace {
+
+const char* const kModelFile = "combined_train17_GEN.in";
+
+// A console, batch or window run; its exit status.
+int RunOnce(const CommandLine& commandLine, bool locked) {
+  auto framework = std::make_unique<Framework>();
+  framework->SetWriteStates(commandLine.writeStates);
+  const bool ready =
+      locked && framework->Initialize("combined_styles_GEN.in", commandLine.historyFile,
+                                      commandLine.flags, kModelFile);
+  if (locked && !commandLine.logDirectory.empty()) framework->WriteLogs(commandLine.logDirectory);
+  framework->SetRealTimePacing(commandLine.realTimePacing);
+  if (ready) {
+    std::vector<char*> windowArguments = commandLine.windowArguments;
+    framework->Run(static_cast<int>(windowArguments.size()), windowArguments.data());
+    framework->RunValidator();
+    std::cout << framework->FilesWritten().Line();
+  }
+  return !ready || framework->ResultsLost() ? 1 : 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CommandLine commandLine;
@@ -23,27 +49,19 @@ int main(int argc, char** argv) {
   // Static, so that the lock file is also removed when the window's close ends
   // the process from within its main loop.
   static ResultsLock resultsLock;
-  int status = 0;
-  {
-    auto framework = std::make_unique<Framework>();
-    std::string lockError;
-    const bool locked = resultsLock.Acquire("results", lockError);
-    if (!locked) std::cout << lockError << "\n";
-    const bool ready =
-        locked && framework->Initialize("combined_styles_GEN.in", commandLine.historyFile,
-                                        commandLine.flags, "combined_train17_GEN.in");
-    if (locked && !commandLine.logDirectory.empty()) framework->WriteLogs(commandLine.logDirectory);
-    framework->SetRealTimePacing(commandLine.realTimePacing);
-    if (ready) {
-      framework->Run(static_cast<int>(commandLine.windowArguments.size()),
-                     commandLine.windowArguments.data());
-      framework->RunValidator();
-    }
-    status = !ready || framework->ResultsLost() ? 1 : 0;
-    std::cout << "\nPress [ENTER] to exit..." << std::flush;
-    std::cin.get();
-    std::cin.get();
+  std::string lockError;
+  const bool locked = resultsLock.Acquire("results", lockError);
+  if (!locked) std::cout << lockError << "\n";
+  int status = 1;
+  if (locked && !commandLine.studyFile.empty()) {
+    status = RunStudy(
+        {commandLine.studyFile, commandLine.historyFile, kModelFile, commandLine.writeStates});
+  } else {
+    status = RunOnce(commandLine, locked);
   }
+  std::cout << "\nPress [ENTER] to exit..." << std::flush;
+  std::cin.get();
+  std::cin.get();
   resultsLock.Release();
   return status;
 }

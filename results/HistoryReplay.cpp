@@ -32,6 +32,6 @@ bool HistoryReplay::Step() {
   vehicle->DoStep(brakeDemand, tractionForce);
   if (vehicle->StateBroken()) return false;
   ++steps;
-  recorder.Record(Time(), brakeDemand, tractionForce, *vehicle);
+  recording.Record(Time(), brakeDemand, tractionForce, *vehicle);
   return true;
 }

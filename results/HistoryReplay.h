@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "linalg/Matrix.h"
-#include "results/StepRecorder.h"
+#include "results/RunRecording.h"
 #include "vehicle/Kelvra.h"
 
 // The inputs of `row` of a recorded history: the brake input of every axle,
@@ -37,8 +37,10 @@ class HistoryReplay {
   // The vehicle starts over: the step count goes back to zero.
   void Restart() { steps = 0; }
 
-  // Gets a row per step while open.
-  StepRecorder& Recorder() { return recorder; }
+  // Gets a row per step while open: the time series, the states file when
+  // asked for, the summary once started.
+  RunRecording& Recording() { return recording; }
+  StepRecorder& Recorder() { return recording.series; }
   std::int64_t Steps() const { return steps; }
   // The end time of the last step made.
   double Time() const { return static_cast<double>(steps) * timeStep; }
@@ -53,7 +55,7 @@ class HistoryReplay {
   Kelvra* vehicle = nullptr;
   Matrix history;
   double timeStep = 0.0;
-  StepRecorder recorder;
+  RunRecording recording;
   std::vector<double> brakeDemand;  // one per axle
   double tractionForce = 0.0;
   std::int64_t steps = 0;

@@ -22,6 +22,7 @@ class ValidatorStateRecorder {
   // The committed `state` at `time` with the forces evaluated at it.
   void Record(double time, const ValidatorState& state, const ValidatorForces& forces);
   // Flushes and closes; false when any write failed.
+  bool IsOpen() const { return writer.IsOpen(); }
   bool Close() { return writer.Close(); }
   // The system's error number of the first failed write; 0 while none failed.
   int ErrorNumber() const { return writer.ErrorNumber(); }

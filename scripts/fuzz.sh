@@ -2,7 +2,7 @@
 # Fuzzes every reader of untrusted text with libFuzzer (clang, AddressSanitizer,
 # UndefinedBehaviorSanitizer): the model file's components and DOFS with the
 # matrix chain, the vehicle-system sections, the style file, the external force
-# history and the batch parameter sets.
+# history, the batch parameter sets and the parameter study file.
 #
 #   bash scripts/fuzz.sh [SECONDS]     each target for SECONDS (default 60)
 #
@@ -16,7 +16,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 jobs=${FUZZ_JOBS:-$(nproc)}
-targets=(model vehicle style history batch)
+targets=(model vehicle style history batch study)
 build="$root/build-fuzz"
 
 bash "$root/scripts/install-deps.sh"

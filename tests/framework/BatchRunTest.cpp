@@ -21,7 +21,7 @@ std::string BatchSetUp() {
 
 std::string SetRun(int i, int n, const std::string& params) {
   return "\nSimulation " + std::to_string(i) + " of " + std::to_string(n) + "\nParams: " + params +
-         "\n\tDone in # [s]\n";
+         "\n\tDone in # [s]\nSummary: #\n";
 }
 
 std::string Header(const std::string& dt, int iter, int subd, const std::string& sgnt) {
@@ -39,9 +39,9 @@ std::string MaskTimes(const std::string& times) {
 }
 
 // The time series of a set with time step `dt` over RampHistory: the initial
-// state (the vehicle at rest on its static loads), then one row per step of dt, each with the traction of the history
-// row that holds at its start. With dt / 0.005 = num / den, step k reads row
-// k num / den (rounded down).
+// state (the vehicle at rest on its static loads), then one row per step of dt, each with the
+// traction of the history row that holds at its start. With dt / 0.005 = num / den, step k reads
+// row k num / den (rounded down).
 void ExpectSetSeries(const CsvTable& series, double dt, int steps, int num = 1, int den = 1) {
   EXPECT_EQ(StepColumns(4), series.columns);
   ASSERT_EQ(static_cast<std::size_t>(steps + 1), series.rows.size());
@@ -75,12 +75,13 @@ TEST(BatchRunTest, ThreeSetsThenASecondRunOverwritesTheTimes) {
   EXPECT_EQ("", run.err);
   EXPECT_EQ(BatchSetUp() + kRecalculated + SetRun(1, 3, "DT=0.005 ITER=3 SUBD=10 SGNT=0.05") +
                 SetRun(2, 3, "DT=0.005 ITER=1 SUBD=5 SGNT=0.1") + kRecalculated +
-                SetRun(3, 3, "DT=0.01 ITER=2 SUBD=20 SGNT=0.02") + kValidatorRun + kExitPrompt,
+                SetRun(3, 3, "DT=0.01 ITER=2 SUBD=20 SGNT=0.02") + kValidatorRun + kFilesWritten +
+                kExitPrompt,
             MaskDurations(run.out));
   EXPECT_EQ((std::vector<std::string>{"batch_0.csv", "batch_0.txt", "batch_1.csv", "batch_1.txt",
                                       "batch_2.csv", "batch_2.txt", "batch_run_times.txt",
-                                      "ode1_train17_rk4_result.txt", "ruku_forces.txt",
-                                      "ruku_run_time.txt", "ruku_states.csv"}),
+                                      "batch_summary.csv", "ode1_train17_rk4_result.txt",
+                                      "ruku_forces.txt", "ruku_run_time.txt", "ruku_states.csv"}),
             ResultFiles(folder));
   ExpectSetSeries(ReadCsv(folder.Read("results/batch_0.csv")), 0.005, 40);
   ExpectSetSeries(ReadCsv(folder.Read("results/batch_1.csv")), 0.005, 40);
@@ -96,7 +97,7 @@ TEST(BatchRunTest, ThreeSetsThenASecondRunOverwritesTheTimes) {
   const auto again = RunIn(folder.Path(), KelvraCommand("--batch --history h.in"), "\n");
   EXPECT_EQ(0, again.exitCode);
   EXPECT_EQ(BatchSetUp() + kRecalculated + SetRun(1, 1, "DT=0.0025 ITER=5 SUBD=8 SGNT=0.5") +
-                kValidatorRun + kExitPrompt,
+                kValidatorRun + kFilesWritten + kExitPrompt,
             MaskDurations(again.out));
   EXPECT_EQ(Timing("0.0025", 5, 8, "0.5"), MaskTimes(folder.Read("results/batch_run_times.txt")));
   EXPECT_EQ(Header("0.0025", 5, 8, "0.5"), folder.Read("results/batch_0.txt"));
@@ -139,7 +140,8 @@ TEST(BatchRunTest, SetsWithoutStepsAndBatchesWithoutSets) {
     const auto run = RunIn(folder.Path(), KelvraCommand("--batch --history h.in"), "\n");
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ("", run.err);
-    EXPECT_EQ(BatchSetUp() + c.run + c.validator + kExitPrompt, MaskDurations(run.out));
+    EXPECT_EQ(BatchSetUp() + c.run + c.validator + kFilesWritten + kExitPrompt,
+              MaskDurations(run.out));
     EXPECT_EQ(c.times, MaskTimes(folder.Read("results/batch_run_times.txt")));
     EXPECT_TRUE(folder.Exists("results/batch_run_times.txt"));
     EXPECT_EQ(!c.results.empty(), folder.Exists("results/batch_0.txt"));

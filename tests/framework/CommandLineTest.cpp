@@ -39,6 +39,7 @@ TEST(CommandLineTest, OptionsSelectTheRunModes) {
       {{"--console", "--history", "h.in"}, 0},
       {{"--history", "h.in", "--batch"}, Framework::kRequestBatchRun},
       {{"--log-dir", "logs"}, Framework::kRequestRealTimeExternalForce},
+      {{"--study", "s.csv", "--history", "h.in", "--states"}, 0},
   };
   for (const Case& c : cases) {
     const Parsed parsed = Parse(c.words);
@@ -48,6 +49,9 @@ TEST(CommandLineTest, OptionsSelectTheRunModes) {
   const Parsed full = Parse({"--console", "--history", "h.in", "--log-dir", "logs"});
   EXPECT_EQ("h.in", full.commandLine.historyFile);
   EXPECT_EQ("logs", full.commandLine.logDirectory);
+  const Parsed study = Parse({"--study", "s.csv", "--history", "h.in", "--states"});
+  EXPECT_EQ("s.csv", study.commandLine.studyFile);
+  EXPECT_TRUE(study.commandLine.writeStates);
 }
 
 TEST(CommandLineTest, OtherArgumentsGoToTheWindowSystem) {
@@ -70,6 +74,15 @@ TEST(CommandLineTest, ErrorsNameTheProblem) {
       {{"--history"}, "--history needs a value"},
       {{"--verbose"}, "unknown option --verbose"},
       {{"--batch", "--history", "h", "--real-time"}, "--real-time applies to the window runs only"},
+      {{"--study", "s.csv"}, "--study needs --history FILE"},
+      {{"--study"}, "--study needs a value"},
+      {{"--study", "s", "--history", "h", "--batch"}, "--study cannot be combined with --batch"},
+      {{"--study", "s", "--history", "h", "--console"},
+       "--study cannot be combined with --console"},
+      {{"--study", "s", "--history", "h", "--real-time"},
+       "--real-time applies to the window runs only"},
+      {{"--study", "s", "--history", "h", "--log-dir", "L"},
+       "--log-dir applies to console, batch and window runs only"},
   };
   for (const Case& c : cases) {
     const Parsed parsed = Parse(c.words);

@@ -21,11 +21,13 @@ const char* const kValidatorTiming = "DT =0.0005\tITER = 0\tSUBD = 0\tSGNT = 0.1
 const char* const kConsoleResult = "DT = 0.005\nITER = 3\nSUBD = 10\nSGNT = 0.05\nSTEF+SR+CD";
 
 const std::regex kResultName("_kelvra_result_-?[0-9]+\\.txt");
-const std::regex kResultNumber("_kelvra_result_-?[0-9]+\\.");
+const std::regex kResultNumber("_kelvra_result_-?[0-9]+(?=[._])");
 
-std::string ConsoleRunOutput() {
+// A run that wrote no file has no line naming them.
+std::string ConsoleRunOutput(bool wroteFiles = true) {
   return ConsoleStart() + kModelOK + kHistoryOK + kPreparedOK + kVehicleOK +
-         "Simulation in progress...\n\tDone in # [s]\n" + kValidatorRun + kComparison + kExitPrompt;
+         "Simulation in progress...\n\tDone in # [s]\nSummary: #\n" + kValidatorRun + kComparison +
+         (wroteFiles ? kFilesWritten : "") + kExitPrompt;
 }
 
 // The one automatically named result file of a console run, or "".
@@ -119,13 +121,15 @@ TEST(ConsoleRunTest, PrintsEveryStepAndWritesTheResultAndValidatorFiles) {
   EXPECT_EQ(ConsoleRunOutput(), MaskDurations(run.out));
 
   const std::vector<std::string> files = ResultFiles(folder);
-  ASSERT_EQ(6u, files.size()) << ::testing::PrintToString(files);
+  ASSERT_EQ(7u, files.size()) << ::testing::PrintToString(files);
   const std::string resultName = ConsoleResultName(files);
   ASSERT_FALSE(resultName.empty());
   const std::string seriesName = resultName.substr(0, resultName.size() - 3) + "csv";
-  EXPECT_EQ((std::vector<std::string>{seriesName, resultName, "ode1_train17_rk4_result.txt",
-                                      "ruku_forces.txt", "ruku_run_time.txt", "ruku_states.csv"}),
-            files);
+  const std::string summaryName = resultName.substr(0, resultName.size() - 4) + "_summary.csv";
+  EXPECT_EQ(
+      (std::vector<std::string>{seriesName, resultName, summaryName, "ode1_train17_rk4_result.txt",
+                                "ruku_forces.txt", "ruku_run_time.txt", "ruku_states.csv"}),
+      files);
   EXPECT_EQ(kConsoleResult, folder.Read("results/" + resultName));
   EXPECT_EQ(kValidatorHeader, folder.Read("results/ode1_train17_rk4_result.txt"));
   EXPECT_EQ(kValidatorTiming,
@@ -194,12 +198,12 @@ TEST(ConsoleRunTest, EmptyHistoryRunsNoStepAndStillWritesTheResult) {
   EXPECT_EQ(0, run.exitCode);
   EXPECT_EQ("", run.err);
   EXPECT_EQ(ConsoleStart() + kModelOK + kHistoryOK + kPreparedOK + kVehicleOK +
-                "Simulation in progress...\n\tDone in # [s]\n"
+                "Simulation in progress...\n\tDone in # [s]\nSummary: #\n"
                 "\nRunning validator with hard-coded parameters...\n"
                 "Creating RK solver... Failed\n"
                 "Reason: Error - the external force history is empty: the validator needs at "
                 "least one row\n" +
-                kExitPrompt,
+                kFilesWritten + kExitPrompt,
             MaskDurations(run.out));
   const std::string resultName = ConsoleResultName(ResultFiles(folder));
   ASSERT_FALSE(resultName.empty());
@@ -227,19 +231,23 @@ TEST(ConsoleRunTest, WithoutResultsFolderEveryFileIsAWarning) {
     std::string err;
   };
   const Case cases[] = {
-      {"--console --history h.in", ConsoleRunOutput(),
-       Unwritable("results/_kelvra_result_#.csv") + Unwritable("results/_kelvra_result_#.txt") +
-           validatorWarnings},
+      {"--console --history h.in", ConsoleRunOutput(false),
+       Unwritable("results/_kelvra_result_#.csv") +
+           Unwritable("results/_kelvra_result_#_summary.csv") +
+           Unwritable("results/_kelvra_result_#.txt") + validatorWarnings},
       {"--batch --history h.in",
        BatchStart() + kModelOK + kHistoryOK + kBatchOK + kPreparedOK + kVehicleOK +
            "\nTime step changed, recalculate solution operators... OK\n"
            "\nRe-initializing simulator... OK\n"
-           "\nSimulation 1 of 2\nParams: DT=0.005 ITER=3 SUBD=10 SGNT=0.05\n\tDone in # [s]\n"
-           "\nSimulation 2 of 2\nParams: DT=0.005 ITER=1 SUBD=5 SGNT=0.1\n\tDone in # [s]\n" +
+           "\nSimulation 1 of 2\nParams: DT=0.005 ITER=3 SUBD=10 SGNT=0.05\n\tDone in # "
+           "[s]\nSummary: #\n"
+           "\nSimulation 2 of 2\nParams: DT=0.005 ITER=1 SUBD=5 SGNT=0.1\n\tDone in # "
+           "[s]\nSummary: #\n" +
            kValidatorRun + kExitPrompt,
-       Unwritable("results/batch_run_times.txt") + Unwritable("results/batch_0.csv") +
-           Unwritable("results/batch_0.txt") + Unwritable("results/batch_1.csv") +
-           Unwritable("results/batch_1.txt") + validatorWarnings},
+       Unwritable("results/batch_run_times.txt") + Unwritable("results/batch_summary.csv") +
+           Unwritable("results/batch_0.csv") + Unwritable("results/batch_0.txt") +
+           Unwritable("results/batch_1.csv") + Unwritable("results/batch_1.txt") +
+           validatorWarnings},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.options);
@@ -251,7 +259,7 @@ TEST(ConsoleRunTest, WithoutResultsFolderEveryFileIsAWarning) {
     const auto run = RunIn(folder.Path(), KelvraCommand(c.options), "\n");
     EXPECT_EQ(1, run.exitCode);
     EXPECT_EQ(c.out, MaskDurations(run.out));
-    const std::string err = std::regex_replace(run.err, kResultNumber, "_kelvra_result_#.");
+    const std::string err = std::regex_replace(run.err, kResultNumber, "_kelvra_result_#");
     EXPECT_EQ(c.err, err);
     EXPECT_FALSE(folder.Exists("results"));
   }

@@ -104,7 +104,7 @@ TEST(FailuresSeenTest, KilledBatchKeepsEveryFinishedSet) {
 
   const std::string out = MaskDurations(folder.Read("out.txt"));
   EXPECT_NE(std::string::npos, out.find("\nSimulation 2 of 3\nParams: DT=0.0025 ITER=1 SUBD=5 "
-                                        "SGNT=0.05\n\tDone in # [s]\n"))
+                                        "SGNT=0.05\n\tDone in # [s]\nSummary: #\n"))
       << out;
   const std::string times = folder.Read("results/batch_run_times.txt");
   EXPECT_EQ(2, LineCount(times)) << times;
@@ -139,7 +139,7 @@ TEST(FailuresSeenTest, SecondRunInTheSameFolderIsRefused) {
   close(held);
   const auto alone = RunIn(folder.Path(), KelvraCommand("--console --history h.in"), "\n");
   EXPECT_EQ(0, alone.exitCode);
-  EXPECT_EQ(6u, ResultFiles(folder).size());
+  EXPECT_EQ(7u, ResultFiles(folder).size());
   EXPECT_FALSE(folder.Exists("results/.kelvra.lock"));
 }
 
@@ -161,8 +161,8 @@ TEST(FailuresSeenTest, BatchSetWithoutStepMatricesIsSkipped) {
                 "\nTime step changed, recalculate solution operators... OK\n"
                 "\nRe-initializing simulator... OK\n"
                 "\nSimulation 2 of 2\nParams: DT=0.005 ITER=3 SUBD=10 SGNT=0.05\n"
-                "\tDone in # [s]\n" +
-                kValidatorRun + kExitPrompt,
+                "\tDone in # [s]\nSummary: #\n" +
+                kValidatorRun + kFilesWritten + kExitPrompt,
             MaskDurations(run.out));
   EXPECT_FALSE(folder.Exists("results/batch_0.txt"));
   EXPECT_FALSE(folder.Exists("results/batch_0.csv"));

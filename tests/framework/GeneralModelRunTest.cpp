@@ -58,10 +58,10 @@ TEST(GeneralModelRunTest, ChangedVehiclesAreSetUpAndRun) {
         RunIn(folder.Path(), KelvraCommand("--console --history h.in --log-dir L"), "\n");
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ(ConsoleStart() + kModelOK + kHistoryOK + kPreparedOK + kVehicleOK +
-                  "Simulation in progress...\n\tDone in # [s]\n" + kValidatorRun + kComparison +
-                  kExitPrompt,
+                  "Simulation in progress...\n\tDone in # [s]\nSummary: #\n" + kValidatorRun +
+                  kComparison + kFilesWritten + kExitPrompt,
               MaskDurations(run.out));
-    EXPECT_EQ(6u, ResultFiles(folder).size());
+    EXPECT_EQ(7u, ResultFiles(folder).size());
     const std::string log = folder.Read("L/simulation_module.log");
     EXPECT_NE(std::string::npos, log.find(c.method));
     EXPECT_EQ(c.fallback, log.find(kFallback) != std::string::npos);

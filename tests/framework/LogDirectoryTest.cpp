@@ -54,8 +54,8 @@ TEST(LogDirectoryTest, ConsoleRunLeavesTheSixModuleLogs) {
   EXPECT_EQ(0, run.exitCode);
   EXPECT_EQ("", run.err);
   EXPECT_EQ(ConsoleStart() + kModelOK + kHistoryOK + kPreparedOK + kVehicleOK +
-                "Simulation in progress...\n\tDone in # [s]\n" + kValidatorRun + kComparison +
-                kExitPrompt,
+                "Simulation in progress...\n\tDone in # [s]\nSummary: #\n" + kValidatorRun +
+                kComparison + kFilesWritten + kExitPrompt,
             MaskDurations(run.out));
   ASSERT_EQ(kModuleLogs, FilesIn(folder.Path() / "out/logs"));
   EXPECT_EQ(ModelCreationLog(), folder.Read("out/logs/model_creation.log"));
@@ -151,8 +151,8 @@ TEST(LogDirectoryTest, UnwritableLogFolderWarnsAndTheRunGoesOn) {
   }
   EXPECT_EQ(warnings, run.err);
   EXPECT_EQ(ConsoleStart() + kModelOK + kHistoryOK + kPreparedOK + kVehicleOK +
-                "Simulation in progress...\n\tDone in # [s]\n" + kValidatorRun + kComparison +
-                kExitPrompt,
+                "Simulation in progress...\n\tDone in # [s]\nSummary: #\n" + kValidatorRun +
+                kComparison + kFilesWritten + kExitPrompt,
             MaskDurations(run.out));
 }
 

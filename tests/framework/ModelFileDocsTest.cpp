@@ -49,12 +49,12 @@ TEST(ModelFileDocsTest, WorkedExampleRunsAsTheClosedFormSays) {
   EXPECT_EQ(0, run.exitCode) << run.err;
   // The validator integrates the shipped vehicle only and refuses the wagon's history.
   EXPECT_EQ(ConsoleStart() + kModelOK + kHistoryOK + kPreparedOK + kVehicleOK +
-                "Simulation in progress...\n\tDone in # [s]\n"
+                "Simulation in progress...\n\tDone in # [s]\nSummary: #\n"
                 "\nRunning validator with hard-coded parameters...\n"
                 "Creating RK solver... Failed\n"
                 "Reason: Error - the external force history has 3 columns: the validator needs at "
                 "least 5 (four brake inputs and the traction)\n" +
-                kExitPrompt,
+                kFilesWritten + kExitPrompt,
             MaskDurations(run.out));
 
   const CsvTable series = RunSeries(folder);

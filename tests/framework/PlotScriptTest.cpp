@@ -236,3 +236,52 @@ TEST(PlotScriptTest, FilesItCannotPlotAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string StudyPlotCommand(const std::string& arguments) {
+  return "bash '" + (SourceDir() / "scripts" / "plot_study.sh").string() + "' " + arguments;
+}
+
+// Four cases of two gains at two adhesion levels, listed out of order; the
+// case at gain 1 and level 0.08 has no stop.
+const char* const kStudySummary =
+    "case,BRKSYS.gain,ADHSET.1.mu_max,stopping_distance,sliding_time\n"
+    "4,1,0.1,120,0\n"
+    "1,0.5,0.08,200,0\n"
+    "3,0.5,0.1,180,0\n"
+    "2,1,0.08,,3\n";
+
+// One line per adhesion level, named in its key; the picture beside the summary.
+TEST(PlotScriptTest, StudyFigureAgainstAParameterWithALinePerGroup) {
+  if (!HaveGnuplot()) GTEST_SKIP() << "gnuplot is not installed";
+  TempFolder folder;
+  folder.Write("results/study_summary.csv", kStudySummary);
+  const auto svg = RunIn(folder.Path(), StudyPlotCommand("--svg results/study_summary.csv "
+                                                         "stopping_distance BRKSYS.gain "
+                                                         "ADHSET.1.mu_max"));
+  ASSERT_EQ(0, svg.exitCode) << svg.err;
+  EXPECT_EQ("results/study_summary_stopping_distance.svg\n", svg.out);
+  const std::string picture = folder.Read("results/study_summary_stopping_distance.svg");
+  EXPECT_EQ(1, TextCount(picture, "ADHSET.1.mu_max = 0.08"));
+  EXPECT_EQ(1, TextCount(picture, "ADHSET.1.mu_max = 0.1"));
+  EXPECT_EQ(1, TextCount(picture, "stopping_distance [m]"));
+
+  const auto png = RunIn(folder.Path(), StudyPlotCommand("--output p.png "
+                                                         "results/study_summary.csv "
+                                                         "sliding_time BRKSYS.gain"));
+  ASSERT_EQ(0, png.exitCode) << png.err;
+  EXPECT_TRUE(IsPng(folder.Read("p.png")));
+}
+
+TEST(PlotScriptTest, StudyColumnsThatAreMissingAreRefused) {
+  if (!HaveGnuplot()) GTEST_SKIP() << "gnuplot is not installed";
+  TempFolder folder;
+  folder.Write("s.csv", kStudySummary);
+  const auto run = RunIn(folder.Path(), StudyPlotCommand("s.csv peak_speed BRKSYS.gain"));
+  EXPECT_EQ(1, run.exitCode);
+  EXPECT_EQ("plot_study.sh: 's.csv' has no column 'peak_speed'\n", run.err);
+  EXPECT_EQ(2, RunIn(folder.Path(), StudyPlotCommand("s.csv peak_speed")).exitCode);
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -59,8 +60,26 @@ std::string MaskNumbers(const std::string& text, const std::string& prefix,
   return masked + text.substr(from);
 }
 
+// The rest of each line starting with `start` replaced by "#".
+std::string MaskLines(const std::string& text, const std::string& start) {
+  std::string masked;
+  std::size_t from = 0;
+  for (std::size_t found; (found = text.find(start, from)) != std::string::npos;) {
+    if (found > 0 && text[found - 1] != '\n') {
+      masked += text.substr(from, found + start.size() - from);
+      from = found + start.size();
+      continue;
+    }
+    const std::size_t end = text.find('\n', found);
+    masked += text.substr(from, found - from) + start + "#";
+    from = end == std::string::npos ? text.size() : end;
+  }
+  return masked + text.substr(from);
+}
+
 std::string MaskDurations(const std::string& out) {
-  std::string masked = MaskNumbers(out, "\tDone in ", " [s]\n");
+  std::string masked = MaskLines(MaskLines(out, "Summary: "), "Files written: ");
+  masked = MaskNumbers(masked, "\tDone in ", " [s]\n");
   masked = MaskNumbers(masked, "while every wheel rolls: ", " m/s at ");
   masked = MaskNumbers(masked, "once a wheel has slid: ", " m/s at ");
   masked = MaskNumbers(masked, " m/s at ", " s (axle ");
@@ -89,7 +108,7 @@ std::size_t CsvTable::Column(const std::string& name) const {
   return static_cast<std::size_t>(found - columns.begin());
 }
 
-CsvTable ReadCsv(const std::string& text) {
+CsvTable ReadCsv(const std::string& text, bool emptyCells) {
   CsvTable table;
   std::istringstream lines(text);
   std::string line;
@@ -101,6 +120,10 @@ CsvTable ReadCsv(const std::string& text) {
     std::vector<double> row;
     std::istringstream cells(line);
     while (std::getline(cells, cell, ',')) {
+      if (emptyCells && cell.empty()) {
+        row.push_back(std::nan(""));
+        continue;
+      }
       char* end = nullptr;
       row.push_back(std::strtod(cell.c_str(), &end));
       EXPECT_TRUE(!cell.empty() && *end == '\0') << "'" << cell << "' is no number";

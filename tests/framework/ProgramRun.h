@@ -50,6 +50,11 @@ inline const char* const kComparison =
     "Largest vehicle speed difference to the validator while every wheel rolls: # m/s at # s "
     "(axle #)\n";
 
+// A run's summary line and the line naming the files a run wrote, masked by
+// MaskDurations.
+inline const char* const kSummary = "Summary: #\n";
+inline const char* const kFilesWritten = "Files written: #\n";
+
 // The files that --log-dir leaves outside the window runs, sorted.
 inline const std::vector<std::string> kModuleLogs = {
     "advanced_matrix_manager.log", "basic_matrix_manager.log", "component_manager.log",
@@ -73,8 +78,8 @@ std::string RampHistory(int rows);
 std::string MaskNumbers(const std::string& text, const std::string& prefix,
                         const std::string& suffix);
 // Console output with the numbers that change from run to run masked: the
-// durations of "\tDone in <seconds> [s]\n" and the three numbers of each
-// comparison line.
+// durations of "\tDone in <seconds> [s]\n", the three numbers of each
+// comparison line, and the summary and files-written lines after their first words.
 std::string MaskDurations(const std::string& out);
 
 // The columns of a vehicle time series: time, traction, then per axle the brake
@@ -89,8 +94,8 @@ struct CsvTable {
   std::size_t Column(const std::string& name) const;
 };
 // Records a test failure for every cell that is no number and every row whose
-// length differs from the header's.
-CsvTable ReadCsv(const std::string& text);
+// length differs from the header's; with `emptyCells` an empty cell reads as NaN.
+CsvTable ReadCsv(const std::string& text, bool emptyCells = false);
 
 // The names of the files under results/ (without hidden files), sorted.
 std::vector<std::string> ResultFiles(const testing_support::TempFolder& folder);

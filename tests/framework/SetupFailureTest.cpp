@@ -176,6 +176,17 @@ TEST(SetupFailureTest, EachFailingStepPrintsItsReasonAndSkipsTheRun) {
            "Reading batch run parameters... Failed\n"
            "Reason: BATCH in 'batch_paramsets.in': the run would write about 136.0 GB of result "
            "files, more than the limit of 10.0 GB\n"},
+      // The time series alone would be 6.8 GB; the states of every step double it:
+      // (1e7 + 1) rows x (34 + 31) numbers x 20 bytes, and the validator's 0.14 MB.
+      {"batch states beyond the limit",
+       [](const TempFolder& folder) {
+         folder.Write("batch_paramsets.in", "BATCH 1 4\n2e-8 0 1 0.05\n");
+       },
+       "--batch --states --history h.in", BatchStart(),
+       std::string(kModelOK) + kHistoryOK +
+           "Reading batch run parameters... Failed\n"
+           "Reason: BATCH in 'batch_paramsets.in': the run would write about 13.0 GB of result "
+           "files, more than the limit of 10.0 GB\n"},
       {"step matrices overflow",
        [](const TempFolder& folder) { WriteModel(folder, "\nDT 0.005", "\nDT 1e300"); },
        "--console --history h.in", ConsoleStart(),

@@ -117,7 +117,7 @@ TEST(WrongResultsTest, ComparisonWithTheValidatorOnlyWhereItMeansSomething) {
     const auto run = RunIn(folder.Path(), KelvraCommand("--console --history h.in"), "\n");
     EXPECT_EQ(0, run.exitCode);
     const std::string out = MaskDurations(run.out);
-    const std::string end = "\n\tDone in # [s]\n" + c.lines + kExitPrompt;
+    const std::string end = "\n\tDone in # [s]\n" + c.lines + kFilesWritten + kExitPrompt;
     ASSERT_GE(out.size(), end.size());
     EXPECT_EQ(end, out.substr(out.size() - end.size()));
   }
@@ -135,7 +135,7 @@ TEST(WrongResultsTest, RollingDifferenceIsSmallWhenAWheelSlidesLater) {
       "\nLargest vehicle speed difference to the validator while every wheel rolls: ([0-9.e+-]+) "
       "m/s at [0-9.]+ s \\(axle [1-4]\\)\nLargest once a wheel has slid: ([0-9.e+-]+) m/s at "
       "[0-9.]+ s \\(axle [1-4]\\); a sliding wheel's force follows its normal force, which the "
-      "two models work out differently\n\nPress");
+      "two models work out differently\nFiles written: ");
   std::smatch match;
   ASSERT_TRUE(std::regex_search(run.out, match, lines)) << run.out;
   EXPECT_LT(std::stod(match[1]), 1e-3);

@@ -1,0 +1,68 @@
+// The files of a run besides its result text: the time series, the states and
+// the summary, and the list of what was written.
+
+#include <cerrno>
+
+#include "framework/Framework.h"
+#include "framework/RunSize.h"
+#include "model/ComponentManager.h"
+
+void Framework::OpenRecording(RunRecording& recording, const std::string& seriesFile) {
+  const int axles = vehicleSystem.AxleCount();
+  if (!recording.series.Open(seriesFile, axles)) lostResults.CannotOpen(seriesFile);
+  if (writeStates) {
+    const std::string statesFile = StatesFileName(seriesFile);
+    if (!recording.states.Open(statesFile, StatesLayout())) lostResults.CannotOpen(statesFile);
+  }
+  recording.summary.Start(static_cast<std::size_t>(axles), vehicleSystem.Dynamics().AxleRot.Lim(),
+                          coupling.stepMatricesTimeStep);
+}
+
+void Framework::CloseRecording(RunRecording& recording, const std::string& seriesFile) {
+  const auto close = [this](auto& recorder, const std::string& fileName) {
+    if (!recorder.IsOpen()) return;
+    if (recorder.Close()) {
+      writtenFiles.Add(fileName);
+    } else {
+      lostResults.CannotWrite(fileName, recorder.ErrorNumber());
+    }
+  };
+  close(recording.series, seriesFile);
+  close(recording.states, StatesFileName(seriesFile));
+}
+
+void Framework::SaveWholeFile(const std::string& fileName, const std::string& text) {
+  int error = 0;
+  if (WriteWholeFile(fileName, text, error)) {
+    writtenFiles.Add(fileName);
+  } else {
+    lostResults.CannotSave(fileName, error);
+  }
+}
+
+// The states hold every freedom's velocity, then its displacement; an output
+// displacement's deflection is its mapping row applied to the displacements.
+StateLayout Framework::StatesLayout() const {
+  const ComponentManager& components = modelCreation.Components();
+  StateLayout layout;
+  for (const DofEntry& dof : components.Dofs()) {
+    layout.freedomNames.push_back(DofName(components.Bodies(), dof));
+  }
+  for (const Outdisp& outdisp : components.Outdisps()) {
+    layout.deflectionNames.push_back(outdisp.name);
+  }
+  const Matrix& mapping = modelCreation.GetMatrix('O');
+  for (int i = 0; i < mapping.num_rows(); ++i) {
+    for (int j = 0; j < mapping.num_cols(); ++j) {
+      if (mapping[i][j] == 0.0) continue;
+      layout.deflectionTerms.push_back(
+          {static_cast<std::size_t>(i), static_cast<std::size_t>(j), mapping[i][j]});
+    }
+  }
+  return layout;
+}
+
+double Framework::StatesBytes(double steps) const {
+  if (!writeStates) return 0.0;
+  return StatesOutputBytes(steps, StateRecorder::ColumnNames(StatesLayout()).size());
+}

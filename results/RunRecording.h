@@ -1,0 +1,47 @@
+#pragma once
+
+// Everything a console or batch run records of each step: its time series, on
+// request the whole linear state beside it, and the figures of its summary.
+
+#include <string>
+#include <vector>
+
+#include "results/RunSummary.h"
+#include "results/StateRecorder.h"
+#include "results/StepRecorder.h"
+#include "vehicle/Kelvra.h"
+
+struct RunRecording {
+  StepRecorder series;
+  StateRecorder states;  // closed unless the states were asked for
+  RunSummaryBuilder summary;
+
+  // The initial state at time 0.
+  void RecordInitial(const Kelvra& vehicle);
+  // The step that ended at `time` (see StepRecorder::Record).
+  void Record(double time, const std::vector<double>& brakeDemand, double tractionForce,
+              const Kelvra& vehicle);
+};
+
+// The file names written by a run, in the order written, for the line that
+// names them at its end.
+class WrittenFiles {
+ public:
+  void Add(const std::string& fileName) { names.push_back(fileName); }
+  bool Empty() const { return names.empty(); }
+  const std::vector<std::string>& Names() const { return names; }
+  // "Files written: results/a.csv, results/a.txt\n"; empty when none was.
+  std::string Line() const;
+
+ private:
+  std::vector<std::string> names;
+};
+
+// A batch set's leading cells of the batch summary: "DT,ITER,SUBD,SGNT,run_time",
+// the numbers in their shortest exact form.
+std::string BatchSetCells(double timeStep, int iterations, int subdivisions, double signLimit,
+                          double seconds);
+
+// Writes `text` to `fileName` whole; false when it cannot be opened or written,
+// with the system's error number in `errorNumber`.
+bool WriteWholeFile(const std::string& fileName, const std::string& text, int& errorNumber);
