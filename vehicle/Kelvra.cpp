@@ -137,17 +137,17 @@ bool Kelvra::EvaluateForces(const std::vector<double>& brakeDemand, double tract
   TBrakeSys& brkSys = VehDyn.BrkSys;
   bool ok = true;
   if (!res.Compute(state.vehicleSpeed, state.normalForce, state.wheelSpeed, state.position)) {
-    std::cout << "\nRes.Compute() error in Kelvra\n";
+    *messages << "\nRes.Compute() error in Kelvra\n";
     ok = false;
   }
   if (!brkSys.DoStep(brakeDemand, state.wheelSpeed)) {
-    std::cout << "\nBrkSys.DoStep() error in Kelvra\n";
+    *messages << "\nBrkSys.DoStep() error in Kelvra\n";
     ok = false;
   }
   AssembleInput(tractionForce, res, state.adhesionForce, VehDyn.AxleRot.BrakeForceRadius(),
                 brkSys.BrakeForce(), VehDyn.MtrxVeh.InputDim(), input);
   if (!Contact.Compute(state.normalForce, state.wheelSpeed, state.vehicleSpeed, state.position)) {
-    std::cout << "\nContact.Compute() error in Kelvra\n";
+    *messages << "\nContact.Compute() error in Kelvra\n";
     ok = false;
   }
   return ok;
@@ -158,16 +158,19 @@ bool Kelvra::Advance(const std::vector<double>& u1, const std::vector<double>& r
   TMtrxVehOut& vehOut = VehDyn.VehOut;
   bool ok = true;
   if (!VehDyn.MtrxVeh.DoStep(u0, u1)) {
-    std::cout << "\nMtrxVeh.DoStep() error in Kelvra\n";
+    *messages << "\nMtrxVeh.DoStep() error in Kelvra\n";
     ok = false;
   }
   if (!vehOut.Compute(VehDyn.MtrxVeh.NextState())) {
-    std::cout << "\nVehOut.Compute() error in Kelvra\n";
+    *messages << "\nVehOut.Compute() error in Kelvra\n";
     ok = false;
+  }
+  for (double capacity : cap0) {
+    if (capacity < 0.0) *messages << "ERROR: Adhesion capacity negative!\n";
   }
   if (!VehDyn.AxleRot.DoStep(res0, res1, brake0, brake1, cap0, cap1, vehOut.VehicleSpeedCommitted(),
                              vehOut.VehicleSpeed())) {
-    std::cout << "\nAxleRot.DoStep() error in Kelvra\n";
+    *messages << "\nAxleRot.DoStep() error in Kelvra\n";
     ok = false;
   }
   return ok;
@@ -191,15 +194,15 @@ void Kelvra::AverageOverStep(const std::vector<double>& startNormalForce) {
 bool Kelvra::Commit() {
   bool ok = true;
   if (!VehDyn.AxleRot.Finalize()) {
-    std::cout << "\nAxleRot.Finalize() error in Kelvra, run DoStep() first!\n";
+    *messages << "\nAxleRot.Finalize() error in Kelvra, run DoStep() first!\n";
     ok = false;
   }
   if (!VehDyn.VehOut.Finalize()) {
-    std::cout << "\nVehOut.Finalize() error in Kelvra, run Compute() first!\n";
+    *messages << "\nVehOut.Finalize() error in Kelvra, run Compute() first!\n";
     ok = false;
   }
   if (!VehDyn.MtrxVeh.Finalize()) {
-    std::cout << "\nMtrxVeh.Finalize() error in Kelvra, run DoStep() first!\n";
+    *messages << "\nMtrxVeh.Finalize() error in Kelvra, run DoStep() first!\n";
     ok = false;
   }
   return ok;
@@ -261,7 +264,7 @@ bool Kelvra::CheckStateFinite() {
   }
   if (quantity.empty()) return true;
   stateBroken = true;
-  std::cout << "\nError - The vehicle state is not finite after step " << stepsSinceInit
+  *messages << "\nError - The vehicle state is not finite after step " << stepsSinceInit
             << " (t = " << stepsSinceInit * VehDyn.AxleRot.TimeStep() << " s): " << quantity
             << " is " << (std::isnan(value) ? "NaN" : "infinite") << ". The simulation stops.\n";
   return false;
@@ -293,12 +296,12 @@ std::int32_t Kelvra::ResultNumber() {
   return *resultNumber;
 }
 
-std::string Kelvra::DefaultResultName(const std::string& extension) {
-  return "results/_kelvra_result_" + std::to_string(ResultNumber()) + extension;
+std::string Kelvra::DefaultResultName(const std::string& extension, const std::string& folder) {
+  return folder + "/_kelvra_result_" + std::to_string(ResultNumber()) + extension;
 }
 
-bool Kelvra::WriteDefaultResultText(std::string* writtenName) {
-  const std::string fileName = DefaultResultName(".txt");
+bool Kelvra::WriteDefaultResultText(std::string* writtenName, const std::string& folder) {
+  const std::string fileName = DefaultResultName(".txt", folder);
   if (writtenName != nullptr) *writtenName = fileName;
   return WriteResultText(fileName);
 }

@@ -3,6 +3,7 @@
 // The nonlinear vehicle system coupled with the linear vehicle model.
 
 #include <cstdint>
+#include <iostream>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -55,6 +56,9 @@ class Kelvra {
   bool DoStep(const std::vector<double>& brakeDemand, double tractionForce);
   // Whether a step left the linear state or a wheel speed NaN or infinite.
   bool StateBroken() const { return stateBroken; }
+  // Where the step's failures are said; the console unless set. A vehicle
+  // stepped beside others says them into its own buffer, for the console later.
+  void SetMessageStream(std::ostream& out) { messages = &out; }
   // Names of the linear state's entries, for the message of a broken state.
   void SetStateNames(std::vector<std::string> names) { stateNames = std::move(names); }
 
@@ -74,11 +78,13 @@ class Kelvra {
   void PickResultNumber();
   // The number picked last; picks one when none has been picked yet.
   std::int32_t ResultNumber();
-  // "results/_kelvra_result_<number>" followed by `extension`.
-  std::string DefaultResultName(const std::string& extension);
-  // Writes to DefaultResultName(".txt"); the name written goes to `writtenName`
-  // when given.
-  bool WriteDefaultResultText(std::string* writtenName = nullptr);
+  // "<folder>/_kelvra_result_<number>" followed by `extension`.
+  std::string DefaultResultName(const std::string& extension,
+                                const std::string& folder = "results");
+  // Writes to DefaultResultName(".txt", folder); the name written goes to
+  // `writtenName` when given.
+  bool WriteDefaultResultText(std::string* writtenName = nullptr,
+                              const std::string& folder = "results");
 
   // Whether the last Create read every section successfully.
   bool Created() const { return created; }
@@ -158,6 +164,7 @@ class Kelvra {
   bool stateBroken = false;
   long long stepsSinceInit = 0;
   std::vector<std::string> stateNames;
+  std::ostream* messages = &std::cout;
 
   // Work space of DoStep, sized by Init: the start-of-step evaluation (0), the
   // newest input vector (1) and the normal forces of the last evaluation.
