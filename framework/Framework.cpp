@@ -199,6 +199,7 @@ bool Framework::ReadBatchSets() {
       ReadBatchParameterSets(kBatchParameterFile, coupling.batchParameterSets, error, &warning) &&
       CheckStepCounts(coupling.batchParameterSets, coupling.externalForceHistory.num_rows(),
                       error) &&
+      SetsInRange(setRange, coupling.batchParameterSets.num_rows(), batchBegin, batchEnd, error) &&
       BatchRunSizeFits(error);
   PrintResult(std::cout, ok);
   if (!ok) std::cout << "Reason: " << error << "\n";
@@ -219,15 +220,15 @@ bool Framework::ConsoleRunSizeFits(std::string& error) const {
   return fits;
 }
 
-// Every set replays the whole history at its own time step, then the validator
-// replays it once.
+// Every set of the range replays the whole history at its own time step, then
+// the validator replays it once.
 bool Framework::BatchRunSizeFits(std::string& error) const {
   const Matrix& sets = coupling.batchParameterSets;
   const int rows = coupling.externalForceHistory.num_rows();
   const int axles = static_cast<int>(coupling.wheelDofIndices.size());
   RunSize total;
   total.outputBytes = ValidatorOutputBytes(rows);
-  for (int i = 0; i < sets.num_rows(); ++i) {
+  for (int i = batchBegin; i < batchEnd; ++i) {
     const RunSize set = VehicleRunSize(ResampledStepCount(rows, sets[i][0]),
                                        static_cast<int>(std::trunc(sets[i][1])),
                                        static_cast<int>(std::trunc(sets[i][2])), axles);
@@ -250,11 +251,6 @@ bool Framework::PrepareStepMatrices(double timeStep) {
   coupling.rampStepMatrix = simulationModule.GetMatrix('Z');
   coupling.stepMatricesTimeStep = ok ? timeStep : std::numeric_limits<double>::quiet_NaN();
   return ok;
-}
-
-std::string Framework::PreparationErrors(std::size_t logStart) const {
-  const std::string log = simulationModule.GetLogText();
-  return ErrorLines(log.substr(std::min(logStart, log.size())));
 }
 
 bool Framework::CreateVisualModel(const std::string& stylesFile) {
@@ -290,17 +286,21 @@ void Framework::ConvertForVehicle() {
 }
 
 bool Framework::CreateVehicle(double timeStep, std::ostream& log) {
-  const VehicleSideData& side = coupling.vehicleSide;
+  return CreateVehicleFrom(coupling.vehicleSide, timeStep, vehicleSystem, log);
+}
+
+bool Framework::CreateVehicleFrom(const VehicleSideData& side, double timeStep, Kelvra& vehicle,
+                                  std::ostream& log) const {
   // The vehicle system steps wheels; a model without any has nothing for it to do.
   if (side.wheelDofIndices.empty()) {
     log << "\nError - the model file has no WHEEL: the vehicle system needs at least one.\n";
     return false;
   }
-  const bool created = vehicleSystem.Create(
+  const bool created = vehicle.Create(
       coupling.modelFileName, side.fundamental, side.forceStep, side.rampStep, side.initialState,
       side.normalForce, side.staticAxleLoads, side.wheelDofIndices, side.wheelStateIndices,
       side.reducedMasses, side.brakeForceRadii, log, timeStep);
-  vehicleSystem.SetStateNames(StateNames());
+  vehicle.SetStateNames(StateNames());
   return created;
 }
 

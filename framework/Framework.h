@@ -1,11 +1,14 @@
 #pragma once
 
+#include <fstream>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "framework/Reporting.h"
 #include "framework/ResultStore.h"
+#include "framework/SetRange.h"
 #include "framework/SpeedComparison.h"
 #include "linalg/Matrix.h"
 #include "model/ModelCreation.h"
@@ -67,6 +70,12 @@ class Framework {
   void RunValidator();
   // Window runs step as often as keeps simulated time with the wall clock.
   void SetRealTimePacing(bool on) { realTimePacing = on; }
+  // Batch sets run on up to `count` threads at once.
+  void SetJobs(int count) { jobs = count; }
+  // Only these sets of the batch run; set before Initialize, which checks them.
+  void SetSetRange(const SetRange& range) { setRange = range; }
+  // Where every result file goes (default "results"); set before Initialize.
+  void SetResultsFolder(const std::string& folder) { resultsFolder = folder; }
   // Writes every module's log into `directory` (created when missing).
   bool WriteLogs(const std::string& directory) const;
   // Whether the run could not save a result file (or, in a batch, run a set).
@@ -85,11 +94,12 @@ class Framework {
   bool ReadHistory(const std::string& externalForceFile);
   bool ReadBatchSets();
   bool PrepareStepMatrices(double timeStep);
-  // The error lines of the last preparation's section of the module log.
-  std::string PreparationErrors(std::size_t logStart) const;
   bool CreateVisualModel(const std::string& stylesFile);
   void ConvertForVehicle();
   bool CreateVehicle(double timeStep, std::ostream& log);
+  // Creates `vehicle` from the vehicle side's data `side`, made for `timeStep`.
+  bool CreateVehicleFrom(const VehicleSideData& side, double timeStep, Kelvra& vehicle,
+                         std::ostream& log) const;
   // Whether the console run's work and output stay within the limits of
   // RunSize.h; `error` says by how much they do not.
   bool ConsoleRunSizeFits(std::string& error) const;
@@ -99,9 +109,30 @@ class Framework {
   void RunGraphics(int argc, char** argv);
   void RunConsole();
   void RunBatch();
-  // New step matrices and a new vehicle system for `timeStep`; false, with the
-  // reason on the console, when either could not be made.
-  bool RebuildForTimeStep(double timeStep, std::ostream& setLog);
+  // What a batch set leaves for its turn: whether it ran, its settings and time.
+  struct BatchSetOutcome {
+    bool skipped = false;
+    bool resultsLost = false;
+    double timeStep = 0.0;
+    int iterations = 0;
+    int subdivisions = 0;
+    double signLimit = 0.0;
+    double seconds = 0.0;
+  };
+  // Set `index` (0-based) of the batch in `vehicle`, with step matrices of its
+  // own, so that sets can run side by side; its console text goes to
+  // `console`, the warnings about its files to `warnings`.
+  BatchSetOutcome RunBatchSet(int index, Kelvra& vehicle, std::ostream& console,
+                              std::ostream& warnings, bool showProgress) const;
+  // Step matrices for `timeStep` and `vehicle` made from them; false, with the
+  // reason on `console`, when either cannot be made. The two console lines of
+  // the rebuild are said when `announce`, or when it fails.
+  bool PrepareSetVehicle(double timeStep, bool announce, Kelvra& vehicle,
+                         std::ostream& console) const;
+  // The set's timing line, after every set before it.
+  void FinishBatchSet(const BatchSetOutcome& outcome, std::ofstream& times, bool& timesLost);
+  // "<results folder>/<name>".
+  std::string ResultPath(const std::string& name) const { return resultsFolder + "/" + name; }
   // Closes a time series and says when a write of it failed.
   template <typename Recorder>
   void CloseSeries(Recorder& recorder, const std::string& fileName);
@@ -126,6 +157,11 @@ class Framework {
   bool batchRun = false;
   CouplingData coupling;
   bool realTimePacing = false;
+  int jobs = 1;
+  SetRange setRange;
+  int batchBegin = 0;  // the sets [batchBegin, batchEnd) of the range
+  int batchEnd = 0;
+  std::string resultsFolder = "results";
   std::string vehicleCreationLog;  // what the vehicle system wrote while created at set-up
   SpeedSeries consoleSpeeds;       // the console run's vehicle speeds, for the validator
   LostResults lostResults;

@@ -8,6 +8,7 @@
 
 #include "display/Window.h"
 #include "framework/Framework.h"
+#include "framework/OrderedJobs.h"
 #include "framework/Progress.h"
 #include "framework/Reporting.h"
 #include "framework/Resampling.h"
@@ -21,19 +22,6 @@ namespace {
 
 // The validator integrates its reference vehicle with this fixed step.
 constexpr double kValidatorStepSize = 0.0005;
-
-// A batch parameter set: one row of batch_paramsets.in.
-struct ParameterSet {
-  double timeStep;
-  int iterations;
-  int subdivisions;
-  double signLimit;
-};
-
-ParameterSet ParameterSetOf(const Matrix& sets, int row) {
-  return {sets[row][0], static_cast<int>(std::trunc(sets[row][1])),
-          static_cast<int>(std::trunc(sets[row][2])), sets[row][3]};
-}
 
 }  // namespace
 
@@ -79,7 +67,7 @@ void Framework::RunConsole() {
   const int rows = coupling.externalForceHistory.num_rows();
   const double timeStep = coupling.stepMatricesTimeStep;
   vehicleSystem.PickResultNumber();
-  const std::string seriesFile = vehicleSystem.DefaultResultName(".csv");
+  const std::string seriesFile = vehicleSystem.DefaultResultName(".csv", resultsFolder);
   StepRecorder recorder;
   if (!recorder.Open(seriesFile, axles)) lostResults.CannotOpen(seriesFile);
   recorder.RecordInitial(vehicleSystem);
@@ -101,7 +89,8 @@ void Framework::RunConsole() {
   std::cout << "\tDone in " << seconds << " [s]\n" << std::flush;
   CloseSeries(recorder, seriesFile);
   std::string fileName;
-  if (!vehicleSystem.WriteDefaultResultText(&fileName)) lostResults.CannotSave(fileName, errno);
+  if (!vehicleSystem.WriteDefaultResultText(&fileName, resultsFolder))
+    lostResults.CannotSave(fileName, errno);
 }
 
 bool Framework::AnyWheelSlides(const std::vector<double>& vehicleSpeed) const {
@@ -119,90 +108,45 @@ void Framework::CloseSeries(Recorder& recorder, const std::string& fileName) {
   if (!recorder.Close()) lostResults.CannotWrite(fileName, recorder.ErrorNumber());
 }
 
-// Every parameter set replays the whole history at its own time step. The step
-// matrices and the vehicle system are rebuilt whenever the set's time step is
-// not the one they were made for, and always for the first set, which must not
-// inherit the model's own time step. A set for which they cannot be made is
-// skipped; each finished set's files and timing line are complete on disk
-// before the next set starts.
+// Every parameter set of the range replays the whole history at its own time
+// step, each with a vehicle system and step matrices of its own. Sets run
+// side by side when jobs allow; each one's console text, warnings and timing
+// line come out in set order, exactly as when they run one after another.
+// Then each finished set's files are complete on disk before its timing line.
 void Framework::RunBatch() {
-  const char* const timesFile = "results/batch_run_times.txt";
+  const std::string timesFile = ResultPath("batch_run_times.txt");
   std::ofstream times(timesFile);
   if (!times) lostResults.CannotOpen(timesFile);
   bool timesLost = !times;
-  const Matrix& sets = coupling.batchParameterSets;
-  const int setCount = sets.num_rows();
-  const int rows = coupling.externalForceHistory.num_rows();
-  for (int i = 0; i < setCount; ++i) {
-    const ParameterSet set = ParameterSetOf(sets, i);
-    std::ostringstream setLog;
-    if (i == 0 || !(set.timeStep == coupling.stepMatricesTimeStep)) {
-      if (!RebuildForTimeStep(set.timeStep, setLog)) {
-        std::cout << "\nSimulation " << i + 1 << " of " << setCount << " skipped\n" << std::flush;
-        lostResults.Skipped();
-        continue;
-      }
+  const int count = batchEnd - batchBegin;
+  const bool buffered = jobs > 1 && count > 1;
+  struct SetText {
+    std::ostringstream console;
+    std::ostringstream warnings;
+  };
+  std::vector<SetText> texts(buffered ? count : 0);
+  std::vector<BatchSetOutcome> outcomes(count);
+  const auto run = [&](int j) {
+    std::ostream& console = buffered ? texts[j].console : std::cout;
+    std::ostream& warnings = buffered ? texts[j].warnings : std::cerr;
+    Kelvra vehicle;
+    outcomes[j] = RunBatchSet(batchBegin + j, vehicle, console, warnings, !buffered);
+    // The framework's vehicle ends as that of the last set, as when the sets
+    // run one after another in it; no other job touches it.
+    if (j + 1 == count && !outcomes[j].skipped) {
+      vehicleSystem = std::move(vehicle);
+      vehicleSystem.SetMessageStream(std::cout);
     }
-    const double timeStep = coupling.stepMatricesTimeStep;
-    vehicleSystem.ChangeAxleIntegratorPar(set.subdivisions, set.iterations, set.signLimit, timeStep,
-                                          setLog);
-    vehicleSystem.Init(setLog);
-    std::cout << "\nSimulation " << i + 1 << " of " << setCount << "\n"
-              << "Params: DT=" << timeStep << " ITER=" << set.iterations
-              << " SUBD=" << set.subdivisions << " SGNT=" << set.signLimit << "\n"
-              << std::flush;
-
-    const int axles = vehicleSystem.AxleCount();
-    std::vector<double> brakeDemand(axles, 0.0);
-    const std::string seriesFile = "results/batch_" + std::to_string(i) + ".csv";
-    StepRecorder recorder;
-    if (!recorder.Open(seriesFile, axles)) lostResults.CannotOpen(seriesFile);
-    recorder.RecordInitial(vehicleSystem);
-    const int steps = ResampledStepCount(rows, timeStep);
-    ProgressBar progress(steps);
-    const std::int64_t start = PerformanceCount();
-    for (int k = 0; k < steps; ++k) {
-      const int row = ResampledRow(k, timeStep);
-      if (!StepAndRecord(row, (k + 1) * timeStep, brakeDemand, recorder)) break;
-      progress.Update(k + 1);
+  };
+  const auto finish = [&](int j) {
+    if (buffered) {
+      std::cout << texts[j].console.str() << std::flush;
+      std::cerr << texts[j].warnings.str();
+      texts[j] = SetText();
     }
-    const double seconds = ElapsedSeconds(start, PerformanceCount());
-    progress.Finish();
-    std::cout << "\tDone in " << seconds << " [s]\n" << std::flush;
-    CloseSeries(recorder, seriesFile);
-    const std::string resultFile = "results/batch_" + std::to_string(i) + ".txt";
-    if (!vehicleSystem.WriteResultText(resultFile)) lostResults.CannotSave(resultFile, errno);
-    WriteTimingLine(times, timeStep, set.iterations, set.subdivisions, set.signLimit, seconds);
-    int error = 0;
-    if (!timesLost && !FlushFile(times, error)) {
-      lostResults.CannotWrite(timesFile, error);
-      timesLost = true;
-    }
-  }
-}
-
-// The set's DT becomes the one in force only when both the step matrices and the
-// vehicle system could be made for it.
-bool Framework::RebuildForTimeStep(double timeStep, std::ostream& setLog) {
-  std::cout << "\nTime step changed, recalculate solution operators... ";
-  const std::size_t logStart = simulationModule.GetLogText().size();
-  const bool prepared = PrepareStepMatrices(timeStep);
-  PrintResult(std::cout, prepared);
-  if (!prepared) {
-    std::cout << "Reason:\n" << PreparationErrors(logStart) << std::flush;
-    return false;
-  }
-  ConvertForVehicle();
-  std::cout << "\nRe-initializing simulator... ";
-  std::ostringstream log;
-  const bool created = CreateVehicle(timeStep, log);
-  PrintResult(std::cout, created);
-  setLog << log.str();
-  if (!created) {
-    coupling.stepMatricesTimeStep = std::numeric_limits<double>::quiet_NaN();
-    std::cout << "Reason:\n" << log.str() << std::flush;
-  }
-  return created;
+    FinishBatchSet(outcomes[j], times, timesLost);
+  };
+  RunOrderedJobs(count, jobs, run, finish);
 }
 
 // The reference vehicle replays the same history with classical Runge-Kutta
@@ -212,7 +156,7 @@ bool Framework::RebuildForTimeStep(double timeStep, std::ostream& setLog) {
 void Framework::RunValidator() {
   std::cout << "\nRunning validator with hard-coded parameters...\n"
             << "Creating RK solver... ";
-  ValidatorTrainModel model(kValidatorStepSize);
+  ValidatorTrainModel model(kValidatorStepSize, resultsFolder);
   model.SetForceHistory(coupling.externalForceHistory, kHistorySamplePeriod);
   std::string reason;
   if (!model.CheckForceHistory(reason)) {
@@ -221,14 +165,14 @@ void Framework::RunValidator() {
   }
   RungeKuttaSolver solver(model);
   std::cout << "OK\n" << std::flush;
-  const char* const resultFile = "results/ode1_train17_rk4_result.txt";
-  const char* const forceFile = "results/ruku_forces.txt";
+  const std::string resultFile = ResultPath("ode1_train17_rk4_result.txt");
+  const std::string forceFile = ResultPath("ruku_forces.txt");
   if (!model.ResultFileOpen()) lostResults.CannotOpen(resultFile);
 
-  const char* const runTimeFile = "results/ruku_run_time.txt";
+  const std::string runTimeFile = ResultPath("ruku_run_time.txt");
   std::ofstream runTime(runTimeFile);
   if (!runTime) lostResults.CannotOpen(runTimeFile);
-  const char* const statesFile = "results/ruku_states.csv";
+  const std::string statesFile = ResultPath("ruku_states.csv");
   ValidatorStateRecorder states;
   if (!states.Open(statesFile)) lostResults.CannotOpen(statesFile);
 
@@ -325,7 +269,7 @@ void Framework::RunGraphics(int argc, char** argv) {
   data.background.enabled = true;
   data.run.realTimePacing = realTimePacing;
   data.run.vehicleTimeStep = coupling.stepMatricesTimeStep;
-  data.run.seriesPrefix = "results/realtime_";
+  data.run.seriesPrefix = ResultPath("realtime_");
   data.run.warnUnwritable = [this](const std::string& fileName) {
     lostResults.CannotOpen(fileName);
   };

@@ -18,6 +18,10 @@ int main(int argc, char** argv) {
     std::cout << UsageText();
     return 0;
   }
+  if (commandLine.showVersion) {
+    std::cout << VersionText();
+    return 0;
+  }
 
   PrintBanner(std::cout, ConsoleColoursEnabled());
   // Static, so that the lock file is also removed when the window's close ends
@@ -27,11 +31,14 @@ int main(int argc, char** argv) {
   {
     auto framework = std::make_unique<Framework>();
     std::string lockError;
-    const bool locked = resultsLock.Acquire("results", lockError);
+    const bool locked = resultsLock.Acquire(commandLine.resultsFolder, lockError);
     if (!locked) std::cout << lockError << "\n";
+    framework->SetResultsFolder(commandLine.resultsFolder);
+    framework->SetJobs(commandLine.jobs);
+    framework->SetSetRange(commandLine.sets);
     const bool ready =
         locked && framework->Initialize("combined_styles_GEN.in", commandLine.historyFile,
-                                        commandLine.flags, "combined_train17_GEN.in");
+                                        commandLine.flags, commandLine.modelFile);
     if (locked && !commandLine.logDirectory.empty()) framework->WriteLogs(commandLine.logDirectory);
     framework->SetRealTimePacing(commandLine.realTimePacing);
     if (ready) {
