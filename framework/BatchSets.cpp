@@ -34,6 +34,24 @@ bool ReplayRow(Kelvra& vehicle, const Matrix& history, int row, double time,
   return true;
 }
 
+// The whole history at `timeStep`, each row held until the next; the seconds
+// it took. It stops early at a step that leaves the vehicle state broken.
+double ReplayHistory(const Matrix& history, double timeStep, Kelvra& vehicle,
+                     StepRecorder& recorder, bool showProgress) {
+  std::vector<double> brakeDemand(vehicle.AxleCount(), 0.0);
+  const int steps = ResampledStepCount(history.num_rows(), timeStep);
+  ProgressBar progress(steps, std::cerr, showProgress);
+  const std::int64_t start = PerformanceCount();
+  for (int k = 0; k < steps; ++k) {
+    const int row = ResampledRow(k, timeStep);
+    if (!ReplayRow(vehicle, history, row, (k + 1) * timeStep, brakeDemand, recorder)) break;
+    progress.Update(k + 1);
+  }
+  const double seconds = ElapsedSeconds(start, PerformanceCount());
+  progress.Finish();
+  return seconds;
+}
+
 }  // namespace
 
 // A run of one set after another makes new step matrices for the first set
@@ -69,23 +87,12 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle, st
           << std::flush;
 
   LostResults lost(warnings);
-  const int axles = vehicle.AxleCount();
-  std::vector<double> brakeDemand(axles, 0.0);
   const std::string seriesFile = ResultPath("batch_" + std::to_string(index) + ".csv");
   StepRecorder recorder;
-  if (!recorder.Open(seriesFile, axles)) lost.CannotOpen(seriesFile);
+  if (!recorder.Open(seriesFile, vehicle.AxleCount())) lost.CannotOpen(seriesFile);
   recorder.RecordInitial(vehicle);
-  const Matrix& history = coupling.externalForceHistory;
-  const int steps = ResampledStepCount(history.num_rows(), timeStep);
-  ProgressBar progress(steps, std::cerr, showProgress && isatty(STDERR_FILENO) != 0);
-  const std::int64_t start = PerformanceCount();
-  for (int k = 0; k < steps; ++k) {
-    const int row = ResampledRow(k, timeStep);
-    if (!ReplayRow(vehicle, history, row, (k + 1) * timeStep, brakeDemand, recorder)) break;
-    progress.Update(k + 1);
-  }
-  outcome.seconds = ElapsedSeconds(start, PerformanceCount());
-  progress.Finish();
+  outcome.seconds = ReplayHistory(coupling.externalForceHistory, timeStep, vehicle, recorder,
+                                  showProgress && isatty(STDERR_FILENO) != 0);
   console << "\tDone in " << outcome.seconds << " [s]\n" << std::flush;
   if (!recorder.Close()) lost.CannotWrite(seriesFile, recorder.ErrorNumber());
   const std::string resultFile = ResultPath("batch_" + std::to_string(index) + ".txt");
