@@ -1,6 +1,5 @@
 #include "framework/CommandLine.h"
 
-#include <iterator>
 #include <string_view>
 
 #include "framework/Framework.h"
