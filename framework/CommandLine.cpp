@@ -1,48 +1,184 @@
 #include "framework/CommandLine.h"
 
-#include <cstring>
+#include <string_view>
 
 #include "framework/Framework.h"
+#include "framework/OrderedJobs.h"
+#include "model/TextPrepass.h"
 
 namespace {
+
+// More threads than this would only queue for the same cores.
+constexpr int kMostJobs = 1024;
+
+enum class Option {
+  Help,
+  Version,
+  Console,
+  Batch,
+  RealTime,
+  History,
+  LogDir,
+  Model,
+  Results,
+  Jobs,
+  Sets,
+  Study,
+  States
+};
+
+struct OptionSpec {
+  std::string_view name;
+  Option option;
+  bool takesValue;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"--help", Option::Help, false},          {"--version", Option::Version, false},
+    {"--console", Option::Console, false},    {"--batch", Option::Batch, false},
+    {"--real-time", Option::RealTime, false}, {"--history", Option::History, true},
+    {"--log-dir", Option::LogDir, true},      {"--model", Option::Model, true},
+    {"--results", Option::Results, true},     {"--jobs", Option::Jobs, true},
+    {"--sets", Option::Sets, true},           {"--study", Option::Study, true},
+    {"--states", Option::States, false},
+};
+
+const OptionSpec* FindOption(std::string_view name) {
+  for (const OptionSpec& spec : kOptions) {
+    if (spec.name == name) return &spec;
+  }
+  return nullptr;
+}
 
 struct Requests {
   bool console = false;
   bool batch = false;
+  bool jobs = false;
+  bool sets = false;
 };
+
+// A results folder named with a trailing slash names the same folder; the file
+// names are built with one slash.
+std::string WithoutTrailingSlashes(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+bool ApplyValue(Option option, const std::string& value, Requests& requests,
+                CommandLine& commandLine, std::string& error) {
+  switch (option) {
+    case Option::History:
+      commandLine.historyFile = value;
+      return true;
+    case Option::LogDir:
+      commandLine.logDirectory = value;
+      return true;
+    case Option::Study:
+      commandLine.studyFile = value;
+      return true;
+    case Option::Model:
+      commandLine.modelFile = value;
+      return true;
+    case Option::Results:
+      commandLine.resultsFolder = WithoutTrailingSlashes(value);
+      return true;
+    case Option::Jobs:
+      requests.jobs = true;
+      if (ParseWholeNumber(value, 1, kMostJobs, commandLine.jobs)) return true;
+      error = "--jobs needs a whole number from 1 to " + std::to_string(kMostJobs) + ", not " +
+              QuotedExcerpt(value);
+      return false;
+    case Option::Sets:
+      requests.sets = true;
+      return ParseSetRange(value, commandLine.sets, error);
+    default:
+      return true;
+  }
+}
+
+void ApplyFlag(Option option, Requests& requests, CommandLine& commandLine) {
+  switch (option) {
+    case Option::Help:
+      commandLine.showHelp = true;
+      break;
+    case Option::Version:
+      commandLine.showVersion = true;
+      break;
+    case Option::Console:
+      requests.console = true;
+      break;
+    case Option::Batch:
+      requests.batch = true;
+      break;
+    case Option::RealTime:
+      commandLine.realTimePacing = true;
+      break;
+    case Option::States:
+      commandLine.writeStates = true;
+      break;
+    default:
+      break;
+  }
+}
+
+// One "--name", "--name value" or "--name=value" at argv[i]; `i` moves past the
+// value when it is the next word.
+bool ParseOption(int argc, char** argv, int& i, Requests& requests, CommandLine& commandLine,
+                 std::string& error) {
+  const std::string word = argv[i];
+  const std::size_t equals = word.find('=');
+  const std::string name = word.substr(0, equals);
+  const OptionSpec* spec = FindOption(name);
+  if (spec == nullptr) {
+    error = "unknown option " + Excerpt(name);
+    return false;
+  }
+  if (!spec->takesValue) {
+    if (equals != std::string::npos) {
+      error = name + " takes no value";
+      return false;
+    }
+    ApplyFlag(spec->option, requests, commandLine);
+    return true;
+  }
+  if (equals == std::string::npos && i + 1 >= argc) {
+    error = name + " needs a value";
+    return false;
+  }
+  const std::string value = equals == std::string::npos ? argv[++i] : word.substr(equals + 1);
+  return ApplyValue(spec->option, value, requests, commandLine, error);
+}
 
 // Console and batch runs replay a history; the window runs without a history
 // take the lever's inputs.
 bool ResolveFlags(const Requests& requests, CommandLine& commandLine, std::string& error) {
+  const bool study = !commandLine.studyFile.empty();
+  const bool consoleRun = requests.console || requests.batch || study;
   if (requests.console && requests.batch) {
     error = "--console and --batch cannot be combined";
-    return false;
-  }
-  if (!commandLine.studyFile.empty() && (requests.console || requests.batch)) {
+  } else if (study && (requests.console || requests.batch)) {
     error = std::string("--study cannot be combined with ") +
             (requests.console ? "--console" : "--batch");
-    return false;
-  }
-  if (!commandLine.studyFile.empty() && commandLine.historyFile.empty()) {
-    error = "--study needs --history FILE";
-    return false;
-  }
-  if (!commandLine.studyFile.empty() && !commandLine.logDirectory.empty()) {
+  } else if (consoleRun && commandLine.historyFile.empty()) {
+    error = std::string(study              ? "--study"
+                        : requests.console ? "--console"
+                                           : "--batch") +
+            " needs --history FILE";
+  } else if (study && !commandLine.logDirectory.empty()) {
     error = "--log-dir applies to console, batch and window runs only";
-    return false;
-  }
-  if ((requests.console || requests.batch) && commandLine.historyFile.empty()) {
-    error = std::string(requests.console ? "--console" : "--batch") + " needs --history FILE";
-    return false;
-  }
-  if (commandLine.realTimePacing &&
-      (requests.console || requests.batch || !commandLine.studyFile.empty())) {
+  } else if (commandLine.realTimePacing && consoleRun) {
     error = "--real-time applies to the window runs only";
-    return false;
+  } else if ((requests.jobs || requests.sets) && !requests.batch && !study) {
+    error = std::string(requests.jobs ? "--jobs" : "--sets") +
+            " applies to batch runs and studies only";
+  } else if (consoleRun && commandLine.windowArguments.size() > 1) {
+    error = "unexpected argument " + QuotedExcerpt(commandLine.windowArguments[1]) +
+            ": window system arguments apply to the window runs only";
   }
+  if (!error.empty()) return false;
   if (requests.batch) {
     commandLine.flags = Framework::kRequestBatchRun;
-  } else if (requests.console || !commandLine.studyFile.empty()) {
+  } else if (requests.console || study) {
     commandLine.flags = 0;
   } else if (!commandLine.historyFile.empty()) {
     commandLine.flags = Framework::kRequestGraphicsDisplay;
@@ -54,41 +190,29 @@ bool ResolveFlags(const Requests& requests, CommandLine& commandLine, std::strin
 
 }  // namespace
 
+// Words of a single dash ("-display :1", "-geometry 800x600") belong to the
+// window system, so short options are not bundled: "-h" is the only one.
 bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::string& error) {
   commandLine = CommandLine();
+  commandLine.jobs = DefaultJobCount();
   Requests requests;
   if (argc > 0) commandLine.windowArguments.push_back(argv[0]);
+  bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
-    const std::string word = argv[i];
-    const bool takesValue = word == "--history" || word == "--log-dir" || word == "--study";
-    if (takesValue && i + 1 >= argc) {
-      error = word + " needs a value";
+    const std::string_view word = argv[i];
+    if (optionsEnded || word.substr(0, 2) != "--") {
+      if (!optionsEnded && word == "-h") {
+        commandLine.showHelp = true;
+      } else {
+        commandLine.windowArguments.push_back(argv[i]);
+      }
+    } else if (word == "--") {
+      optionsEnded = true;
+    } else if (!ParseOption(argc, argv, i, requests, commandLine, error)) {
       return false;
-    }
-    if (word == "--help") {
-      commandLine.showHelp = true;
-    } else if (word == "--console") {
-      requests.console = true;
-    } else if (word == "--batch") {
-      requests.batch = true;
-    } else if (word == "--states") {
-      commandLine.writeStates = true;
-    } else if (word == "--real-time") {
-      commandLine.realTimePacing = true;
-    } else if (word == "--history") {
-      commandLine.historyFile = argv[++i];
-    } else if (word == "--study") {
-      commandLine.studyFile = argv[++i];
-    } else if (word == "--log-dir") {
-      commandLine.logDirectory = argv[++i];
-    } else if (word.rfind("--", 0) == 0) {
-      error = "unknown option " + word;
-      return false;
-    } else {
-      commandLine.windowArguments.push_back(argv[i]);
     }
   }
-  if (commandLine.showHelp) return true;
+  if (commandLine.showHelp || commandLine.showVersion) return true;
   return ResolveFlags(requests, commandLine, error);
 }
 
@@ -99,24 +223,37 @@ const char* UsageText() {
          "\n"
          "Without options the real-time window opens: drive the vehicle with the lever.\n"
          "\n"
-         "Options:\n"
+         "Options (each value also as --option=VALUE):\n"
          "  --history FILE   replay the external force history FILE in the window\n"
          "  --console        with --history: replay it on the console, timed, then run the "
          "validator\n"
          "  --batch          with --history: replay it for every parameter set of "
          "batch_paramsets.in\n"
+         "  --jobs N         batch runs: run N sets at once (default: one per core), with\n"
+         "                   the console text and files of a run of one set after another\n"
+         "  --sets A-B       batch runs: only sets A to B (from 1; or --sets N for one set),\n"
+         "                   numbered and named as in the whole batch\n"
          "  --real-time      window runs: step as often as keeps simulated time with the wall "
          "clock\n"
          "  --study FILE     with --history: a console run for every case of the parameter\n"
          "                   study FILE, without the validator\n"
          "  --states         also write each run's linear states beside its time series\n"
+         "  --model FILE     read the model from FILE (default combined_train17_GEN.in)\n"
+         "  --results DIR    write the result files into DIR, which must exist (default "
+         "results)\n"
          "  --log-dir DIR    after the set-up, write every module's log into DIR\n"
-         "  --help           show this text\n"
+         "  -h, --help       show this text\n"
+         "  --version        show the program's version\n"
          "\n"
          "Exit status:\n"
          "  0  the run went through and every result file was written\n"
-         "  1  the set-up failed (its reason is printed), another run uses results/, a batch\n"
-         "     set or a study case could not run, or a result file could not be written\n"
+         "  1  the set-up failed (its reason is printed), another run uses the results\n"
+         "     folder, a batch set or a study case could not run, or a result file could\n"
+         "     not be written\n"
          "     (said on stderr)\n"
          "  2  a wrong option\n";
+}
+
+const char* VersionText() {
+  return "kelvra " KELVRA_VERSION "\n";
 }

@@ -148,6 +148,7 @@ bool Framework::ReadBatchSets() {
       ReadBatchParameterSets(kBatchParameterFile, coupling.batchParameterSets, error, &warning) &&
       CheckStepCounts(coupling.batchParameterSets, coupling.externalForceHistory.num_rows(),
                       error) &&
+      SetsInRange(setRange, coupling.batchParameterSets.num_rows(), batchBegin, batchEnd, error) &&
       BatchRunSizeFits(error);
   PrintResult(std::cout, ok);
   if (!ok) std::cout << "Reason: " << error << "\n";
@@ -168,15 +169,15 @@ bool Framework::ConsoleRunSizeFits(std::string& error) const {
   return fits;
 }
 
-// Every set replays the whole history at its own time step, then the validator
-// replays it once.
+// Every set of the range replays the whole history at its own time step, then
+// the validator replays it once.
 bool Framework::BatchRunSizeFits(std::string& error) const {
   const Matrix& sets = coupling.batchParameterSets;
   const int rows = coupling.externalForceHistory.num_rows();
   const int axles = static_cast<int>(coupling.wheelDofIndices.size());
   RunSize total;
   total.outputBytes = ValidatorOutputBytes(rows);
-  for (int i = 0; i < sets.num_rows(); ++i) {
+  for (int i = batchBegin; i < batchEnd; ++i) {
     const RunSize set = VehicleRunSize(ResampledStepCount(rows, sets[i][0]),
                                        static_cast<int>(std::trunc(sets[i][1])),
                                        static_cast<int>(std::trunc(sets[i][2])), axles);
@@ -188,11 +189,6 @@ bool Framework::BatchRunSizeFits(std::string& error) const {
   if (!fits) error = "BATCH in '" + std::string(kBatchParameterFile) + "': " + error;
   Warn(warning);
   return fits;
-}
-
-std::string Framework::PreparationErrors(std::size_t logStart) const {
-  const std::string log = simulationModule.GetLogText();
-  return ErrorLines(log.substr(std::min(logStart, log.size())));
 }
 
 bool Framework::CreateVisualModel(const std::string& stylesFile) {

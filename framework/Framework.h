@@ -1,10 +1,13 @@
 #pragma once
 
+#include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "framework/Reporting.h"
 #include "framework/ResultStore.h"
+#include "framework/SetRange.h"
 #include "linalg/Matrix.h"
 #include "model/ModelCreation.h"
 #include "results/RunRecording.h"
@@ -30,6 +33,12 @@ class Framework {
   void RunValidator();
   // Window runs step as often as keeps simulated time with the wall clock.
   void SetRealTimePacing(bool on) { realTimePacing = on; }
+  // Batch sets run on up to `count` threads at once.
+  void SetJobs(int count) { jobs = count; }
+  // Only these sets of the batch run; set before Initialize, which checks them.
+  void SetSetRange(const SetRange& range) { setRange = range; }
+  // Where every result file goes (default "results"); set before Initialize.
+  void SetResultsFolder(const std::string& folder) { resultsFolder = folder; }
   // Writes every module's log into `directory` (created when missing).
   bool WriteLogs(const std::string& directory) const;
   // Whether the run could not save a result file (or, in a batch, run a set).
@@ -54,8 +63,6 @@ class Framework {
   bool CreateModel(const std::string& modelFile);
   bool ReadHistory(const std::string& externalForceFile);
   bool ReadBatchSets();
-  // The error lines of the last preparation's section of the module log.
-  std::string PreparationErrors(std::size_t logStart) const;
   bool CreateVisualModel(const std::string& stylesFile);
   // Whether the console run's work and output stay within the limits of
   // RunSize.h; `error` says by how much they do not.
@@ -67,18 +74,54 @@ class Framework {
   void RunGraphics(int argc, char** argv);
   void RunConsole();
   void RunBatch();
-  // New step matrices and a new vehicle system for `timeStep`; false, with the
-  // reason on the console, when either could not be made.
-  bool RebuildForTimeStep(double timeStep, std::ostream& setLog);
+  // What a batch set leaves for its turn: whether it ran, its settings, time
+  // and figures, and the files it wrote.
+  struct BatchSetOutcome {
+    bool skipped = false;
+    bool resultsLost = false;
+    double timeStep = 0.0;
+    int iterations = 0;
+    int subdivisions = 0;
+    double signLimit = 0.0;
+    double seconds = 0.0;
+    RunSummary summary;
+    WrittenFiles filesWritten;
+  };
+  // The files every set of a batch adds a line to, in set order.
+  struct BatchFiles {
+    std::string timesName;
+    std::string summariesName;
+    std::ofstream times;
+    std::ofstream summaries;
+    bool timesLost = false;
+    bool summariesLost = false;
+  };
+  // Set `index` (0-based) of the batch in `vehicle`, with step matrices of its
+  // own, so that sets can run side by side; its console text goes to
+  // `console`, the warnings about its files to `warnings`.
+  BatchSetOutcome RunBatchSet(int index, Kelvra& vehicle, std::ostream& console,
+                              std::ostream& warnings, bool showProgress) const;
+  // Step matrices for `timeStep` and `vehicle` made from them; false, with the
+  // reason on `console`, when either cannot be made. The two console lines of
+  // the rebuild are said when `announce`, or when it fails.
+  bool PrepareSetVehicle(double timeStep, bool announce, Kelvra& vehicle,
+                         std::ostream& console) const;
+  // The set's lines of the timing and summary files and its files written,
+  // after every set before it.
+  void FinishBatchSet(int index, const BatchSetOutcome& outcome, BatchFiles& files);
+  // "<results folder>/<name>".
+  std::string ResultPath(const std::string& name) const { return resultsFolder + "/" + name; }
   // Whether some wheel's slip lies beyond the slip band of the axle integrator.
   bool AnyWheelSlides(const std::vector<double>& vehicleSpeed) const;
   // The comparison of the console run with the validator's `speeds`.
   void CompareWithValidator(const SpeedSeries& speeds) const;
-  // Opens the time series `seriesFile`, the states beside it when asked for,
-  // and starts the summary.
-  void OpenRecording(RunRecording& recording, const std::string& seriesFile);
-  // Closes both files, noting those written and those lost.
-  void CloseRecording(RunRecording& recording, const std::string& seriesFile);
+  // Opens the time series `seriesFile` of `vehicle`, the states beside it when
+  // asked for, and starts the summary; a file that cannot be opened goes to `lost`.
+  void OpenRecording(const Kelvra& vehicle, RunRecording& recording, const std::string& seriesFile,
+                     LostResults& lost) const;
+  // Closes both files, noting those written in `written` and those lost in `lost`.
+  static void CloseRecording(RunRecording& recording, const std::string& seriesFile,
+                             LostResults& lost, WrittenFiles& written);
   // Writes `text` to `fileName`, noting it as written or lost.
   void SaveWholeFile(const std::string& fileName, const std::string& text);
   // The freedoms and output displacements of the model as the states file shows them.
@@ -94,6 +137,11 @@ class Framework {
   bool batchRun = false;
   CouplingData coupling;
   bool realTimePacing = false;
+  int jobs = 1;
+  SetRange setRange;
+  int batchBegin = 0;  // the sets [batchBegin, batchEnd) of the range
+  int batchEnd = 0;
+  std::string resultsFolder = "results";
   std::string vehicleCreationLog;  // what the vehicle system wrote while created at set-up
   SpeedSeries consoleSpeeds;       // the console run's vehicle speeds, for the validator
   LostResults lostResults;

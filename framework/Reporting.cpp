@@ -20,17 +20,21 @@ void PrintResult(std::ostream& out, bool ok) {
 }
 
 void WarnUnwritable(const std::string& fileName) {
-  std::cerr << "Warning - cannot open '" << fileName
-            << "' for writing; its results are not saved.\n";
+  WarnUnwritable(std::cerr, fileName);
+}
+
+void WarnUnwritable(std::ostream& warnings, const std::string& fileName) {
+  warnings << "Warning - cannot open '" << fileName
+           << "' for writing; its results are not saved.\n";
 }
 
 void LostResults::CannotOpen(const std::string& fileName) {
-  WarnUnwritable(fileName);
+  WarnUnwritable(*warnings, fileName);
   any = true;
 }
 
 void LostResults::CannotWrite(const std::string& fileName, int errorNumber) {
-  std::cerr << "Warning - cannot write '" << fileName << "' ("
+  *warnings << "Warning - cannot write '" << fileName << "' ("
             << std::strerror(KnownError(errorNumber)) << "); its results are incomplete.\n";
   any = true;
 }

@@ -3,6 +3,7 @@
 // Small pieces of console and file output shared by the set-up and the runs.
 
 #include <fstream>
+#include <iostream>
 #include <ostream>
 #include <string>
 
@@ -14,11 +15,16 @@ void PrintResult(std::ostream& out, bool ok);
 // Result files under results/ are written only when they can be opened; this
 // says so once, on standard error, so that a missing folder loses no run unseen.
 void WarnUnwritable(const std::string& fileName);
+void WarnUnwritable(std::ostream& warnings, const std::string& fileName);
 
 // The result files a run could not save, each said once on standard error; the
 // program's exit status then tells scripts that results were lost.
 class LostResults {
  public:
+  LostResults() = default;
+  // Says its warnings on `warnings` instead: a batch set running beside others
+  // keeps them until its turn comes.
+  explicit LostResults(std::ostream& stream) : warnings(&stream) {}
   // "Warning - cannot open '<file>' for writing; its results are not saved."
   void CannotOpen(const std::string& fileName);
   // "Warning - cannot write '<file>' (No space left on device); its results are
@@ -29,8 +35,11 @@ class LostResults {
   // Results that a run could not produce at all, said by the run itself.
   void Skipped() { any = true; }
   bool Any() const { return any; }
+  // Results lost and said by another LostResults, one of a batch set's own.
+  void SaidElsewhere() { any = true; }
 
  private:
+  std::ostream* warnings = &std::cerr;
   bool any = false;
 };
 

@@ -8,6 +8,7 @@
 
 #include "display/Window.h"
 #include "framework/Framework.h"
+#include "framework/OrderedJobs.h"
 #include "framework/Reporting.h"
 #include "framework/Resampling.h"
 #include "results/HistoryReplay.h"
@@ -22,19 +23,6 @@ namespace {
 
 // The validator integrates its reference vehicle with this fixed step.
 constexpr double kValidatorStepSize = 0.0005;
-
-// A batch parameter set: one row of batch_paramsets.in.
-struct ParameterSet {
-  double timeStep;
-  int iterations;
-  int subdivisions;
-  double signLimit;
-};
-
-ParameterSet ParameterSetOf(const Matrix& sets, int row) {
-  return {sets[row][0], static_cast<int>(std::trunc(sets[row][1])),
-          static_cast<int>(std::trunc(sets[row][2])), sets[row][3]};
-}
 
 }  // namespace
 
@@ -63,11 +51,12 @@ void Framework::RunConsole() {
   const int rows = coupling.externalForceHistory.num_rows();
   const double timeStep = coupling.stepMatricesTimeStep;
   vehicleSystem.PickResultNumber();
-  const std::string base = runBaseName.empty() ? vehicleSystem.DefaultResultName("") : runBaseName;
+  const std::string base =
+      runBaseName.empty() ? vehicleSystem.DefaultResultName("", resultsFolder) : runBaseName;
   const std::string seriesFile = base + ".csv";
   HistoryReplay replay(vehicleSystem, coupling.externalForceHistory);
   RunRecording& recording = replay.Recording();
-  OpenRecording(recording, seriesFile);
+  OpenRecording(vehicleSystem, recording, seriesFile, lostResults);
   recording.RecordInitial(vehicleSystem);
   consoleSpeeds.Start(timeStep, axles, static_cast<std::size_t>(rows) + 1);
   const std::vector<double>& initialSpeed = vehicleSystem.InitialOutputs().vehicleSpeed;
@@ -87,7 +76,7 @@ void Framework::RunConsole() {
   std::cout << "\tDone in " << seconds << " [s]\n";
   lastSummary = recording.summary.Result();
   std::cout << SummaryLine(lastSummary) << std::flush;
-  CloseRecording(recording, seriesFile);
+  CloseRecording(recording, seriesFile, lostResults, writtenFiles);
   SaveWholeFile(base + "_summary.csv", SummaryHeader({}, lastSummary.largestSlip.size()) +
                                            SummaryCells(lastSummary) + "\n");
   SaveWholeFile(base + ".txt", vehicleSystem.ResultText());
@@ -103,101 +92,54 @@ bool Framework::AnyWheelSlides(const std::vector<double>& vehicleSpeed) const {
   return false;
 }
 
-// Every parameter set replays the whole history at its own time step. The step
-// matrices and the vehicle system are rebuilt whenever the set's time step is
-// not the one they were made for, and always for the first set, which must not
-// inherit the model's own time step. A set for which they cannot be made is
-// skipped; each finished set's files and timing line are complete on disk
-// before the next set starts.
+// Every parameter set of the range replays the whole history at its own time
+// step, each with a vehicle system and step matrices of its own. Sets run
+// side by side when jobs allow; each one's console text, warnings and timing
+// line come out in set order, exactly as when they run one after another.
+// Then each finished set's files are complete on disk before its timing line.
 void Framework::RunBatch() {
-  const char* const timesFile = "results/batch_run_times.txt";
-  std::ofstream times(timesFile);
-  if (!times) lostResults.CannotOpen(timesFile);
-  bool timesLost = !times;
-  const char* const summaryFile = "results/batch_summary.csv";
-  std::ofstream summaries(summaryFile);
-  if (!summaries) lostResults.CannotOpen(summaryFile);
-  summaries << SummaryHeader({"set", "DT", "ITER", "SUBD", "SGNT", "run_time"},
-                             static_cast<std::size_t>(vehicleSystem.AxleCount()));
-  bool summariesLost = !summaries;
-  const Matrix& sets = coupling.batchParameterSets;
-  const int setCount = sets.num_rows();
-  const int rows = coupling.externalForceHistory.num_rows();
-  for (int i = 0; i < setCount; ++i) {
-    const ParameterSet set = ParameterSetOf(sets, i);
-    std::ostringstream setLog;
-    if (i == 0 || !(set.timeStep == coupling.stepMatricesTimeStep)) {
-      if (!RebuildForTimeStep(set.timeStep, setLog)) {
-        std::cout << "\nSimulation " << i + 1 << " of " << setCount << " skipped\n" << std::flush;
-        lostResults.Skipped();
-        continue;
-      }
+  BatchFiles files;
+  files.timesName = ResultPath("batch_run_times.txt");
+  files.summariesName = ResultPath("batch_summary.csv");
+  files.times.open(files.timesName);
+  if (!files.times) lostResults.CannotOpen(files.timesName);
+  files.summaries.open(files.summariesName);
+  if (!files.summaries) lostResults.CannotOpen(files.summariesName);
+  files.summaries << SummaryHeader({"set", "DT", "ITER", "SUBD", "SGNT", "run_time"},
+                                   static_cast<std::size_t>(vehicleSystem.AxleCount()));
+  files.timesLost = !files.times;
+  files.summariesLost = !files.summaries;
+  const int count = batchEnd - batchBegin;
+  const bool buffered = jobs > 1 && count > 1;
+  struct SetText {
+    std::ostringstream console;
+    std::ostringstream warnings;
+  };
+  std::vector<SetText> texts(buffered ? count : 0);
+  std::vector<BatchSetOutcome> outcomes(count);
+  const auto run = [&](int j) {
+    std::ostream& console = buffered ? texts[j].console : std::cout;
+    std::ostream& warnings = buffered ? texts[j].warnings : std::cerr;
+    Kelvra vehicle;
+    outcomes[j] = RunBatchSet(batchBegin + j, vehicle, console, warnings, !buffered);
+    // The framework's vehicle ends as that of the last set, as when the sets
+    // run one after another in it; no other job touches it.
+    if (j + 1 == count && !outcomes[j].skipped) {
+      vehicleSystem = std::move(vehicle);
+      vehicleSystem.SetConsole(std::cout);
     }
-    const double timeStep = coupling.stepMatricesTimeStep;
-    vehicleSystem.ChangeAxleIntegratorPar(set.subdivisions, set.iterations, set.signLimit, timeStep,
-                                          setLog);
-    vehicleSystem.Init(setLog);
-    std::cout << "\nSimulation " << i + 1 << " of " << setCount << "\n"
-              << "Params: DT=" << timeStep << " ITER=" << set.iterations
-              << " SUBD=" << set.subdivisions << " SGNT=" << set.signLimit << "\n"
-              << std::flush;
-
-    const std::string seriesFile = "results/batch_" + std::to_string(i) + ".csv";
-    HistoryReplay replay(vehicleSystem, coupling.externalForceHistory);
-    RunRecording& recording = replay.Recording();
-    OpenRecording(recording, seriesFile);
-    recording.RecordInitial(vehicleSystem);
-    const int steps = ResampledStepCount(rows, timeStep);
-    ProgressBar progress(steps);
-    const std::int64_t start = PerformanceCount();
-    for (int k = 0; k < steps; ++k) {
-      if (!replay.StepRow(ResampledRow(k, timeStep))) break;
-      progress.Update(k + 1);
+  };
+  const auto finish = [&](int j) {
+    if (buffered) {
+      std::cout << texts[j].console.str() << std::flush;
+      std::cerr << texts[j].warnings.str();
+      texts[j] = SetText();
     }
-    const double seconds = ElapsedSeconds(start, PerformanceCount());
-    progress.Finish();
-    std::cout << "\tDone in " << seconds << " [s]\n";
-    const RunSummary summary = recording.summary.Result();
-    std::cout << SummaryLine(summary) << std::flush;
-    CloseRecording(recording, seriesFile);
-    const std::string resultFile = "results/batch_" + std::to_string(i) + ".txt";
-    SaveWholeFile(resultFile, vehicleSystem.ResultText());
-    WriteTimingLine(times, timeStep, set.iterations, set.subdivisions, set.signLimit, seconds);
-    summaries << i << ','
-              << BatchSetCells(timeStep, set.iterations, set.subdivisions, set.signLimit, seconds)
-              << ',' << SummaryCells(summary) << '\n';
-    int error = 0;
-    if (!timesLost && !FlushFile(times, error)) {
-      lostResults.CannotWrite(timesFile, error);
-      timesLost = true;
-    }
-    if (!summariesLost && !FlushFile(summaries, error)) {
-      lostResults.CannotWrite(summaryFile, error);
-      summariesLost = true;
-    }
-  }
-  if (!timesLost) writtenFiles.Add(timesFile);
-  if (!summariesLost) writtenFiles.Add(summaryFile);
-}
-
-// The set's DT becomes the one in force only when both the step matrices and the
-// vehicle system could be made for it.
-bool Framework::RebuildForTimeStep(double timeStep, std::ostream& setLog) {
-  std::cout << "\nTime step changed, recalculate solution operators... ";
-  const std::size_t logStart = simulationModule.GetLogText().size();
-  std::ostringstream log;
-  const TimeStepChange change =
-      ChangeTimeStep(modelCreation, timeStep, simulationModule, coupling, vehicleSystem, log);
-  PrintResult(std::cout, change.prepared);
-  if (!change.prepared) {
-    std::cout << "Reason:\n" << PreparationErrors(logStart) << std::flush;
-    return false;
-  }
-  std::cout << "\nRe-initializing simulator... ";
-  PrintResult(std::cout, change.created);
-  setLog << log.str();
-  if (!change.created) std::cout << "Reason:\n" << log.str() << std::flush;
-  return change.created;
+    FinishBatchSet(batchBegin + j, outcomes[j], files);
+  };
+  RunOrderedJobs(count, jobs, run, finish);
+  if (!files.timesLost) writtenFiles.Add(files.timesName);
+  if (!files.summariesLost) writtenFiles.Add(files.summariesName);
 }
 
 // The reference vehicle replays the same history with classical Runge-Kutta
@@ -207,7 +149,7 @@ bool Framework::RebuildForTimeStep(double timeStep, std::ostream& setLog) {
 void Framework::RunValidator() {
   std::cout << "\nRunning validator with hard-coded parameters...\n"
             << "Creating RK solver... ";
-  ValidatorTrainModel model(kValidatorStepSize);
+  ValidatorTrainModel model(kValidatorStepSize, resultsFolder);
   model.SetForceHistory(coupling.externalForceHistory, kHistorySamplePeriod);
   std::string reason;
   if (!model.CheckForceHistory(reason)) {
@@ -216,15 +158,15 @@ void Framework::RunValidator() {
   }
   RungeKuttaSolver solver(model);
   std::cout << "OK\n" << std::flush;
-  const char* const resultFile = "results/ode1_train17_rk4_result.txt";
-  const char* const forceFile = "results/ruku_forces.txt";
+  const std::string resultFile = ResultPath("ode1_train17_rk4_result.txt");
+  const std::string forceFile = ResultPath("ruku_forces.txt");
   const bool resultOpen = model.ResultFileOpen();
   if (!resultOpen) lostResults.CannotOpen(resultFile);
 
-  const char* const runTimeFile = "results/ruku_run_time.txt";
+  const std::string runTimeFile = ResultPath("ruku_run_time.txt");
   std::ofstream runTime(runTimeFile);
   if (!runTime) lostResults.CannotOpen(runTimeFile);
-  const char* const statesFile = "results/ruku_states.csv";
+  const std::string statesFile = ResultPath("ruku_states.csv");
   ValidatorStateRecorder states;
   if (!states.Open(statesFile)) lostResults.CannotOpen(statesFile);
 
@@ -334,7 +276,7 @@ void Framework::RunGraphics(int argc, char** argv) {
   data.background.offsetY = -7.4666667f;
   data.background.enabled = true;
   data.run.realTimePacing = realTimePacing;
-  data.run.seriesPrefix = "results/realtime_";
+  data.run.seriesPrefix = ResultPath("realtime_");
   data.run.writeStates = writeStates;
   if (writeStates) data.run.stateLayout = StatesLayout();
   data.run.warnUnwritable = [this](const std::string& fileName) {

@@ -7,24 +7,26 @@
 #include "framework/RunSize.h"
 #include "model/ComponentManager.h"
 
-void Framework::OpenRecording(RunRecording& recording, const std::string& seriesFile) {
-  const int axles = vehicleSystem.AxleCount();
-  if (!recording.series.Open(seriesFile, axles)) lostResults.CannotOpen(seriesFile);
+void Framework::OpenRecording(const Kelvra& vehicle, RunRecording& recording,
+                              const std::string& seriesFile, LostResults& lost) const {
+  const int axles = vehicle.AxleCount();
+  if (!recording.series.Open(seriesFile, axles)) lost.CannotOpen(seriesFile);
   if (writeStates) {
     const std::string statesFile = StatesFileName(seriesFile);
-    if (!recording.states.Open(statesFile, StatesLayout())) lostResults.CannotOpen(statesFile);
+    if (!recording.states.Open(statesFile, StatesLayout())) lost.CannotOpen(statesFile);
   }
-  recording.summary.Start(static_cast<std::size_t>(axles), vehicleSystem.Dynamics().AxleRot.Lim(),
-                          coupling.stepMatricesTimeStep);
+  recording.summary.Start(static_cast<std::size_t>(axles), vehicle.Dynamics().AxleRot.Lim(),
+                          vehicle.TimeStep());
 }
 
-void Framework::CloseRecording(RunRecording& recording, const std::string& seriesFile) {
-  const auto close = [this](auto& recorder, const std::string& fileName) {
+void Framework::CloseRecording(RunRecording& recording, const std::string& seriesFile,
+                               LostResults& lost, WrittenFiles& written) {
+  const auto close = [&](auto& recorder, const std::string& fileName) {
     if (!recorder.IsOpen()) return;
     if (recorder.Close()) {
-      writtenFiles.Add(fileName);
+      written.Add(fileName);
     } else {
-      lostResults.CannotWrite(fileName, recorder.ErrorNumber());
+      lost.CannotWrite(fileName, recorder.ErrorNumber());
     }
   };
   close(recording.series, seriesFile);

@@ -8,14 +8,13 @@
 
 #include "framework/Framework.h"
 #include "framework/Reporting.h"
-#include "results/RunRecording.h"
 #include "model/ModelParameters.h"
 #include "model/TextInput.h"
 #include "model/TextPrepass.h"
+#include "results/RunRecording.h"
 
 namespace {
 
-const char* const kStudySummaryFile = "results/study_summary.csv";
 const char* const kStylesFile = "combined_styles_GEN.in";
 
 // Standard output goes into `buffer` while the capture lives.
@@ -30,8 +29,8 @@ class ConsoleCapture {
   std::streambuf* saved;
 };
 
-std::string CaseName(std::size_t index) {
-  return "results/study_" + std::to_string(index + 1);
+std::string CaseName(const StudySettings& settings, std::size_t index) {
+  return settings.resultsFolder + "/study_" + std::to_string(index + 1);
 }
 
 std::string CaseLine(std::size_t index, std::size_t count) {
@@ -62,9 +61,9 @@ bool CheckParameters(const StudyPlan& plan, const std::string& modelText, std::s
 // header waits for the first case that ran, which gives the axle count.
 class StudySummaryFile {
  public:
-  StudySummaryFile(const StudyPlan& studyPlan, LostResults& lost)
-      : plan(studyPlan), lostResults(lost), file(kStudySummaryFile) {
-    if (!file) lostResults.CannotOpen(kStudySummaryFile);
+  StudySummaryFile(const std::string& fileName, const StudyPlan& studyPlan, LostResults& lost)
+      : name(fileName), plan(studyPlan), lostResults(lost), file(fileName) {
+    if (!file) lostResults.CannotOpen(name);
   }
   void Add(std::size_t index, const RunSummary& summary) {
     WriteHeader(summary.largestSlip.size());
@@ -91,10 +90,11 @@ class StudySummaryFile {
   void Flush() {
     int error = 0;
     if (!file.is_open() || failed || FlushFile(file, error)) return;
-    lostResults.CannotWrite(kStudySummaryFile, error);
+    lostResults.CannotWrite(name, error);
     failed = true;
   }
 
+  const std::string name;
   const StudyPlan& plan;
   LostResults& lostResults;
   std::ofstream file;
@@ -112,7 +112,7 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
   text << "\n" << caseLine << ": " << StudyCaseLabel(plan, index) << "\n";
   std::string caseModel = modelText;
   std::string error;
-  const std::string modelFile = CaseName(index) + "_model.in";
+  const std::string modelFile = CaseName(settings, index) + "_model.in";
   int errorNumber = 0;
   if (!ApplyStudyCase(plan, index, caseModel, error)) {
     text << "Reason: " << error << "\n";
@@ -123,7 +123,8 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
     outcome.filesWritten.push_back(modelFile);
     auto framework = std::make_unique<Framework>();
     framework->SetWriteStates(settings.writeStates);
-    framework->SetRunBaseName(CaseName(index));
+    framework->SetResultsFolder(settings.resultsFolder);
+    framework->SetRunBaseName(CaseName(settings, index));
     {
       ConsoleCapture capture(text);
       outcome.ran = framework->Initialize(kStylesFile, settings.historyFile, 0, modelFile);
@@ -153,7 +154,8 @@ int RunStudy(const StudySettings& settings) {
     return 1;
   }
   LostResults lostResults;
-  StudySummaryFile summaries(plan, lostResults);
+  const std::string summaryFile = settings.resultsFolder + "/study_summary.csv";
+  StudySummaryFile summaries(summaryFile, plan, lostResults);
   WrittenFiles written;
   bool allRan = true;
   for (std::size_t i = 0; i < plan.cases.size(); ++i) {
@@ -163,7 +165,7 @@ int RunStudy(const StudySettings& settings) {
     if (outcome.ran) summaries.Add(i, outcome.summary);
     allRan = allRan && outcome.ran && !outcome.resultsLost;
   }
-  if (summaries.Close()) written.Add(kStudySummaryFile);
+  if (summaries.Close()) written.Add(summaryFile);
   std::cout << written.Line();
   return allRan && !lostResults.Any() ? 0 : 1;
 }

@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "results/RunSummary.h"
 #include "framework/StudyPlan.h"
+#include "results/RunSummary.h"
 
 struct StudySettings {
   std::string studyFile;
   std::string historyFile;
   std::string modelFile;
+  std::string resultsFolder = "results";
   bool writeStates = false;
 };
 

@@ -11,15 +11,16 @@
 
 namespace {
 
-const char* const kModelFile = "combined_train17_GEN.in";
-
 // A console, batch or window run; its exit status.
 int RunOnce(const CommandLine& commandLine, bool locked) {
   auto framework = std::make_unique<Framework>();
   framework->SetWriteStates(commandLine.writeStates);
+  framework->SetResultsFolder(commandLine.resultsFolder);
+  framework->SetJobs(commandLine.jobs);
+  framework->SetSetRange(commandLine.sets);
   const bool ready =
       locked && framework->Initialize("combined_styles_GEN.in", commandLine.historyFile,
-                                      commandLine.flags, kModelFile);
+                                      commandLine.flags, commandLine.modelFile);
   if (locked && !commandLine.logDirectory.empty()) framework->WriteLogs(commandLine.logDirectory);
   framework->SetRealTimePacing(commandLine.realTimePacing);
   if (ready) {
@@ -44,18 +45,22 @@ int main(int argc, char** argv) {
     std::cout << UsageText();
     return 0;
   }
+  if (commandLine.showVersion) {
+    std::cout << VersionText();
+    return 0;
+  }
 
   PrintBanner(std::cout, ConsoleColoursEnabled());
   // Static, so that the lock file is also removed when the window's close ends
   // the process from within its main loop.
   static ResultsLock resultsLock;
   std::string lockError;
-  const bool locked = resultsLock.Acquire("results", lockError);
+  const bool locked = resultsLock.Acquire(commandLine.resultsFolder, lockError);
   if (!locked) std::cout << lockError << "\n";
   int status = 1;
   if (locked && !commandLine.studyFile.empty()) {
-    status = RunStudy(
-        {commandLine.studyFile, commandLine.historyFile, kModelFile, commandLine.writeStates});
+    status = RunStudy({commandLine.studyFile, commandLine.historyFile, commandLine.modelFile,
+                       commandLine.resultsFolder, commandLine.writeStates});
   } else {
     status = RunOnce(commandLine, locked);
   }

@@ -20,15 +20,16 @@ constexpr int kHistoryColumns = 5;
 
 constexpr double kVerticalAngle = 1.5707963267948966;
 
-// Both files live for the rest of the process once opened; a missing results/
-// folder leaves them closed and every write a no-op.
-std::ofstream& ResultFileStream() {
-  static std::ofstream file("results/ode1_train17_rk4_result.txt");
+// Both files live for the rest of the process once opened, in the results
+// folder of the first call; a missing folder leaves them closed and every
+// write a no-op.
+std::ofstream& ResultFileStream(const std::string& folder) {
+  static std::ofstream file(folder + "/ode1_train17_rk4_result.txt");
   return file;
 }
 
-std::ofstream& ForceFileStream() {
-  static std::ofstream file("results/ruku_forces.txt");
+std::ofstream& ForceFileStream(const std::string& folder) {
+  static std::ofstream file(folder + "/ruku_forces.txt");
   return file;
 }
 
@@ -82,13 +83,14 @@ double ElementForce(const ElementLaw& law, const PointMotion& first, const Point
 
 }  // namespace
 
-ValidatorTrainModel::ValidatorTrainModel(double step)
+ValidatorTrainModel::ValidatorTrainModel(double step, const std::string& folder)
     : stepSize(step),
       longitudinalCos(std::cos(0.0)),
       longitudinalSin(std::sin(0.0)),
       verticalCos(std::cos(kVerticalAngle)),
       verticalSin(std::sin(kVerticalAngle)),
-      resultFile(&ResultFileStream()) {}
+      resultsFolder(folder),
+      resultFile(&ResultFileStream(folder)) {}
 
 void ValidatorTrainModel::SetForceHistory(const Matrix& history, double period) {
   forceHistory = history;
@@ -248,7 +250,7 @@ void ValidatorTrainModel::ComputeAccelerations(const ValidatorState& x,
 }
 
 void ValidatorTrainModel::WriteForceLine(const ValidatorForces& forces) {
-  if (forceFile == nullptr) forceFile = &ForceFileStream();
+  if (forceFile == nullptr) forceFile = &ForceFileStream(resultsFolder);
   if (!forceFile->is_open()) return;
   // The forces of a state that stopped being finite are no result: the run
   // stops at that state, and the file keeps the lines before it.

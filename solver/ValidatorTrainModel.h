@@ -49,8 +49,9 @@ struct ValidatorForces {
 
 class ValidatorTrainModel {
  public:
-  // Sets every parameter; opens the result file at the first construction in the process.
-  explicit ValidatorTrainModel(double stepSize);
+  // Sets every parameter; opens the result file in `resultsFolder` at the first
+  // construction in the process.
+  explicit ValidatorTrainModel(double step, const std::string& folder = "results");
 
   // Stores a copy of the brake and traction history (columns 0 .. 3 brake inputs of
   // wheelsets 1 to 4, column 4 traction), one row per `samplePeriod` seconds.
@@ -148,6 +149,7 @@ class ValidatorTrainModel {
   Matrix forceHistory;
   int forceHistoryRows = 0;
   ValidatorForces lastForces;
+  std::string resultsFolder;
   std::ofstream* resultFile;
   std::ofstream* forceFile = nullptr;
   int resultFileError = 0;

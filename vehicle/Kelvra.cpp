@@ -80,6 +80,8 @@ bool Kelvra::Create(const std::string& modelFileName, const SparseMatrix& c, con
 
 bool Kelvra::ReadPar(std::istream& parameters, const LinearModelData& model, std::ostream& log) {
   VehDyn = TVehDyn{};
+  // The new parts report where this vehicle system reports.
+  VehDyn.AxleRot.SetConsole(*console);
   Contact = TContact{};
   Temperature = TTemperature{};
   created = false;
@@ -346,12 +348,12 @@ std::int32_t Kelvra::ResultNumber() {
   return *resultNumber;
 }
 
-std::string Kelvra::DefaultResultName(const std::string& extension) {
-  return "results/_kelvra_result_" + std::to_string(ResultNumber()) + extension;
+std::string Kelvra::DefaultResultName(const std::string& extension, const std::string& folder) {
+  return folder + "/_kelvra_result_" + std::to_string(ResultNumber()) + extension;
 }
 
-bool Kelvra::WriteDefaultResultText(std::string* writtenName) {
-  const std::string fileName = DefaultResultName(".txt");
+bool Kelvra::WriteDefaultResultText(std::string* writtenName, const std::string& folder) {
+  const std::string fileName = DefaultResultName(".txt", folder);
   if (writtenName != nullptr) *writtenName = fileName;
   return WriteResultText(fileName);
 }

@@ -89,11 +89,13 @@ class Kelvra {
   void PickResultNumber();
   // The number picked last; picks one when none has been picked yet.
   std::int32_t ResultNumber();
-  // "results/_kelvra_result_<number>" followed by `extension`.
-  std::string DefaultResultName(const std::string& extension);
-  // Writes to DefaultResultName(".txt"); the name written goes to `writtenName`
-  // when given.
-  bool WriteDefaultResultText(std::string* writtenName = nullptr);
+  // "<folder>/_kelvra_result_<number>" followed by `extension`.
+  std::string DefaultResultName(const std::string& extension,
+                                const std::string& folder = "results");
+  // Writes to DefaultResultName(".txt", folder); the name written goes to
+  // `writtenName` when given.
+  bool WriteDefaultResultText(std::string* writtenName = nullptr,
+                              const std::string& folder = "results");
 
   // The time step the linear model's step matrices were made for, seconds.
   double TimeStep() const { return VehDyn.MtrxVeh.TimeStep(); }

@@ -5,6 +5,7 @@
 
 #include "framework/CommandLine.h"
 #include "framework/Framework.h"
+#include "framework/OrderedJobs.h"
 
 namespace {
 
@@ -83,6 +84,14 @@ TEST(CommandLineTest, ErrorsNameTheProblem) {
        "--real-time applies to the window runs only"},
       {{"--study", "s", "--history", "h", "--log-dir", "L"},
        "--log-dir applies to console, batch and window runs only"},
+      {{"--frobnicate=1"}, "unknown option --frobnicate"},
+      {{"--console=yes", "--history", "h"}, "--console takes no value"},
+      {{"--console", "--history", "h", "--jobs", "2"},
+       "--jobs applies to batch runs and studies only"},
+      {{"--history", "h", "--sets=1"}, "--sets applies to batch runs and studies only"},
+      {{"--console", "--history", "h", "extra"},
+       "unexpected argument 'extra': window system arguments apply to the window runs only"},
+      {{"--batch", "--history=", "--jobs=2"}, "--batch needs --history FILE"},
   };
   for (const Case& c : cases) {
     const Parsed parsed = Parse(c.words);
@@ -90,7 +99,76 @@ TEST(CommandLineTest, ErrorsNameTheProblem) {
     EXPECT_EQ(c.error, parsed.error);
   }
   EXPECT_FALSE(Parse({"--help", "--verbosity"}).ok);
+  EXPECT_TRUE(Parse({"-h"}).commandLine.showHelp);
+  EXPECT_TRUE(Parse({"--batch", "--version"}).commandLine.showVersion);
   EXPECT_TRUE(Parse({"--console", "--help"}).commandLine.showHelp);
+}
+
+// Each value comes as the next word or after the first '='; a results folder
+// named with trailing slashes is the same folder.
+TEST(CommandLineTest, OptionValuesAndTheirDefaults) {
+  const Parsed defaults = Parse({"--batch", "--history", "h.in"});
+  ASSERT_TRUE(defaults.ok);
+  EXPECT_EQ("combined_train17_GEN.in", defaults.commandLine.modelFile);
+  EXPECT_EQ("results", defaults.commandLine.resultsFolder);
+  EXPECT_EQ(DefaultJobCount(), defaults.commandLine.jobs);
+  EXPECT_TRUE(defaults.commandLine.sets.Whole());
+
+  const Parsed given = Parse({"--batch", "--history=a=b.in", "--model=m.in", "--results", "out//",
+                              "--jobs=3", "--sets", "10-19", "--log-dir=logs"});
+  ASSERT_TRUE(given.ok) << given.error;
+  EXPECT_EQ("a=b.in", given.commandLine.historyFile);
+  EXPECT_EQ("m.in", given.commandLine.modelFile);
+  EXPECT_EQ("out", given.commandLine.resultsFolder);
+  EXPECT_EQ(3, given.commandLine.jobs);
+  EXPECT_EQ(10, given.commandLine.sets.first);
+  EXPECT_EQ(19, given.commandLine.sets.last);
+  EXPECT_EQ("logs", given.commandLine.logDirectory);
+  EXPECT_EQ("/", Parse({"--results=/"}).commandLine.resultsFolder);
+
+  const Parsed one = Parse({"--batch", "--history", "h", "--sets=7", "--jobs", "1024"});
+  ASSERT_TRUE(one.ok) << one.error;
+  EXPECT_EQ(7, one.commandLine.sets.first);
+  EXPECT_EQ(7, one.commandLine.sets.last);
+  EXPECT_EQ(1024, one.commandLine.jobs);
+
+  // After "--" every word is the window system's.
+  const Parsed ended = Parse({"--history", "h", "--", "--console", "-h"});
+  ASSERT_TRUE(ended.ok);
+  EXPECT_FALSE(ended.commandLine.showHelp);
+  EXPECT_EQ((std::vector<std::string>{"kelvra", "--console", "-h"}), ended.windowWords);
+}
+
+TEST(CommandLineTest, JobCountsAndSetRangesMustBeWholeNumbersFromOne) {
+  const std::string sets =
+      "--sets needs a set number or a range of them such as 10-19 (from 1, the first set first), "
+      "not ";
+  const std::string jobs = "--jobs needs a whole number from 1 to 1024, not ";
+  struct Case {
+    std::string option;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"--jobs=0", jobs + "'0'"},
+      {"--jobs=2.5", jobs + "'2.5'"},
+      {"--jobs=-1", jobs + "'-1'"},
+      {"--jobs=+2", jobs + "'+2'"},
+      {"--jobs= 2", jobs + "' 2'"},
+      {"--jobs=1025", jobs + "'1025'"},
+      {"--jobs=99999999999", jobs + "'99999999999'"},
+      {"--sets=0-3", sets + "'0-3'"},
+      {"--sets=5-2", sets + "'5-2'"},
+      {"--sets=3-", sets + "'3-'"},
+      {"--sets=-3", sets + "'-3'"},
+      {"--sets=1-2-3", sets + "'1-2-3'"},
+      {"--sets=", sets + "''"},
+      {"--sets=x", sets + "'x'"},
+  };
+  for (const Case& c : cases) {
+    const Parsed parsed = Parse({"--batch", "--history", "h", c.option});
+    EXPECT_FALSE(parsed.ok) << c.option;
+    EXPECT_EQ(c.error, parsed.error);
+  }
 }
 
 }  // namespace

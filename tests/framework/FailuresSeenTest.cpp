@@ -87,10 +87,10 @@ class BackgroundRun {
   pid_t pid = -1;
 };
 
-// A batch killed in its third set keeps what the first two finished: their
-// console lines, timing lines, result files and time series. The third set's
-// result file and timing line, written last, are missing, which marks its
-// time series as cut short.
+// A batch of one set after another killed in its third set keeps what the
+// first two finished: their console lines, timing lines, result files and time
+// series. The third set's result file and timing line, written last, are
+// missing, which marks its time series as cut short.
 TEST(FailuresSeenTest, KilledBatchKeepsEveryFinishedSet) {
   TempFolder folder;
   folder.CopyShippedData();
@@ -98,7 +98,7 @@ TEST(FailuresSeenTest, KilledBatchKeepsEveryFinishedSet) {
   // The third set takes minutes: ten thousand passes of a thousand substeps a step.
   folder.Write("batch_paramsets.in",
                "BATCH 3 4\n0.005 3 10 0.05\n0.0025 1 5 0.05\n0.005 10000 1000 0.05\n");
-  BackgroundRun run(folder, "--batch --history h.in");
+  BackgroundRun run(folder, "--batch --history h.in --jobs 1");
   ASSERT_TRUE(run.WaitFor("\nSimulation 3 of 3\n")) << folder.Read("out.txt");
   run.Stop(SIGTERM);
 

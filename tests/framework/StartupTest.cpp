@@ -83,6 +83,7 @@ TEST(StartupTest, HelpAndOptionErrors) {
   EXPECT_NE(std::string::npos, usage.find("\nExit status:\n  0  "));
   const Case cases[] = {
       {"--help", 0, usage, ""},
+      {"--version --batch", 0, "kelvra 2.0.0\n", ""},
       {"--console --help --log-dir L", 0, usage, ""},
       {"--console", 2, "", "kelvra: --console needs --history FILE\n" + usage},
       {"--batch --log-dir L", 2, "", "kelvra: --batch needs --history FILE\n" + usage},
