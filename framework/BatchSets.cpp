@@ -2,8 +2,6 @@
 // so that several can run at once and each gives what a run of one set after
 // another gives, to the bit and to the console line.
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cmath>
 #include <sstream>
@@ -25,7 +23,7 @@ const char* const kRebuildLine = "\nTime step changed, recalculate solution oper
 double ReplayHistory(HistoryReplay& replay, bool showProgress) {
   const double timeStep = replay.TimeStep();
   const int steps = ResampledStepCount(replay.History().num_rows(), timeStep);
-  ProgressBar progress(steps, std::cerr, showProgress);
+  ProgressBar progress(steps, showProgress);
   const std::int64_t start = PerformanceCount();
   for (int k = 0; k < steps; ++k) {
     if (!replay.StepRow(ResampledRow(k, timeStep))) break;
@@ -44,8 +42,10 @@ double ReplayHistory(HistoryReplay& replay, bool showProgress) {
 // vehicle could not be made; as that failure depends on the DT alone, a set
 // whose preparation fails would have been rebuilt and says so too. So each set
 // can make its own matrices and still print what the serial run prints.
-Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle, std::ostream& console,
-                                                  std::ostream& warnings, bool showProgress) const {
+Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle,
+                                                  std::ostream& setConsole,
+                                                  std::ostream& setWarnings,
+                                                  bool showProgress) const {
   const Matrix& sets = coupling.batchParameterSets;
   BatchSetOutcome outcome;
   outcome.timeStep = sets[index][0];
@@ -54,9 +54,9 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle, st
   outcome.signLimit = sets[index][3];
   const bool announce = index == batchBegin || !(outcome.timeStep == sets[index - 1][0]);
   const int setCount = sets.num_rows();
-  vehicle.SetConsole(console);
-  if (!PrepareSetVehicle(outcome.timeStep, announce, vehicle, console)) {
-    console << "\nSimulation " << index + 1 << " of " << setCount << " skipped\n" << std::flush;
+  vehicle.SetConsole(setConsole);
+  if (!PrepareSetVehicle(outcome.timeStep, announce, vehicle, setConsole)) {
+    setConsole << "\nSimulation " << index + 1 << " of " << setCount << " skipped\n" << std::flush;
     outcome.skipped = true;
     return outcome;
   }
@@ -65,22 +65,22 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle, st
   vehicle.ChangeAxleIntegratorPar(outcome.subdivisions, outcome.iterations, outcome.signLimit,
                                   timeStep, setLog);
   vehicle.Init(setLog);
-  console << "\nSimulation " << index + 1 << " of " << setCount << "\n"
-          << "Params: DT=" << timeStep << " ITER=" << outcome.iterations
-          << " SUBD=" << outcome.subdivisions << " SGNT=" << outcome.signLimit << "\n"
-          << std::flush;
+  setConsole << "\nSimulation " << index + 1 << " of " << setCount << "\n"
+             << "Params: DT=" << timeStep << " ITER=" << outcome.iterations
+             << " SUBD=" << outcome.subdivisions << " SGNT=" << outcome.signLimit << "\n"
+             << std::flush;
 
-  LostResults lost(warnings);
+  LostResults lost(setWarnings);
   const std::string name = ResultPath("batch_" + std::to_string(index));
   const std::string seriesFile = name + ".csv";
   HistoryReplay replay(vehicle, coupling.externalForceHistory);
   RunRecording& recording = replay.Recording();
   OpenRecording(vehicle, recording, seriesFile, lost);
   recording.RecordInitial(vehicle);
-  outcome.seconds = ReplayHistory(replay, showProgress && isatty(STDERR_FILENO) != 0);
+  outcome.seconds = ReplayHistory(replay, showProgress);
   outcome.summary = recording.summary.Result();
-  console << "\tDone in " << outcome.seconds << " [s]\n"
-          << SummaryLine(outcome.summary) << std::flush;
+  setConsole << "\tDone in " << outcome.seconds << " [s]\n"
+             << SummaryLine(outcome.summary) << std::flush;
   CloseRecording(recording, seriesFile, lost, outcome.filesWritten);
   const std::string resultFile = name + ".txt";
   if (vehicle.WriteResultText(resultFile)) {
@@ -93,26 +93,26 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle, st
 }
 
 bool Framework::PrepareSetVehicle(double timeStep, bool announce, Kelvra& vehicle,
-                                  std::ostream& console) const {
-  if (announce) console << kRebuildLine;
+                                  std::ostream& setConsole) const {
+  if (announce) setConsole << kRebuildLine;
   SimulationModule module;
   CouplingData setCoupling = coupling;
   std::ostringstream log;
   const TimeStepChange change =
       ChangeTimeStep(modelCreation, timeStep, module, setCoupling, vehicle, log);
   if (!change.prepared) {
-    if (!announce) console << kRebuildLine;
-    PrintResult(console, false);
-    console << "Reason:\n" << ErrorLines(module.GetLogText()) << std::flush;
+    if (!announce) setConsole << kRebuildLine;
+    PrintResult(setConsole, false);
+    setConsole << "Reason:\n" << ErrorLines(module.GetLogText()) << std::flush;
     return false;
   }
   if (announce || !change.created) {
-    if (!announce) console << kRebuildLine;
-    PrintResult(console, true);
-    console << "\nRe-initializing simulator... ";
-    PrintResult(console, change.created);
+    if (!announce) setConsole << kRebuildLine;
+    PrintResult(setConsole, true);
+    setConsole << "\nRe-initializing simulator... ";
+    PrintResult(setConsole, change.created);
   }
-  if (!change.created) console << "Reason:\n" << log.str() << std::flush;
+  if (!change.created) setConsole << "Reason:\n" << log.str() << std::flush;
   return change.created;
 }
 

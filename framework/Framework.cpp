@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <limits>
 #include <sstream>
 
@@ -30,9 +29,9 @@ bool CheckStepCounts(const Matrix& sets, int historyRows, std::string& error) {
   return true;
 }
 
-// A warning of a reader on standard error, where it does not mix with the set-up lines.
-void Warn(const std::string& warning) {
-  if (!warning.empty()) std::cerr << "Warning - " << warning << ".\n";
+// A warning of a reader goes with the other warnings, apart from the set-up lines.
+void Warn(std::ostream& warnings, const std::string& warning) {
+  if (!warning.empty()) warnings << "Warning - " << warning << ".\n";
 }
 
 }  // namespace
@@ -47,30 +46,30 @@ bool Framework::Initialize(const std::string& stylesFile, const std::string& ext
 
   std::string error;
   if (!ReadModelFileItems(modelFile, coupling.timeStep, coupling.initialState, error)) {
-    std::cout << "Reading time step and initial state... Failed\nReason: " << error << "\n";
+    *console << "Reading time step and initial state... Failed\nReason: " << error << "\n";
     return false;
   }
   bool ok = true;
   if (!realTimeExternalForce) ok = ReadHistory(externalForceFile);
   if (ok && batchRun) ok = ReadBatchSets();
   if (ok) {
-    std::cout << "Preparing Fundamental matrices... ";
+    *console << "Preparing Fundamental matrices... ";
     ok = PrepareStepMatrices(modelCreation, coupling.timeStep, simulationModule, coupling);
-    PrintResult(std::cout, ok);
-    if (!ok) std::cout << "Reason:\n" << ErrorLines(simulationModule.GetLogText());
+    PrintResult(*console, ok);
+    if (!ok) *console << "Reason:\n" << ErrorLines(simulationModule.GetLogText());
   }
   if (graphicsDisplay && ok) ok = CreateVisualModel(stylesFile);
   if (ok) {
     ConvertForVehicle(coupling);
-    std::cout << "Creating vehicle simulator... ";
+    *console << "Creating vehicle simulator... ";
     std::ostringstream log;
     const bool created = CreateVehicle(coupling, vehicleSystem, log);
     vehicleCreationLog = log.str();
     std::string sizeError;
     ok = created && ConsoleRunSizeFits(sizeError);
-    PrintResult(std::cout, ok);
-    if (!created) std::cout << "Reason:\n" << vehicleCreationLog;
-    if (created && !ok) std::cout << "Reason: " << sizeError << "\n";
+    PrintResult(*console, ok);
+    if (!created) *console << "Reason:\n" << vehicleCreationLog;
+    if (created && !ok) *console << "Reason: " << sizeError << "\n";
   }
   return ok;
 }
@@ -82,46 +81,46 @@ void Framework::ResolveModes(int flags) {
   graphicsDisplay = (flags & kRequestGraphicsDisplay) != 0;
   batchRun = (flags & kRequestBatchRun) != 0;
 
-  std::cout << (batchRun ? "Simulator was set to Batch Run (BR) mode.\n"
-                         : "Simulator has defaulted to Single Run (SR) mode.\n");
+  *console << (batchRun ? "Simulator was set to Batch Run (BR) mode.\n"
+                        : "Simulator has defaulted to Single Run (SR) mode.\n");
 
   if (!realTimeExternalForce) {
-    std::cout << "Simulator has defaulted to Static External Force (SEF) mode.\n";
+    *console << "Simulator has defaulted to Static External Force (SEF) mode.\n";
   } else if (batchRun) {
-    std::cout << "Simulator has defaulted to Static External Force (SEF) mode, required by BR "
-                 "mode.\n";
+    *console << "Simulator has defaulted to Static External Force (SEF) mode, required by BR "
+                "mode.\n";
     realTimeExternalForce = false;
   } else {
-    std::cout << "Simulator was set to Real Time External Force (RTEF) mode.\n";
+    *console << "Simulator was set to Real Time External Force (RTEF) mode.\n";
   }
 
   if (graphicsDisplay && batchRun) {
-    std::cout << "Simulator has defaulted to Console Display (CD) mode, required by BR mode.\n";
+    *console << "Simulator has defaulted to Console Display (CD) mode, required by BR mode.\n";
     graphicsDisplay = false;
   } else if (graphicsDisplay) {
-    std::cout << "Simulator was set to Graphics Display (GD) mode.\n";
+    *console << "Simulator was set to Graphics Display (GD) mode.\n";
   } else if (realTimeExternalForce) {
-    std::cout << "Simulator has defaulted to Graphics Display (GD) mode, required by RTEF mode.\n";
+    *console << "Simulator has defaulted to Graphics Display (GD) mode, required by RTEF mode.\n";
     graphicsDisplay = true;
   } else {
-    std::cout << "Simulator has defaulted to Console Display (CD) mode.\n";
+    *console << "Simulator has defaulted to Console Display (CD) mode.\n";
   }
 }
 
 bool Framework::CreateModel(const std::string& modelFile) {
-  std::cout << "Creating internal model representation... ";
+  *console << "Creating internal model representation... ";
   const bool ok = CreateLinearModel(modelFile, modelCreation, coupling);
-  PrintResult(std::cout, ok);
+  PrintResult(*console, ok);
   if (!ok) {
     const std::string reason = ModelFailureReason(modelCreation);
-    if (!reason.empty()) std::cout << "Reason:" << reason;
+    if (!reason.empty()) *console << "Reason:" << reason;
   }
   return ok;
 }
 
 // The history must hold a brake input per axle and the traction in every row.
 bool Framework::ReadHistory(const std::string& externalForceFile) {
-  std::cout << "Reading external force history... ";
+  *console << "Reading external force history... ";
   std::string error;
   std::string warning;
   bool ok =
@@ -134,25 +133,26 @@ bool Framework::ReadHistory(const std::string& externalForceFile) {
             std::to_string(needed - 1) + " axles need " + std::to_string(needed) +
             " (a brake input per axle, then the traction)";
   }
-  PrintResult(std::cout, ok);
-  if (!ok) std::cout << "Reason: " << error << "\n";
-  if (ok) Warn(warning);
+  PrintResult(*console, ok);
+  if (!ok) *console << "Reason: " << error << "\n";
+  if (ok) Warn(*warnings, warning);
   return ok;
 }
 
 bool Framework::ReadBatchSets() {
-  std::cout << "Reading batch run parameters... ";
+  *console << "Reading batch run parameters... ";
   std::string error;
   std::string warning;
   const bool ok =
       ReadBatchParameterSets(kBatchParameterFile, coupling.batchParameterSets, error, &warning) &&
       CheckStepCounts(coupling.batchParameterSets, coupling.externalForceHistory.num_rows(),
                       error) &&
-      SetsInRange(setRange, coupling.batchParameterSets.num_rows(), batchBegin, batchEnd, error) &&
+      SetsInRange(setRange, coupling.batchParameterSets.num_rows(), "sets", batchBegin, batchEnd,
+                  error) &&
       BatchRunSizeFits(error);
-  PrintResult(std::cout, ok);
-  if (!ok) std::cout << "Reason: " << error << "\n";
-  if (ok) Warn(warning);
+  PrintResult(*console, ok);
+  if (!ok) *console << "Reason: " << error << "\n";
+  if (ok) Warn(*warnings, warning);
   return ok;
 }
 
@@ -165,7 +165,7 @@ bool Framework::ConsoleRunSizeFits(std::string& error) const {
   size.outputBytes += ValidatorOutputBytes(rows) + StatesBytes(rows);
   std::string warning;
   const bool fits = CheckRunSize(size, error, warning);
-  Warn(warning);
+  Warn(*warnings, warning);
   return fits;
 }
 
@@ -187,25 +187,25 @@ bool Framework::BatchRunSizeFits(std::string& error) const {
   std::string warning;
   const bool fits = CheckRunSize(total, error, warning);
   if (!fits) error = "BATCH in '" + std::string(kBatchParameterFile) + "': " + error;
-  Warn(warning);
+  Warn(*warnings, warning);
   return fits;
 }
 
 bool Framework::CreateVisualModel(const std::string& stylesFile) {
-  std::cout << "Creating visual model representation... ";
+  *console << "Creating visual model representation... ";
   const ComponentManager& components = modelCreation.Components();
   const bool ok = styleManager.Create(
       stylesFile, components.Bodies(), components.Wheels(), components.Nodes(), components.Forces(),
       components.ExtForces(), components.Outdisps(), components.Dofs());
-  PrintResult(std::cout, ok);
+  PrintResult(*console, ok);
   if (!ok) {
-    std::cout << "Reason:\n" << styleManager.GetLogText();
+    *console << "Reason:\n" << styleManager.GetLogText();
     return false;
   }
-  std::cout << "Creating result manager... ";
+  *console << "Creating result manager... ";
   const int dofCount = static_cast<int>(components.Dofs().size());
   resultStore.Append(Vector(dofCount, 0.0), "Real-time simulation");
-  PrintResult(std::cout, true);
+  PrintResult(*console, true);
   return true;
 }
 
@@ -232,7 +232,7 @@ bool Framework::WriteLogs(const std::string& directory) const {
     std::ofstream out(fileName, std::ios::binary);
     out << log.text;
     if (!out) {
-      WarnUnwritable(fileName);
+      WarnUnwritable(*warnings, fileName);
       ok = false;
     }
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <fstream>
+#include <iostream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -31,6 +32,21 @@ class Framework {
                   const std::string& modelFile);
   void Run(int argc, char** argv);
   void RunValidator();
+  // Where the set-up and the runs print their lines (std::cout unless set),
+  // the vehicle system's step failures included; the window's lines stay on
+  // std::cout. The stream must outlive the runs.
+  void SetConsole(std::ostream& stream) {
+    console = &stream;
+    vehicleSystem.SetConsole(stream);
+  }
+  // Where the warnings about inputs and lost result files go (std::cerr unless set).
+  void SetWarnings(std::ostream& stream) {
+    warnings = &stream;
+    lostResults.SetWarnings(stream);
+  }
+  // Console and batch runs draw a progress bar on a terminal's standard error
+  // unless turned off, as for a run whose console text is held back.
+  void SetProgressBars(bool on) { progressBars = on; }
   // Window runs step as often as keeps simulated time with the wall clock.
   void SetRealTimePacing(bool on) { realTimePacing = on; }
   // Batch sets run on up to `count` threads at once.
@@ -98,14 +114,14 @@ class Framework {
   };
   // Set `index` (0-based) of the batch in `vehicle`, with step matrices of its
   // own, so that sets can run side by side; its console text goes to
-  // `console`, the warnings about its files to `warnings`.
-  BatchSetOutcome RunBatchSet(int index, Kelvra& vehicle, std::ostream& console,
-                              std::ostream& warnings, bool showProgress) const;
+  // `setConsole`, the warnings about its files to `setWarnings`.
+  BatchSetOutcome RunBatchSet(int index, Kelvra& vehicle, std::ostream& setConsole,
+                              std::ostream& setWarnings, bool showProgress) const;
   // Step matrices for `timeStep` and `vehicle` made from them; false, with the
-  // reason on `console`, when either cannot be made. The two console lines of
+  // reason on `setConsole`, when either cannot be made. The two console lines of
   // the rebuild are said when `announce`, or when it fails.
   bool PrepareSetVehicle(double timeStep, bool announce, Kelvra& vehicle,
-                         std::ostream& console) const;
+                         std::ostream& setConsole) const;
   // The set's lines of the timing and summary files and its files written,
   // after every set before it.
   void FinishBatchSet(int index, const BatchSetOutcome& outcome, BatchFiles& files);
@@ -137,6 +153,9 @@ class Framework {
   bool batchRun = false;
   CouplingData coupling;
   bool realTimePacing = false;
+  std::ostream* console = &std::cout;
+  std::ostream* warnings = &std::cerr;
+  bool progressBars = true;
   int jobs = 1;
   SetRange setRange;
   int batchBegin = 0;  // the sets [batchBegin, batchEnd) of the range

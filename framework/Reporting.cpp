@@ -19,10 +19,6 @@ void PrintResult(std::ostream& out, bool ok) {
   out << (ok ? "OK" : "Failed") << "\n" << std::flush;
 }
 
-void WarnUnwritable(const std::string& fileName) {
-  WarnUnwritable(std::cerr, fileName);
-}
-
 void WarnUnwritable(std::ostream& warnings, const std::string& fileName) {
   warnings << "Warning - cannot open '" << fileName
            << "' for writing; its results are not saved.\n";

@@ -13,11 +13,11 @@
 void PrintResult(std::ostream& out, bool ok);
 
 // Result files under results/ are written only when they can be opened; this
-// says so once, on standard error, so that a missing folder loses no run unseen.
-void WarnUnwritable(const std::string& fileName);
+// says so once, among the warnings, so that a missing folder loses no run unseen.
 void WarnUnwritable(std::ostream& warnings, const std::string& fileName);
 
-// The result files a run could not save, each said once on standard error; the
+// The result files a run could not save, each said once among the warnings
+// (standard error unless given another stream); the
 // program's exit status then tells scripts that results were lost.
 class LostResults {
  public:
@@ -25,6 +25,8 @@ class LostResults {
   // Says its warnings on `warnings` instead: a batch set running beside others
   // keeps them until its turn comes.
   explicit LostResults(std::ostream& stream) : warnings(&stream) {}
+  // From now on the warnings go to `stream`, which must outlive this.
+  void SetWarnings(std::ostream& stream) { warnings = &stream; }
   // "Warning - cannot open '<file>' for writing; its results are not saved."
   void CannotOpen(const std::string& fileName);
   // "Warning - cannot write '<file>' (No space left on device); its results are

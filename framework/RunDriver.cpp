@@ -2,7 +2,6 @@
 #include <cerrno>
 #include <cmath>
 #include <fstream>
-#include <iostream>
 #include <limits>
 #include <sstream>
 
@@ -32,7 +31,7 @@ void Framework::Run(int argc, char** argv) {
     return;
   }
   if (realTimeExternalForce) {
-    std::cout << "Problem with Framework configuration: RTEF+CD Not supported!";
+    *console << "Problem with Framework configuration: RTEF+CD Not supported!";
     return;
   }
   if (batchRun) {
@@ -62,9 +61,9 @@ void Framework::RunConsole() {
   const std::vector<double>& initialSpeed = vehicleSystem.InitialOutputs().vehicleSpeed;
   consoleSpeeds.Add(initialSpeed, AnyWheelSlides(initialSpeed));
 
-  ProgressBar progress(rows);
+  ProgressBar progress(rows, progressBars);
   const std::int64_t start = PerformanceCount();
-  std::cout << "Simulation in progress...\n" << std::flush;
+  *console << "Simulation in progress...\n" << std::flush;
   for (int row = 0; row < rows; ++row) {
     if (!replay.StepRow(row)) break;
     const std::vector<double>& speed = vehicleSystem.VehicleSpeed();
@@ -73,9 +72,9 @@ void Framework::RunConsole() {
   }
   const double seconds = ElapsedSeconds(start, PerformanceCount());
   progress.Finish();
-  std::cout << "\tDone in " << seconds << " [s]\n";
+  *console << "\tDone in " << seconds << " [s]\n";
   lastSummary = recording.summary.Result();
-  std::cout << SummaryLine(lastSummary) << std::flush;
+  *console << SummaryLine(lastSummary) << std::flush;
   CloseRecording(recording, seriesFile, lostResults, writtenFiles);
   SaveWholeFile(base + "_summary.csv", SummaryHeader({}, lastSummary.largestSlip.size()) +
                                            SummaryCells(lastSummary) + "\n");
@@ -118,21 +117,22 @@ void Framework::RunBatch() {
   std::vector<SetText> texts(buffered ? count : 0);
   std::vector<BatchSetOutcome> outcomes(count);
   const auto run = [&](int j) {
-    std::ostream& console = buffered ? texts[j].console : std::cout;
-    std::ostream& warnings = buffered ? texts[j].warnings : std::cerr;
+    std::ostream& setConsole = buffered ? texts[j].console : *console;
+    std::ostream& setWarnings = buffered ? texts[j].warnings : *warnings;
     Kelvra vehicle;
-    outcomes[j] = RunBatchSet(batchBegin + j, vehicle, console, warnings, !buffered);
+    outcomes[j] =
+        RunBatchSet(batchBegin + j, vehicle, setConsole, setWarnings, progressBars && !buffered);
     // The framework's vehicle ends as that of the last set, as when the sets
     // run one after another in it; no other job touches it.
     if (j + 1 == count && !outcomes[j].skipped) {
       vehicleSystem = std::move(vehicle);
-      vehicleSystem.SetConsole(std::cout);
+      vehicleSystem.SetConsole(*console);
     }
   };
   const auto finish = [&](int j) {
     if (buffered) {
-      std::cout << texts[j].console.str() << std::flush;
-      std::cerr << texts[j].warnings.str();
+      *console << texts[j].console.str() << std::flush;
+      *warnings << texts[j].warnings.str();
       texts[j] = SetText();
     }
     FinishBatchSet(batchBegin + j, outcomes[j], files);
@@ -147,17 +147,17 @@ void Framework::RunBatch() {
 // sampled at every history row; after a console run the two solutions' vehicle
 // speeds are compared over their common span.
 void Framework::RunValidator() {
-  std::cout << "\nRunning validator with hard-coded parameters...\n"
-            << "Creating RK solver... ";
+  *console << "\nRunning validator with hard-coded parameters...\n"
+           << "Creating RK solver... ";
   ValidatorTrainModel model(kValidatorStepSize, resultsFolder);
   model.SetForceHistory(coupling.externalForceHistory, kHistorySamplePeriod);
   std::string reason;
   if (!model.CheckForceHistory(reason)) {
-    std::cout << "Failed\nReason: " << reason << "\n" << std::flush;
+    *console << "Failed\nReason: " << reason << "\n" << std::flush;
     return;
   }
   RungeKuttaSolver solver(model);
-  std::cout << "OK\n" << std::flush;
+  *console << "OK\n" << std::flush;
   const std::string resultFile = ResultPath("ode1_train17_rk4_result.txt");
   const std::string forceFile = ResultPath("ruku_forces.txt");
   const bool resultOpen = model.ResultFileOpen();
@@ -186,10 +186,10 @@ void Framework::RunValidator() {
     speeds.Add(&state[kValidatorWheelsetDof], kValidatorWheelsets, sliding);
   };
 
-  std::cout << "\r"
-            << "Simulation in progress... \n"
-            << std::flush;
-  ProgressBar progress(static_cast<std::int64_t>(stepsPerSample) * (rows - 1));
+  *console << "\r"
+           << "Simulation in progress... \n"
+           << std::flush;
+  ProgressBar progress(static_cast<std::int64_t>(stepsPerSample) * (rows - 1), progressBars);
   const std::int64_t start = PerformanceCount();
   int status = solver.Start();
   const bool forceOpen = model.ForceFileOpen();
@@ -201,8 +201,8 @@ void Framework::RunValidator() {
     if (stepStatus > 0) status = solver.Start();
     const std::string broken = FirstNonFiniteEntry(solver.State());
     if (!broken.empty()) {
-      std::cout << "\nError - The validator's state is not finite at t = " << solver.Time()
-                << " s: " << broken << ". The validator stops.\n";
+      *console << "\nError - The validator's state is not finite at t = " << solver.Time()
+               << " s: " << broken << ". The validator stops.\n";
       break;
     }
     if (solver.StepCount() % stepsPerSample == 0) sample(solver.StepCount() / stepsPerSample);
@@ -230,7 +230,7 @@ void Framework::RunValidator() {
       lostResults.CannotWrite(runTimeFile, error);
     }
   }
-  std::cout << "\tDone in " << seconds << " [s]\n" << std::flush;
+  *console << "\tDone in " << seconds << " [s]\n" << std::flush;
   if (consoleSpeeds.SampleCount() > 0) CompareWithValidator(speeds);
 }
 
@@ -246,14 +246,14 @@ void Framework::CompareWithValidator(const SpeedSeries& speeds) const {
     reason << "the run started from the model's Y0, the validator from rest";
   }
   if (!reason.str().empty()) {
-    std::cout << NoComparisonLine(reason.str()) << std::flush;
+    *console << NoComparisonLine(reason.str()) << std::flush;
     return;
   }
   for (const WheelPhase phase : {WheelPhase::Rolling, WheelPhase::Slid}) {
     const SpeedDifference largest = LargestSpeedDifference(consoleSpeeds, speeds, phase);
-    if (largest.found) std::cout << SpeedDifferenceLine(largest, phase);
+    if (largest.found) *console << SpeedDifferenceLine(largest, phase);
   }
-  std::cout << std::flush;
+  *console << std::flush;
 }
 
 // The window takes over from here: the vehicle system is stepped by the
@@ -264,9 +264,9 @@ void Framework::RunGraphics(int argc, char** argv) {
   DisplayData data;
   const std::vector<Vector>& results = resultStore.Vectors();
   data.resultValueCount = results.empty() ? 0 : results.front().dim();
-  std::cout << "Connecting simulator...\n";
+  *console << "Connecting simulator...\n";
   if (!realTimeExternalForce) {
-    std::cout << "Connecting external force data...\n";
+    *console << "Connecting external force data...\n";
     data.run.externalForceHistory = coupling.externalForceHistory;
     data.run.predefinedForces = true;
   }
@@ -286,8 +286,8 @@ void Framework::RunGraphics(int argc, char** argv) {
     data.wheelRadii.push_back(wheel.radius);
   }
   CopyVisualModel(styleManager, data);
-  std::cout << "Starting up display...\n";
+  *console << "Starting up display...\n";
   SetUpDisplay(argc, argv, vehicleSystem, std::move(data));
-  std::cout << "Close display window to exit!\n";
+  *console << "Close display window to exit!\n";
   RunDisplay();
 }

@@ -32,7 +32,8 @@ bool ParseSetRange(const std::string& text, SetRange& range, std::string& error)
   return true;
 }
 
-bool SetsInRange(const SetRange& range, int setCount, int& begin, int& end, std::string& error) {
+bool SetsInRange(const SetRange& range, int setCount, const char* items, int& begin, int& end,
+                 std::string& error) {
   if (range.Whole()) {
     begin = 0;
     end = setCount;
@@ -40,7 +41,7 @@ bool SetsInRange(const SetRange& range, int setCount, int& begin, int& end, std:
   }
   if (range.last > setCount) {
     error = "--sets " + std::to_string(range.first) + "-" + std::to_string(range.last) +
-            " reaches past the last of the " + std::to_string(setCount) + " sets";
+            " reaches past the last of the " + std::to_string(setCount) + " " + items;
     return false;
   }
   begin = range.first - 1;

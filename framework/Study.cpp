@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "framework/Framework.h"
+#include "framework/OrderedJobs.h"
 #include "framework/Reporting.h"
 #include "model/ModelParameters.h"
 #include "model/TextInput.h"
@@ -16,18 +17,6 @@
 namespace {
 
 const char* const kStylesFile = "combined_styles_GEN.in";
-
-// Standard output goes into `buffer` while the capture lives.
-class ConsoleCapture {
- public:
-  explicit ConsoleCapture(std::ostringstream& buffer) : saved(std::cout.rdbuf(buffer.rdbuf())) {}
-  ~ConsoleCapture() { std::cout.rdbuf(saved); }
-  ConsoleCapture(const ConsoleCapture&) = delete;
-  ConsoleCapture& operator=(const ConsoleCapture&) = delete;
-
- private:
-  std::streambuf* saved;
-};
 
 std::string CaseName(const StudySettings& settings, std::size_t index) {
   return settings.resultsFolder + "/study_" + std::to_string(index + 1);
@@ -105,49 +94,68 @@ class StudySummaryFile {
 }  // namespace
 
 StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& plan,
-                              const std::string& modelText, std::size_t index) {
+                              const std::string& modelText, std::size_t index,
+                              std::ostream& console, std::ostream& warnings, bool showProgress) {
   StudyCaseOutcome outcome;
-  std::ostringstream text;
   const std::string caseLine = CaseLine(index, plan.cases.size());
-  text << "\n" << caseLine << ": " << StudyCaseLabel(plan, index) << "\n";
+  console << "\n" << caseLine << ": " << StudyCaseLabel(plan, index) << "\n";
   std::string caseModel = modelText;
   std::string error;
   const std::string modelFile = CaseName(settings, index) + "_model.in";
   int errorNumber = 0;
   if (!ApplyStudyCase(plan, index, caseModel, error)) {
-    text << "Reason: " << error << "\n";
+    console << "Reason: " << error << "\n";
   } else if (!WriteWholeFile(modelFile, caseModel, errorNumber)) {
-    text << "Reason: cannot write the case's model file " << QuotedExcerpt(modelFile) << "\n";
+    console << "Reason: cannot write the case's model file " << QuotedExcerpt(modelFile) << "\n";
     outcome.resultsLost = true;
   } else {
     outcome.filesWritten.push_back(modelFile);
     auto framework = std::make_unique<Framework>();
+    framework->SetConsole(console);
+    framework->SetWarnings(warnings);
+    framework->SetProgressBars(showProgress);
     framework->SetWriteStates(settings.writeStates);
     framework->SetResultsFolder(settings.resultsFolder);
     framework->SetRunBaseName(CaseName(settings, index));
-    {
-      ConsoleCapture capture(text);
-      outcome.ran = framework->Initialize(kStylesFile, settings.historyFile, 0, modelFile);
-      if (outcome.ran) framework->Run(0, nullptr);
-    }
+    outcome.ran = framework->Initialize(kStylesFile, settings.historyFile, 0, modelFile);
+    if (outcome.ran) framework->Run(0, nullptr);
     outcome.summary = framework->LastSummary();
     const std::vector<std::string>& written = framework->FilesWritten().Names();
     outcome.filesWritten.insert(outcome.filesWritten.end(), written.begin(), written.end());
     outcome.resultsLost = framework->ResultsLost();
   }
-  if (!outcome.ran) text << caseLine << " failed\n";
-  outcome.consoleText = text.str();
+  if (!outcome.ran) console << caseLine << " failed\n";
+  console << std::flush;
   return outcome;
 }
 
+namespace {
+
+// The study file, the model text and the range of cases to run; false, with
+// the reason, when any of them cannot be had.
+bool ReadStudy(const StudySettings& settings, StudyPlan& plan, std::string& modelText, int& begin,
+               int& end, std::string& error) {
+  return ReadStudyPlan(settings.studyFile, plan, error) &&
+         ReadModelText(settings.modelFile, modelText, error) &&
+         CheckParameters(plan, modelText, error) &&
+         SetsInRange(settings.cases, static_cast<int>(plan.cases.size()), "cases", begin, end,
+                     error);
+}
+
+}  // namespace
+
+// The cases of the range run side by side when jobs allow, each with a vehicle
+// system of its own; each one's console text and warnings are held until every
+// case before it is finished, then go out whole with its summary row, exactly
+// as when the cases run one after another.
 int RunStudy(const StudySettings& settings) {
   std::cout << "Reading study cases... ";
   StudyPlan plan;
   std::string modelText;
   std::string error;
-  const bool ready = ReadStudyPlan(settings.studyFile, plan, error) &&
-                     ReadModelText(settings.modelFile, modelText, error) &&
-                     CheckParameters(plan, modelText, error);
+  int begin = 0;
+  int end = 0;
+  const bool ready = ReadStudy(settings, plan, modelText, begin, end, error);
   PrintResult(std::cout, ready);
   if (!ready) {
     std::cout << "Reason: " << error << "\n";
@@ -158,13 +166,33 @@ int RunStudy(const StudySettings& settings) {
   StudySummaryFile summaries(summaryFile, plan, lostResults);
   WrittenFiles written;
   bool allRan = true;
-  for (std::size_t i = 0; i < plan.cases.size(); ++i) {
-    const StudyCaseOutcome outcome = RunStudyCase(settings, plan, modelText, i);
-    std::cout << outcome.consoleText << std::flush;
+  const int count = end - begin;
+  const bool buffered = settings.jobs > 1 && count > 1;
+  struct CaseText {
+    std::ostringstream console;
+    std::ostringstream warnings;
+  };
+  std::vector<CaseText> texts(buffered ? count : 0);
+  std::vector<StudyCaseOutcome> outcomes(static_cast<std::size_t>(count));
+  const auto run = [&](int j) {
+    std::ostream& console = buffered ? texts[j].console : std::cout;
+    std::ostream& warnings = buffered ? texts[j].warnings : std::cerr;
+    outcomes[j] = RunStudyCase(settings, plan, modelText, static_cast<std::size_t>(begin + j),
+                               console, warnings, !buffered);
+  };
+  const auto finish = [&](int j) {
+    if (buffered) {
+      std::cout << texts[j].console.str() << std::flush;
+      std::cerr << texts[j].warnings.str();
+      texts[j] = CaseText();
+    }
+    const StudyCaseOutcome& outcome = outcomes[j];
     for (const std::string& name : outcome.filesWritten) written.Add(name);
-    if (outcome.ran) summaries.Add(i, outcome.summary);
+    if (outcome.ran) summaries.Add(static_cast<std::size_t>(begin + j), outcome.summary);
     allRan = allRan && outcome.ran && !outcome.resultsLost;
-  }
+    outcomes[j] = StudyCaseOutcome();
+  };
+  RunOrderedJobs(count, settings.jobs, run, finish);
   if (summaries.Close()) written.Add(summaryFile);
   std::cout << written.Line();
   return allRan && !lostResults.Any() ? 0 : 1;

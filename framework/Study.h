@@ -7,9 +7,11 @@
 // and result text, and its states when asked for), and a row of
 // results/study_summary.csv with its values and figures.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "framework/SetRange.h"
 #include "framework/StudyPlan.h"
 #include "results/RunSummary.h"
 
@@ -19,25 +21,29 @@ struct StudySettings {
   std::string modelFile;
   std::string resultsFolder = "results";
   bool writeStates = false;
+  int jobs = 1;    // cases run at once
+  SetRange cases;  // the cases to run, numbered as in the whole study
 };
 
-// What one case did: everything it printed, whether it ran, and what it left.
+// What one case did: whether it ran, and what it left.
 struct StudyCaseOutcome {
-  std::string consoleText;
   bool ran = false;
   RunSummary summary;
   std::vector<std::string> filesWritten;
   bool resultsLost = false;
 };
 
-// Runs case `index` (from 0) of `plan` on `modelText`. The case prints nothing
-// itself: its console text, from the case line to its summary or the reason it
-// failed, is kept in the outcome, to be printed in case order. While the set-up
-// and the run write to standard output, the case takes it over, so cases run
-// one after the other.
+// Runs case `index` (from 0) of `plan` on `modelText` with a vehicle system of
+// its own. Its console text, from the case line to its summary or the reason it
+// failed, goes to `console`, the warnings about its inputs and files to
+// `warnings`; a progress bar only when `showProgress`. It touches nothing that
+// another case touches, so that cases can run side by side, each on streams of
+// its own.
 StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& plan,
-                              const std::string& modelText, std::size_t index);
+                              const std::string& modelText, std::size_t index,
+                              std::ostream& console, std::ostream& warnings, bool showProgress);
 
-// The whole study on the console; the exit status: 0 when every case ran and
-// every file was written, 1 otherwise.
+// The study's cases of `settings.cases` on the console, up to `settings.jobs`
+// at once, with the text and files of a run of one case after another; the exit
+// status: 0 when every case ran and every file was written, 1 otherwise.
 int RunStudy(const StudySettings& settings);

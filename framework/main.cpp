@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
   int status = 1;
   if (locked && !commandLine.studyFile.empty()) {
     status = RunStudy({commandLine.studyFile, commandLine.historyFile, commandLine.modelFile,
-                       commandLine.resultsFolder, commandLine.writeStates});
+                       commandLine.resultsFolder, commandLine.writeStates, commandLine.jobs,
+                       commandLine.sets});
   } else {
     status = RunOnce(commandLine, locked);
   }

@@ -25,8 +25,8 @@ std::string ProgressBarText(std::int64_t done, std::int64_t total, int width) {
   return text + number + " %";
 }
 
-ProgressBar::ProgressBar(std::int64_t count)
-    : ProgressBar(count, std::cerr, isatty(STDERR_FILENO) != 0) {}
+ProgressBar::ProgressBar(std::int64_t count, bool wanted)
+    : ProgressBar(count, std::cerr, wanted && isatty(STDERR_FILENO) != 0) {}
 
 ProgressBar::ProgressBar(std::int64_t count, std::ostream& stream, bool enabled)
     : total(count), out(stream), nextDraw(enabled ? 0 : std::numeric_limits<std::int64_t>::max()) {}

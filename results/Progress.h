@@ -19,8 +19,8 @@ class ProgressBar {
   // Fewest milliseconds between two drawings.
   static constexpr int kMinimumInterval = 100;
 
-  // Draws on standard error when it is a terminal.
-  explicit ProgressBar(std::int64_t total);
+  // Draws on standard error when `wanted` and standard error is a terminal.
+  ProgressBar(std::int64_t total, bool wanted);
   // Draws on `out` when `enabled`.
   ProgressBar(std::int64_t total, std::ostream& out, bool enabled);
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ProgramRun.h"
@@ -118,6 +119,106 @@ TEST(StudyRunTest, AStudyThatNamesNoModelNumberIsRefusedBeforeAnyCase) {
                   kExitPrompt,
               run.out);
     EXPECT_TRUE(ResultFiles(folder).empty());
+  }
+}
+
+// A study of BRKSYS.gain and BRKSYS.threshold with the `cases` given, over a
+// history with a word after its rows, which every case warns about.
+void WriteStudy(TempFolder& folder, const std::string& cases) {
+  folder.CopyShippedData();
+  folder.Write("h.in", RampHistory(20) + "extra\n");
+  folder.Write("s.csv", "BRKSYS.gain,BRKSYS.threshold\n" + cases);
+}
+
+// Every file under results/ with its content.
+std::vector<std::pair<std::string, std::string>> ResultContents(const TempFolder& folder) {
+  std::vector<std::pair<std::string, std::string>> contents;
+  for (const std::string& name : ResultFiles(folder)) {
+    contents.emplace_back(name, folder.Read("results/" + name));
+  }
+  return contents;
+}
+
+// Cases side by side print, warn and write exactly what one case after another
+// does, the refused second case (a brake threshold of 0) failing alone in its place.
+TEST(StudyRunTest, CasesSideBySideGiveTheTextAndFilesOfASerialRun) {
+  struct Run {
+    std::string out;
+    std::string err;
+    std::vector<std::pair<std::string, std::string>> files;
+  };
+  std::vector<Run> runs;
+  for (const char* jobs : {"--jobs 1", "--jobs=2"}) {
+    SCOPED_TRACE(jobs);
+    TempFolder folder;
+    WriteStudy(folder, "0.4,0.05\n0.6,0\n0.8,0.05\n1,0.05\n");
+    const auto run = RunIn(
+        folder.Path(), KelvraCommand("--study s.csv --history h.in " + std::string(jobs)), "\n");
+    EXPECT_EQ(1, run.exitCode);
+    runs.push_back({MaskNumbers(run.out, "\tDone in ", " [s]\n"), run.err, ResultContents(folder)});
+  }
+  EXPECT_NE(std::string::npos, runs[0].out.find("\nCase 2 of 4: BRKSYS.gain=0.6 "
+                                                "BRKSYS.threshold=0\n"));
+  EXPECT_NE(std::string::npos, runs[0].out.find("\nCase 2 of 4 failed\n\nCase 3 of 4: "));
+  EXPECT_EQ(4, LineCount(runs[0].err)) << runs[0].err;
+  EXPECT_EQ(14u, runs[0].files.size()) << "four files a case, the refused one's model, the summary";
+  EXPECT_EQ(runs[0].out, runs[1].out);
+  EXPECT_EQ(runs[0].err, runs[1].err);
+  EXPECT_EQ(runs[0].files, runs[1].files);
+}
+
+// A range of cases runs those cases alone, under their numbers, files and
+// summary rows in the whole study; a range past the last case is refused
+// before any case runs.
+TEST(StudyRunTest, PartOfAStudyKeepsTheGlobalCaseNumbers) {
+  struct Case {
+    const char* options;
+    int exitCode;
+    std::string out;
+    std::vector<int> caseNumbers;
+  };
+  const std::string ready = std::string(kBanner) + "Reading study cases... OK\n";
+  const auto label = [](const char* gain) {
+    return std::string("BRKSYS.gain=") + gain + " BRKSYS.threshold=0.05";
+  };
+  const std::string done = std::string(kFilesWritten) + kExitPrompt;
+  const Case cases[] = {
+      {"--sets 2-3 --jobs 2",
+       0,
+       ready + CaseRun(2, 4, label("0.6")) + CaseRun(3, 4, label("0.8")) + done,
+       {2, 3}},
+      {"--sets=4", 0, ready + CaseRun(4, 4, label("1")) + done, {4}},
+      {"--sets 3-5",
+       1,
+       std::string(kBanner) +
+           "Reading study cases... Failed\n"
+           "Reason: --sets 3-5 reaches past the last of the 4 cases\n" +
+           kExitPrompt,
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    TempFolder folder;
+    WriteStudy(folder, "0.4,0.05\n0.6,0.05\n0.8,0.05\n1,0.05\n");
+    const auto run =
+        RunIn(folder.Path(),
+              KelvraCommand("--study s.csv --history h.in " + std::string(c.options)), "\n");
+    EXPECT_EQ(c.exitCode, run.exitCode);
+    EXPECT_EQ(c.out, MaskDurations(run.out));
+    std::vector<std::string> files;
+    for (const int i : c.caseNumbers) {
+      const std::string base = "study_" + std::to_string(i);
+      for (const char* end : {".csv", ".txt", "_model.in", "_summary.csv"})
+        files.push_back(base + end);
+    }
+    if (!files.empty()) files.push_back("study_summary.csv");
+    EXPECT_EQ(files, ResultFiles(folder));
+    if (files.empty()) continue;
+    std::vector<int> rows;
+    for (const auto& row : ReadCsv(folder.Read("results/study_summary.csv"), true).rows) {
+      rows.push_back(static_cast<int>(row[0]));
+    }
+    EXPECT_EQ(c.caseNumbers, rows);
   }
 }
 
