@@ -27,13 +27,13 @@ enum class Option {
   States
 };
 
-struct OptionSpec {
+struct OptionEntry {
   std::string_view name;
   Option option;
   bool takesValue;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionEntry kOptions[] = {
     {"--help", Option::Help, false},          {"--version", Option::Version, false},
     {"--console", Option::Console, false},    {"--batch", Option::Batch, false},
     {"--real-time", Option::RealTime, false}, {"--history", Option::History, true},
@@ -43,9 +43,9 @@ constexpr OptionSpec kOptions[] = {
     {"--states", Option::States, false},
 };
 
-const OptionSpec* FindOption(std::string_view name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (spec.name == name) return &spec;
+const OptionEntry* FindOption(std::string_view name) {
+  for (const OptionEntry& entry : kOptions) {
+    if (entry.name == name) return &entry;
   }
   return nullptr;
 }
@@ -128,17 +128,17 @@ bool ParseOption(int argc, char** argv, int& i, Requests& requests, CommandLine&
   const std::string word = argv[i];
   const std::size_t equals = word.find('=');
   const std::string name = word.substr(0, equals);
-  const OptionSpec* spec = FindOption(name);
-  if (spec == nullptr) {
+  const OptionEntry* entry = FindOption(name);
+  if (entry == nullptr) {
     error = "unknown option " + Excerpt(name);
     return false;
   }
-  if (!spec->takesValue) {
+  if (!entry->takesValue) {
     if (equals != std::string::npos) {
       error = name + " takes no value";
       return false;
     }
-    ApplyFlag(spec->option, requests, commandLine);
+    ApplyFlag(entry->option, requests, commandLine);
     return true;
   }
   if (equals == std::string::npos && i + 1 >= argc) {
@@ -146,7 +146,7 @@ bool ParseOption(int argc, char** argv, int& i, Requests& requests, CommandLine&
     return false;
   }
   const std::string value = equals == std::string::npos ? argv[++i] : word.substr(equals + 1);
-  return ApplyValue(spec->option, value, requests, commandLine, error);
+  return ApplyValue(entry->option, value, requests, commandLine, error);
 }
 
 // Console and batch runs replay a history; the window runs without a history
