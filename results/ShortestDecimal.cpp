@@ -1,5 +1,6 @@
 #include "results/ShortestDecimal.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -64,10 +65,11 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// A decimal: digits 10^exponent.
+// A decimal: digits 10^exponent, with `count` digits.
 struct Decimal {
   std::uint64_t digits;
   int exponent;
+  int count;
 };
 
 // The shortest decimal that reads back as m 2^e, the closest to it where
@@ -112,22 +114,21 @@ bool Shortest(std::uint64_t m, int e, Decimal& decimal) {
   }
 
   // The closest of them: the double in units of 10^dropped, rounded to the
-  // nearest whole number, then kept within [low, high].
-  constexpr std::uint64_t kHalf = std::uint64_t{1} << 63;
-  const std::uint64_t below = fraction(x);
-  int versusHalf;  // what `digits` leaves below the unit against half a unit
-  if (dropped == 0) {
-    versusHalf = below < kHalf ? -1 : below > kHalf ? 1 : 0;
-  } else {
-    const std::uint64_t unit = kPowersOfTen[dropped];
-    const std::uint64_t remainder = whole(x) - digits * unit;
-    const std::uint64_t half = unit / 2;
-    versusHalf = remainder < half ? -1 : remainder > half ? 1 : below != 0 ? 1 : 0;
-  }
-  if (versusHalf > 0 || (versusHalf == 0 && (digits & 1) != 0)) ++digits;
-  if (digits < low) digits = low;
-  if (digits > high) digits = high;
-  decimal = {digits, dropped - scale.q};
+  // nearest whole number (a tie to the even one), then kept within [low,
+  // high]. What the digits leave below them and half a unit, as fixed-point
+  // numbers with 64 bits after the point.
+  const std::uint64_t unit = kPowersOfTen[dropped];
+  const Wide remainder = (static_cast<Wide>(whole(x) - digits * unit) << 64) | fraction(x);
+  const Wide half = static_cast<Wide>(unit) << 63;
+  digits += (remainder > half || (remainder == half && (digits & 1) != 0)) ? 1 : 0;
+  digits = std::min(std::max(digits, low), high);
+  // The digits are as many as those of the double's whole units, less the
+  // dropped ones: rounding moves them up by one at most, and never onto a
+  // power of ten above 1, a multiple of ten, which [low, high] no longer
+  // holds; onto 1 where all were dropped.
+  const int wholeDigits = whole(x) >= kPowersOfTen[17] ? 18 : 17;
+  const int count = std::max(wholeDigits - dropped, 1);
+  decimal = {digits, dropped - scale.q, count};
   return true;
 }
 
@@ -135,75 +136,94 @@ void WritePair(char* out, std::uint64_t pair) {
   std::memcpy(out, kDigitPairs + 2 * pair, 2);
 }
 
-// The eight digits of `value` (below 10^8), zero-padded, as the bytes of a
-// word, first digit first in memory: the halves, their pairs and their digits
-// are split side by side in the lanes of the word.
-void WriteEight(char* out, std::uint64_t value) {
+// Characters are gathered in words, first character in the lowest byte, and
+// stored whole: built in registers, the text is never read back from memory,
+// which would stall on stores of other sizes still in flight.
+void Store(char* out, std::uint64_t word) {
+  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+  std::memcpy(out, &word, sizeof word);
+}
+
+// The four characters of every number below 10^4, zero-padded, first
+// character in the lowest byte.
+constexpr std::array<std::uint32_t, 10000> kFourDigits = [] {
+  std::array<std::uint32_t, 10000> table{};
+  for (std::uint32_t n = 0; n < 10000; ++n) {
+    table[n] = (n / 1000 + '0') | (n / 100 % 10 + '0') << 8 | (n / 10 % 10 + '0') << 16 |
+               (n % 10 + '0') << 24;
+  }
+  return table;
+}();
+
+// The eight digits of `value` (below 10^8), zero-padded, as a word.
+std::uint64_t EightDigits(std::uint64_t value) {
   const std::uint64_t high = (value * 109951163) >> 40;  // value / 10^4
-  std::uint64_t lanes = high | ((value - high * 10000) << 32);
-  const std::uint64_t hundreds = ((lanes * 10486) >> 20) & 0x0000007F0000007F;
-  lanes = hundreds | ((lanes - hundreds * 100) << 16);
-  const std::uint64_t tens = ((lanes * 103) >> 10) & 0x000F000F000F000F;
-  lanes = tens | ((lanes - tens * 10) << 8);
-  lanes += 0x3030303030303030;  // '0' in every byte
-  if constexpr (std::endian::native == std::endian::big) lanes = __builtin_bswap64(lanes);
-  std::memcpy(out, &lanes, sizeof lanes);
+  return kFourDigits[high] | std::uint64_t{kFourDigits[value - high * 10000]} << 32;
 }
 
-// The 18 digits of `value` (below 10^18), zero-padded.
-void WriteEighteen(char* out, std::uint64_t value) {
-  const std::uint64_t top = value / 100000000;
-  const std::uint64_t high = top / 100000000;
-  WritePair(out, high);
-  WriteEight(out + 2, top - high * 100000000);
-  WriteEight(out + 10, value - top * 100000000);
+// `word` with a point at byte `at` (below 8): the bytes below it stay, those
+// from it on move up one, the top one drops out.
+std::uint64_t InsertPoint(std::uint64_t word, int at) {
+  const std::uint64_t below = (std::uint64_t{1} << (8 * at)) - 1;
+  const std::uint64_t upToPoint = (below << 8) | 0xFF;
+  return (word & below) | (std::uint64_t{'.'} << (8 * at)) | ((word << 8) & ~upToPoint);
 }
 
-// The number of digits of `value` (at least 1).
-int DigitCount(std::uint64_t value) {
-  const int guess = ((64 - std::countl_zero(value)) * 1233) >> 12;  // log10(2^bits)
-  return guess + (value >= kPowersOfTen[guess] ? 1 : 0);
-}
+// The digits of a decimal of at most 17: the first as a character, the others
+// in two words of eight, padded with '0'.
+struct Digits {
+  char first;
+  std::uint64_t high;
+  std::uint64_t low;
+};
 
-// Copies the characters of a decimal in pieces of a fixed length, which need no
-// call: the text is then followed by characters that are not its own, within
-// the room of kMaxDecimalChars. kPiece covers the 17 digits and a point.
-constexpr std::size_t kPiece = 24;
-
-void CopyPiece(char* to, const char* from) {
-  std::memcpy(to, from, kPiece);
+Digits SplitDigits(std::uint64_t digits, int count) {
+  constexpr std::uint64_t kTen8 = 100000000;
+  const std::uint64_t aligned = digits * kPowersOfTen[17 - count];  // the first digit at 10^16
+  const std::uint64_t top = aligned / kTen8;                        // the first nine
+  const std::uint64_t first = top / kTen8;
+  return {static_cast<char>('0' + first), EightDigits(top - first * kTen8),
+          EightDigits(aligned - top * kTen8)};
 }
 
 // The decimal in the shorter of fixed and scientific notation, fixed where both
-// are as long. Fixed is only ever shorter for first digits from 10^-4 on.
+// are as long. Fixed is only ever shorter for first digits from 10^-4 on. The
+// digits are stored in whole words: characters after the text, within the
+// room of kMaxDecimalChars, are overwritten.
 char* WriteDecimal(char* out, const Decimal& decimal) {
-  constexpr int kMaxDigits = 18;
-  char buffer[kMaxDigits + kPiece];
-  WriteEighteen(buffer, decimal.digits);
-  std::memset(buffer + kMaxDigits, '0', kPiece);
-  const int count = DigitCount(decimal.digits);
-  const char* const digits = buffer + kMaxDigits - count;
+  const int count = decimal.count;
+  const Digits digits = SplitDigits(decimal.digits, count);
   const int scientific = count - 1 + decimal.exponent;  // exponent of the first digit
   const int magnitude = scientific < 0 ? -scientific : scientific;
   const int scientificLength = count + (count > 1 ? 1 : 0) + 2 + (magnitude >= 100 ? 3 : 2);
-  // Fixed: the digits with a point inside (a whole number never comes here), or
-  // "0.", zeros and the digits.
+  // Fixed: the digits with a point inside (a whole number never comes here, so
+  // the point comes before the last digit, at most after the 16th), or "0.",
+  // zeros and the digits.
   const int fixedLength = scientific >= 0 ? count + 1 : count + 1 - scientific;
   if (fixedLength <= scientificLength) {
     if (scientific >= 0) {
-      CopyPiece(out, digits);
-      CopyPiece(out + scientific + 2, digits + scientific + 1);
-      out[scientific + 1] = '.';
+      out[0] = digits.first;
+      if (scientific < 8) {
+        Store(out + 1, InsertPoint(digits.high, scientific));
+        Store(out + 9, (digits.high >> 56) | (digits.low << 8));
+      } else {
+        Store(out + 1, digits.high);
+        Store(out + 9, InsertPoint(digits.low, scientific - 8));
+      }
+      out[17] = static_cast<char>(digits.low >> 56);
     } else {
       std::memcpy(out, "0.0000", 6);
-      CopyPiece(out + 1 - scientific, digits);
+      out[1 - scientific] = digits.first;
+      Store(out + 2 - scientific, digits.high);
+      Store(out + 10 - scientific, digits.low);
     }
     return out + fixedLength;
   }
-  out[0] = digits[0];
+  out[0] = digits.first;
   if (count > 1) {
     out[1] = '.';
-    CopyPiece(out + 2, digits + 1);
+    Store(out + 2, digits.high);
+    Store(out + 10, digits.low);
   }
   out += count + (count > 1 ? 1 : 0);
   *out++ = 'e';

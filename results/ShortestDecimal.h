@@ -6,7 +6,7 @@
 
 // Room WriteShortestDecimal needs: its text (a sign, 17 digits, the point and an
 // exponent, at most 24 characters) and the characters after it that it may
-// overwrite, because it copies digits in pieces of a fixed length.
+// overwrite, because it stores digits in whole words of eight.
 inline constexpr std::size_t kMaxDecimalChars = 48;
 
 // Writes at `out` the text std::to_chars(out, end, value) writes, and returns its

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -70,6 +71,23 @@ TEST(ShortestDecimalTest, WritesWhatToCharsWrites) {
     for (const double base : {std::ldexp(1.0, k), std::pow(10.0, k / 3)}) {
       for (const double value : {base, std::nextafter(base, 0.0), std::nextafter(base, 1e300)}) {
         EXPECT_EQ(ToChars(value), Written(value)) << value;
+      }
+    }
+  }
+}
+
+// Every number of digits with the point, or the exponent, at every place: the
+// digits of 1.2345678901234567 cut to 1 to 17, and 1 followed by nines, next
+// to a power of ten, times powers of ten.
+TEST(ShortestDecimalTest, EveryLengthAtEveryPlace) {
+  const std::string digits = "12345678901234567";
+  for (std::size_t count = 1; count <= digits.size(); ++count) {
+    for (int exponent = -8; exponent <= 17; ++exponent) {
+      const std::string text = digits.substr(0, count) + "e" + std::to_string(exponent - 16);
+      const double value = std::strtod(text.c_str(), nullptr);
+      const std::string nines = "1" + std::string(count - 1, '9') + "e" + std::to_string(exponent);
+      for (const double v : {value, -value, std::strtod(nines.c_str(), nullptr)}) {
+        EXPECT_EQ(ToChars(v), Written(v)) << text;
       }
     }
   }
