@@ -11,19 +11,6 @@ using namespace program_run;
 using testing_support::RunIn;
 using testing_support::TempFolder;
 
-const char* const kRecalculated =
-    "\nTime step changed, recalculate solution operators... OK\n"
-    "\nRe-initializing simulator... OK\n";
-
-std::string BatchSetUp() {
-  return BatchStart() + kModelOK + kHistoryOK + kBatchOK + kPreparedOK + kVehicleOK;
-}
-
-std::string SetRun(int i, int n, const std::string& params) {
-  return "\nSimulation " + std::to_string(i) + " of " + std::to_string(n) + "\nParams: " + params +
-         "\n\tDone in # [s]\nSummary: #\n";
-}
-
 std::string Header(const std::string& dt, int iter, int subd, const std::string& sgnt) {
   return "DT = " + dt + "\nITER = " + std::to_string(iter) + "\nSUBD = " + std::to_string(subd) +
          "\nSGNT = " + sgnt + "\n";

@@ -17,26 +17,14 @@ using namespace program_run;
 using testing_support::RunIn;
 using testing_support::TempFolder;
 
-const char* const kRecalculated =
-    "\nTime step changed, recalculate solution operators... OK\n"
-    "\nRe-initializing simulator... OK\n";
 const char* const kNoStepMatrices =
     "\nTime step changed, recalculate solution operators... Failed\n"
     "Reason:\n"
     "Error - Unable to prepare simulation! Neither the transformation nor the augmented matrix "
     "exponential gives exact step matrices!\n";
 
-std::string SetRun(int i, int n, const std::string& params, const std::string& during = "") {
-  return "\nSimulation " + std::to_string(i) + " of " + std::to_string(n) + "\nParams: " + params +
-         "\n" + during + "\tDone in # [s]\nSummary: #\n";
-}
-
 std::string Skipped(int i, int n) {
   return "\nSimulation " + std::to_string(i) + " of " + std::to_string(n) + " skipped\n";
-}
-
-std::string BatchSetUp() {
-  return BatchStart() + kModelOK + kHistoryOK + kBatchOK + kPreparedOK + kVehicleOK;
 }
 
 std::string AbsurdHistory() {

@@ -24,6 +24,15 @@ std::string BatchStart() {
   return std::string(kBanner) + kBR + kSEF + kCD;
 }
 
+std::string BatchSetUp() {
+  return BatchStart() + kModelOK + kHistoryOK + kBatchOK + kPreparedOK + kVehicleOK;
+}
+
+std::string SetRun(int i, int n, const std::string& params, const std::string& during) {
+  return "\nSimulation " + std::to_string(i) + " of " + std::to_string(n) + "\nParams: " + params +
+         "\n" + during + "\tDone in # [s]\nSummary: #\n";
+}
+
 std::string GraphicsStart() {
   return std::string(kBanner) + kSR + kSEF + kGD;
 }

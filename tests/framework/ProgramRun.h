@@ -64,6 +64,15 @@ inline const std::vector<std::string> kModuleLogs = {
 // Banner and mode lines of `kelvra --console`, `kelvra --batch` and of `kelvra --history`.
 std::string ConsoleStart();
 std::string BatchStart();
+// A batch's set-up up to its first set, every stage OK.
+std::string BatchSetUp();
+// The two lines of a batch set that makes new step matrices.
+inline const char* const kRecalculated =
+    "\nTime step changed, recalculate solution operators... OK\n"
+    "\nRe-initializing simulator... OK\n";
+// Set i of n with its "Params: " text, what it says while running, and its
+// masked duration and summary.
+std::string SetRun(int i, int n, const std::string& params, const std::string& during = "");
 std::string GraphicsStart();
 
 // The command line running the built program with `options`.
