@@ -56,13 +56,28 @@ function(kelvra_library name)
   add_library(kelvra::${name} ALIAS ${name})
 endfunction()
 
-# kelvra_test(<name> DEPENDS <targets>...)
-# One GoogleTest executable per test folder; every .cpp of the folder belongs to it.
+# kelvra_test(<name> DEPENDS <targets>... [PROGRAM <patterns>...] [SLOW <patterns>...])
+# One GoogleTest executable per test folder; every .cpp of the folder belongs to
+# it. Each of its tests joins one ctest lane by label: `slow` for the tests
+# that match a SLOW pattern, `program` for those that match a PROGRAM pattern
+# (they run the program or a script), `unit` for all others. Patterns are
+# GoogleTest filters such as Suite.* or Suite.Test.
 function(kelvra_test name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPENDS;PROGRAM;SLOW" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} test_support GTest::gtest GTest::gtest_main GTest::gmock)
   kelvra_warnings(${name})
-  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
+  list(JOIN ARG_SLOW ":" lane_slow)
+  list(JOIN ARG_PROGRAM ":" lane_program)
+  set(lane_unit "*-${lane_slow}:${lane_program}")
+  if(lane_slow AND lane_program)
+    string(APPEND lane_program "-${lane_slow}")
+  endif()
+  foreach(label unit slow program)
+    if(lane_${label})
+      gtest_discover_tests(${name} TEST_FILTER "${lane_${label}}" PROPERTIES LABELS ${label}
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
+    endif()
+  endforeach()
 endfunction()
