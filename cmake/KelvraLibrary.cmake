@@ -37,7 +37,7 @@ endfunction()
 # One library per subsystem folder, also known as kelvra::<name>; every .cpp of
 # the folder belongs to it. Its headers reach only the targets that link it,
 # directly or through a library that depends on it, so an include of a library
-# that is not declared below fails to build. A folder that holds only headers
+# it does not declare in DEPENDS fails to build. A folder that holds only headers
 # becomes an interface library.
 function(kelvra_library name)
   cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
