@@ -6,12 +6,13 @@
 #
 #   bash scripts/fuzz.sh [SECONDS]     each target for SECONDS (default 60)
 #
-# Builds build-fuzz/, runs the targets two at a time (FUZZ_JOBS), each from the
-# committed seeds of fuzz/corpus/<target>/ into a fresh working corpus under
-# build-fuzz/corpus/, and prints per target the executions, the coverage (cov:
-# edges, ft: features) and the corpus size reached. Exits non-zero when a target
-# crashed, hung (-timeout), leaked or hit a sanitizer report; the input is saved
-# under build-fuzz/artifacts/<target>/ and the report's tail is printed.
+# Builds build-fuzz/ (the fuzz preset), runs the targets two at a time
+# (FUZZ_JOBS), each from the committed seeds of fuzz/corpus/<target>/ into a
+# fresh working corpus under build-fuzz/corpus/, and prints per target the
+# executions, the coverage (cov: edges, ft: features) and the corpus size
+# reached. Exits non-zero when a target crashed, hung (-timeout), leaked or hit
+# a sanitizer report; the input is saved under build-fuzz/artifacts/<target>/
+# and the report's tail is printed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
@@ -20,9 +21,10 @@ targets=(model vehicle style history batch study)
 build="$root/build-fuzz"
 
 bash "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKELVRA_FUZZ=ON >/dev/null
-if ! cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}" >"$build/build.log" 2>&1; then
+# KELVRA_WERROR=ON in the environment (scripts/test.sh) turns warnings into errors.
+cd "$root"
+cmake --preset fuzz ${KELVRA_WERROR:+-DKELVRA_WERROR=$KELVRA_WERROR} >/dev/null
+if ! cmake --build --preset fuzz -j "$(nproc)" --target "${targets[@]/#/fuzz_}" >"$build/build.log" 2>&1; then
   cat "$build/build.log"
   exit 1
 fi

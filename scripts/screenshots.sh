@@ -6,15 +6,20 @@
 # then the same window shrunk to 500 x 350 and 200 x 120 pixels
 # (docs/images/small-500x350.png, docs/images/small-200x120.png).
 #   bash scripts/screenshots.sh [BUILD_DIR]
-# BUILD_DIR (default build) must hold the program, or it is built there.
+# BUILD_DIR (default build, the release preset's) must hold the program, or it is
+# built there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 if [ -z "${KELVRA_SCREENSHOTS_INSIDE:-}" ]; then
   bash "$root/scripts/install-deps.sh"
   if [ ! -x "$build/kelvra" ]; then
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$build" --target kelvra -j "$(nproc)"
+    if [ "$build" = "$root/build" ]; then
+      (cd "$root" && cmake --preset release >/dev/null && cmake --build --preset program -j "$(nproc)")
+    else
+      cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+      cmake --build "$build" --target kelvra -j "$(nproc)"
+    fi
   fi
   build=$(cd "$build" && pwd)
   KELVRA_SCREENSHOTS_INSIDE=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" "$build"

@@ -12,7 +12,7 @@
 #include "PointMassVehicle.h"
 #include "display/DisplayState.h"
 #include "results/StepRecorder.h"
-#include "tests/support/TestSupport.h"
+#include "support/TestSupport.h"
 
 namespace {
 

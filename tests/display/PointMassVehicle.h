@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tests/support/TestSupport.h"
+#include "support/TestSupport.h"
 #include "vehicle/Kelvra.h"
 
 // Creates `vehicle` from a model file written into `folder`; false with the
