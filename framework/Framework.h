@@ -142,6 +142,8 @@ class Framework {
   void SaveWholeFile(const std::string& fileName, const std::string& text);
   // The freedoms and output displacements of the model as the states file shows them.
   StateLayout StatesLayout() const;
+  // Every body that moves longitudinally, with its share of their total mass.
+  std::vector<MassShare> MassShares() const;
 
   ModelCreation modelCreation;
   SimulationModule simulationModule;

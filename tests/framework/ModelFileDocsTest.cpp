@@ -79,6 +79,17 @@ TEST(ModelFileDocsTest, WorkedExampleRunsAsTheClosedFormSays) {
   const std::vector<double>& last = series.rows.back();
   EXPECT_LT(last[speed], 1e-4);
   EXPECT_NEAR(distance, last[position] - braking[position], 5e-3 * distance);
+
+  // The summary finds the stop where the page says it is: 3.71 m.
+  CsvTable summary;
+  for (const std::string& name : ResultFiles(folder)) {
+    if (name.find("_summary.csv") != std::string::npos) {
+      summary = ReadCsv(folder.Read("results/" + name), true);
+    }
+  }
+  ASSERT_EQ(1u, summary.rows.size());
+  EXPECT_NEAR(3.71, summary.rows[0][summary.Column("stopping_distance")], 0.005);
+  EXPECT_NEAR(2.0, summary.rows[0][summary.Column("brake_time")], 1e-12);
 }
 
 // Every line of the page's ```model blocks stands in the example file, in order.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ProgramRun.h"
+#include "support/SoftSecondaryVehicle.h"
 
 namespace {
 
@@ -52,6 +53,36 @@ CsvTable ConsoleSeries(const TempFolder& folder) {
   }
   ADD_FAILURE() << "no time series";
   return {};
+}
+
+// The summary row that the console run left in results/.
+CsvTable ConsoleSummary(const TempFolder& folder) {
+  for (const std::string& name : ResultFiles(folder)) {
+    if (name.rfind("_kelvra_result_", 0) == 0 && name.find("_summary.csv") != std::string::npos) {
+      return ReadCsv(folder.Read("results/" + name), true);
+    }
+  }
+  ADD_FAILURE() << "no summary";
+  return {};
+}
+
+// A traction step makes the car swing against its bogies on a soft secondary
+// suspension, and the wheelsets with them; the whole vehicle still accelerates
+// as one mass: the bodies and the wheels' reduced masses, which adhesion
+// carries along.
+TEST(WrongResultsTest, PeakAccelerationIsTheWholeVehiclesOnASoftSecondarySuspension) {
+  TempFolder folder;
+  folder.CopyShippedData();
+  folder.Write("combined_train17_GEN.in", testing_support::SoftSecondaryVehicle());
+  folder.Write("h.in", ConstantHistory(800, "0 0 0 0 20000"));
+  const auto run = RunIn(folder.Path(), KelvraCommand("--console --history h.in"), "\n");
+  EXPECT_EQ(0, run.exitCode);
+  const CsvTable summary = ConsoleSummary(folder);
+  ASSERT_EQ(1u, summary.rows.size());
+  const double mass = 31000.0 + 2 * 3000.0 + 4 * 1000.0 + 4 * 500.0;
+  const double expected = 20000.0 / mass;
+  EXPECT_NEAR(expected, summary.rows[0][summary.Column("peak_acceleration")], 0.05 * expected);
+  EXPECT_EQ(0.0, summary.rows[0][summary.Column("peak_deceleration")]);
 }
 
 // Every set runs with the step matrices of its own DT, however close it lies to
