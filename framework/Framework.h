@@ -64,6 +64,11 @@ class Framework {
   // A console run names its files "<base>.csv", "<base>.txt" and so on instead
   // of the numbered result name.
   void SetRunBaseName(const std::string& base) { runBaseName = base; }
+  // A console run plays each history row for one step of the model's time
+  // step; with this on, it takes the rows as samples 0.005 s apart and plays
+  // them resampled at its time step, as a batch set does, so that its time is
+  // the history's whatever its DT (the cases of a study). Set before Initialize.
+  void SetResampleHistory(bool on) { resampleHistory = on; }
   // The files the runs wrote, and the summary of the last console run.
   const WrittenFiles& FilesWritten() const { return writtenFiles; }
   const RunSummary& LastSummary() const { return lastSummary; }
@@ -83,6 +88,9 @@ class Framework {
   // Whether the console run's work and output stay within the limits of
   // RunSize.h; `error` says by how much they do not.
   bool ConsoleRunSizeFits(std::string& error) const;
+  // The steps of the console run: one per history row, or the rows resampled
+  // at the time step.
+  int ConsoleSteps() const;
   bool BatchRunSizeFits(std::string& error) const;
   // The states file of a run of `steps` steps; 0 unless the states were asked for.
   double StatesBytes(double steps) const;
@@ -168,6 +176,7 @@ class Framework {
   LostResults lostResults;
   bool writeStates = false;
   std::string runBaseName;  // empty: the numbered result name
+  bool resampleHistory = false;
   WrittenFiles writtenFiles;
   RunSummary lastSummary;
 };

@@ -41,13 +41,13 @@ void Framework::Run(int argc, char** argv) {
   }
 }
 
-// One step per history row, whatever the model's time step. The time series
-// shares the result text's number; the vehicle speeds stay in memory for the
-// comparison with the validator.
+// One step per history row, whatever the model's time step (unless the rows
+// are resampled at it). The time series shares the result text's number; the
+// vehicle speeds stay in memory for the comparison with the validator.
 void Framework::RunConsole() {
   vehicleSystem.AppendResultText("STEF+SR+CD");
   const int axles = vehicleSystem.AxleCount();
-  const int rows = coupling.externalForceHistory.num_rows();
+  const int steps = ConsoleSteps();
   const double timeStep = coupling.stepMatricesTimeStep;
   vehicleSystem.PickResultNumber();
   const std::string base =
@@ -57,18 +57,18 @@ void Framework::RunConsole() {
   RunRecording& recording = replay.Recording();
   OpenRecording(vehicleSystem, recording, seriesFile, lostResults);
   recording.RecordInitial(vehicleSystem);
-  consoleSpeeds.Start(timeStep, axles, static_cast<std::size_t>(rows) + 1);
+  consoleSpeeds.Start(timeStep, axles, static_cast<std::size_t>(steps) + 1);
   const std::vector<double>& initialSpeed = vehicleSystem.InitialOutputs().vehicleSpeed;
   consoleSpeeds.Add(initialSpeed, AnyWheelSlides(initialSpeed));
 
-  ProgressBar progress(rows, progressBars);
+  ProgressBar progress(steps, progressBars);
   const std::int64_t start = PerformanceCount();
   *console << "Simulation in progress...\n" << std::flush;
-  for (int row = 0; row < rows; ++row) {
-    if (!replay.StepRow(row)) break;
+  for (int k = 0; k < steps; ++k) {
+    if (!replay.StepRow(resampleHistory ? ResampledRow(k, timeStep) : k)) break;
     const std::vector<double>& speed = vehicleSystem.VehicleSpeed();
     consoleSpeeds.Add(speed, AnyWheelSlides(speed));
-    progress.Update(row + 1);
+    progress.Update(k + 1);
   }
   const double seconds = ElapsedSeconds(start, PerformanceCount());
   progress.Finish();

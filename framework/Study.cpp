@@ -117,6 +117,7 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
     framework->SetWriteStates(settings.writeStates);
     framework->SetResultsFolder(settings.resultsFolder);
     framework->SetRunBaseName(CaseName(settings, index));
+    framework->SetResampleHistory(true);
     outcome.ran = framework->Initialize(kStylesFile, settings.historyFile, 0, modelFile);
     if (outcome.ran) framework->Run(0, nullptr);
     outcome.summary = framework->LastSummary();
