@@ -72,6 +72,8 @@ class Framework {
   // The files the runs wrote, and the summary of the last console run.
   const WrittenFiles& FilesWritten() const { return writtenFiles; }
   const RunSummary& LastSummary() const { return lastSummary; }
+  // Whether the console run stopped at a step that broke the vehicle state.
+  bool RunBroke() const { return runBroke; }
 
   bool RealTimeExternalForce() const { return realTimeExternalForce; }
   bool GraphicsDisplay() const { return graphicsDisplay; }
@@ -102,6 +104,7 @@ class Framework {
   // and figures, and the files it wrote.
   struct BatchSetOutcome {
     bool skipped = false;
+    bool broke = false;  // stopped at a step that broke the vehicle state
     bool resultsLost = false;
     double timeStep = 0.0;
     int iterations = 0;
@@ -179,4 +182,5 @@ class Framework {
   bool resampleHistory = false;
   WrittenFiles writtenFiles;
   RunSummary lastSummary;
+  bool runBroke = false;
 };

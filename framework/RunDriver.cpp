@@ -65,13 +65,21 @@ void Framework::RunConsole() {
   const std::int64_t start = PerformanceCount();
   *console << "Simulation in progress...\n" << std::flush;
   for (int k = 0; k < steps; ++k) {
-    if (!replay.StepRow(resampleHistory ? ResampledRow(k, timeStep) : k)) break;
+    runBroke = !replay.StepRow(resampleHistory ? ResampledRow(k, timeStep) : k);
+    if (runBroke) break;
     const std::vector<double>& speed = vehicleSystem.VehicleSpeed();
     consoleSpeeds.Add(speed, AnyWheelSlides(speed));
     progress.Update(k + 1);
   }
   const double seconds = ElapsedSeconds(start, PerformanceCount());
   progress.Finish();
+  if (runBroke) {
+    // The time series keeps the sound steps; nothing says the run is complete.
+    *console << IncompleteRunLine(replay.Time()) << std::flush;
+    CloseRecording(recording, seriesFile, lostResults, writtenFiles);
+    lostResults.Skipped();
+    return;
+  }
   *console << "\tDone in " << seconds << " [s]\n";
   lastSummary = recording.summary.Result();
   *console << SummaryLine(lastSummary) << std::flush;
@@ -238,7 +246,9 @@ void Framework::RunValidator() {
 // validator does, can be compared with it.
 void Framework::CompareWithValidator(const SpeedSeries& speeds) const {
   std::ostringstream reason;
-  if (!SameSamplePeriod(coupling.stepMatricesTimeStep, kHistorySamplePeriod)) {
+  if (runBroke) {
+    reason << "the run stopped at a step that broke the vehicle state";
+  } else if (!SameSamplePeriod(coupling.stepMatricesTimeStep, kHistorySamplePeriod)) {
     reason << "the run stepped " << coupling.stepMatricesTimeStep << " s per history row of "
            << kHistorySamplePeriod
            << " s, so the two did not play the same inputs over the same time";
