@@ -11,11 +11,13 @@
 #include "framework/SetRange.h"
 #include "linalg/Matrix.h"
 #include "model/ModelCreation.h"
+#include "results/ModelReference.h"
 #include "results/RunRecording.h"
 #include "results/RunSummary.h"
 #include "results/SpeedComparison.h"
 #include "setup/VehicleSetUp.h"
 #include "solver/SimulationModule.h"
+#include "solver/ValidatorTrainModel.h"
 #include "vehicle/Kelvra.h"
 #include "visual/StyleManager.h"
 
@@ -140,8 +142,16 @@ class Framework {
   std::string ResultPath(const std::string& name) const { return resultsFolder + "/" + name; }
   // Whether some wheel's slip lies beyond the slip band of the axle integrator.
   bool AnyWheelSlides(const std::vector<double>& vehicleSpeed) const;
-  // The comparison of the console run with the validator's `speeds`.
-  void CompareWithValidator(const SpeedSeries& speeds) const;
+  // After a console run: the comparison with the validator (`validator` and
+  // its `speeds`, both null when it could not run) where it models the run's
+  // vehicle, and with the reference integration of the run's model otherwise.
+  void CheckConsoleRun(const ValidatorTrainModel* validator, const SpeedSeries* speeds);
+  // The comparison of the console run with the validator's `speeds`; false,
+  // after a line saying why, when there is none.
+  bool CompareWithValidator(const ValidatorTrainModel& validator, const SpeedSeries& speeds) const;
+  void CompareWithModelReference() const;
+  // The run's linear model and wheels as the reference integration takes them.
+  ReferenceModelData RunModelData() const;
   // Opens the time series `seriesFile` of `vehicle`, the states beside it when
   // asked for, and starts the summary; a file that cannot be opened goes to `lost`.
   void OpenRecording(const Kelvra& vehicle, RunRecording& recording, const std::string& seriesFile,
