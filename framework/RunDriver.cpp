@@ -326,9 +326,9 @@ void Framework::CompareWithModelReference() const {
   const bool finite = reference.Run(history, steps, speeds);
   *console << "\tDone in " << ElapsedSeconds(start, PerformanceCount()) << " [s]\n";
   if (!finite) {
-    *console << "The reference integration stopped at t = "
+    *console << "The reference integration's state is not finite at t = "
              << static_cast<double>(speeds.SampleCount()) * speeds.Period()
-             << " s: its state is not finite\n";
+             << " s; the comparison covers the time before\n";
   }
   for (const WheelPhase phase : {WheelPhase::Rolling, WheelPhase::Slid}) {
     const SpeedDifference largest = LargestSpeedDifference(consoleSpeeds, speeds, phase);
