@@ -85,6 +85,28 @@ TEST(WrongResultsTest, PeakAccelerationIsTheWholeVehiclesOnASoftSecondarySuspens
   EXPECT_EQ(0.0, summary.rows[0][summary.Column("peak_deceleration")]);
 }
 
+// At DT 0.02 with ITER 1 the braked wheels of the stopped vehicle chatter, their
+// slip beyond the band every step while the vehicle stays where it is: the
+// sliding time ends with the stop.
+TEST(WrongResultsTest, AVehicleChatteringAtRestDoesNotSlide) {
+  TempFolder folder;
+  folder.CopyShippedData();
+  std::string history = "EFD 4400 5\n";
+  for (int k = 0; k < 4400; ++k) {
+    history += k < 400 ? "0 0 0 0 100000\n" : "25000 25000 25000 25000 0\n";
+  }
+  folder.Write("h.in", history);
+  folder.Write("batch_paramsets.in", "BATCH 1 4\n0.02 1 10 0.05\n");
+  const auto run = RunIn(folder.Path(), KelvraCommand("--batch --history h.in"), "\n");
+  EXPECT_EQ(0, run.exitCode);
+  const CsvTable summary = ReadCsv(folder.Read("results/batch_summary.csv"), true);
+  ASSERT_EQ(1u, summary.rows.size());
+  const std::vector<double>& row = summary.rows[0];
+  const double stop = row[summary.Column("stopping_time")];
+  ASSERT_LT(stop, 18.0) << "the vehicle does not stop";
+  EXPECT_LE(row[summary.Column("sliding_time")], stop);
+}
+
 // Every set runs with the step matrices of its own DT, however close it lies to
 // the previous set's: its results do not depend on the sets before it. Sets
 // within 0.00001 s of each other used to share the first one's matrices, and
