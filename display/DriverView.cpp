@@ -11,7 +11,7 @@ constexpr double kKmhPerMs = 3.6;
 // At full size overlay text is 22 pixels high, each character half as wide.
 constexpr float kLineHeight = 22.0f;
 constexpr float kCharWidth = 11.0f;
-constexpr float kLongestLine = 19.0f;  // characters of the force lines up to 9999.9 kN
+constexpr float kLongestLine = 21.0f;  // characters of the force lines up to 999.9 kN
 constexpr float kSlipLabelWidth = 6.0f * kCharWidth;  // "Slip: "
 constexpr float kInset = 12.0f;                       // text from the panel's left edge
 constexpr float kTop = 8.0f;
@@ -36,9 +36,13 @@ double DistanceRun(const Kelvra& vehicle) {
   return MeanOf(vehicle.Position());
 }
 
-double TotalBrakeForce(const Kelvra& vehicle) {
+double TreadBrakeForce(const Kelvra& vehicle) {
+  const std::vector<double>& force = vehicle.MeanBrakeForce();
+  const std::vector<double>& radius = vehicle.Dynamics().AxleRot.BrakeForceRadius();
   double sum = 0.0;
-  for (const double force : vehicle.MeanBrakeForce()) sum += std::fabs(force);
+  for (std::size_t i = 0; i < std::min(force.size(), radius.size()); ++i) {
+    sum += std::fabs(force[i] * radius[i]);
+  }
   return sum;
 }
 

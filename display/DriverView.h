@@ -1,9 +1,9 @@
 #pragma once
 
-// What a driver looks at first: the speed, the distance run, the traction and
-// brake forces applied to the vehicle and whether a wheel slides, read from the
-// vehicle's committed state, and the panel near the top right of the window
-// that shows them.
+// What a driver looks at first: the speed, the distance run, the traction
+// applied to the vehicle, the brake force its wheels received and whether a
+// wheel slides, read from the vehicle's committed state, and the panel near
+// the top right of the window that shows them.
 
 #include <array>
 #include <string>
@@ -14,8 +14,8 @@
 
 inline constexpr const char* kSpeedFormat = "Speed: %6.1f km/h";
 inline constexpr const char* kDistanceFormat = "Dist.: %8.1f m";
-inline constexpr const char* kTractionFormat = "Traction: %6.1f kN";
-inline constexpr const char* kBrakeFormat = "Brakes:   %6.1f kN";
+inline constexpr const char* kTractionFormat = "Traction:   %6.1f kN";
+inline constexpr const char* kBrakeFormat = "Tread brake:%6.1f kN";
 inline constexpr const char* kSlipLabel = "Slip:";
 
 // The text lines of the driver's panel, top down; the slip lamps follow them.
@@ -34,10 +34,12 @@ double MeanOf(const std::vector<double>& values);
 double VehicleSpeedKmh(const Kelvra& vehicle);
 // Metres run since the start: the mean of the wheelsets' longitudinal positions.
 double DistanceRun(const Kelvra& vehicle);
-// The brake force acting on all wheels together, the mean over the vehicle's
-// last step as the time series reports it [N]; each wheel's sign only tells
-// its direction of turning.
-double TotalBrakeForce(const Kelvra& vehicle);
+// The brake force that all wheels together received at their treads, the mean
+// over the vehicle's last step [N]: each axle's brake force as the time series
+// reports it, times its brake force radius (the brake acts at that share of
+// the wheel's radius, half of it on the shipped vehicle). Each wheel's sign
+// only tells its direction of turning.
+double TreadBrakeForce(const Kelvra& vehicle);
 
 // A wheel slides when its slip (the vehicle speed at the wheel less the wheel's
 // circumferential speed) lies beyond the axle integrator's linear band
@@ -52,7 +54,7 @@ struct DriverReadout {
   double speedKmh = 0.0;
   double distance = 0.0;                 // metres
   double tractionKn = 0.0;               // applied in the last step
-  double brakeKn = 0.0;                  // applied in the last step, all wheels
+  double brakeKn = 0.0;                  // at the treads in the last step, all wheels
   std::vector<unsigned char> slipLamps;  // one per axle, 1 while its wheel slides
 
   // The value shown on line `item`.

@@ -154,6 +154,6 @@ void VehicleRun::ReadDriverView() {
   readout.distance = DistanceRun(*vehicle);
   const bool stepped = replay.Steps() > 0;
   readout.tractionKn = stepped ? appliedTraction / kNewtonsPerKn : 0.0;
-  readout.brakeKn = stepped ? TotalBrakeForce(*vehicle) / kNewtonsPerKn : 0.0;
+  readout.brakeKn = stepped ? TreadBrakeForce(*vehicle) / kNewtonsPerKn : 0.0;
   ReadSlipLamps(*vehicle, readout.slipLamps);
 }

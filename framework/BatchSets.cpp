@@ -18,15 +18,17 @@ namespace {
 const char* const kRebuildLine = "\nTime step changed, recalculate solution operators... ";
 
 // The whole history at the vehicle's time step, each row held until the next;
-// the seconds it took. It stops early at a step that leaves the vehicle state
-// broken.
-double ReplayHistory(HistoryReplay& replay, bool showProgress) {
+// the seconds it took. It stops early, with `broke` set, at a step that leaves
+// the vehicle state broken.
+double ReplayHistory(HistoryReplay& replay, bool showProgress, bool& broke) {
   const double timeStep = replay.TimeStep();
   const int steps = ResampledStepCount(replay.History().num_rows(), timeStep);
   ProgressBar progress(steps, showProgress);
   const std::int64_t start = PerformanceCount();
+  broke = false;
   for (int k = 0; k < steps; ++k) {
-    if (!replay.StepRow(ResampledRow(k, timeStep))) break;
+    broke = !replay.StepRow(ResampledRow(k, timeStep));
+    if (broke) break;
     progress.Update(k + 1);
   }
   const double seconds = ElapsedSeconds(start, PerformanceCount());
@@ -77,7 +79,13 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle,
   RunRecording& recording = replay.Recording();
   OpenRecording(vehicle, recording, seriesFile, lost);
   recording.RecordInitial(vehicle);
-  outcome.seconds = ReplayHistory(replay, showProgress);
+  outcome.seconds = ReplayHistory(replay, showProgress, outcome.broke);
+  if (outcome.broke) {
+    setConsole << IncompleteRunLine(replay.Time()) << std::flush;
+    CloseRecording(recording, seriesFile, lost, outcome.filesWritten);
+    outcome.resultsLost = lost.Any();
+    return outcome;
+  }
   outcome.summary = recording.summary.Result();
   setConsole << "\tDone in " << outcome.seconds << " [s]\n"
              << SummaryLine(outcome.summary) << std::flush;
@@ -118,11 +126,11 @@ bool Framework::PrepareSetVehicle(double timeStep, bool announce, Kelvra& vehicl
 
 // The set's lines of batch_run_times.txt and batch_summary.csv are written
 // last, once its files are complete, so that the timing file names the sets
-// that finished.
+// that finished; a set that broke has none.
 void Framework::FinishBatchSet(int index, const BatchSetOutcome& outcome, BatchFiles& files) {
   if (outcome.resultsLost) lostResults.SaidElsewhere();
   for (const std::string& name : outcome.filesWritten.Names()) writtenFiles.Add(name);
-  if (outcome.skipped) {
+  if (outcome.skipped || outcome.broke) {
     lostResults.Skipped();
     return;
   }

@@ -156,13 +156,27 @@ bool Framework::ReadBatchSets() {
   return ok;
 }
 
-// One step per history row, then the validator over the same rows.
+int Framework::ConsoleSteps() const {
+  const int rows = coupling.externalForceHistory.num_rows();
+  return resampleHistory ? ResampledStepCount(rows, coupling.stepMatricesTimeStep) : rows;
+}
+
+// The console run's steps, then the validator over the history's rows.
 bool Framework::ConsoleRunSizeFits(std::string& error) const {
   if (batchRun || graphicsDisplay) return true;
   const int rows = coupling.externalForceHistory.num_rows();
+  const double timeStep = coupling.stepMatricesTimeStep;
+  if (resampleHistory && !ResampledStepCountFits(rows, timeStep)) {
+    std::ostringstream text;
+    text << "DT " << timeStep << " is too small for the " << rows
+         << " rows of the history: more than " << std::numeric_limits<int>::max() << " steps";
+    error = text.str();
+    return false;
+  }
+  const int steps = ConsoleSteps();
   const TAxleIntegrator& axleRot = vehicleSystem.Dynamics().AxleRot;
-  RunSize size = VehicleRunSize(rows, axleRot.Iter(), axleRot.Subdiv(), vehicleSystem.AxleCount());
-  size.outputBytes += ValidatorOutputBytes(rows) + StatesBytes(rows);
+  RunSize size = VehicleRunSize(steps, axleRot.Iter(), axleRot.Subdiv(), vehicleSystem.AxleCount());
+  size.outputBytes += ValidatorOutputBytes(rows) + StatesBytes(steps);
   std::string warning;
   const bool fits = CheckRunSize(size, error, warning);
   Warn(*warnings, warning);

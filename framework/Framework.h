@@ -11,11 +11,13 @@
 #include "framework/SetRange.h"
 #include "linalg/Matrix.h"
 #include "model/ModelCreation.h"
+#include "results/ModelReference.h"
 #include "results/RunRecording.h"
 #include "results/RunSummary.h"
 #include "results/SpeedComparison.h"
 #include "setup/VehicleSetUp.h"
 #include "solver/SimulationModule.h"
+#include "solver/ValidatorTrainModel.h"
 #include "vehicle/Kelvra.h"
 #include "visual/StyleManager.h"
 
@@ -64,9 +66,16 @@ class Framework {
   // A console run names its files "<base>.csv", "<base>.txt" and so on instead
   // of the numbered result name.
   void SetRunBaseName(const std::string& base) { runBaseName = base; }
+  // A console run plays each history row for one step of the model's time
+  // step; with this on, it takes the rows as samples 0.005 s apart and plays
+  // them resampled at its time step, as a batch set does, so that its time is
+  // the history's whatever its DT (the cases of a study). Set before Initialize.
+  void SetResampleHistory(bool on) { resampleHistory = on; }
   // The files the runs wrote, and the summary of the last console run.
   const WrittenFiles& FilesWritten() const { return writtenFiles; }
   const RunSummary& LastSummary() const { return lastSummary; }
+  // Whether the console run stopped at a step that broke the vehicle state.
+  bool RunBroke() const { return runBroke; }
 
   bool RealTimeExternalForce() const { return realTimeExternalForce; }
   bool GraphicsDisplay() const { return graphicsDisplay; }
@@ -83,6 +92,9 @@ class Framework {
   // Whether the console run's work and output stay within the limits of
   // RunSize.h; `error` says by how much they do not.
   bool ConsoleRunSizeFits(std::string& error) const;
+  // The steps of the console run: one per history row, or the rows resampled
+  // at the time step.
+  int ConsoleSteps() const;
   bool BatchRunSizeFits(std::string& error) const;
   // The states file of a run of `steps` steps; 0 unless the states were asked for.
   double StatesBytes(double steps) const;
@@ -94,6 +106,7 @@ class Framework {
   // and figures, and the files it wrote.
   struct BatchSetOutcome {
     bool skipped = false;
+    bool broke = false;  // stopped at a step that broke the vehicle state
     bool resultsLost = false;
     double timeStep = 0.0;
     int iterations = 0;
@@ -129,8 +142,16 @@ class Framework {
   std::string ResultPath(const std::string& name) const { return resultsFolder + "/" + name; }
   // Whether some wheel's slip lies beyond the slip band of the axle integrator.
   bool AnyWheelSlides(const std::vector<double>& vehicleSpeed) const;
-  // The comparison of the console run with the validator's `speeds`.
-  void CompareWithValidator(const SpeedSeries& speeds) const;
+  // After a console run: the comparison with the validator (`validator` and
+  // its `speeds`, both null when it could not run) where it models the run's
+  // vehicle, and with the reference integration of the run's model otherwise.
+  void CheckConsoleRun(const ValidatorTrainModel* validator, const SpeedSeries* speeds);
+  // The comparison of the console run with the validator's `speeds`; false,
+  // after a line saying why, when there is none.
+  bool CompareWithValidator(const ValidatorTrainModel& validator, const SpeedSeries& speeds) const;
+  void CompareWithModelReference() const;
+  // The run's linear model and wheels as the reference integration takes them.
+  ReferenceModelData RunModelData() const;
   // Opens the time series `seriesFile` of `vehicle`, the states beside it when
   // asked for, and starts the summary; a file that cannot be opened goes to `lost`.
   void OpenRecording(const Kelvra& vehicle, RunRecording& recording, const std::string& seriesFile,
@@ -142,6 +163,8 @@ class Framework {
   void SaveWholeFile(const std::string& fileName, const std::string& text);
   // The freedoms and output displacements of the model as the states file shows them.
   StateLayout StatesLayout() const;
+  // Every body that moves longitudinally, with its share of their total mass.
+  std::vector<MassShare> MassShares() const;
 
   ModelCreation modelCreation;
   SimulationModule simulationModule;
@@ -166,6 +189,8 @@ class Framework {
   LostResults lostResults;
   bool writeStates = false;
   std::string runBaseName;  // empty: the numbered result name
+  bool resampleHistory = false;
   WrittenFiles writtenFiles;
   RunSummary lastSummary;
+  bool runBroke = false;
 };

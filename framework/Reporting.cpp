@@ -57,6 +57,14 @@ void WriteTimingLine(std::ostream& out, double timeStep, int iterations, int sub
       << "\tSGNT = " << signLimit << "\tTIME = " << seconds << "\n";
 }
 
+std::string IncompleteRunLine(double lastSoundTime) {
+  std::ostringstream line;
+  line << "\tStopped at t = " << lastSoundTime
+       << " s, the end of the last sound step: the run is incomplete, and has no summary and no "
+          "result file\n";
+  return line.str();
+}
+
 std::string ErrorLines(const std::string& log) {
   std::istringstream lines(log);
   std::string line;

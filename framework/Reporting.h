@@ -53,5 +53,10 @@ bool FlushFile(std::ofstream& file, int& errorNumber);
 void WriteTimingLine(std::ostream& out, double timeStep, int iterations, int subdivisions,
                      double signLimit, double seconds);
 
+// What a run says in place of its "Done in" line when a step broke the vehicle
+// state: "\tStopped at t = 1.25 s, the end of the last sound step: the run is
+// incomplete, and has no summary and no result file\n".
+std::string IncompleteRunLine(double lastSoundTime);
+
 // The lines of a module log that report errors, for a short reason on the console.
 std::string ErrorLines(const std::string& log);

@@ -10,6 +10,7 @@
 #include "framework/OrderedJobs.h"
 #include "framework/Reporting.h"
 #include "framework/Resampling.h"
+#include "framework/ValidatorScope.h"
 #include "results/HistoryReplay.h"
 #include "results/Progress.h"
 #include "results/SpeedComparison.h"
@@ -22,6 +23,9 @@ namespace {
 
 // The validator integrates its reference vehicle with this fixed step.
 constexpr double kValidatorStepSize = 0.0005;
+// The reference integration of a run's model is left out beyond this many
+// operations: about ten seconds.
+constexpr double kReferenceOperationLimit = 1e10;
 
 }  // namespace
 
@@ -41,13 +45,13 @@ void Framework::Run(int argc, char** argv) {
   }
 }
 
-// One step per history row, whatever the model's time step. The time series
-// shares the result text's number; the vehicle speeds stay in memory for the
-// comparison with the validator.
+// One step per history row, whatever the model's time step (unless the rows
+// are resampled at it). The time series shares the result text's number; the
+// vehicle speeds stay in memory for the comparison with the validator.
 void Framework::RunConsole() {
   vehicleSystem.AppendResultText("STEF+SR+CD");
   const int axles = vehicleSystem.AxleCount();
-  const int rows = coupling.externalForceHistory.num_rows();
+  const int steps = ConsoleSteps();
   const double timeStep = coupling.stepMatricesTimeStep;
   vehicleSystem.PickResultNumber();
   const std::string base =
@@ -57,21 +61,29 @@ void Framework::RunConsole() {
   RunRecording& recording = replay.Recording();
   OpenRecording(vehicleSystem, recording, seriesFile, lostResults);
   recording.RecordInitial(vehicleSystem);
-  consoleSpeeds.Start(timeStep, axles, static_cast<std::size_t>(rows) + 1);
+  consoleSpeeds.Start(timeStep, axles, static_cast<std::size_t>(steps) + 1);
   const std::vector<double>& initialSpeed = vehicleSystem.InitialOutputs().vehicleSpeed;
   consoleSpeeds.Add(initialSpeed, AnyWheelSlides(initialSpeed));
 
-  ProgressBar progress(rows, progressBars);
+  ProgressBar progress(steps, progressBars);
   const std::int64_t start = PerformanceCount();
   *console << "Simulation in progress...\n" << std::flush;
-  for (int row = 0; row < rows; ++row) {
-    if (!replay.StepRow(row)) break;
+  for (int k = 0; k < steps; ++k) {
+    runBroke = !replay.StepRow(resampleHistory ? ResampledRow(k, timeStep) : k);
+    if (runBroke) break;
     const std::vector<double>& speed = vehicleSystem.VehicleSpeed();
     consoleSpeeds.Add(speed, AnyWheelSlides(speed));
-    progress.Update(row + 1);
+    progress.Update(k + 1);
   }
   const double seconds = ElapsedSeconds(start, PerformanceCount());
   progress.Finish();
+  if (runBroke) {
+    // The time series keeps the sound steps; nothing says the run is complete.
+    *console << IncompleteRunLine(replay.Time()) << std::flush;
+    CloseRecording(recording, seriesFile, lostResults, writtenFiles);
+    lostResults.Skipped();
+    return;
+  }
   *console << "\tDone in " << seconds << " [s]\n";
   lastSummary = recording.summary.Result();
   *console << SummaryLine(lastSummary) << std::flush;
@@ -154,6 +166,7 @@ void Framework::RunValidator() {
   std::string reason;
   if (!model.CheckForceHistory(reason)) {
     *console << "Failed\nReason: " << reason << "\n" << std::flush;
+    CheckConsoleRun(nullptr, nullptr);
     return;
   }
   RungeKuttaSolver solver(model);
@@ -231,14 +244,31 @@ void Framework::RunValidator() {
     }
   }
   *console << "\tDone in " << seconds << " [s]\n" << std::flush;
-  if (consoleSpeeds.SampleCount() > 0) CompareWithValidator(speeds);
+  CheckConsoleRun(&model, &speeds);
 }
 
-// Only a run that played each history row for its 0.005 s from rest, as the
-// validator does, can be compared with it.
-void Framework::CompareWithValidator(const SpeedSeries& speeds) const {
+// Batch runs are compared with nothing; a run that broke or made no step has no
+// result to check against the model's reference.
+void Framework::CheckConsoleRun(const ValidatorTrainModel* validator, const SpeedSeries* speeds) {
+  if (consoleSpeeds.SampleCount() == 0) return;
+  if (validator != nullptr && CompareWithValidator(*validator, *speeds)) return;
+  if (!runBroke && consoleSpeeds.SampleCount() > 1) CompareWithModelReference();
+}
+
+// Only a run of the validator's own vehicle that played each history row for
+// its 0.005 s from rest, as the validator does, can be compared with it.
+bool Framework::CompareWithValidator(const ValidatorTrainModel& validator,
+                                     const SpeedSeries& speeds) const {
   std::ostringstream reason;
-  if (!SameSamplePeriod(coupling.stepMatricesTimeStep, kHistorySamplePeriod)) {
+  const std::string difference =
+      runBroke ? std::string()
+               : ValidatorVehicleDifference(validator, RunModelData(), vehicleSystem);
+  if (runBroke) {
+    reason << "the run stopped at a step that broke the vehicle state";
+  } else if (!difference.empty()) {
+    reason << "it models the shipped vehicle only, and this run's vehicle differs in "
+           << difference;
+  } else if (!SameSamplePeriod(coupling.stepMatricesTimeStep, kHistorySamplePeriod)) {
     reason << "the run stepped " << coupling.stepMatricesTimeStep << " s per history row of "
            << kHistorySamplePeriod
            << " s, so the two did not play the same inputs over the same time";
@@ -247,11 +277,64 @@ void Framework::CompareWithValidator(const SpeedSeries& speeds) const {
   }
   if (!reason.str().empty()) {
     *console << NoComparisonLine(reason.str()) << std::flush;
-    return;
+    return false;
   }
   for (const WheelPhase phase : {WheelPhase::Rolling, WheelPhase::Slid}) {
     const SpeedDifference largest = LargestSpeedDifference(consoleSpeeds, speeds, phase);
     if (largest.found) *console << SpeedDifferenceLine(largest, phase);
+  }
+  *console << std::flush;
+  return true;
+}
+
+ReferenceModelData Framework::RunModelData() const {
+  return {modelCreation.GetMatrix('A'), modelCreation.GetMatrix('F'), coupling.normalForceMatrix,
+          coupling.initialState,        coupling.staticAxleLoads,     coupling.reducedMasses,
+          coupling.brakeForceRadii,     coupling.wheelDofIndices,     coupling.wheelStateIndices,
+          coupling.stepMatricesTimeStep};
+}
+
+// The run's own model integrated by Runge-Kutta over the rows the run played,
+// one per time step; the two solutions' vehicle speeds compared at every step.
+void Framework::CompareWithModelReference() const {
+  const Matrix& history = coupling.externalForceHistory;
+  const int steps = static_cast<int>(consoleSpeeds.SampleCount()) - 1;
+  double largestBrake = 0.0;
+  for (int r = 0; r < steps; ++r) {
+    for (int k = 0; k < vehicleSystem.AxleCount(); ++k) {
+      largestBrake = std::max(largestBrake, std::fabs(history[r][k]));
+    }
+  }
+  ModelReference reference;
+  std::string reason;
+  if (reference.SetUp(RunModelData(), vehicleSystem, largestBrake, reason) &&
+      !(reference.Operations(steps) <= kReferenceOperationLimit)) {
+    std::ostringstream text;
+    text << "it would take " << reference.Operations(steps)
+         << " operations, more than the limit of " << kReferenceOperationLimit;
+    reason = text.str();
+  }
+  if (!reason.empty()) {
+    *console << "No reference integration of the model: " << reason << "\n" << std::flush;
+    return;
+  }
+  *console << "\nRunning reference integration of the model (Runge-Kutta, " << reference.Substeps()
+           << " substeps per time step)...\n"
+           << std::flush;
+  SpeedSeries speeds;
+  const std::int64_t start = PerformanceCount();
+  const bool finite = reference.Run(history, steps, speeds);
+  *console << "\tDone in " << ElapsedSeconds(start, PerformanceCount()) << " [s]\n";
+  if (!finite) {
+    *console << "The reference integration's state is not finite at t = "
+             << static_cast<double>(speeds.SampleCount()) * speeds.Period()
+             << " s; the comparison covers the time before\n";
+  }
+  for (const WheelPhase phase : {WheelPhase::Rolling, WheelPhase::Slid}) {
+    const SpeedDifference largest = LargestSpeedDifference(consoleSpeeds, speeds, phase);
+    if (largest.found) {
+      *console << SpeedDifferenceLine(largest, phase, ComparedWith::ModelReference);
+    }
   }
   *console << std::flush;
 }

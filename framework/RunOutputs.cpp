@@ -2,6 +2,7 @@
 // the summary, and the list of what was written.
 
 #include <cerrno>
+#include <cmath>
 
 #include "framework/Framework.h"
 #include "framework/RunSize.h"
@@ -15,6 +16,7 @@ void Framework::OpenRecording(const Kelvra& vehicle, RunRecording& recording,
     const std::string statesFile = StatesFileName(seriesFile);
     if (!recording.states.Open(statesFile, StatesLayout())) lost.CannotOpen(statesFile);
   }
+  recording.massShares = MassShares();
   recording.summary.Start(static_cast<std::size_t>(axles), vehicle.Dynamics().AxleRot.Lim(),
                           vehicle.TimeStep());
 }
@@ -62,6 +64,25 @@ StateLayout Framework::StatesLayout() const {
     }
   }
   return layout;
+}
+
+// The state holds every freedom's velocity first, in the order of the freedoms.
+std::vector<MassShare> Framework::MassShares() const {
+  const ComponentManager& components = modelCreation.Components();
+  const std::vector<Body>& bodies = components.Bodies();
+  std::vector<MassShare> shares;
+  double total = 0.0;
+  for (std::size_t j = 0; j < components.Dofs().size(); ++j) {
+    const DofEntry& dof = components.Dofs()[j];
+    if (dof.kind != 'X' || dof.body < 0 || dof.body >= static_cast<int>(bodies.size())) continue;
+    const double mass = bodies[static_cast<std::size_t>(dof.body)].mass;
+    if (!(mass > 0.0)) continue;
+    shares.push_back({j, mass});
+    total += mass;
+  }
+  if (!std::isfinite(total)) return {};  // the wheelsets' mean speed stands in
+  for (MassShare& body : shares) body.share /= total;
+  return shares;
 }
 
 double Framework::StatesBytes(double steps) const {

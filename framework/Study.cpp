@@ -117,8 +117,10 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
     framework->SetWriteStates(settings.writeStates);
     framework->SetResultsFolder(settings.resultsFolder);
     framework->SetRunBaseName(CaseName(settings, index));
+    framework->SetResampleHistory(true);
     outcome.ran = framework->Initialize(kStylesFile, settings.historyFile, 0, modelFile);
     if (outcome.ran) framework->Run(0, nullptr);
+    outcome.ran = outcome.ran && !framework->RunBroke();
     outcome.summary = framework->LastSummary();
     const std::vector<std::string>& written = framework->FilesWritten().Names();
     outcome.filesWritten.insert(outcome.filesWritten.end(), written.begin(), written.end());

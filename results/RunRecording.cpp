@@ -5,19 +5,37 @@
 
 #include "results/CsvWriter.h"
 
+double CentreOfMassSpeed(const std::vector<MassShare>& shares,
+                         const std::vector<double>& linearState,
+                         const std::vector<double>& vehicleSpeed) {
+  if (shares.empty()) {
+    double sum = 0.0;
+    for (double speed : vehicleSpeed) sum += speed;
+    return vehicleSpeed.empty() ? 0.0 : sum / static_cast<double>(vehicleSpeed.size());
+  }
+  double speed = 0.0;
+  for (const MassShare& body : shares) {
+    if (body.velocityEntry < linearState.size())
+      speed += body.share * linearState[body.velocityEntry];
+  }
+  return speed;
+}
+
 void RunRecording::RecordInitial(const Kelvra& vehicle) {
   static const std::vector<double> kNoBrake;
   series.RecordInitial(vehicle);
   states.Record(0.0, vehicle.LinearState());
   const Kelvra::AxleOutputs& initial = vehicle.InitialOutputs();
-  summary.Add(0.0, kNoBrake, initial.vehicleSpeed, vehicle.WheelSpeed(), initial.position);
+  summary.Add(0.0, kNoBrake, initial.vehicleSpeed, vehicle.WheelSpeed(), initial.position,
+              CentreOfMassSpeed(massShares, vehicle.LinearState(), initial.vehicleSpeed));
 }
 
 void RunRecording::Record(double time, const std::vector<double>& brakeDemand, double tractionForce,
                           const Kelvra& vehicle) {
   series.Record(time, brakeDemand, tractionForce, vehicle);
   states.Record(time, vehicle.LinearState());
-  summary.Add(time, brakeDemand, vehicle.VehicleSpeed(), vehicle.WheelSpeed(), vehicle.Position());
+  summary.Add(time, brakeDemand, vehicle.VehicleSpeed(), vehicle.WheelSpeed(), vehicle.Position(),
+              CentreOfMassSpeed(massShares, vehicle.LinearState(), vehicle.VehicleSpeed()));
 }
 
 std::string WrittenFiles::Line() const {

@@ -11,10 +11,27 @@
 #include "results/StepRecorder.h"
 #include "vehicle/Kelvra.h"
 
+// A body's share of the vehicle's mass, and the entry of the linear state that
+// holds its longitudinal speed.
+struct MassShare {
+  std::size_t velocityEntry = 0;
+  double share = 0.0;
+};
+
+// The longitudinal speed of the vehicle's centre of mass: its bodies' speeds
+// weighted by their shares of the mass; without shares, the mean of the
+// wheelsets' speeds `vehicleSpeed`.
+double CentreOfMassSpeed(const std::vector<MassShare>& shares,
+                         const std::vector<double>& linearState,
+                         const std::vector<double>& vehicleSpeed);
+
 struct RunRecording {
   StepRecorder series;
   StateRecorder states;  // closed unless the states were asked for
   RunSummaryBuilder summary;
+  // The bodies that make up the centre of mass whose acceleration the summary
+  // reports.
+  std::vector<MassShare> massShares;
 
   // The initial state at time 0.
   void RecordInitial(const Kelvra& vehicle);

@@ -49,15 +49,21 @@ void RunSummaryBuilder::Start(std::size_t axleCount, double slipBand, double tim
   band = slipBand;
   first = true;
   brakeStart.reset();
+  braking = false;
+  slowSince.reset();
+  movedOn = 0.0;
 }
 
 void RunSummaryBuilder::Add(double time, const std::vector<double>& brakeInput,
                             const std::vector<double>& vehicleSpeed,
                             const std::vector<double>& wheelSpeed,
-                            const std::vector<double>& position) {
+                            const std::vector<double>& position, double centreSpeed) {
   if (!Started()) return;
   const double speed = Mean(vehicleSpeed, axles);
   const double travelled = Mean(position, axles);
+  const double step = time - last.time;
+  const double stepSpeed = !first && step > 0.0 ? (travelled - last.position) / step : speed;
+  const Place row{time, travelled, stepSpeed};
   bool sliding = false;
   for (std::size_t i = 0; i < axles; ++i) {
     const double slip = std::fabs(At(vehicleSpeed, i) - At(wheelSpeed, i));
@@ -66,51 +72,69 @@ void RunSummaryBuilder::Add(double time, const std::vector<double>& brakeInput,
   }
   summary.peakSpeed = std::max(summary.peakSpeed, std::fabs(speed));
   if (!first) {
-    const double step = time - lastTime;
-    if (sliding) summary.slidingTime += step;
-    if (!brakeStart && AnyAbove(brakeInput, axles, 0.0)) {
-      brakeStart = BrakeStart{lastTime, lastPosition, lastSpeed};
-      summary.brakeTime = lastTime;
-    }
-    FollowStop(time, speed, travelled);
+    if (sliding && std::fabs(stepSpeed) >= kStandstillSpeed) summary.slidingTime += step;
+    FollowBrake(row, AnyAbove(brakeInput, axles, 0.0));
   }
-  FollowAcceleration(time, speed);
+  FollowAcceleration(time, centreSpeed);
   first = false;
-  lastTime = time;
-  lastSpeed = speed;
-  lastPosition = travelled;
+  last = row;
 }
 
-void RunSummaryBuilder::FollowAcceleration(double time, double speed) {
+void RunSummaryBuilder::FollowAcceleration(double time, double centreSpeed) {
   const std::size_t ring = spanRows + 1;
   const std::size_t slot = rowsAdded % ring;
   recentTimes[slot] = time;
-  recentSpeeds[slot] = speed;
+  recentSpeeds[slot] = centreSpeed;
   ++rowsAdded;
   if (rowsAdded < ring) return;
   const std::size_t spanStart = rowsAdded % ring;  // the oldest row kept
   const double span = time - recentTimes[spanStart];
   if (!(span > 0.0)) return;
-  const double acceleration = (speed - recentSpeeds[spanStart]) / span;
+  const double acceleration = (centreSpeed - recentSpeeds[spanStart]) / span;
   summary.peakAcceleration = std::max(summary.peakAcceleration, acceleration);
   summary.peakDeceleration = std::max(summary.peakDeceleration, -acceleration);
 }
 
-// The stop is the first sample at which the speed is 0 or has changed sign
-// against the direction of travel when the brake was applied.
-void RunSummaryBuilder::FollowStop(double time, double speed, double position) {
-  if (!brakeStart || summary.stopTime) return;
-  const BrakeStart& start = *brakeStart;
-  double stoppedAt = time;
-  double stoppedPosition = position;
-  if (start.speed == 0.0) {
-    stoppedAt = start.time;
-    stoppedPosition = start.position;
-  } else if (speed * start.speed > 0.0) {
+// The stop is looked for from the first brake application, whose start is the
+// row before the first braked step, until the brake is first released.
+void RunSummaryBuilder::FollowBrake(const Place& row, bool braked) {
+  if (!brakeStart) {
+    if (!braked) return;
+    brakeStart = last;
+    summary.brakeTime = last.time;
+    braking = true;
+    FollowStandstill(last);
+  } else if (!braked) {
+    braking = false;
+  }
+  if (braking) FollowStandstill(row);
+}
+
+// A suspension settling swings the speed by a few mm/s about zero, and a wheel
+// chattering at rest throws it back and forth by a few cm/s from step to step
+// without getting anywhere: the speed that counts is the step's mean, its
+// change of position over its time. A vehicle that only slowed down keeps
+// moving on.
+void RunSummaryBuilder::FollowStandstill(const Place& row) {
+  if (std::fabs(row.speed) < kStandstillSpeed) {
+    if (!slowSince) {
+      slowSince = row;
+      movedOn = 0.0;
+    }
+    movedOn = std::max(movedOn, std::fabs(row.position - slowSince->position));
+  } else {
+    slowSince.reset();
+  }
+  summary.stopTime.reset();
+  summary.stopDistance.reset();
+  summary.creepDistance.reset();
+  if (!slowSince) return;
+  if (movedOn > kCreepDistance) {
+    summary.creepDistance = movedOn;
     return;
   }
-  summary.stopTime = stoppedAt - start.time;
-  summary.stopDistance = std::fabs(stoppedPosition - start.position);
+  summary.stopTime = slowSince->time - brakeStart->time;
+  summary.stopDistance = std::fabs(slowSince->position - brakeStart->position);
 }
 
 RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCount, double slipBand,
@@ -118,7 +142,8 @@ RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCou
   RunSummaryBuilder builder;
   builder.Start(axleCount, slipBand, timeStep);
   for (const SummaryRow& row : rows) {
-    builder.Add(row.time, row.brakeInput, row.vehicleSpeed, row.wheelSpeed, row.position);
+    builder.Add(row.time, row.brakeInput, row.vehicleSpeed, row.wheelSpeed, row.position,
+                row.centreSpeed);
   }
   return builder.Result();
 }
@@ -131,6 +156,9 @@ std::string SummaryLine(const RunSummary& summary) {
   if (summary.stopTime) {
     line << "stopping time " << *summary.stopTime << " s, stopping distance "
          << *summary.stopDistance << " m, ";
+  } else if (summary.creepDistance) {
+    line << "does not stop (creeps on " << *summary.creepDistance << " m below " << kStandstillSpeed
+         << " m/s), ";
   } else {
     line << "does not stop, ";
   }

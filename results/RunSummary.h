@@ -4,23 +4,29 @@
 // time series as they are recorded.
 //
 // The vehicle speed is the mean of the wheelsets' longitudinal speeds, and the
-// distance run the mean of their positions. The accelerations are the mean
-// accelerations over every span of kAccelerationSpan (the change of the vehicle
-// speed between rows that far apart, divided by their time apart): the vehicle's
-// own, without the wheelsets' vibration against the car, which a single step of
-// a few milliseconds shows at several times the size.
+// distance run the mean of their positions. Whether the vehicle stands still
+// or moves is told by its speed over each step: its change of position over
+// the step's time. The accelerations are those of the
+// vehicle's centre of mass (every body's longitudinal momentum over their total
+// mass), each the mean over a span of kAccelerationSpan (the change of the
+// centre's speed between rows that far apart, divided by their time apart).
+// The suspension's swings are internal forces and leave the centre of mass
+// alone, so they do not count, however soft the suspension.
 //
 // The brake is first applied by the first step whose brake input is above 0 on
 // some axle; it starts at the row before, whose time, position and speed the
-// stop is measured from. The vehicle stands still at the first row from then on
-// whose vehicle speed is 0 or has turned against the direction it had when the
-// brake was applied: the first sample at which it stopped. A vehicle that stood
-// still when the brake was applied stops at once (time and distance 0); one
-// whose speed never reaches 0 does not stop, and its stopping figures are empty.
+// stop is measured from, and it stays applied until the first later step
+// without a brake input on any axle (or the end of the run). The vehicle
+// stopped at the first row of that braking from which its speed stays below
+// kStandstillSpeed to the braking's end, unless it moves on from there by more
+// than kCreepDistance: then it creeps, and did not stop. A vehicle already
+// below the standstill speed when the brake was applied stops at once (time
+// and distance 0) unless it creeps.
 //
 // A wheel slides while its slip (vehicle minus wheel speed) lies beyond the slip
 // band of the axle integrator; the sliding time adds up the steps at whose end
-// some wheel slid.
+// some wheel slid while the vehicle moved (at kStandstillSpeed or faster): a
+// vehicle at rest does not slide, whatever its wheels do.
 
 #include <cstddef>
 #include <optional>
@@ -28,16 +34,21 @@
 #include <vector>
 
 inline constexpr double kAccelerationSpan = 0.5;  // seconds
+inline constexpr double kStandstillSpeed = 0.02;  // m/s
+inline constexpr double kCreepDistance = 0.05;    // m
 
 struct RunSummary {
   double peakSpeed = 0.0;              // largest magnitude of the vehicle speed [m/s]
-  double peakAcceleration = 0.0;       // largest rise of the vehicle speed [m/s2]
-  double peakDeceleration = 0.0;       // largest fall of the vehicle speed, positive [m/s2]
+  double peakAcceleration = 0.0;       // largest rise of the centre of mass's speed [m/s2]
+  double peakDeceleration = 0.0;       // largest fall of it, positive [m/s2]
   std::optional<double> brakeTime;     // when the brake was first applied [s]
   std::optional<double> stopTime;      // from the first brake application to standstill [s]
   std::optional<double> stopDistance;  // run over that time [m]
-  double slidingTime = 0.0;            // time with some wheel sliding [s]
-  std::vector<double> largestSlip;     // per axle, the largest slip magnitude [m/s]
+  // How far a vehicle that slowed below the standstill speed moved on, when
+  // that was more than kCreepDistance and so no stop [m].
+  std::optional<double> creepDistance;
+  double slidingTime = 0.0;         // time with some wheel sliding [s]
+  std::vector<double> largestSlip;  // per axle, the largest slip magnitude [m/s]
 };
 
 // One row of a time series as the summary reads it.
@@ -47,6 +58,7 @@ struct SummaryRow {
   std::vector<double> vehicleSpeed;
   std::vector<double> wheelSpeed;
   std::vector<double> position;
+  double centreSpeed = 0.0;  // longitudinal speed of the centre of mass [m/s]
 };
 
 // Folds rows into a summary one at a time, without allocating once started, so
@@ -57,31 +69,39 @@ class RunSummaryBuilder {
   // and rows `timeStep` apart [s].
   void Start(std::size_t axleCount, double slipBand, double timeStep);
   // The row at `time`; the vectors hold one entry per axle (missing entries
-  // count as 0). The first row added is the initial state.
+  // count as 0), `centreSpeed` is the centre of mass's speed. The first row
+  // added is the initial state.
   void Add(double time, const std::vector<double>& brakeInput,
            const std::vector<double>& vehicleSpeed, const std::vector<double>& wheelSpeed,
-           const std::vector<double>& position);
+           const std::vector<double>& position, double centreSpeed);
   const RunSummary& Result() const { return summary; }
   // Whether Start was called: rows added before are not looked at.
   bool Started() const { return !recentTimes.empty(); }
 
  private:
-  // Where the vehicle stood when the brake was first applied.
-  struct BrakeStart {
+  // A row of the vehicle: where it was, and how fast it moved over the step
+  // that ended there (the initial row: its speed).
+  struct Place {
     double time = 0.0;
     double position = 0.0;
     double speed = 0.0;
   };
-  void FollowStop(double time, double speed, double position);
-  void FollowAcceleration(double time, double speed);
+  void FollowBrake(const Place& row, bool braked);
+  void FollowStandstill(const Place& row);
+  void FollowAcceleration(double time, double centreSpeed);
 
   RunSummary summary;
   std::size_t axles = 0;
   double band = 0.0;
   bool first = true;
-  double lastTime = 0.0, lastSpeed = 0.0, lastPosition = 0.0;
-  std::optional<BrakeStart> brakeStart;
-  // The last rows' times and speeds, a span apart: a ring of `spanRows` + 1.
+  Place last;
+  std::optional<Place> brakeStart;  // where the vehicle was when the brake was first applied
+  bool braking = false;             // from then until the brake is first released
+  // The row from which the speed has stayed below the standstill speed, and
+  // how far the vehicle has moved on from it since.
+  std::optional<Place> slowSince;
+  double movedOn = 0.0;
+  // The last rows' times and centre speeds, a span apart: a ring of `spanRows` + 1.
   std::size_t spanRows = 1;
   std::size_t rowsAdded = 0;
   std::vector<double> recentTimes, recentSpeeds;
@@ -93,7 +113,8 @@ RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCou
 // "Summary: peak speed 22.3 m/s, peak acceleration 0.43 m/s2, peak deceleration
 // 1.2 m/s2, stopping time 34.8 s, stopping distance 270.8 m, sliding 34.7 s,
 // largest slip 13.1 13.1 13.1 13.1 m/s\n"; without a stop "does not stop" stands
-// for the two stopping figures.
+// for the two stopping figures, followed by "(creeps on 0.19 m below 0.02 m/s)"
+// for a vehicle that slowed below the standstill speed and crept on.
 std::string SummaryLine(const RunSummary& summary);
 
 // The summary file's column names after `leading` ones, and a row of it: the

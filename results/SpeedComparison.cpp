@@ -83,16 +83,22 @@ bool SameSamplePeriod(double period, double other) {
   return std::fabs(period - other) <= kSameTimeShare * std::fabs(other);
 }
 
-std::string SpeedDifferenceLine(const SpeedDifference& difference, WheelPhase phase) {
+std::string SpeedDifferenceLine(const SpeedDifference& difference, WheelPhase phase,
+                                ComparedWith reference) {
+  const bool validator = reference == ComparedWith::Validator;
   // Six significant digits say the size; the time keeps ten, so that a sample
   // late in a long run is still named to the millisecond.
   std::ostringstream line;
-  line << (phase == WheelPhase::Rolling
-               ? "Largest vehicle speed difference to the validator while every wheel rolls: "
-               : "Largest once a wheel has slid: ")
-       << difference.difference << " m/s at " << std::setprecision(10) << difference.time
+  if (phase == WheelPhase::Rolling) {
+    line << "Largest vehicle speed difference to "
+         << (validator ? "the validator" : "the reference integration of the model")
+         << " while every wheel rolls: ";
+  } else {
+    line << "Largest once a wheel has slid: ";
+  }
+  line << difference.difference << " m/s at " << std::setprecision(10) << difference.time
        << " s (axle " << difference.axle << ")";
-  if (phase == WheelPhase::Slid) {
+  if (phase == WheelPhase::Slid && validator) {
     line << "; a sliding wheel's force follows its normal force, which the two models work out "
             "differently";
   }

@@ -65,10 +65,16 @@ SpeedDifference LargestSpeedDifference(const SpeedSeries& run, const SpeedSeries
 // Whether two sample periods are the same up to rounding.
 bool SameSamplePeriod(double period, double other);
 
+// What a run is compared with: the validator's vehicle, or the reference
+// integration of the run's own model (ModelReference.h).
+enum class ComparedWith { Validator, ModelReference };
+
 // Rolling: "Largest vehicle speed difference to the validator while every wheel
-// rolls: 0.00123 m/s at 12.345 s (axle 2)\n"; slid: "Largest once a wheel has
-// slid: 8.8 m/s at 31.035 s (axle 1); ..." with a few words on its cause.
-std::string SpeedDifferenceLine(const SpeedDifference& difference, WheelPhase phase);
+// rolls: 0.00123 m/s at 12.345 s (axle 2)\n" ("to the reference integration of
+// the model" for the model's own); slid: "Largest once a wheel has slid: 8.8 m/s
+// at 31.035 s (axle 1)", for the validator with a few words on its cause.
+std::string SpeedDifferenceLine(const SpeedDifference& difference, WheelPhase phase,
+                                ComparedWith reference = ComparedWith::Validator);
 
 // The line that replaces the comparison when the two runs did not play the same
 // inputs from the same state: "No speed comparison with the validator: " and

@@ -56,7 +56,7 @@ shoot "$out/running.png" 1024 768
 # lights in the accent colour once its wheel slides.
 lit=""
 for _ in $(seq 1 120); do
-  pixel=$(import -window root -crop 1x1+778+132 +repage -depth 8 txt:- | tail -1)
+  pixel=$(import -window root -crop 1x1+756+132 +repage -depth 8 txt:- | tail -1)
   case "$pixel" in *"(55,181,229)"*) lit=1; break ;; esac
   sleep 0.5
 done

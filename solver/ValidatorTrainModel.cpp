@@ -146,6 +146,19 @@ int ValidatorTrainModel::EvaluateForces(double t, const ValidatorState& x,
   return exhausted ? -1 : 0;
 }
 
+void ValidatorTrainModel::Mechanics(const ValidatorState& x, const PerWheelset& adhesion,
+                                    const PerWheelset& brake, double traction,
+                                    ValidatorState& accelerations,
+                                    PerWheelset& primaryVertical) const {
+  ValidatorForces forces;
+  ComputeSuspension(x, forces);
+  forces.adhesion = adhesion;
+  forces.brake = brake;
+  forces.traction = traction;
+  ComputeAccelerations(x, forces, accelerations);
+  primaryVertical = forces.primaryVertical;
+}
+
 // Secondary elements join the car ends to the bogie centres, primary elements the
 // bogies to their wheelsets. The leading element of each pair sits at -dx.
 void ValidatorTrainModel::ComputeSuspension(const ValidatorState& x,

@@ -66,6 +66,15 @@ class ValidatorTrainModel {
   int Derivative(double t, const ValidatorState& x, ValidatorState& dxdt);
   // The forces at (t, x) without writing anything; returns the same status.
   int EvaluateForces(double t, const ValidatorState& x, ValidatorForces& forces) const;
+  // The linear mechanics alone, for comparing the reference vehicle with another
+  // model: the accelerations of the 13 freedoms of the bodies and wheelsets
+  // (entries 0 .. 12 of `accelerations`) at the state `x` under the wheelset
+  // forces given (adhesion Ak and brake Bk of each wheelset, the traction T),
+  // and the primary vertical forces Vk, the normal forces less the static load
+  // and the brake's share. Writes nothing.
+  void Mechanics(const ValidatorState& x, const PerWheelset& adhesion, const PerWheelset& brake,
+                 double traction, ValidatorState& accelerations,
+                 PerWheelset& primaryVertical) const;
   // The forces of the last `Derivative` call.
   const ValidatorForces& LastForces() const { return lastForces; }
 

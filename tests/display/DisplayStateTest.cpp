@@ -306,37 +306,40 @@ TEST(WheelSlidesTest, OnlySlipBeyondTheLinearBandCounts) {
 
 // The panel shows what the steps applied: the history's traction while it is
 // replayed (the lever is not in charge then), the lever's afterwards, and the
-// brake force of all wheels, which fades to nothing as a wheel comes to rest.
+// brake force all wheels received at their treads, which fades to nothing as a
+// wheel comes to rest.
 TEST_F(DisplayStateTest, DriversPanelShowsTheForcesTheStepsApplied) {
   DisplayData data;
   data.run.externalForceHistory = History(2);
   data.run.predefinedForces = true;
   Start(data);
   const auto line = [&](int item) { return DriverString(display->run.Readout(), item); };
-  EXPECT_EQ(line(kDriverTraction), "Traction:    0.0 kN");
+  EXPECT_EQ(line(kDriverTraction), "Traction:      0.0 kN");
   display->AdvanceFrame();
-  EXPECT_EQ(line(kDriverTraction), "Traction:    1.0 kN");
-  EXPECT_EQ(line(kDriverBrake), "Brakes:      0.0 kN");  // wheels at rest take no brake force
+  EXPECT_EQ(line(kDriverTraction), "Traction:      1.0 kN");
+  EXPECT_EQ(line(kDriverBrake), "Tread brake:   0.0 kN");  // wheels at rest take no brake force
   EXPECT_EQ(display->controls.HudString(kHudTraction), "Trac.: 0.00");
   display->AdvanceFrame();
-  EXPECT_EQ(line(kDriverTraction), "Traction:    2.0 kN");
+  EXPECT_EQ(line(kDriverTraction), "Traction:      2.0 kN");
   display->AdvanceFrame();  // the end of the history: no step, the forces stay
-  EXPECT_EQ(line(kDriverTraction), "Traction:    2.0 kN");
+  EXPECT_EQ(line(kDriverTraction), "Traction:      2.0 kN");
 
   Click(70.0f, 35.0f);  // "Start" with the lever at the top
   display->controls.lever.SetValue(1.0f);
   for (int frame = 0; frame < 200; ++frame) display->AdvanceFrame();
-  EXPECT_EQ(line(kDriverTraction), "Traction:  100.0 kN");
-  display->controls.lever.SetValue(0.0f);  // full brake on rolling wheels: 25 kN each
+  EXPECT_EQ(line(kDriverTraction), "Traction:    100.0 kN");
+  // The full brake on both rolling wheels: 25 kN each, of which the brake
+  // force radius 0.8 reaches the treads, 40 kN in all.
+  display->controls.lever.SetValue(0.0f);
   display->AdvanceFrame();
-  EXPECT_EQ(line(kDriverTraction), "Traction:    0.0 kN");
-  EXPECT_EQ(line(kDriverBrake), "Brakes:     50.0 kN");
+  EXPECT_EQ(line(kDriverTraction), "Traction:      0.0 kN");
+  EXPECT_EQ(line(kDriverBrake), "Tread brake:  40.0 kN");
   display->Key('p');  // paused: moving the lever applies nothing
   display->controls.lever.SetValue(1.0f);
   display->AdvanceFrame();
-  EXPECT_EQ(line(kDriverTraction), "Traction:    0.0 kN");
+  EXPECT_EQ(line(kDriverTraction), "Traction:      0.0 kN");
   Click(190.0f, 35.0f);  // "Reset"
-  EXPECT_EQ(line(kDriverBrake), "Brakes:      0.0 kN");
+  EXPECT_EQ(line(kDriverBrake), "Tread brake:   0.0 kN");
 }
 
 // Paced by the wall clock, the time-step control runs the vehicle in slow

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -47,15 +48,20 @@ TEST(ModelFileDocsTest, WorkedExampleRunsAsTheClosedFormSays) {
   const auto run =
       RunIn(folder.Path(), KelvraCommand("--console --history two_axle_wagon_history.in"), "\n");
   EXPECT_EQ(0, run.exitCode) << run.err;
-  // The validator integrates the shipped vehicle only and refuses the wagon's history.
+  // The validator integrates the shipped vehicle only and refuses the wagon's
+  // history; the wagon's own model, integrated by Runge-Kutta, checks the run.
   EXPECT_EQ(ConsoleStart() + kModelOK + kHistoryOK + kPreparedOK + kVehicleOK +
                 "Simulation in progress...\n\tDone in # [s]\nSummary: #\n"
                 "\nRunning validator with hard-coded parameters...\n"
                 "Creating RK solver... Failed\n"
                 "Reason: Error - the external force history has 3 columns: the validator needs at "
                 "least 5 (four brake inputs and the traction)\n" +
-                kFilesWritten + kExitPrompt,
+                kReferenceCheck + kFilesWritten + kExitPrompt,
             MaskDurations(run.out));
+  const std::regex figure("while every wheel rolls: ([0-9.e+-]+) m/s");
+  std::smatch match;
+  ASSERT_TRUE(std::regex_search(run.out, match, figure)) << run.out;
+  EXPECT_LT(std::stod(match[1]), 0.01);
 
   const CsvTable series = RunSeries(folder);
   ASSERT_EQ(1401u, series.rows.size());
@@ -79,6 +85,17 @@ TEST(ModelFileDocsTest, WorkedExampleRunsAsTheClosedFormSays) {
   const std::vector<double>& last = series.rows.back();
   EXPECT_LT(last[speed], 1e-4);
   EXPECT_NEAR(distance, last[position] - braking[position], 5e-3 * distance);
+
+  // The summary finds the stop where the page says it is: 3.71 m.
+  CsvTable summary;
+  for (const std::string& name : ResultFiles(folder)) {
+    if (name.find("_summary.csv") != std::string::npos) {
+      summary = ReadCsv(folder.Read("results/" + name), true);
+    }
+  }
+  ASSERT_EQ(1u, summary.rows.size());
+  EXPECT_NEAR(3.71, summary.rows[0][summary.Column("stopping_distance")], 0.005);
+  EXPECT_NEAR(2.0, summary.rows[0][summary.Column("brake_time")], 1e-12);
 }
 
 // Every line of the page's ```model blocks stands in the example file, in order.

@@ -1,5 +1,6 @@
-// A console run whose vehicle state breaks stops at that step, says so once
-// and still writes its files; the validator guards its own state the same way.
+// A run whose vehicle state breaks stops at that step, says so once, keeps its
+// time series up to there and fails: no completion line, no summary, no result
+// file, exit status 1. The validator guards its own state the same way.
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ using namespace program_run;
 using testing_support::RunIn;
 using testing_support::TempFolder;
 
-TEST(NumericalFaultTest, ConsoleRunStopsAtTheBrokenStepAndKeepsItsFiles) {
+TEST(NumericalFaultTest, ConsoleRunStopsAtTheBrokenStepAndFails) {
   TempFolder folder;
   folder.CopyShippedData();
   // The largest finite inputs: the traction sets the wheels turning, and the
@@ -26,29 +27,62 @@ TEST(NumericalFaultTest, ConsoleRunStopsAtTheBrokenStepAndKeepsItsFiles) {
   folder.Write("absurd.in", history);
 
   const auto result = RunIn(folder.Path(), KelvraCommand("--console --history absurd.in"));
-  EXPECT_EQ(0, result.exitCode);
+  EXPECT_EQ(1, result.exitCode);
   const std::string message =
       "\nError - The vehicle state is not finite after step 1 (t = 0.005 s): ";
   const std::size_t at = result.out.find(message);
   ASSERT_NE(std::string::npos, at) << result.out;
   EXPECT_EQ(std::string::npos, result.out.find(message, at + 1)) << "reported more than once";
-  EXPECT_NE(std::string::npos, result.out.find(". The simulation stops.\n\tDone in ", at));
+  EXPECT_NE(std::string::npos,
+            result.out.find(". The simulation stops.\n\tStopped at t = 0 s, the end of the last "
+                            "sound step: the run is incomplete, and has no summary and no result "
+                            "file\n\nRunning validator",
+                            at))
+      << result.out;
+  EXPECT_EQ(std::string::npos, result.out.find("Summary: "));
+  EXPECT_NE(std::string::npos,
+            result.out.find("No speed comparison with the validator: the run stopped at a step "
+                            "that broke the vehicle state\n"));
 
-  // The result text and the time series hold what was valid: the initial row only.
-  int seriesFiles = 0;
+  // The time series holds what was valid, the initial row only; nothing else
+  // of the run is written.
+  int runFiles = 0;
   for (const std::string& name : ResultFiles(folder)) {
-    if (name.rfind("_kelvra_result_", 0) != 0 || name.find(".csv") == std::string::npos ||
-        name.find("_summary") != std::string::npos) {
-      continue;
-    }
-    ++seriesFiles;
+    if (name.rfind("_kelvra_result_", 0) != 0) continue;
+    ++runFiles;
+    ASSERT_EQ(std::string::npos, name.find("_summary")) << name;
+    ASSERT_EQ(name.size() - 4, name.find(".csv")) << name;
     EXPECT_EQ(1u, ReadCsv(folder.Read("results/" + name)).rows.size());
   }
-  EXPECT_EQ(1, seriesFiles);
+  EXPECT_EQ(1, runFiles);
   // The validator stopped at its first broken state without writing its forces.
   const std::string forces = folder.Read("results/ruku_forces.txt");
   EXPECT_GT(LineCount(forces), 0);
   for (const char* broken : {"nan", "inf"}) EXPECT_EQ(std::string::npos, forces.find(broken));
+}
+
+// A study case that breaks fails alone: no row in the study's summary, and the
+// study's exit status 1.
+TEST(NumericalFaultTest, AStudyCaseThatBreaksFailsAlone) {
+  TempFolder folder;
+  folder.CopyShippedData();
+  folder.Write("h.in", RampHistory(20));
+  folder.Write("s.csv", "RESIST.c1\n0\n1e300\n0\n");
+  const auto run = RunIn(folder.Path(), KelvraCommand("--study s.csv --history h.in"), "\n");
+  EXPECT_EQ(1, run.exitCode);
+  const std::string out = MaskDurations(run.out);
+  EXPECT_NE(std::string::npos,
+            out.find("The simulation stops.\n\tStopped at t = 0 s, the end of the last sound step: "
+                     "the run is incomplete, and has no summary and no result file\nCase 2 of 3 "
+                     "failed\n\nCase 3 of 3"))
+      << out;
+  const CsvTable summary = ReadCsv(folder.Read("results/study_summary.csv"), true);
+  ASSERT_EQ(2u, summary.rows.size());
+  EXPECT_EQ(1.0, summary.rows[0][0]);
+  EXPECT_EQ(3.0, summary.rows[1][0]);
+  EXPECT_FALSE(folder.Exists("results/study_2.txt"));
+  EXPECT_FALSE(folder.Exists("results/study_2_summary.csv"));
+  EXPECT_TRUE(folder.Exists("results/study_3.txt"));
 }
 
 TEST(NumericalFaultTest, ValidatorNamesItsFirstNonFiniteEntry) {

@@ -33,9 +33,16 @@ std::string AbsurdHistory() {
   return history;
 }
 
-std::string Broken(const std::string& step, const std::string& time) {
-  return "\nError - The vehicle state is not finite after step " + step + " (t = " + time +
-         " s): linear state Car_X_VELO is NaN. The simulation stops.\n";
+// Set i of n whose state broke in `step` at `time`, after `during`: it stops
+// there without its completion line and summary.
+std::string BrokenSet(int i, int n, const std::string& params, const std::string& step,
+                      const std::string& time, const std::string& during = "") {
+  return "\nSimulation " + std::to_string(i) + " of " + std::to_string(n) + "\nParams: " + params +
+         "\n" + during + "\nError - The vehicle state is not finite after step " + step +
+         " (t = " + time + " s): linear state Car_X_VELO is NaN. The simulation stops.\n" +
+         "\tStopped at t = 0" + (step == "1" ? "" : ".01") +
+         " s, the end of the last sound step: the run is incomplete, and has no summary and no "
+         "result file\n";
 }
 
 // The summary's sixth column, the set's run time, masked as "#".
@@ -81,7 +88,9 @@ TEST(ParallelBatchTest, SetsSideBySideGiveTheTextAndFilesOfASerialRun) {
     std::string history;
     std::string sets;
     int exitCode;
-    std::string run;  // console text between the set-up and the validator
+    std::string run;                         // console text between the set-up and the validator
+    std::vector<std::string> setFiles = {};  // when given, the batch_ files written
+    int timingLines = 0;                     // and the lines of batch_run_times.txt
   };
   // With one substep the absurd brake first drives every axle's adhesion
   // capacity negative, said per axle.
@@ -97,11 +106,16 @@ TEST(ParallelBatchTest, SetsSideBySideGiveTheTextAndFilesOfASerialRun) {
            SetRun(4, 6, "DT=0.005 ITER=1 SUBD=10 SGNT=0.1") + kRecalculated +
            SetRun(5, 6, "DT=0.01 ITER=3 SUBD=10 SGNT=0.05") +
            SetRun(6, 6, "DT=0.01 ITER=5 SUBD=20 SGNT=0.05")},
-      {"broken vehicle states", AbsurdHistory(),
-       "BATCH 3 4\n0.005 3 10 0.05\n0.01 3 10 0.05\n0.01 1 1 0.05\n", 0,
-       kRecalculated + SetRun(1, 3, "DT=0.005 ITER=3 SUBD=10 SGNT=0.05", Broken("1", "0.005")) +
-           kRecalculated + SetRun(2, 3, "DT=0.01 ITER=3 SUBD=10 SGNT=0.05", Broken("1", "0.01")) +
-           SetRun(3, 3, "DT=0.01 ITER=1 SUBD=1 SGNT=0.05", negative + Broken("2", "0.02"))},
+      {"broken vehicle states",
+       AbsurdHistory(),
+       "BATCH 3 4\n0.005 3 10 0.05\n0.01 3 10 0.05\n0.01 1 1 0.05\n",
+       1,
+       kRecalculated + BrokenSet(1, 3, "DT=0.005 ITER=3 SUBD=10 SGNT=0.05", "1", "0.005") +
+           kRecalculated + BrokenSet(2, 3, "DT=0.01 ITER=3 SUBD=10 SGNT=0.05", "1", "0.01") +
+           BrokenSet(3, 3, "DT=0.01 ITER=1 SUBD=1 SGNT=0.05", "2", "0.02", negative),
+       // Only the time series up to the broken step; no timing line, no summary row.
+       {{"batch_0.csv", "batch_1.csv", "batch_2.csv", "batch_run_times.txt", "batch_summary.csv"}},
+       0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title);
@@ -121,6 +135,18 @@ TEST(ParallelBatchTest, SetsSideBySideGiveTheTextAndFilesOfASerialRun) {
       files.push_back(ResultContents(folder));
     }
     EXPECT_EQ(files[0], files[1]);
+    if (c.setFiles.empty()) continue;
+    std::vector<std::string> setFiles;
+    for (const auto& [name, text] : files[0]) {
+      if (name.rfind("batch_", 0) != 0) continue;
+      setFiles.push_back(name);
+      if (name == "batch_run_times.txt") {
+        EXPECT_EQ(c.timingLines, LineCount(text));
+      } else if (name == "batch_summary.csv") {
+        EXPECT_EQ(c.timingLines + 1, LineCount(text)) << "the header only";
+      }
+    }
+    EXPECT_EQ(c.setFiles, setFiles);
   }
 }
 

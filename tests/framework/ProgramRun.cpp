@@ -89,6 +89,7 @@ std::string MaskLines(const std::string& text, const std::string& start) {
 std::string MaskDurations(const std::string& out) {
   std::string masked = MaskLines(MaskLines(out, "Summary: "), "Files written: ");
   masked = MaskNumbers(masked, "\tDone in ", " [s]\n");
+  masked = MaskNumbers(masked, "(Runge-Kutta, ", " substeps per time step)");
   masked = MaskNumbers(masked, "while every wheel rolls: ", " m/s at ");
   masked = MaskNumbers(masked, "once a wheel has slid: ", " m/s at ");
   masked = MaskNumbers(masked, " m/s at ", " s (axle ");

@@ -50,6 +50,18 @@ inline const char* const kComparison =
     "Largest vehicle speed difference to the validator while every wheel rolls: # m/s at # s "
     "(axle #)\n";
 
+// In place of the comparison with the validator for a vehicle it does not
+// model: the line saying so, then the reference integration of the run's own
+// model and its comparison while every wheel rolls, numbers masked.
+inline const char* const kNotTheValidatorsLinearModel =
+    "No speed comparison with the validator: it models the shipped vehicle only, and this run's "
+    "vehicle differs in its linear model\n";
+inline const char* const kReferenceCheck =
+    "\nRunning reference integration of the model (Runge-Kutta, # substeps per time step)...\n"
+    "\tDone in # [s]\n"
+    "Largest vehicle speed difference to the reference integration of the model while every "
+    "wheel rolls: # m/s at # s (axle #)\n";
+
 // A run's summary line and the line naming the files a run wrote, masked by
 // MaskDurations.
 inline const char* const kSummary = "Summary: #\n";
@@ -88,7 +100,8 @@ std::string MaskNumbers(const std::string& text, const std::string& prefix,
                         const std::string& suffix);
 // Console output with the numbers that change from run to run masked: the
 // durations of "\tDone in <seconds> [s]\n", the three numbers of each
-// comparison line, and the summary and files-written lines after their first words.
+// comparison line, the substeps of the reference integration, and the summary
+// and files-written lines after their first words.
 std::string MaskDurations(const std::string& out);
 
 // The columns of a vehicle time series: time, traction, then per axle the brake

@@ -36,8 +36,9 @@ double MeanOfAxles(const CsvTable& table, std::size_t row, const std::string& co
 }
 
 // The demo's brake first acts in the step ending at row `applied`, so the stop
-// is measured from the row before; the vehicle stands at the first row whose
-// mean speed is no longer positive.
+// is measured from the row before; it stays on until row `released`. The
+// vehicle stands from the first row from which its speed over each step (the
+// change of the mean position over the step) stays below 0.02 m/s until then.
 TEST(RunOutputsTest, DemoStoppingFiguresAgreeWithTheRunCsvToTheSample) {
   TempFolder folder;
   folder.CopyShippedData();
@@ -45,18 +46,28 @@ TEST(RunOutputsTest, DemoStoppingFiguresAgreeWithTheRunCsvToTheSample) {
   ASSERT_EQ(0, run.exitCode) << run.err;
   const std::string base = ConsoleBase(folder);
   const CsvTable series = ReadCsv(folder.Read(base + ".csv"));
+  const auto braked = [&](std::size_t row) {
+    return series.rows[row][series.Column("brake_1")] > 0.0;
+  };
   std::size_t applied = 1;
-  while (applied < series.rows.size() && series.rows[applied][series.Column("brake_1")] <= 0.0) {
-    ++applied;
-  }
-  std::size_t stopped = applied;
-  while (stopped < series.rows.size() && MeanOfAxles(series, stopped, "vehicle_speed_") > 0.0) {
-    ++stopped;
-  }
-  ASSERT_LT(stopped, series.rows.size()) << "the demo vehicle does not stop";
+  while (applied < series.rows.size() && !braked(applied)) ++applied;
+  std::size_t released = applied;
+  while (released < series.rows.size() && braked(released)) ++released;
+  const auto stepSpeed = [&](std::size_t row) {
+    return (MeanOfAxles(series, row, "position_") - MeanOfAxles(series, row - 1, "position_")) /
+           (series.rows[row][0] - series.rows[row - 1][0]);
+  };
+  std::size_t stopped = released;
+  while (stopped > applied - 1 && std::fabs(stepSpeed(stopped - 1)) < 0.02) --stopped;
+  ASSERT_LT(stopped, released) << "the demo vehicle does not stop";
   const double stopTime = series.rows[stopped][0] - series.rows[applied - 1][0];
   const double distance =
       MeanOfAxles(series, stopped, "position_") - MeanOfAxles(series, applied - 1, "position_");
+  for (std::size_t row = stopped; row < released; ++row) {
+    ASSERT_LT(std::fabs(MeanOfAxles(series, row, "position_") -
+                        MeanOfAxles(series, stopped, "position_")),
+              0.05);
+  }
 
   const CsvTable summary = ReadCsv(folder.Read(base + "_summary.csv"));
   ASSERT_EQ(1u, summary.rows.size());

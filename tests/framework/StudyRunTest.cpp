@@ -94,6 +94,32 @@ TEST(StudyRunTest, EachCaseRunsItsOwnModelAndARefusedValueFailsItsCaseAlone) {
   EXPECT_FALSE(folder.Exists("results/study_3.csv"));
 }
 
+// The history's rows are samples 0.005 s apart, whatever a case's DT: each
+// case plays 1 s of traction, then the brake, at its own time step, as a batch
+// set does, so every case brakes at 1 s, and at the same speed.
+TEST(StudyRunTest, ACaseOfAnotherTimeStepPlaysTheHistoryInItsTime) {
+  TempFolder folder;
+  folder.CopyShippedData();
+  std::string history = "EFD 400 5\n";
+  for (int k = 0; k < 400; ++k) history += k < 200 ? "0 0 0 0 20000\n" : "5000 5000 5000 5000 0\n";
+  folder.Write("h.in", history);
+  folder.Write("s.csv", "DT\n0.005\n0.01\n0.0025\n");
+  const auto run = RunIn(folder.Path(), KelvraCommand("--study s.csv --history h.in"), "\n");
+  ASSERT_EQ(0, run.exitCode) << run.out;
+  const CsvTable summary = ReadCsv(folder.Read("results/study_summary.csv"), true);
+  ASSERT_EQ(3u, summary.rows.size());
+  const double steps[] = {400, 200, 800};
+  for (std::size_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE(summary.rows[i][1]);
+    EXPECT_NEAR(1.0, summary.rows[i][summary.Column("brake_time")], 1e-9);
+    EXPECT_NEAR(20000.0 / 43000.0, summary.rows[i][summary.Column("peak_speed")], 0.01);
+    const std::string series = "results/study_" + std::to_string(i + 1) + ".csv";
+    const CsvTable rows = ReadCsv(folder.Read(series));
+    ASSERT_EQ(steps[i] + 1, static_cast<double>(rows.rows.size()));
+    EXPECT_NEAR(2.0, rows.rows.back()[0], 1e-9);
+  }
+}
+
 TEST(StudyRunTest, AStudyThatNamesNoModelNumberIsRefusedBeforeAnyCase) {
   struct Case {
     const char* study;

@@ -162,6 +162,15 @@ TEST(SpeedComparisonTest, LinesSayTheDifferenceTheTimeAndTheAxle) {
       "Largest once a wheel has slid: 8.83921 m/s at 1151.035 s (axle 4); a sliding wheel's force "
       "follows its normal force, which the two models work out differently\n",
       SpeedDifferenceLine({true, 8.839214, 230207 * 0.005, 4}, WheelPhase::Slid));
+  // The model's own reference has the same normal forces: no such cause.
+  EXPECT_EQ(
+      "Largest vehicle speed difference to the reference integration of the model while every "
+      "wheel rolls: 0.00123457 m/s at 12.345 s (axle 2)\n",
+      SpeedDifferenceLine({true, 0.001234567, 12.345, 2}, WheelPhase::Rolling,
+                          ComparedWith::ModelReference));
+  EXPECT_EQ(
+      "Largest once a wheel has slid: 0.25 m/s at 3.5 s (axle 1)\n",
+      SpeedDifferenceLine({true, 0.25, 3.5, 1}, WheelPhase::Slid, ComparedWith::ModelReference));
   EXPECT_TRUE(SameSamplePeriod(5e-3, 0.005));
   EXPECT_FALSE(SameSamplePeriod(0.0025, 0.005));
 }

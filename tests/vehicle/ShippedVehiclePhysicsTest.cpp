@@ -132,7 +132,8 @@ TEST_F(ShippedVehiclePhysicsTest, BrakeBelowTheAdhesionLimitDeceleratesWithRolli
   }
 }
 
-// Beyond the limit the lightest loaded wheels lock first; at the full brake all
+// Beyond the limit the lightest loaded wheels lock first: wheels 1 and 3, at
+// the -x end of their bogies, which trail in +x travel. At the full brake all
 // four slide, and the vehicle decelerates less than at 16 kN: the sliding
 // adhesion, mu(slip) N per wheel, on the vehicle without its wheels.
 TEST_F(ShippedVehiclePhysicsTest, FullBrakeLocksEveryWheelAndDeceleratesLess) {
@@ -140,6 +141,9 @@ TEST_F(ShippedVehiclePhysicsTest, FullBrakeLocksEveryWheelAndDeceleratesLess) {
   double deceleration = 0.0, largestSlip = 0.0;
   Brake(18000.0, deceleration, largestSlip);
   EXPECT_GT(largestSlip, 100.0 * lim) << "at 18 kN some wheel already slides";
+  for (int i = 0; i < kAxles; ++i) {
+    EXPECT_EQ(i % 2 == 0, Slip(i) > lim) << "at 18 kN, wheel " << i + 1;
+  }
 
   Create();
   Brake(kFullBrake, deceleration, largestSlip);

@@ -263,8 +263,9 @@ constexpr Region kTimeText{20, 673, 20 + 12 * 11, 695};  // "Time: %6.4f"
 constexpr Region kTractionText{894, 568, kWidth, 590};   // "Trac.: %4.2f"
 constexpr Region kStartStopButton{20, 20, 120, 50};
 constexpr Region kTimeStepText{20, 698, 20 + 16 * 11, 720};  // "Timestep: %6.4f"
-constexpr Region kSpeedText{708, 8, 708 + 18 * 11, 30};      // "Speed: %6.1f km/h"
-constexpr Region kForceTexts{708, 68, 708 + 19 * 11, 120};   // "Traction: ..." and "Brakes: ..."
+constexpr Region kSpeedText{686, 8, 686 + 18 * 11, 30};      // "Speed: %6.1f km/h"
+constexpr Region kForceTexts{686, 68, 686 + 21 * 11,
+                             120};  // "Traction: ..." and "Tread brake: ..."
 
 constexpr Rgb kClearColour{84, 156, 204};   // (0.33, 0.61, 0.8): sky above, water below
 constexpr Rgb kCarBody{150, 24, 20};        // the car picture's red
