@@ -32,11 +32,11 @@ class LineCheck {
     } else {
       record.name = words[1];
       if (FindByName(list, record.name) < static_cast<int>(list.size())) {
-        Error("Redefinition of " + kind + " '" + record.name +
-              "' is not allowed! The first definition will be used!\n");
+        Error("Redefinition of " + kind + " " + QuotedExcerpt(record.name) +
+              " is not allowed! The first definition will be used!\n");
       }
     }
-    owner = kind + " '" + record.name + "'";
+    owner = kind + " " + QuotedExcerpt(record.name);
   }
 
   // The word at `position`, or null after `missing` when the line ends before it.
@@ -69,7 +69,7 @@ class LineCheck {
     if (word == nullptr) return false;
     const int found = FindByName(list, *word);
     if (found >= static_cast<int>(list.size())) {
-      Error("No " + targetWhat + " '" + *word + "' found for " + owner + "!\n");
+      Error("No " + targetWhat + " " + QuotedExcerpt(*word) + " found for " + owner + "!\n");
       return false;
     }
     reference = found;
@@ -81,7 +81,8 @@ class LineCheck {
     const bool firstFound = Reference(2, "related first Node", "first Node", nodes, first);
     if (Reference(3, "related second Node", "second Node", nodes, second) && firstFound &&
         second == first) {
-      Error("Second Node '" + words[3] + "' of " + owner + " is the same as its first Node!\n");
+      Error("Second Node " + QuotedExcerpt(words[3]) + " of " + owner +
+            " is the same as its first Node!\n");
     }
   }
 
@@ -90,12 +91,12 @@ class LineCheck {
     if (words.size() <= layout) return;
     log += "Warning - " + owner + " has more parameters, than needed. ";
     if (words.size() == layout + 1) {
-      log += "Word: '" + words[layout] + "' is not used!\n";
+      log += "Word: " + QuotedExcerpt(words[layout]) + " is not used!\n";
       return;
     }
-    log += "Words: '" + words[layout];
-    for (size_t i = layout + 1; i < words.size(); ++i) log += "', '" + words[i];
-    log += "' are not used!\n";
+    log += "Words: " + QuotedExcerpt(words[layout]);
+    for (size_t i = layout + 1; i < words.size(); ++i) log += ", " + QuotedExcerpt(words[i]);
+    log += " are not used!\n";
   }
 
  private:
@@ -173,7 +174,12 @@ bool ComponentManager::ReadModelFile(const std::string& fileName) {
     while (text >> word && word != "END") dofNames.push_back(word);
     ApplyDofNames(dofNames);
   }
-  return endFound && invalidCount == 0;
+  const bool sized = dofList.size() <= kMostFreedoms;
+  if (!sized) {
+    log += "Error - The model has " + std::to_string(dofList.size()) +
+           " degrees of freedom, more than the limit of " + std::to_string(kMostFreedoms) + "!\n";
+  }
+  return endFound && invalidCount == 0 && sized;
 }
 
 bool ComponentManager::ParseComponent(const std::vector<std::string>& words) {
@@ -184,7 +190,7 @@ bool ComponentManager::ParseComponent(const std::vector<std::string>& words) {
   if (keyword == "FORCE") return ParseForce(words);
   if (keyword == "EXTFORCE") return ParseNodePair(words, extForces);
   if (keyword == "OUTDISP") return ParseNodePair(words, outdisps);
-  log += "Error - Unknown keyword: " + keyword + "!\n";
+  log += "Error - Unknown keyword: " + Excerpt(keyword) + "!\n";
   return false;
 }
 
@@ -197,10 +203,11 @@ bool ComponentManager::ParseBody(const std::vector<std::string>& words) {
   line.Number(3, "inertia", body.inertia, true);
   line.Number(4, "center of mass x coordinate", body.centerX);
   line.Number(5, "center of mass y coordinate", body.centerY);
-  const std::string owner = "Body '" + body.name + "'";
+  const std::string owner = "Body " + QuotedExcerpt(body.name);
   if (const std::string* word = line.Field(6, owner + " has no degree of freedom definiton!\n")) {
     if (!ParseDofDefinition(*word, body.dofs)) {
-      line.Error("Incorrect degree of freedom definition '" + *word + "' for " + owner + "!\n");
+      line.Error("Incorrect degree of freedom definition " + QuotedExcerpt(*word) + " for " +
+                 owner + "!\n");
     }
   }
   line.Surplus(7);
@@ -270,15 +277,16 @@ bool ComponentManager::ParseWheel(const std::vector<std::string>& words) {
     if (onParent(brake.firstNode) || onParent(brake.secondNode)) {
       wheel.brakeNode = brake.firstNode;
     } else {
-      line.Error("The specified Extforce '" + words[6] +
-                 "' does not have any node on the parent body of Wheel '" + wheel.name + "'!\n");
+      line.Error("The specified Extforce " + QuotedExcerpt(words[6]) +
+                 " does not have any node on the parent body of Wheel " +
+                 QuotedExcerpt(wheel.name) + "!\n");
     }
   }
   line.Number(7, "reduced mass", wheel.reducedMass);
   line.Number(8, "constant normal force", wheel.constantNormalForce);
   // The brake force radius is the brake node's offset divided by the radius.
   if (line.Number(9, "radius", wheel.radius) && wheel.radius == 0.0) {
-    line.Error("Radius of Wheel '" + wheel.name + "' must not be zero!\n");
+    line.Error("Radius of Wheel " + QuotedExcerpt(wheel.name) + " must not be zero!\n");
   }
   line.Surplus(10);
   wheels.push_back(wheel);

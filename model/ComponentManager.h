@@ -4,10 +4,17 @@
 // file into one list per component kind, checking every line and writing every
 // finding into its log.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include "model/Components.h"
+
+// Most degrees of freedom of a model. The set-up decomposes a system matrix of
+// twice as many rows, in time that grows with the cube of their number: about
+// a minute at this limit, while a model of 23000 freedoms would take days and
+// more memory than a desktop has.
+inline constexpr std::size_t kMostFreedoms = 1000;
 
 class ComponentManager {
  public:

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "model/ComponentManager.h"
+#include "model/TextPrepass.h"
 
 void ComponentManager::BuildDefaultDofList() {
   dofList.clear();
@@ -32,13 +33,13 @@ void ComponentManager::ApplyDofNames(const std::vector<std::string>& words) {
   std::unordered_set<std::string> seen;
   for (const std::string& word : words) {
     if (!seen.insert(word).second) {
-      log += "Warning - Repeated user defined DOF string: '" + word + "'!\n";
+      log += "Warning - Repeated user defined DOF string: " + QuotedExcerpt(word) + "!\n";
       continue;
     }
     const size_t length = word.size();
     if (length < 3 || word[length - 2] != '_' ||
         std::string("XYR").find(word[length - 1]) == std::string::npos) {
-      log += "Warning - Invalid user defined DOF string '" + word + "'!\n";
+      log += "Warning - Invalid user defined DOF string " + QuotedExcerpt(word) + "!\n";
       continue;
     }
     // The body name may itself hold '_': only the last two characters are cut.
@@ -46,14 +47,14 @@ void ComponentManager::ApplyDofNames(const std::vector<std::string>& words) {
     const char kind = word[length - 1];
     const int body = FindBody(bodyName);
     if (body >= static_cast<int>(bodies.size())) {
-      log += "Warning - Body '" + bodyName + "' not found for user defined DOF string '" + word +
-             "'!\n";
+      log += "Warning - Body " + QuotedExcerpt(bodyName) +
+             " not found for user defined DOF string " + QuotedExcerpt(word) + "!\n";
       continue;
     }
     // A fixed body's "0" holds none of the letters.
     if (bodies[body].dofs.find(kind) == std::string::npos) {
-      log += "Warning - Body '" + bodyName + "' does not have the '" + std::string(1, kind) +
-             "' DoF, defined DOF string '" + word + "'!\n";
+      log += "Warning - Body " + QuotedExcerpt(bodyName) + " does not have the '" +
+             std::string(1, kind) + "' DoF, defined DOF string " + QuotedExcerpt(word) + "!\n";
       continue;
     }
     ordered.push_back(DofEntry{body, kind});
