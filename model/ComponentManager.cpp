@@ -25,13 +25,13 @@ class LineCheck {
 
   // Takes the name from word 2 and rejects a name already used in `list`.
   template <typename Record>
-  void Name(const std::string& kind, const char* noNameError, const std::vector<Record>& list,
+  void Name(const std::string& kind, const char* noNameError, const NamedRecords<Record>& list,
             Record& record) {
     if (words.size() < 2) {
       Error(noNameError);
     } else {
       record.name = words[1];
-      if (FindByName(list, record.name) < static_cast<int>(list.size())) {
+      if (list.Find(record.name) < static_cast<int>(list.List().size())) {
         Error("Redefinition of " + kind + " " + QuotedExcerpt(record.name) +
               " is not allowed! The first definition will be used!\n");
       }
@@ -64,11 +64,11 @@ class LineCheck {
   // stays 0 when the word is missing or names nothing. True when resolved.
   template <typename Record>
   bool Reference(size_t position, const std::string& missingWhat, const std::string& targetWhat,
-                 const std::vector<Record>& list, int& reference) {
+                 const NamedRecords<Record>& list, int& reference) {
     const std::string* word = Field(position, owner + " has no " + missingWhat + " information!\n");
     if (word == nullptr) return false;
-    const int found = FindByName(list, *word);
-    if (found >= static_cast<int>(list.size())) {
+    const int found = list.Find(*word);
+    if (found >= static_cast<int>(list.List().size())) {
       Error("No " + targetWhat + " " + QuotedExcerpt(*word) + " found for " + owner + "!\n");
       return false;
     }
@@ -77,7 +77,7 @@ class LineCheck {
   }
 
   // Words 3 and 4: two different nodes, compared once both are resolved.
-  void NodePair(const std::vector<Node>& nodes, int& first, int& second) {
+  void NodePair(const NamedRecords<Node>& nodes, int& first, int& second) {
     const bool firstFound = Reference(2, "related first Node", "first Node", nodes, first);
     if (Reference(3, "related second Node", "second Node", nodes, second) && firstFound &&
         second == first) {
@@ -211,7 +211,7 @@ bool ComponentManager::ParseBody(const std::vector<std::string>& words) {
     }
   }
   line.Surplus(7);
-  bodies.push_back(body);
+  bodies.Append(body);
   return line.Valid();
 }
 
@@ -224,7 +224,7 @@ bool ComponentManager::ParseNode(const std::vector<std::string>& words) {
   line.Number(3, "relative coordinate x", node.relX);
   line.Number(4, "relative coordinate y", node.relY);
   line.Surplus(5);
-  nodes.push_back(node);
+  nodes.Append(node);
   return line.Valid();
 }
 
@@ -237,19 +237,19 @@ bool ComponentManager::ParseForce(const std::vector<std::string>& words) {
   line.Number(4, "stiffness", force.stiffness, true);
   line.Number(5, "damping", force.damping, true);
   line.Surplus(6);
-  forces.push_back(force);
+  forces.Append(force);
   return line.Valid();
 }
 
 // EXTFORCE or OUTDISP name firstNode secondNode; both speak of an ExtForce.
 bool ComponentManager::ParseNodePair(const std::vector<std::string>& words,
-                                     std::vector<ExtForce>& list) {
+                                     NamedRecords<ExtForce>& list) {
   ExtForce pair;
   LineCheck line(words, log);
   line.Name("ExtForce", "An ExtForce has no name!\n", list, pair);
   line.NodePair(nodes, pair.firstNode, pair.secondNode);
   line.Surplus(4);
-  list.push_back(pair);
+  list.Append(pair);
   return line.Valid();
 }
 
@@ -269,10 +269,11 @@ bool ComponentManager::ParseWheel(const std::vector<std::string>& words) {
   if (line.Reference(6, "bogie (brake force) extforce", "Extforce", extForces,
                      wheel.bogieExtForce) &&
       parentFound) {
-    const ExtForce& brake = extForces[wheel.bogieExtForce];
+    const ExtForce& brake = extForces.List()[wheel.bogieExtForce];
     // An invalid EXTFORCE line may have left its references at 0 with no node read yet.
     const auto onParent = [&](int node) {
-      return node < static_cast<int>(nodes.size()) && nodes[node].body == wheel.parentBody;
+      return node < static_cast<int>(nodes.List().size()) &&
+             nodes.List()[node].body == wheel.parentBody;
     };
     if (onParent(brake.firstNode) || onParent(brake.secondNode)) {
       wheel.brakeNode = brake.firstNode;
@@ -289,7 +290,7 @@ bool ComponentManager::ParseWheel(const std::vector<std::string>& words) {
     line.Error("Radius of Wheel " + QuotedExcerpt(wheel.name) + " must not be zero!\n");
   }
   line.Surplus(10);
-  wheels.push_back(wheel);
+  wheels.Append(wheel);
   return line.Valid();
 }
 

@@ -10,8 +10,8 @@
 
 void ComponentManager::BuildDefaultDofList() {
   dofList.clear();
-  for (int body = 0; body < static_cast<int>(bodies.size()); ++body) {
-    const std::string& dofs = bodies[body].dofs;
+  for (int body = 0; body < static_cast<int>(Bodies().size()); ++body) {
+    const std::string& dofs = Bodies()[body].dofs;
     if (dofs == "0") continue;
     for (char kind : dofs) dofList.push_back(DofEntry{body, kind});
   }
@@ -46,13 +46,13 @@ void ComponentManager::ApplyDofNames(const std::vector<std::string>& words) {
     const std::string bodyName = word.substr(0, length - 2);
     const char kind = word[length - 1];
     const int body = FindBody(bodyName);
-    if (body >= static_cast<int>(bodies.size())) {
+    if (body >= static_cast<int>(Bodies().size())) {
       log += "Warning - Body " + QuotedExcerpt(bodyName) +
              " not found for user defined DOF string " + QuotedExcerpt(word) + "!\n";
       continue;
     }
     // A fixed body's "0" holds none of the letters.
-    if (bodies[body].dofs.find(kind) == std::string::npos) {
+    if (Bodies()[body].dofs.find(kind) == std::string::npos) {
       log += "Warning - Body " + QuotedExcerpt(bodyName) + " does not have the '" +
              std::string(1, kind) + "' DoF, defined DOF string " + QuotedExcerpt(word) + "!\n";
       continue;
