@@ -263,8 +263,8 @@ const char* UsageText() {
          "Exit status:\n"
          "  0  the run went through and every result file was written\n"
          "  1  the set-up failed (its reason is printed), another run uses the results\n"
-         "     folder, a batch set or a study case could not run, or a result file could\n"
-         "     not be written\n"
+         "     folder, a batch set or a study case could not run, a result file or a log\n"
+         "     could not be written, or memory ran out\n"
          "     (said on stderr)\n"
          "  2  a wrong option\n";
 }
