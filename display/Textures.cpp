@@ -6,7 +6,23 @@
 
 #include <algorithm>
 
+#include "display/PictureFile.h"
+
 namespace {
+
+ILenum ImageType(PictureFormat format) {
+  switch (format) {
+    case PictureFormat::Png:
+      return IL_PNG;
+    case PictureFormat::Jpeg:
+      return IL_JPG;
+    case PictureFormat::Bmp:
+      return IL_BMP;
+    case PictureFormat::Unknown:
+      break;
+  }
+  return IL_TYPE_UNKNOWN;
+}
 
 // Binds `texture` with linear filtering and uploads the bound image to it. A
 // picture that failed to load or convert leaves the image in an unknown layout,
@@ -45,8 +61,11 @@ void StartImageLibrary() {
   ilInit();
 }
 
+// The picture is decoded as the format its header was read in, whatever its
+// name's extension says.
 bool LoadPicture(const std::string& file, std::ostream& console) {
-  if (!ilLoadImage(file.c_str())) {
+  PictureSize size;
+  if (!PictureFileFits(file, size) || !ilLoad(ImageType(size.format), file.c_str())) {
     console << "openIL: Problem while loading " << file << "\n";
     return false;
   }

@@ -54,6 +54,8 @@ void StartImageLibrary();
 
 // DevIL part, no OpenGL needed. Loads `file` into the bound image and converts it
 // to RGBA bytes, printing the loading, converting or success line; true on success.
+// A file that is no regular PNG, JPEG or BMP file within the limits of
+// display/PictureFile.h is refused with the loading line, unread.
 bool LoadPicture(const std::string& file, std::ostream& console);
 
 // Scales the bound image down to the device limit when it exceeds it, with the

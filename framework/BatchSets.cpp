@@ -57,6 +57,8 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle,
   const bool announce = index == batchBegin || !(outcome.timeStep == sets[index - 1][0]);
   const int setCount = sets.num_rows();
   vehicle.SetConsole(setConsole);
+  const std::string name = ResultPath("batch_" + std::to_string(index));
+  RemoveEarlierFiles(name, {".csv", "_states.csv", ".txt"});
   if (!PrepareSetVehicle(outcome.timeStep, announce, vehicle, setConsole)) {
     setConsole << "\nSimulation " << index + 1 << " of " << setCount << " skipped\n" << std::flush;
     outcome.skipped = true;
@@ -73,7 +75,6 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle,
              << std::flush;
 
   LostResults lost(setWarnings);
-  const std::string name = ResultPath("batch_" + std::to_string(index));
   const std::string seriesFile = name + ".csv";
   HistoryReplay replay(vehicle, coupling.externalForceHistory);
   RunRecording& recording = replay.Recording();

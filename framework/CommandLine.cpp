@@ -64,6 +64,13 @@ std::string WithoutTrailingSlashes(std::string folder) {
   return folder;
 }
 
+// The options that name a file or a folder. An empty name would be taken for
+// the current folder, or prefixed to the result file names as "/".
+bool NamesAPath(Option option) {
+  return option == Option::History || option == Option::LogDir || option == Option::Study ||
+         option == Option::Model || option == Option::Results;
+}
+
 bool ApplyValue(Option option, const std::string& value, Requests& requests,
                 CommandLine& commandLine, std::string& error) {
   switch (option) {
@@ -141,11 +148,18 @@ bool ParseOption(int argc, char** argv, int& i, Requests& requests, CommandLine&
     ApplyFlag(entry->option, requests, commandLine);
     return true;
   }
-  if (equals == std::string::npos && i + 1 >= argc) {
+  const bool nextWord = equals == std::string::npos;
+  if (nextWord && i + 1 >= argc) {
     error = name + " needs a value";
     return false;
   }
-  const std::string value = equals == std::string::npos ? argv[++i] : word.substr(equals + 1);
+  const std::string value = nextWord ? argv[i + 1] : word.substr(equals + 1);
+  // "--results --console" forgot the folder: the next option is no folder's name.
+  if (NamesAPath(entry->option) && (value.empty() || (nextWord && value.starts_with("--")))) {
+    error = name + " needs a value";
+    return false;
+  }
+  if (nextWord) ++i;
   return ApplyValue(entry->option, value, requests, commandLine, error);
 }
 
@@ -249,8 +263,8 @@ const char* UsageText() {
          "Exit status:\n"
          "  0  the run went through and every result file was written\n"
          "  1  the set-up failed (its reason is printed), another run uses the results\n"
-         "     folder, a batch set or a study case could not run, or a result file could\n"
-         "     not be written\n"
+         "     folder, a batch set or a study case could not run, a result file or a log\n"
+         "     could not be written, or memory ran out\n"
          "     (said on stderr)\n"
          "  2  a wrong option\n";
 }

@@ -1,5 +1,6 @@
 #include "framework/Framework.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -223,10 +224,18 @@ bool Framework::CreateVisualModel(const std::string& stylesFile) {
   return true;
 }
 
-bool Framework::WriteLogs(const std::string& directory) const {
+// Each log is checked once everything is handed to the system, so that a full
+// disk cannot leave an empty log behind unsaid.
+bool Framework::WriteLogs(const std::string& directory) {
   namespace fs = std::filesystem;
   std::error_code error;
   fs::create_directories(directory, error);
+  if (!fs::is_directory(directory, error)) {
+    *warnings << "Warning - cannot make the log folder '" << directory
+              << "'; the module logs are not saved.\n";
+    lostResults.Skipped();
+    return false;
+  }
   struct LogFile {
     const char* name;
     std::string text;
@@ -243,10 +252,15 @@ bool Framework::WriteLogs(const std::string& directory) const {
   bool ok = true;
   for (const LogFile& log : logs) {
     const std::string fileName = (fs::path(directory) / log.name).string();
-    std::ofstream out(fileName, std::ios::binary);
+    OutputFile out(fileName);
+    if (!out.IsOpen()) {
+      lostResults.CannotOpen(fileName);
+      ok = false;
+      continue;
+    }
     out << log.text;
-    if (!out) {
-      WarnUnwritable(*warnings, fileName);
+    if (!out.Close()) {
+      lostResults.CannotWrite(fileName, errno);
       ok = false;
     }
   }

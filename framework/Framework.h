@@ -11,6 +11,7 @@
 #include "framework/SetRange.h"
 #include "linalg/Matrix.h"
 #include "model/ModelCreation.h"
+#include "model/OutputFile.h"
 #include "results/ModelReference.h"
 #include "results/RunRecording.h"
 #include "results/RunSummary.h"
@@ -57,8 +58,9 @@ class Framework {
   void SetSetRange(const SetRange& range) { setRange = range; }
   // Where every result file goes (default "results"); set before Initialize.
   void SetResultsFolder(const std::string& folder) { resultsFolder = folder; }
-  // Writes every module's log into `directory` (created when missing).
-  bool WriteLogs(const std::string& directory) const;
+  // Writes every module's log into `directory` (created when missing); a log
+  // that cannot be saved is warned about and counts as lost results.
+  bool WriteLogs(const std::string& directory);
   // Whether the run could not save a result file (or, in a batch, run a set).
   bool ResultsLost() const { return lostResults.Any(); }
   // Console, batch and window runs also write every step's linear state.
@@ -120,8 +122,8 @@ class Framework {
   struct BatchFiles {
     std::string timesName;
     std::string summariesName;
-    std::ofstream times;
-    std::ofstream summaries;
+    OutputFile times;
+    OutputFile summaries;
     bool timesLost = false;
     bool summariesLost = false;
   };

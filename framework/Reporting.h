@@ -3,6 +3,8 @@
 // Small pieces of console and file output shared by the set-up and the runs.
 
 #include <fstream>
+#include <functional>
+#include <initializer_list>
 #include <iostream>
 #include <ostream>
 #include <string>
@@ -14,6 +16,7 @@ void PrintResult(std::ostream& out, bool ok);
 
 // Result files under results/ are written only when they can be opened; this
 // says so once, among the warnings, so that a missing folder loses no run unseen.
+// A symbolic link or anything but a regular file at the name is said as such.
 void WarnUnwritable(std::ostream& warnings, const std::string& fileName);
 
 // The result files a run could not save, each said once among the warnings
@@ -47,7 +50,22 @@ class LostResults {
 
 // Hands what `file` holds to the system. False once a write to it failed;
 // `errorNumber` then holds the system's error number of that failure.
-bool FlushFile(std::ofstream& file, int& errorNumber);
+bool FlushFile(std::ostream& file, int& errorNumber);
+
+// Removes the files `base` + each of `endings` that an earlier run left, so
+// that a run killed midway leaves no file of that earlier run beside its own
+// cut-short ones, looking complete. A symbolic link is removed, not followed.
+void RemoveEarlierFiles(const std::string& base, std::initializer_list<const char*> endings);
+
+// Runs `body` and returns its exit status. When memory runs out in it
+// (std::bad_alloc), says so on `console` after everything printed before and
+// returns 1, instead of aborting with the console text still buffered.
+int ExitStatusOf(const std::function<int()>& body, std::ostream& console);
+
+// From now on memory that runs out on another thread, where no caller can
+// catch it, also ends the program with that message on standard output and
+// exit status 1; every other uncaught exception still aborts.
+void EndOnOutOfMemory();
 
 // "DT =0.005\tITER = 3\tSUBD = 10\tSGNT = 0.5\tTIME = 1.25\n"
 void WriteTimingLine(std::ostream& out, double timeStep, int iterations, int subdivisions,

@@ -112,9 +112,9 @@ void Framework::RunBatch() {
   BatchFiles files;
   files.timesName = ResultPath("batch_run_times.txt");
   files.summariesName = ResultPath("batch_summary.csv");
-  files.times.open(files.timesName);
+  files.times.Open(files.timesName);
   if (!files.times) lostResults.CannotOpen(files.timesName);
-  files.summaries.open(files.summariesName);
+  files.summaries.Open(files.summariesName);
   if (!files.summaries) lostResults.CannotOpen(files.summariesName);
   files.summaries << SummaryHeader({"set", "DT", "ITER", "SUBD", "SGNT", "run_time"},
                                    static_cast<std::size_t>(vehicleSystem.AxleCount()));
@@ -177,8 +177,8 @@ void Framework::RunValidator() {
   if (!resultOpen) lostResults.CannotOpen(resultFile);
 
   const std::string runTimeFile = ResultPath("ruku_run_time.txt");
-  std::ofstream runTime(runTimeFile);
-  if (!runTime) lostResults.CannotOpen(runTimeFile);
+  OutputFile runTime(runTimeFile);
+  if (!runTime.IsOpen()) lostResults.CannotOpen(runTimeFile);
   const std::string statesFile = ResultPath("ruku_states.csv");
   ValidatorStateRecorder states;
   if (!states.Open(statesFile)) lostResults.CannotOpen(statesFile);
@@ -236,7 +236,7 @@ void Framework::RunValidator() {
   }
   WriteTimingLine(runTime, kValidatorStepSize, 0, 0, 0.1, seconds);
   int error = 0;
-  if (runTime.is_open()) {
+  if (runTime.IsOpen()) {
     if (FlushFile(runTime, error)) {
       writtenFiles.Add(runTimeFile);
     } else {

@@ -1,5 +1,7 @@
 #include "framework/Study.h"
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -9,10 +11,12 @@
 #include "framework/Framework.h"
 #include "framework/OrderedJobs.h"
 #include "framework/Reporting.h"
+#include "framework/RunSize.h"
 #include "model/ModelParameters.h"
 #include "model/TextInput.h"
 #include "model/TextPrepass.h"
 #include "results/RunRecording.h"
+#include "setup/InputReaders.h"
 
 namespace {
 
@@ -65,7 +69,7 @@ class StudySummaryFile {
   bool Close() {
     WriteHeader(0);
     Flush();
-    return file.is_open() && !failed;
+    return file.IsOpen() && !failed;
   }
 
  private:
@@ -78,7 +82,7 @@ class StudySummaryFile {
   }
   void Flush() {
     int error = 0;
-    if (!file.is_open() || failed || FlushFile(file, error)) return;
+    if (!file.IsOpen() || failed || FlushFile(file, error)) return;
     lostResults.CannotWrite(name, error);
     failed = true;
   }
@@ -86,7 +90,7 @@ class StudySummaryFile {
   const std::string name;
   const StudyPlan& plan;
   LostResults& lostResults;
-  std::ofstream file;
+  OutputFile file;
   bool headerWritten = false;
   bool failed = false;
 };
@@ -102,6 +106,8 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
   std::string caseModel = modelText;
   std::string error;
   const std::string modelFile = CaseName(settings, index) + "_model.in";
+  RemoveEarlierFiles(CaseName(settings, index),
+                     {"_model.in", ".csv", "_states.csv", "_summary.csv", ".txt"});
   int errorNumber = 0;
   if (!ApplyStudyCase(plan, index, caseModel, error)) {
     console << "Reason: " << error << "\n";
@@ -133,15 +139,77 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
 
 namespace {
 
+// A one-number section such as ITER for each case: the case's value where
+// the study varies it, the model's elsewhere; 0 where neither is a number.
+class CaseSection {
+ public:
+  CaseSection(const StudyPlan& studyPlan, const std::string& modelText, const std::string& keyword)
+      : plan(studyPlan),
+        column(std::find(plan.parameters.begin(), plan.parameters.end(), keyword) -
+               plan.parameters.begin()) {
+    ReadSectionNumber(modelText, keyword, modelValue);
+  }
+  double Value(std::size_t index) const {
+    double value = modelValue;
+    if (column < plan.parameters.size() && !ParseDouble(plan.cases[index][column], value)) {
+      value = 0.0;
+    }
+    return std::isfinite(value) ? std::max(0.0, std::trunc(value)) : 0.0;
+  }
+
+ private:
+  const StudyPlan& plan;
+  std::size_t column;
+  double modelValue = 0.0;
+};
+
+// Every case replays the whole history, one step a row, with its own ITER and
+// SUBDIV, and writes its model copy, time series and states: the study's work
+// and files, summed over the cases to run, are held to the limits of a batch.
+// Inputs that cannot be read here cost nothing; each case then says why it fails.
+bool StudySizeFits(const StudySettings& settings, const StudyPlan& plan,
+                   const std::string& modelText, int begin, int end, std::string& error,
+                   std::string& warning) {
+  Matrix history;
+  std::string unread;
+  ComponentManager components;
+  if (!ReadExternalForceHistory(settings.historyFile, history, unread) ||
+      !components.ReadModelFile(settings.modelFile)) {
+    return true;
+  }
+  const int rows = history.num_rows();
+  const int axles = static_cast<int>(components.Wheels().size());
+  const std::size_t stateColumns = 1 + 2 * components.Dofs().size() + components.Outdisps().size();
+  const CaseSection iterations(plan, modelText, "ITER");
+  const CaseSection subdivisions(plan, modelText, "SUBDIV");
+  RunSize total;
+  for (int i = begin; i < end; ++i) {
+    const auto index = static_cast<std::size_t>(i);
+    const RunSize one =
+        VehicleRunSize(rows, static_cast<int>(std::min(iterations.Value(index), 1e9)),
+                       static_cast<int>(std::min(subdivisions.Value(index), 1e9)), axles);
+    total.work += one.work;
+    total.outputBytes += one.outputBytes + static_cast<double>(modelText.size()) +
+                         (settings.writeStates ? StatesOutputBytes(rows, stateColumns) : 0.0);
+  }
+  return CheckRunSize(total, error, warning);
+}
+
 // The study file, the model text and the range of cases to run; false, with
-// the reason, when any of them cannot be had.
+// the reason, when any of them cannot be had or the cases would cost more than
+// a run may.
 bool ReadStudy(const StudySettings& settings, StudyPlan& plan, std::string& modelText, int& begin,
-               int& end, std::string& error) {
-  return ReadStudyPlan(settings.studyFile, plan, error) &&
-         ReadModelText(settings.modelFile, modelText, error) &&
-         CheckParameters(plan, modelText, error) &&
-         SetsInRange(settings.cases, static_cast<int>(plan.cases.size()), "cases", begin, end,
-                     error);
+               int& end, std::string& error, std::string& warning) {
+  if (!ReadStudyPlan(settings.studyFile, plan, error) ||
+      !ReadModelText(settings.modelFile, modelText, error) ||
+      !CheckParameters(plan, modelText, error) ||
+      !SetsInRange(settings.cases, static_cast<int>(plan.cases.size()), "cases", begin, end,
+                   error)) {
+    return false;
+  }
+  if (StudySizeFits(settings, plan, modelText, begin, end, error, warning)) return true;
+  error = "Study cases in " + QuotedExcerpt(settings.studyFile) + ": " + error;
+  return false;
 }
 
 }  // namespace
@@ -157,8 +225,10 @@ int RunStudy(const StudySettings& settings) {
   std::string error;
   int begin = 0;
   int end = 0;
-  const bool ready = ReadStudy(settings, plan, modelText, begin, end, error);
+  std::string warning;
+  const bool ready = ReadStudy(settings, plan, modelText, begin, end, error, warning);
   PrintResult(std::cout, ready);
+  if (!warning.empty()) std::cerr << "Warning - " << warning << ".\n";
   if (!ready) {
     std::cout << "Reason: " << error << "\n";
     return 1;

@@ -1,4 +1,5 @@
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -6,6 +7,7 @@
 #include "framework/CommandLine.h"
 #include "framework/Console.h"
 #include "framework/Framework.h"
+#include "framework/Reporting.h"
 #include "framework/Study.h"
 #include "results/ResultsLock.h"
 
@@ -32,9 +34,7 @@ int RunOnce(const CommandLine& commandLine, bool locked) {
   return !ready || framework->ResultsLost() ? 1 : 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
   CommandLine commandLine;
   std::string error;
   if (!ParseCommandLine(argc, argv, commandLine, error)) {
@@ -65,9 +65,17 @@ int main(int argc, char** argv) {
   } else {
     status = RunOnce(commandLine, locked);
   }
-  std::cout << "\nPress [ENTER] to exit..." << std::flush;
-  std::cin.get();
-  std::cin.get();
+  // Every file is written: the folder is free for the next run while this one
+  // waits for its Enter.
   resultsLock.Release();
+  std::cout << "\nPress [ENTER] to exit..." << std::flush;
+  std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
   return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  EndOnOutOfMemory();
+  return ExitStatusOf([&] { return Main(argc, argv); }, std::cout);
 }

@@ -25,18 +25,18 @@ class LineCheck {
 
   // Takes the name from word 2 and rejects a name already used in `list`.
   template <typename Record>
-  void Name(const std::string& kind, const char* noNameError, const std::vector<Record>& list,
+  void Name(const std::string& kind, const char* noNameError, const NamedRecords<Record>& list,
             Record& record) {
     if (words.size() < 2) {
       Error(noNameError);
     } else {
       record.name = words[1];
-      if (FindByName(list, record.name) < static_cast<int>(list.size())) {
-        Error("Redefinition of " + kind + " '" + record.name +
-              "' is not allowed! The first definition will be used!\n");
+      if (list.Find(record.name) < static_cast<int>(list.List().size())) {
+        Error("Redefinition of " + kind + " " + QuotedExcerpt(record.name) +
+              " is not allowed! The first definition will be used!\n");
       }
     }
-    owner = kind + " '" + record.name + "'";
+    owner = kind + " " + QuotedExcerpt(record.name);
   }
 
   // The word at `position`, or null after `missing` when the line ends before it.
@@ -64,12 +64,12 @@ class LineCheck {
   // stays 0 when the word is missing or names nothing. True when resolved.
   template <typename Record>
   bool Reference(size_t position, const std::string& missingWhat, const std::string& targetWhat,
-                 const std::vector<Record>& list, int& reference) {
+                 const NamedRecords<Record>& list, int& reference) {
     const std::string* word = Field(position, owner + " has no " + missingWhat + " information!\n");
     if (word == nullptr) return false;
-    const int found = FindByName(list, *word);
-    if (found >= static_cast<int>(list.size())) {
-      Error("No " + targetWhat + " '" + *word + "' found for " + owner + "!\n");
+    const int found = list.Find(*word);
+    if (found >= static_cast<int>(list.List().size())) {
+      Error("No " + targetWhat + " " + QuotedExcerpt(*word) + " found for " + owner + "!\n");
       return false;
     }
     reference = found;
@@ -77,11 +77,12 @@ class LineCheck {
   }
 
   // Words 3 and 4: two different nodes, compared once both are resolved.
-  void NodePair(const std::vector<Node>& nodes, int& first, int& second) {
+  void NodePair(const NamedRecords<Node>& nodes, int& first, int& second) {
     const bool firstFound = Reference(2, "related first Node", "first Node", nodes, first);
     if (Reference(3, "related second Node", "second Node", nodes, second) && firstFound &&
         second == first) {
-      Error("Second Node '" + words[3] + "' of " + owner + " is the same as its first Node!\n");
+      Error("Second Node " + QuotedExcerpt(words[3]) + " of " + owner +
+            " is the same as its first Node!\n");
     }
   }
 
@@ -90,12 +91,12 @@ class LineCheck {
     if (words.size() <= layout) return;
     log += "Warning - " + owner + " has more parameters, than needed. ";
     if (words.size() == layout + 1) {
-      log += "Word: '" + words[layout] + "' is not used!\n";
+      log += "Word: " + QuotedExcerpt(words[layout]) + " is not used!\n";
       return;
     }
-    log += "Words: '" + words[layout];
-    for (size_t i = layout + 1; i < words.size(); ++i) log += "', '" + words[i];
-    log += "' are not used!\n";
+    log += "Words: " + QuotedExcerpt(words[layout]);
+    for (size_t i = layout + 1; i < words.size(); ++i) log += ", " + QuotedExcerpt(words[i]);
+    log += " are not used!\n";
   }
 
  private:
@@ -173,7 +174,12 @@ bool ComponentManager::ReadModelFile(const std::string& fileName) {
     while (text >> word && word != "END") dofNames.push_back(word);
     ApplyDofNames(dofNames);
   }
-  return endFound && invalidCount == 0;
+  const bool sized = dofList.size() <= kMostFreedoms;
+  if (!sized) {
+    log += "Error - The model has " + std::to_string(dofList.size()) +
+           " degrees of freedom, more than the limit of " + std::to_string(kMostFreedoms) + "!\n";
+  }
+  return endFound && invalidCount == 0 && sized;
 }
 
 bool ComponentManager::ParseComponent(const std::vector<std::string>& words) {
@@ -184,7 +190,7 @@ bool ComponentManager::ParseComponent(const std::vector<std::string>& words) {
   if (keyword == "FORCE") return ParseForce(words);
   if (keyword == "EXTFORCE") return ParseNodePair(words, extForces);
   if (keyword == "OUTDISP") return ParseNodePair(words, outdisps);
-  log += "Error - Unknown keyword: " + keyword + "!\n";
+  log += "Error - Unknown keyword: " + Excerpt(keyword) + "!\n";
   return false;
 }
 
@@ -197,14 +203,15 @@ bool ComponentManager::ParseBody(const std::vector<std::string>& words) {
   line.Number(3, "inertia", body.inertia, true);
   line.Number(4, "center of mass x coordinate", body.centerX);
   line.Number(5, "center of mass y coordinate", body.centerY);
-  const std::string owner = "Body '" + body.name + "'";
+  const std::string owner = "Body " + QuotedExcerpt(body.name);
   if (const std::string* word = line.Field(6, owner + " has no degree of freedom definiton!\n")) {
     if (!ParseDofDefinition(*word, body.dofs)) {
-      line.Error("Incorrect degree of freedom definition '" + *word + "' for " + owner + "!\n");
+      line.Error("Incorrect degree of freedom definition " + QuotedExcerpt(*word) + " for " +
+                 owner + "!\n");
     }
   }
   line.Surplus(7);
-  bodies.push_back(body);
+  bodies.Append(body);
   return line.Valid();
 }
 
@@ -217,7 +224,7 @@ bool ComponentManager::ParseNode(const std::vector<std::string>& words) {
   line.Number(3, "relative coordinate x", node.relX);
   line.Number(4, "relative coordinate y", node.relY);
   line.Surplus(5);
-  nodes.push_back(node);
+  nodes.Append(node);
   return line.Valid();
 }
 
@@ -230,19 +237,19 @@ bool ComponentManager::ParseForce(const std::vector<std::string>& words) {
   line.Number(4, "stiffness", force.stiffness, true);
   line.Number(5, "damping", force.damping, true);
   line.Surplus(6);
-  forces.push_back(force);
+  forces.Append(force);
   return line.Valid();
 }
 
 // EXTFORCE or OUTDISP name firstNode secondNode; both speak of an ExtForce.
 bool ComponentManager::ParseNodePair(const std::vector<std::string>& words,
-                                     std::vector<ExtForce>& list) {
+                                     NamedRecords<ExtForce>& list) {
   ExtForce pair;
   LineCheck line(words, log);
   line.Name("ExtForce", "An ExtForce has no name!\n", list, pair);
   line.NodePair(nodes, pair.firstNode, pair.secondNode);
   line.Surplus(4);
-  list.push_back(pair);
+  list.Append(pair);
   return line.Valid();
 }
 
@@ -262,26 +269,28 @@ bool ComponentManager::ParseWheel(const std::vector<std::string>& words) {
   if (line.Reference(6, "bogie (brake force) extforce", "Extforce", extForces,
                      wheel.bogieExtForce) &&
       parentFound) {
-    const ExtForce& brake = extForces[wheel.bogieExtForce];
+    const ExtForce& brake = extForces.List()[wheel.bogieExtForce];
     // An invalid EXTFORCE line may have left its references at 0 with no node read yet.
     const auto onParent = [&](int node) {
-      return node < static_cast<int>(nodes.size()) && nodes[node].body == wheel.parentBody;
+      return node < static_cast<int>(nodes.List().size()) &&
+             nodes.List()[node].body == wheel.parentBody;
     };
     if (onParent(brake.firstNode) || onParent(brake.secondNode)) {
       wheel.brakeNode = brake.firstNode;
     } else {
-      line.Error("The specified Extforce '" + words[6] +
-                 "' does not have any node on the parent body of Wheel '" + wheel.name + "'!\n");
+      line.Error("The specified Extforce " + QuotedExcerpt(words[6]) +
+                 " does not have any node on the parent body of Wheel " +
+                 QuotedExcerpt(wheel.name) + "!\n");
     }
   }
   line.Number(7, "reduced mass", wheel.reducedMass);
   line.Number(8, "constant normal force", wheel.constantNormalForce);
   // The brake force radius is the brake node's offset divided by the radius.
   if (line.Number(9, "radius", wheel.radius) && wheel.radius == 0.0) {
-    line.Error("Radius of Wheel '" + wheel.name + "' must not be zero!\n");
+    line.Error("Radius of Wheel " + QuotedExcerpt(wheel.name) + " must not be zero!\n");
   }
   line.Surplus(10);
-  wheels.push_back(wheel);
+  wheels.Append(wheel);
   return line.Valid();
 }
 

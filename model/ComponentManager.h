@@ -4,10 +4,17 @@
 // file into one list per component kind, checking every line and writing every
 // finding into its log.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include "model/Components.h"
+
+// Most degrees of freedom of a model. The set-up decomposes a system matrix of
+// twice as many rows, in time that grows with the cube of their number: about
+// a minute at this limit, while a model of 23000 freedoms would take days and
+// more memory than a desktop has.
+inline constexpr std::size_t kMostFreedoms = 1000;
 
 class ComponentManager {
  public:
@@ -24,23 +31,23 @@ class ComponentManager {
   void ApplyDofNames(const std::vector<std::string>& words);
 
   // Position of the first record of that name, or the list's length.
-  int FindBody(const std::string& name) const { return FindByName(bodies, name); }
-  int FindNode(const std::string& name) const { return FindByName(nodes, name); }
-  int FindForce(const std::string& name) const { return FindByName(forces, name); }
-  int FindExtForce(const std::string& name) const { return FindByName(extForces, name); }
-  int FindOutdisp(const std::string& name) const { return FindByName(outdisps, name); }
-  int FindWheel(const std::string& name) const { return FindByName(wheels, name); }
+  int FindBody(const std::string& name) const { return bodies.Find(name); }
+  int FindNode(const std::string& name) const { return nodes.Find(name); }
+  int FindForce(const std::string& name) const { return forces.Find(name); }
+  int FindExtForce(const std::string& name) const { return extForces.Find(name); }
+  int FindOutdisp(const std::string& name) const { return outdisps.Find(name); }
+  int FindWheel(const std::string& name) const { return wheels.Find(name); }
 
   // Position of the DOF (body, kind) in the DOF list, or the list's length.
   int FindDof(int body, char kind) const;
 
-  const std::vector<Body>& Bodies() const { return bodies; }
-  const std::vector<Node>& Nodes() const { return nodes; }
-  const std::vector<Force>& Forces() const { return forces; }
+  const std::vector<Body>& Bodies() const { return bodies.List(); }
+  const std::vector<Node>& Nodes() const { return nodes.List(); }
+  const std::vector<Force>& Forces() const { return forces.List(); }
   const std::vector<DofEntry>& Dofs() const { return dofList; }
-  const std::vector<ExtForce>& ExtForces() const { return extForces; }
-  const std::vector<Outdisp>& Outdisps() const { return outdisps; }
-  const std::vector<Wheel>& Wheels() const { return wheels; }
+  const std::vector<ExtForce>& ExtForces() const { return extForces.List(); }
+  const std::vector<Outdisp>& Outdisps() const { return outdisps.List(); }
+  const std::vector<Wheel>& Wheels() const { return wheels.List(); }
   const std::string& Log() const { return log; }
 
  private:
@@ -48,15 +55,15 @@ class ComponentManager {
   bool ParseBody(const std::vector<std::string>& words);
   bool ParseNode(const std::vector<std::string>& words);
   bool ParseForce(const std::vector<std::string>& words);
-  bool ParseNodePair(const std::vector<std::string>& words, std::vector<ExtForce>& list);
+  bool ParseNodePair(const std::vector<std::string>& words, NamedRecords<ExtForce>& records);
   bool ParseWheel(const std::vector<std::string>& words);
 
   std::string log;
-  std::vector<Body> bodies;
-  std::vector<Node> nodes;
-  std::vector<Force> forces;
+  NamedRecords<Body> bodies;
+  NamedRecords<Node> nodes;
+  NamedRecords<Force> forces;
   std::vector<DofEntry> dofList;
-  std::vector<ExtForce> extForces;
-  std::vector<Outdisp> outdisps;
-  std::vector<Wheel> wheels;
+  NamedRecords<ExtForce> extForces;
+  NamedRecords<Outdisp> outdisps;
+  NamedRecords<Wheel> wheels;
 };

@@ -6,11 +6,12 @@
 #include <utility>
 
 #include "model/ComponentManager.h"
+#include "model/TextPrepass.h"
 
 void ComponentManager::BuildDefaultDofList() {
   dofList.clear();
-  for (int body = 0; body < static_cast<int>(bodies.size()); ++body) {
-    const std::string& dofs = bodies[body].dofs;
+  for (int body = 0; body < static_cast<int>(Bodies().size()); ++body) {
+    const std::string& dofs = Bodies()[body].dofs;
     if (dofs == "0") continue;
     for (char kind : dofs) dofList.push_back(DofEntry{body, kind});
   }
@@ -32,28 +33,28 @@ void ComponentManager::ApplyDofNames(const std::vector<std::string>& words) {
   std::unordered_set<std::string> seen;
   for (const std::string& word : words) {
     if (!seen.insert(word).second) {
-      log += "Warning - Repeated user defined DOF string: '" + word + "'!\n";
+      log += "Warning - Repeated user defined DOF string: " + QuotedExcerpt(word) + "!\n";
       continue;
     }
     const size_t length = word.size();
     if (length < 3 || word[length - 2] != '_' ||
         std::string("XYR").find(word[length - 1]) == std::string::npos) {
-      log += "Warning - Invalid user defined DOF string '" + word + "'!\n";
+      log += "Warning - Invalid user defined DOF string " + QuotedExcerpt(word) + "!\n";
       continue;
     }
     // The body name may itself hold '_': only the last two characters are cut.
     const std::string bodyName = word.substr(0, length - 2);
     const char kind = word[length - 1];
     const int body = FindBody(bodyName);
-    if (body >= static_cast<int>(bodies.size())) {
-      log += "Warning - Body '" + bodyName + "' not found for user defined DOF string '" + word +
-             "'!\n";
+    if (body >= static_cast<int>(Bodies().size())) {
+      log += "Warning - Body " + QuotedExcerpt(bodyName) +
+             " not found for user defined DOF string " + QuotedExcerpt(word) + "!\n";
       continue;
     }
     // A fixed body's "0" holds none of the letters.
-    if (bodies[body].dofs.find(kind) == std::string::npos) {
-      log += "Warning - Body '" + bodyName + "' does not have the '" + std::string(1, kind) +
-             "' DoF, defined DOF string '" + word + "'!\n";
+    if (Bodies()[body].dofs.find(kind) == std::string::npos) {
+      log += "Warning - Body " + QuotedExcerpt(bodyName) + " does not have the '" +
+             std::string(1, kind) + "' DoF, defined DOF string " + QuotedExcerpt(word) + "!\n";
       continue;
     }
     ordered.push_back(DofEntry{body, kind});

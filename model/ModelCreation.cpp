@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "model/TextPrepass.h"
+
 namespace {
 
 // Sizes `out` to `length` zeros unless it already has that length.
@@ -154,7 +156,8 @@ bool ModelCreation::GenerateReducedMassVector(Vector& out) {
 bool ModelCreation::RequirePositive(const Wheel& wheel, const char* what, double value) {
   if (value > 0.0) return true;
   std::ostringstream line;
-  line << "Error - Wheel '" << wheel.name << "': " << what << " " << value << " must be above 0!\n";
+  line << "Error - Wheel " << QuotedExcerpt(wheel.name) << ": " << what << " " << value
+       << " must be above 0!\n";
   log += line.str();
   return false;
 }
@@ -170,7 +173,8 @@ bool ModelCreation::GenerateWheelIndices(std::vector<int>& dofIndices,
   for (size_t i = 0; i < wheels.size(); ++i) {
     int dof = components.FindDof(wheels[i].parentBody, 'X');
     if (dof >= n) {
-      log += "Error: Parent body of Wheel '" + wheels[i].name + "' does not have X DoF!\n";
+      log += "Error: Parent body of Wheel " + QuotedExcerpt(wheels[i].name) +
+             " does not have X DoF!\n";
       ok = false;
       dof = 0;
     }
@@ -192,8 +196,8 @@ bool ModelCreation::GenerateBrakeForceRadii(Vector& out) {
     // A radius next to nothing makes the ratio, and with it the brake force, infinite.
     if (!std::isfinite(out[i])) {
       std::ostringstream line;
-      line << "Error - Wheel '" << wheels[i].name << "': brake force radius " << offset << " / "
-           << wheels[i].radius << " is not finite!\n";
+      line << "Error - Wheel " << QuotedExcerpt(wheels[i].name) << ": brake force radius " << offset
+           << " / " << wheels[i].radius << " is not finite!\n";
       log += line.str();
       ok = false;
     }

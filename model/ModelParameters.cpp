@@ -255,3 +255,9 @@ bool SetModelParameter(std::string& modelText, const std::string& path, const st
   if (!ok) error = "Parameter " + QuotedExcerpt(path) + ": " + problem;
   return ok;
 }
+
+bool ReadSectionNumber(const std::string& modelText, const std::string& keyword, double& value) {
+  const std::vector<Word> words = AllWords(modelText);
+  const std::size_t at = WordAfterKeyword(modelText, words, keyword, 0);
+  return at < words.size() && ParseDouble(WordText(modelText, words[at]), value);
+}

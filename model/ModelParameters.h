@@ -29,3 +29,8 @@
 // the path names no field, or the text holds no such record.
 bool SetModelParameter(std::string& modelText, const std::string& path, const std::string& value,
                        std::string& error);
+
+// The number that follows the first word `keyword` of `modelText` (comments
+// left out), as the one-number sections ITER and SUBDIV hold it; false when
+// there is no such keyword or no number after it.
+bool ReadSectionNumber(const std::string& modelText, const std::string& keyword, double& value);

@@ -39,8 +39,7 @@ char* FormatNumber(char* out, double value) {
 bool CsvWriter::Open(const std::string& fileName, const std::vector<std::string>& columnNames,
                      bool flushRows) {
   Close();
-  file.open(fileName, std::ios::binary | std::ios::trunc);
-  if (!file.is_open()) return false;
+  if (!file.Open(fileName)) return false;
   for (std::size_t i = 0; i < columnNames.size(); ++i) {
     if (i > 0) file.put(',');
     file << columnNames[i];
@@ -77,7 +76,7 @@ bool CsvWriter::Open(const std::string& fileName, const std::vector<std::string>
 }
 
 void CsvWriter::EndRow() {
-  if (!file.is_open()) return;
+  if (!file.IsOpen()) return;
   std::fill(row + filled, row + columns, 0.0);
   filled = 0;
   ++rowsFilled;
@@ -150,7 +149,7 @@ bool CsvWriter::WriteRows(const double* block, std::size_t rows) {
 }
 
 bool CsvWriter::Flush() {
-  if (!file.is_open()) return true;
+  if (!file.IsOpen()) return true;
   if (rowsFilled > 0) HandOver();
   std::unique_lock lock(mutex);
   changed.wait(lock, [this] { return queued == 0; });
@@ -162,7 +161,7 @@ bool CsvWriter::Flush() {
 }
 
 bool CsvWriter::Close() {
-  if (!file.is_open()) return true;
+  if (!file.IsOpen()) return true;
   const bool ok = Flush();
   if (writer.joinable()) {
     {
@@ -172,9 +171,9 @@ bool CsvWriter::Close() {
     changed.notify_all();
     writer.join();
   }
-  file.close();
+  errno = 0;
+  if (!file.Close()) Fail(errno);
   columns = 0;
   filled = 0;
-  if (file.fail()) Fail(errno);
   return ok && !failed;
 }

@@ -13,12 +13,12 @@
 #include <array>
 #include <condition_variable>
 #include <cstddef>
-#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "model/OutputFile.h"
 #include "results/ShortestDecimal.h"
 
 // Room FormatNumber needs for one number (see WriteShortestDecimal).
@@ -47,7 +47,7 @@ class CsvWriter {
   // opened.
   bool Open(const std::string& fileName, const std::vector<std::string>& columns,
             bool flushEveryRow = false);
-  bool IsOpen() const { return file.is_open(); }
+  bool IsOpen() const { return file.IsOpen(); }
   std::size_t ColumnCount() const { return columns; }
 
   // Appends one number to the current row. Numbers beyond the column count,
@@ -79,7 +79,7 @@ class CsvWriter {
   // Formats `rows` rows of `block` and writes them to the file.
   bool WriteRows(const double* block, std::size_t rows);
 
-  std::ofstream file;
+  OutputFile file;
   std::size_t columns = 0;
   std::vector<double> numbers;  // kBlockCount blocks of kRowsPerBlock rows
   std::vector<char> text;       // the formatted rows of a block, in pieces

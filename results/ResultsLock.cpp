@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -40,9 +42,22 @@ bool ResultsLock::Acquire(const std::string& folder, std::string& error) {
   if (!std::filesystem::is_directory(folder, ignored)) return true;
   const std::string name = LockFileName(folder);
   while (true) {
-    const int opened = open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // Never through a link planted at the name: the process id written into the
+    // lock would overwrite whatever file it points to.
+    const int opened =
+        open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     // A folder that takes no files takes no results either: nothing to protect.
-    if (opened < 0) return true;
+    if (opened < 0 && (errno == EACCES || errno == EROFS)) return true;
+    struct stat kind {};
+    if (opened < 0 || fstat(opened, &kind) != 0 || !S_ISREG(kind.st_mode)) {
+      const std::string cause = opened >= 0      ? "not a regular file"
+                                : errno == ELOOP ? "a symbolic link"
+                                                 : std::strerror(errno);
+      if (opened >= 0) close(opened);
+      error = "Error - the lock file '" + name + "' of the results folder cannot be used (" +
+              cause + "); remove it, or use another results folder.";
+      return false;
+    }
     if (flock(opened, LOCK_EX | LOCK_NB) != 0) {
       const std::string holder = HolderOf(opened);
       close(opened);

@@ -18,8 +18,10 @@ class ResultsLock {
   ResultsLock& operator=(const ResultsLock&) = delete;
 
   // Takes the lock on `folder`. False, with `error` naming the folder and the
-  // process that holds it, when another run holds it. Without the folder there
-  // is nothing to protect, and the run goes ahead without a lock.
+  // process that holds it, when another run holds it, and when a symbolic link
+  // or anything but a regular file stands at the lock file's name. Without the
+  // folder, or in a folder that takes no files, there is nothing to protect, and
+  // the run goes ahead without a lock.
   bool Acquire(const std::string& folder, std::string& error);
   // Removes the lock file and releases the lock.
   void Release();

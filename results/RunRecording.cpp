@@ -1,8 +1,8 @@
 #include "results/RunRecording.h"
 
 #include <cerrno>
-#include <fstream>
 
+#include "model/OutputFile.h"
 #include "results/CsvWriter.h"
 
 double CentreOfMassSpeed(const std::vector<MassShare>& shares,
@@ -58,14 +58,14 @@ std::string BatchSetCells(double timeStep, int iterations, int subdivisions, dou
 
 bool WriteWholeFile(const std::string& fileName, const std::string& text, int& errorNumber) {
   errno = 0;
-  std::ofstream file(fileName, std::ios::binary);
-  if (!file) {
+  OutputFile file(fileName);
+  if (!file.IsOpen()) {
     errorNumber = errno;
     return false;
   }
   file << text;
-  file.flush();
-  if (!file) {
+  errno = 0;
+  if (!file.Close()) {
     errorNumber = errno;
     return false;
   }

@@ -43,6 +43,28 @@ memcheck() {
 echo "== Memcheck of a console run"
 memcheck || failed+=(memcheck)
 
+# ThreadSanitizer cannot share a build with AddressSanitizer: a build of its
+# own runs a batch and a study of the shipped data on two jobs each, the runs
+# whose sets and cases share the set-up and the console across threads.
+tsan() {
+  local build="$root/build-tsan" work
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVRA_TSAN=ON \
+    -DKELVRA_TESTS=OFF -DKELVRA_BENCH=OFF >/dev/null &&
+    cmake --build "$build" -j "$(nproc)" --target kelvra || return 1
+  work=$(mktemp -d)
+  cp -r "$root/data/." "$work"
+  local status=0
+  (cd "$work" && export TSAN_OPTIONS=halt_on_error=1:exitcode=66 &&
+    "$build/kelvra" --batch --history demo_history.in --jobs 2 --sets 1-3 </dev/null >batch.log &&
+    "$build/kelvra" --study study_brake_adhesion.csv --history demo_history.in --jobs 2 \
+      --sets 1-3 </dev/null >study.log) || status=$?
+  [ "$status" -eq 0 ] || tail -n 40 "$work"/*.log
+  rm -rf "$work"
+  return "$status"
+}
+echo "== ThreadSanitizer run of a batch and a study on two jobs"
+tsan || failed+=(tsan)
+
 echo "== Test suites"
 status=0
 ctest --preset dev -j "$(nproc)" || status=$?

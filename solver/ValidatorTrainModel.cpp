@@ -4,7 +4,8 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <fstream>
+
+#include "model/OutputFile.h"
 
 namespace {
 
@@ -23,19 +24,19 @@ constexpr double kVerticalAngle = 1.5707963267948966;
 // Both files live for the rest of the process once opened, in the results
 // folder of the first call; a missing folder leaves them closed and every
 // write a no-op.
-std::ofstream& ResultFileStream(const std::string& folder) {
-  static std::ofstream file(folder + "/ode1_train17_rk4_result.txt");
+OutputFile& ResultFileStream(const std::string& folder) {
+  static OutputFile file(folder + "/ode1_train17_rk4_result.txt");
   return file;
 }
 
-std::ofstream& ForceFileStream(const std::string& folder) {
-  static std::ofstream file(folder + "/ruku_forces.txt");
+OutputFile& ForceFileStream(const std::string& folder) {
+  static OutputFile file(folder + "/ruku_forces.txt");
   return file;
 }
 
 // Keeps the system's error number of the first failed write of an open file.
-void NoteWriteError(const std::ofstream& file, int& error) {
-  if (error == 0 && file.is_open() && !file.good()) error = errno != 0 ? errno : EIO;
+void NoteWriteError(const OutputFile& file, int& error) {
+  if (error == 0 && file.IsOpen() && !file.good()) error = errno != 0 ? errno : EIO;
 }
 
 // Displacement (x, z) and velocity (vx, vz) of a point.
@@ -264,7 +265,7 @@ void ValidatorTrainModel::ComputeAccelerations(const ValidatorState& x,
 
 void ValidatorTrainModel::WriteForceLine(const ValidatorForces& forces) {
   if (forceFile == nullptr) forceFile = &ForceFileStream(resultsFolder);
-  if (!forceFile->is_open()) return;
+  if (!forceFile->IsOpen()) return;
   // The forces of a state that stopped being finite are no result: the run
   // stops at that state, and the file keeps the lines before it.
   for (int k = 0; k < kValidatorWheelsets; ++k) {
@@ -306,11 +307,11 @@ void ValidatorTrainModel::FlushFiles() {
 }
 
 bool ValidatorTrainModel::ResultFileOpen() const {
-  return resultFile->is_open();
+  return resultFile->IsOpen();
 }
 
 bool ValidatorTrainModel::ForceFileOpen() const {
-  return forceFile != nullptr && forceFile->is_open();
+  return forceFile != nullptr && forceFile->IsOpen();
 }
 
 std::string ValidatorStateName(int i) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "linalg/Matrix.h"
+#include "model/OutputFile.h"
 
 // Degrees of freedom, velocity x(i) and displacement x(17 + i):
 //   0 1 2      car body: longitudinal, vertical, pitch
@@ -159,8 +160,8 @@ class ValidatorTrainModel {
   int forceHistoryRows = 0;
   ValidatorForces lastForces;
   std::string resultsFolder;
-  std::ofstream* resultFile;
-  std::ofstream* forceFile = nullptr;
+  OutputFile* resultFile;
+  OutputFile* forceFile = nullptr;
   int resultFileError = 0;
   int forceFileError = 0;
   // One formatted force line; 8 numbers of at most 13 characters and their separators.

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "model/OutputFile.h"
 #include "model/TextInput.h"
 #include "model/TextPrepass.h"
 #include "vehicle/PerformanceCounter.h"
@@ -332,11 +333,10 @@ void Kelvra::AppendResultText(const std::string& text) {
 }
 
 bool Kelvra::WriteResultText(const std::string& fileName) const {
-  std::ofstream file(fileName, std::ios::binary);
-  if (!file) return false;
+  OutputFile file(fileName);
+  if (!file.IsOpen()) return false;
   file << resultText.str();
-  file.flush();
-  return file.good();
+  return file.Close();
 }
 
 void Kelvra::PickResultNumber() {

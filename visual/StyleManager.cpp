@@ -346,16 +346,17 @@ class VisualModelBuilder {
     bool valid = true;
     const int index = FindComponent(kind->list, componentName);
     if (index < 0) {
-      log += std::string("Warning - ") + kind->label + ": '" + componentName + "' not exists!\n";
+      log += std::string("Warning - ") + kind->label + ": " + QuotedExcerpt(componentName) +
+             " not exists!\n";
       valid = false;
     }
     const FoundStyle style = FindStyle(styleName);
     if (style.kind == nullptr) {
-      log += "Warning - Style: '" + styleName + "' not exists!\n";
+      log += "Warning - Style: " + QuotedExcerpt(styleName) + " not exists!\n";
       valid = false;
     } else if (style.linkType != kind->linkType) {
-      log += "Warning - Style: '" + styleName + "' is not compatible with " + kind->label + ": '" +
-             componentName + "'!\n";
+      log += "Warning - Style: " + QuotedExcerpt(styleName) + " is not compatible with " +
+             kind->label + ": " + QuotedExcerpt(componentName) + "!\n";
       valid = false;
     }
     if (valid) AddLink(ComponentLink({kind->list, index}), styleName, style, {kind->list, index});

@@ -4,6 +4,8 @@
 #include <sstream>
 #include <variant>
 
+#include "model/TextPrepass.h"
+
 namespace {
 
 // What a value must satisfy beyond being readable. Colour channels always lie
@@ -204,7 +206,8 @@ class LineReader {
       return;
     }
     name = words[1];
-    styleName = name;
+    // Only ever shown between quotes: shortened and escaped like every word quoted.
+    styleName = Excerpt(name);
   }
 
   // The value starts at `first`; the line must hold all of its words.
@@ -226,7 +229,7 @@ class LineReader {
     log += words.size() == used + 1 ? "Word: '" : "Words: '";
     for (std::size_t i = used; i < words.size(); ++i) {
       if (i > used) log += "', '";
-      log += words[i];
+      log += Excerpt(words[i]);
     }
     log += words.size() == used + 1 ? "' is not used!\n" : "' are not used!\n";
   }

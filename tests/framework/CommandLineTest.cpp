@@ -91,7 +91,15 @@ TEST(CommandLineTest, ErrorsNameTheProblem) {
       {{"--history", "h", "--sets=1"}, "--sets applies to batch runs and studies only"},
       {{"--console", "--history", "h", "extra"},
        "unexpected argument 'extra': window system arguments apply to the window runs only"},
-      {{"--batch", "--history=", "--jobs=2"}, "--batch needs --history FILE"},
+      {{"--batch", "--history=", "--jobs=2"}, "--history needs a value"},
+      // A folder or file option with an empty or forgotten value would write
+      // into "/" or the current folder, or be silently dropped.
+      {{"--console", "--history", "h", "--results="}, "--results needs a value"},
+      {{"--console", "--history", "h", "--results", ""}, "--results needs a value"},
+      {{"--results", "--console", "--history", "h"}, "--results needs a value"},
+      {{"--study=", "--history", "h"}, "--study needs a value"},
+      {{"--log-dir="}, "--log-dir needs a value"},
+      {{"--console", "--history", "h", "--model="}, "--model needs a value"},
   };
   for (const Case& c : cases) {
     const Parsed parsed = Parse(c.words);

@@ -21,28 +21,34 @@ namespace {
 
 using namespace program_run;
 using testing_support::RunIn;
+using testing_support::RunWithFileLimit;
 using testing_support::TempFolder;
 
 std::string Unwritten(const std::string& file) {
-  return "Warning - cannot write 'results/" + file +
-         "' (No space left on device); its results are incomplete.\n";
+  return "Warning - cannot write '" + file + "' (File too large); its results are incomplete.\n";
 }
 
-// Every result file on a full disk: each write and close is checked, and each
-// file costs one warning saying what happened; the exit status is 1.
+// Every result file and log on a full disk (here: files that cannot grow past
+// 0 bytes): each write and close is checked, and each file costs one warning
+// saying what happened; the exit status is 1.
 TEST(FailuresSeenTest, EveryFileOnAFullDiskIsNamedOnce) {
   TempFolder folder;
   folder.CopyShippedData();
   folder.Write("h.in", RampHistory(20));
   folder.Write("batch_paramsets.in", "BATCH 2 4\n0.005 3 10 0.05\n0.0025 1 5 0.05\n");
-  const std::vector<std::string> files = {
-      "batch_0.csv",     "batch_0.txt",     "batch_run_times.txt",
-      "batch_1.csv",     "batch_1.txt",     "ode1_train17_rk4_result.txt",
-      "ruku_forces.txt", "ruku_states.csv", "ruku_run_time.txt"};
-  for (const std::string& file : files) {
-    std::filesystem::create_symlink("/dev/full", folder.Path() / "results" / file);
+  std::vector<std::string> files;
+  for (const char* file :
+       {"L/model_creation.log", "L/component_manager.log", "L/basic_matrix_manager.log",
+        "L/advanced_matrix_manager.log", "L/simulation_module.log", "L/vehicle_system.log"}) {
+    files.push_back(file);
   }
-  const auto run = RunIn(folder.Path(), KelvraCommand("--batch --history h.in"), "\n");
+  for (const char* file : {"batch_0.csv", "batch_0.txt", "batch_run_times.txt", "batch_summary.csv",
+                           "batch_1.csv", "batch_1.txt", "ode1_train17_rk4_result.txt",
+                           "ruku_forces.txt", "ruku_states.csv", "ruku_run_time.txt"}) {
+    files.push_back(std::string("results/") + file);
+  }
+  const auto run =
+      RunWithFileLimit(folder.Path(), KelvraCommand("--batch --history h.in --log-dir L"), 0, "\n");
   EXPECT_EQ(1, run.exitCode);
   std::string expected;
   for (const std::string& file : files) expected += Unwritten(file);
@@ -186,6 +192,44 @@ TEST(FailuresSeenTest, UnreadRowsAndLargeOutputAreWarnedAbout) {
       "Warning - EFD in 'h.in': 5 words follow the 40 announced rows and are not read.\n"
       "Warning - the run will write about 1.4 GB of result files.\n",
       run.err);
+}
+
+// A study is held to the limits of a batch over all of its cases, although
+// each case alone stays within them: here 60 cases of ITER 1000000 over 20 rows
+// (2e8 substeps each), and 800 cases over 20000 rows (14 MB of series each).
+TEST(FailuresSeenTest, StudyIsHeldToTheLimitsOfABatchOverAllItsCases) {
+  struct Case {
+    const char* title;
+    int rows;
+    std::string studyHeader;
+    std::string caseValues;
+    int cases;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"work", 20, "ITER", "1000000", 60,
+       "the run would take 1.2e+10 substeps per axle (steps x (ITER + 1) x SUBDIV), more than "
+       "the limit of 1e+10"},
+      {"output", 20000, "BRKSYS.gain", "0.5", 800,
+       "the run would write about # GB of result files, more than the limit of 10.0 GB"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    TempFolder folder;
+    folder.CopyShippedData();
+    folder.Write("h.in", RampHistory(c.rows));
+    std::string study = c.studyHeader + "\n";
+    for (int i = 0; i < c.cases; ++i) study += c.caseValues + "\n";
+    folder.Write("s.csv", study);
+    const auto run = RunIn(folder.Path(), KelvraCommand("--study s.csv --history h.in"), "\n");
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(std::string(kBanner) +
+                  "Reading study cases... Failed\nReason: Study cases in "
+                  "'s.csv': " +
+                  c.reason + "\n" + kExitPrompt,
+              MaskNumbers(run.out, "about ", " GB of"));
+    EXPECT_TRUE(ResultFiles(folder).empty());
+  }
 }
 
 }  // namespace

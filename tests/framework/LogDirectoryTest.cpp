@@ -133,27 +133,27 @@ TEST(LogDirectoryTest, WindowRunAddsTheStyleLog) {
             run.out);
 }
 
-// A log folder that cannot be made costs a warning per log; the run goes on.
+// A log folder that cannot be made costs one warning; the run goes on and
+// ends with exit status 1, as a run that lost result files does.
 TEST(LogDirectoryTest, UnwritableLogFolderWarnsAndTheRunGoesOn) {
-  TempFolder folder;
-  folder.CopyShippedData();
-  folder.Write("h.in", RampHistory(20));
-  folder.Write("logs", "a file where the folder should be\n");
-  const auto run =
-      RunIn(folder.Path(), KelvraCommand("--console --history h.in --log-dir logs"), "\n");
-  EXPECT_EQ(0, run.exitCode);
-  std::string warnings;
-  for (const char* log :
-       {"model_creation.log", "component_manager.log", "basic_matrix_manager.log",
-        "advanced_matrix_manager.log", "simulation_module.log", "vehicle_system.log"}) {
-    warnings += std::string("Warning - cannot open 'logs/") + log +
-                "' for writing; its results are not saved.\n";
+  for (const char* folderName : {"logs", "/dev/null"}) {
+    SCOPED_TRACE(folderName);
+    TempFolder folder;
+    folder.CopyShippedData();
+    folder.Write("h.in", RampHistory(20));
+    folder.Write("logs", "a file where the folder should be\n");
+    const auto run =
+        RunIn(folder.Path(),
+              KelvraCommand(std::string("--console --history h.in --log-dir ") + folderName), "\n");
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(std::string("Warning - cannot make the log folder '") + folderName +
+                  "'; the module logs are not saved.\n",
+              run.err);
+    EXPECT_EQ(ConsoleStart() + kModelOK + kHistoryOK + kPreparedOK + kVehicleOK +
+                  "Simulation in progress...\n\tDone in # [s]\nSummary: #\n" + kValidatorRun +
+                  kComparison + kFilesWritten + kExitPrompt,
+              MaskDurations(run.out));
   }
-  EXPECT_EQ(warnings, run.err);
-  EXPECT_EQ(ConsoleStart() + kModelOK + kHistoryOK + kPreparedOK + kVehicleOK +
-                "Simulation in progress...\n\tDone in # [s]\nSummary: #\n" + kValidatorRun +
-                kComparison + kFilesWritten + kExitPrompt,
-            MaskDurations(run.out));
 }
 
 }  // namespace

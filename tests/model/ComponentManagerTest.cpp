@@ -157,11 +157,41 @@ TEST(ComponentManagerTest, LinesAndTheirFindings) {
        "Error - Radius of Wheel 'Wh' must not be zero!\n"
        "Error - Redefinition of Wheel 'Wh' is not allowed! The first definition will be used!\n" +
            Counts(11, 2) + kNoDofs},
+      // A name is only ever shown shortened and escaped: terminal control
+      // sequences and megabytes of name stay out of the console.
+      {"names with terminal escapes and of a megabyte",
+       "BEGIN\nBODY \x1b[2J\x1b[H 1 1 0 0 XQ\nBODY " + std::string(1 << 20, 'n') +
+           " 1 1 0 0 X \x1b]0;t\a\nEND\n",
+       false,
+       "Error - Incorrect degree of freedom definition 'XQ' for Body '\\x1B[2J\\x1B[H'!\n"
+       "Warning - Body '" +
+           std::string(40, 'n') +
+           "...' has more parameters, than needed. Word: '\\x1B]0;t\\x07' is not used!\n" +
+           Counts(1, 1) + kNoDofs},
   };
   for (const ParseCase& c : cases) {
     const ParsedModel model(c.file);
     EXPECT_EQ(c.result, model.result) << c.title;
     EXPECT_EQ(c.findings, model.Findings()) << c.title;
+  }
+}
+
+// The set-up's time grows with the cube of the freedoms: a model beyond the
+// limit is refused as soon as it is read.
+TEST(ComponentManagerTest, ModelsBeyondTheFreedomLimitAreRefused) {
+  const std::string refused = "Error - The model has " + std::to_string(kMostFreedoms + 1) +
+                              " degrees of freedom, more than the limit of " +
+                              std::to_string(kMostFreedoms) + "!\n";
+  for (const std::size_t freedoms : {kMostFreedoms, kMostFreedoms + 1}) {
+    std::string file = "BEGIN\nBODY Pair 1 1 0 0 XY\n";
+    for (std::size_t i = 2; i < freedoms; ++i)
+      file += "BODY B" + std::to_string(i) + " 1 1 0 0 X\n";
+    const ParsedModel model(file + "END\n");
+    const bool fits = freedoms <= kMostFreedoms;
+    EXPECT_EQ(freedoms, model.components.Dofs().size());
+    EXPECT_EQ(fits, model.result) << freedoms;
+    EXPECT_EQ(Counts(static_cast<int>(freedoms) - 1, 0) + kNoDofs + (fits ? "" : refused),
+              model.Findings());
   }
 }
 

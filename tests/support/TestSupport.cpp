@@ -1,8 +1,11 @@
 #include "support/TestSupport.h"
 
+#include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -73,6 +76,53 @@ ProcessResult RunIn(const fs::path& folder, const std::string& command, const st
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   result.out = ReadFile(outFile);
   result.err = ReadFile(errFile);
+  return result;
+}
+
+ProcessResult RunWithFileLimit(const fs::path& folder, const std::string& command,
+                               long long maxFileBytes, const std::string& input) {
+  TempFolder io;
+  io.Write("stdin", input);
+  const std::string line =
+      "cd '" + folder.string() + "' && " + command + " < '" + (io.Path() / "stdin").string() + "'";
+  int out[2];
+  int err[2];
+  if (pipe(out) != 0 || pipe(err) != 0) return {};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(out[1], STDOUT_FILENO);
+    dup2(err[1], STDERR_FILENO);
+    for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
+    const rlimit limit{static_cast<rlim_t>(maxFileBytes), static_cast<rlim_t>(maxFileBytes)};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    // A write beyond the limit then fails instead of ending the process.
+    signal(SIGXFSZ, SIG_IGN);
+    execl("/bin/sh", "sh", "-c", line.c_str(), nullptr);
+    _exit(127);
+  }
+  close(out[1]);
+  close(err[1]);
+  ProcessResult result;
+  pollfd open[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  std::string* texts[2] = {&result.out, &result.err};
+  int remaining = 2;
+  while (remaining > 0 && poll(open, 2, -1) > 0) {
+    for (int i = 0; i < 2; ++i) {
+      if (open[i].fd < 0 || open[i].revents == 0) continue;
+      char buffer[4096];
+      const ssize_t got = read(open[i].fd, buffer, sizeof(buffer));
+      if (got > 0) {
+        texts[i]->append(buffer, static_cast<std::size_t>(got));
+      } else {
+        close(open[i].fd);
+        open[i].fd = -1;
+        --remaining;
+      }
+    }
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }
 

@@ -40,6 +40,12 @@ struct ProcessResult {
 ProcessResult RunIn(const std::filesystem::path& folder, const std::string& command,
                     const std::string& input = "");
 
+// RunIn with every file the program writes limited to `maxFileBytes` bytes: a
+// write beyond that fails (File too large) as on a full disk. Its console texts
+// come through pipes, which the limit does not touch.
+ProcessResult RunWithFileLimit(const std::filesystem::path& folder, const std::string& command,
+                               long long maxFileBytes, const std::string& input = "");
+
 // The path of the built kelvra executable.
 std::filesystem::path KelvraBinary();
 
