@@ -48,9 +48,8 @@ memcheck || failed+=(memcheck)
 # whose sets and cases share the set-up and the console across threads.
 tsan() {
   local build="$root/build-tsan" work
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVRA_TSAN=ON \
-    -DKELVRA_TESTS=OFF -DKELVRA_BENCH=OFF >/dev/null &&
-    cmake --build "$build" -j "$(nproc)" --target kelvra || return 1
+  cmake --preset tsan -DKELVRA_WERROR=ON >/dev/null &&
+    cmake --build --preset tsan -j "$(nproc)" || return 1
   work=$(mktemp -d)
   cp -r "$root/data/." "$work"
   local status=0
