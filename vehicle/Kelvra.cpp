@@ -106,12 +106,14 @@ bool Kelvra::Init(std::ostream&) {
   stateBroken = false;
   stepsSinceInit = 0;
   VehDyn.Init();
+  // The first step starts from the outputs of the initial state, as every later
+  // step starts from those of the state before it: its adhesion capacity is
+  // that of the static (or Y0's) normal force, not of none.
   TMtrxVehOut& vehOut = VehDyn.VehOut;
-  vehOut.Compute(VehDyn.MtrxVeh.State());
-  CopyInto(initialOutputs.normalForce, vehOut.NormalForce());
-  CopyInto(initialOutputs.vehicleSpeed, vehOut.VehicleSpeed());
-  CopyInto(initialOutputs.position, vehOut.Position());
-  vehOut.Init();
+  if (vehOut.Compute(VehDyn.MtrxVeh.State())) vehOut.Finalize();
+  CopyInto(initialOutputs.normalForce, vehOut.NormalForceCommitted());
+  CopyInto(initialOutputs.vehicleSpeed, vehOut.VehicleSpeedCommitted());
+  CopyInto(initialOutputs.position, vehOut.PositionCommitted());
   Contact.Init();
   Temperature.Init();
 

@@ -112,9 +112,9 @@ class Kelvra {
   const std::vector<double>& NormalForce() const { return VehDyn.VehOut.NormalForceCommitted(); }
   const std::vector<double>& VehicleSpeed() const { return VehDyn.VehOut.VehicleSpeedCommitted(); }
   const std::vector<double>& Position() const { return VehDyn.VehOut.PositionCommitted(); }
-  // The per-axle outputs of the initial linear state, worked out by Init: the
-  // state the vehicle starts from, as the first row of a time series shows it.
-  // (The first step itself starts from committed outputs that Init zeroes.)
+  // The per-axle outputs of the initial linear state, worked out and committed
+  // by Init: the state the vehicle and its first step start from, as the first
+  // row of a time series shows it.
   struct AxleOutputs {
     std::vector<double> normalForce;
     std::vector<double> vehicleSpeed;

@@ -194,9 +194,7 @@ TEST_F(KelvraStepTest, NegativeCapacityIsReportedAndIntegrated) {
   vehicle.axleLoad = -1000.0;
   Create();
   ConsoleCapture console(kelvra);
-  EXPECT_TRUE(kelvra.DoStep({0, 0}, 0.0));  // starts from zero committed normal forces
-  EXPECT_EQ("", console.Text());
-  EXPECT_TRUE(kelvra.DoStep({0, 0}, 0.0));
+  EXPECT_TRUE(kelvra.DoStep({0, 0}, 0.0));  // starts from the initial state's normal forces
   const std::string line = "ERROR: Adhesion capacity negative!\n";
   EXPECT_EQ(line + line + line + line, console.Text());
 }
