@@ -76,16 +76,14 @@ TEST(FirstStepTest, NormalForceOfTheFirstStepIsTheStaticLoad) {
 TEST(FirstStepTest, WheelSlidingFromTheStartTransmitsMuTimesItsLoad) {
   const double speed = 10.0;
   const std::string model = testing_support::ShippedModelEdited(
-      {{"Y0 26\n0 0 0 0 0 0 0 0 0 0 0 0 0\n",
-        "Y0 26\n10 0 0 10 0 0 10 0 0 10 10 10 10\n"}});
+      {{"Y0 26\n0 0 0 0 0 0 0 0 0 0 0 0 0\n", "Y0 26\n10 0 0 10 0 0 10 0 0 10 10 10 10\n"}});
   ASSERT_FALSE(model.empty());
   TempFolder folder;
   folder.Write("model.in", model);
   VehicleSetUp setUp;
   Kelvra kelvra;
   std::string failure;
-  ASSERT_TRUE(CreateFrom((folder.Path() / "model.in").string(), setUp, kelvra, failure))
-      << failure;
+  ASSERT_TRUE(CreateFrom((folder.Path() / "model.in").string(), setUp, kelvra, failure)) << failure;
   ASSERT_TRUE(kelvra.DoStep(std::vector<double>(4, 0.0), 0.0));
   const double mu = 0.1 * (0.2 + 0.8 * std::exp(-speed / 5.0));
   for (double adhesion : kelvra.MeanAdhesionForce()) {
