@@ -80,7 +80,7 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle,
   outcome.seconds = ReplayHistory(replay, showProgress);
   outcome.summary = recording.summary.Result();
   setConsole << "\tDone in " << outcome.seconds << " [s]\n"
-             << SummaryLine(outcome.summary) << std::flush;
+             << vehicle.LiftReport() << SummaryLine(outcome.summary) << std::flush;
   CloseRecording(recording, seriesFile, lost, outcome.filesWritten);
   const std::string resultFile = name + ".txt";
   if (vehicle.WriteResultText(resultFile)) {

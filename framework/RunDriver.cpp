@@ -72,7 +72,7 @@ void Framework::RunConsole() {
   }
   const double seconds = ElapsedSeconds(start, PerformanceCount());
   progress.Finish();
-  *console << "\tDone in " << seconds << " [s]\n";
+  *console << "\tDone in " << seconds << " [s]\n" << vehicleSystem.LiftReport();
   lastSummary = recording.summary.Result();
   *console << SummaryLine(lastSummary) << std::flush;
   CloseRecording(recording, seriesFile, lostResults, writtenFiles);

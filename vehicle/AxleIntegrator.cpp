@@ -141,9 +141,6 @@ bool TAxleIntegrator::DoStep(const std::vector<double>& res0, const std::vector<
   }
   const double T = timeStep;
   const double inverseLim = LIM != 0.0 ? 1.0 / LIM : 0.0;
-  for (std::size_t i = 0; i < axles; ++i) {
-    if (cap0[i] < 0.0) *console << "ERROR: Adhesion capacity negative!\n";
-  }
   for (std::size_t first = 0; first < axles; first += kAxleGroup) {
     AxleGroup group;
     const std::size_t count = std::min(kAxleGroup, axles - first);

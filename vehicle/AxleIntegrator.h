@@ -2,7 +2,6 @@
 
 // The rotation of every wheelset over one time step.
 
-#include <iostream>
 #include <istream>
 #include <limits>
 #include <ostream>
@@ -44,8 +43,6 @@ class TAxleIntegrator {
                const std::vector<double>& wheelTravelValues,
                const std::vector<double>& adhesionForceValues,
                const std::vector<double>& meanAdhesionForceValues);
-  // Where a step reports a negative adhesion capacity; std::cout unless set.
-  void SetConsole(std::ostream& stream) { console = &stream; }
   // Integrates every axle over the step; the eight vectors hold per axle the
   // resistance, brake force, adhesion capacity and vehicle speed at the start and
   // at the end of the step. False when one of them is shorter than the axle count.
@@ -87,7 +84,6 @@ class TAxleIntegrator {
   int ITER = 0;
   double LIM = 0.0;
   double timeStep = 0.0;  // seconds
-  std::ostream* console = &std::cout;
   std::vector<double> wheelSpeed;
   std::vector<double> wheelTravel;
   std::vector<double> adhesionForce;

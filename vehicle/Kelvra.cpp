@@ -80,8 +80,6 @@ bool Kelvra::Create(const std::string& modelFileName, const SparseMatrix& c, con
 
 bool Kelvra::ReadPar(std::istream& parameters, const LinearModelData& model, std::ostream& log) {
   VehDyn = TVehDyn{};
-  // The new parts report where this vehicle system reports.
-  VehDyn.AxleRot.SetConsole(*console);
   Contact = TContact{};
   Temperature = TTemperature{};
   created = false;
@@ -118,6 +116,7 @@ bool Kelvra::Init(std::ostream&) {
   Temperature.Init();
 
   const std::size_t axles = VehDyn.AxleRot.AxleNum();
+  lifts.assign(axles, WheelLift{});
   for (std::vector<double>* perAxle :
        {&res0, &brake0, &cap0, &endNormalForce, &meanBrakeForce, &meanNormalForce}) {
     perAxle->assign(axles, 0.0);
@@ -294,7 +293,31 @@ bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce
   AverageOverStep(committed.normalForce);
   ok = Commit() && ok;
   ++stepsSinceInit;
+  RecordLifts();
   return CheckStateFinite() && ok;
+}
+
+void Kelvra::RecordLifts() {
+  const std::vector<double>& normalForce = VehDyn.VehOut.NormalForceCommitted();
+  const std::size_t axles = std::min(lifts.size(), normalForce.size());
+  for (std::size_t i = 0; i < axles; ++i) {
+    if (!(normalForce[i] <= 0.0)) continue;
+    if (lifts[i].steps == 0) lifts[i].firstTime = stepsSinceInit * VehDyn.AxleRot.TimeStep();
+    ++lifts[i].steps;
+  }
+}
+
+std::string Kelvra::LiftReport() const {
+  std::ostringstream report;
+  for (std::size_t i = 0; i < lifts.size(); ++i) {
+    if (lifts[i].steps == 0) continue;
+    report << "Warning - wheel " << i + 1
+           << " lifted off the rail: its normal force was 0 or below "
+           << "at the end of " << lifts[i].steps << (lifts[i].steps == 1 ? " step" : " steps")
+           << ", the first at t = " << lifts[i].firstTime
+           << " s. A lifted wheel transmits no adhesion.\n";
+  }
+  return report.str();
 }
 
 // A NaN or an overflow never heals: every later step would carry it on while
