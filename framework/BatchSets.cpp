@@ -69,6 +69,15 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle,
              << "Params: DT=" << timeStep << " ITER=" << outcome.iterations
              << " SUBD=" << outcome.subdivisions << " SGNT=" << outcome.signLimit << "\n"
              << std::flush;
+  std::string unstable;
+  const int rows = coupling.externalForceHistory.num_rows();
+  if (!WheelsIntegrable(vehicle, ResampledStepCount(rows, timeStep) > 0, unstable)) {
+    setConsole << "Reason: " << unstable << "\n\nSimulation " << index + 1 << " of " << setCount
+               << " skipped\n"
+               << std::flush;
+    outcome.skipped = true;
+    return outcome;
+  }
 
   LostResults lost(setWarnings);
   const std::string name = ResultPath("batch_" + std::to_string(index));

@@ -293,8 +293,24 @@ bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce
   AverageOverStep(committed.normalForce);
   ok = Commit() && ok;
   ++stepsSinceInit;
-  RecordLifts();
-  return CheckStateFinite() && ok;
+  const bool sound = CheckStateFinite() && CheckWheelsIntegrated();
+  if (sound) RecordLifts();
+  return sound && ok;
+}
+
+// A capacity so far above what the set-up checked that no substep count up to
+// kMostSubsteps integrates the wheel stably: its result would be driven by
+// the instability, not by the forces.
+bool Kelvra::CheckWheelsIntegrated() {
+  const TAxleIntegrator& axleRot = VehDyn.AxleRot;
+  if (axleRot.UnstableAxle() < 0) return true;
+  stateBroken = true;
+  *console << "\nError - The wheel integration of axle " << axleRot.UnstableAxle() + 1
+           << " is unstable in step " << stepsSinceInit
+           << " (t = " << stepsSinceInit * axleRot.TimeStep() << " s): its adhesion capacity of "
+           << axleRot.UnstableCapacity() << " N would need more than " << kMostSubsteps
+           << " substeps. The simulation stops.\n";
+  return false;
 }
 
 void Kelvra::RecordLifts() {

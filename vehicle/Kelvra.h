@@ -186,6 +186,9 @@ class Kelvra {
   // False, after saying which quantity and step, when the committed state holds
   // a NaN or an infinite value.
   bool CheckStateFinite();
+  // False, after saying which axle and step, when a wheel could not be
+  // integrated stably.
+  bool CheckWheelsIntegrated();
   void RecordLifts();
 
   AxleOutputs initialOutputs;
