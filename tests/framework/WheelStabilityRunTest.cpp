@@ -235,4 +235,28 @@ TEST(WheelStabilityRunTest, BatchSetsAndStudyCasesAreCheckedWithTheirOwnSettings
   EXPECT_FALSE(folder.Exists("results/study_2.csv"));
 }
 
+// Ten times the brake gain (with a standstill band of 5 m/s that keeps the
+// brake integrable) pitches each bogie until the wheel under its -x end
+// lifts: the run names each lifted wheel once, under its "Done in", instead
+// of a line per pass of every step.
+TEST(WheelStabilityRunTest, LiftedWheelsAreNamedOnceAtTheEndOfTheRun) {
+  TempFolder folder;
+  folder.CopyShippedData();
+  folder.Write(kModelFile, Edited({{"BRKSYS 1 0.05", "BRKSYS 10 5"}}));
+  folder.Write("h.in", History(Rows(3.0, 0, 100000) + Rows(1.0, 25000, 0)));
+  const auto run = RunIn(folder.Path(), KelvraCommand("--console --history h.in"), "\n");
+  EXPECT_EQ(0, run.exitCode);
+  std::string lifted;
+  for (const char* wheel : {"1", "3"}) {
+    lifted += std::string("Warning - wheel ") + wheel +
+              " lifted off the rail: its normal force was 0 or below at the end of 6 steps, the "
+              "first at t = 3.01 s. A lifted wheel transmits no adhesion.\n";
+  }
+  EXPECT_NE(std::string::npos,
+            MaskDurations(run.out).find("Simulation in progress...\n\tDone in # [s]\n" + lifted +
+                                        "Summary: "))
+      << run.out;
+  EXPECT_EQ(std::string::npos, run.out.find("capacity negative"));
+}
+
 }  // namespace
