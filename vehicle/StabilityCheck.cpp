@@ -93,5 +93,10 @@ double BrakeFigureLimit(int iter) {
 bool CheckWheelIntegration(const Kelvra& vehicle, const std::vector<double>& largestBrakeInput,
                            std::string& reason) {
   if (!vehicle.Created()) return true;  // its parts are not all read; creation said why
-  return CheckAdhesion(vehicle, reason) && CheckBrake(vehicle, largestBrakeInput, reason);
+  std::string adhesion;
+  std::string brake;
+  const bool adhesionStable = CheckAdhesion(vehicle, adhesion);
+  const bool brakeStable = CheckBrake(vehicle, largestBrakeInput, brake);
+  reason = adhesion + (adhesionStable || brakeStable ? "" : "\n") + brake;
+  return adhesionStable && brakeStable;
 }

@@ -37,7 +37,8 @@ double BrakeFigureLimit(int iter);
 // drifts off once it has stopped.
 //
 // False, with the reason naming the wheel, the figure, its limit and what
-// would keep it within, when a figure exceeds its limit. True for a vehicle
+// would keep it within, when a figure exceeds its limit (a line for each of
+// the two). True for a vehicle
 // that was not created.
 bool CheckWheelIntegration(const Kelvra& vehicle, const std::vector<double>& largestBrakeInput,
                            std::string& reason);

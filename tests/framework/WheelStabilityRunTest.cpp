@@ -80,10 +80,13 @@ TEST(WheelStabilityRunTest, UnstableParametersAreRefusedWithTheFigure) {
        "--console",
        AdhesionReason("0.3 x 98100 / (0.01 x 500) x 0.005 / 10 = 2.943", "15")},
       // A braked vehicle that ended running backwards.
+      // Its brake is too stiff for the step as well: both figures are named.
       {"light wheel",
        {{"Brake1  500 ", "Brake1  20  "}},
        "--console",
-       AdhesionReason("0.1 x 98100 / (0.05 x 20) x 0.005 / 10 = 4.905", "25")},
+       AdhesionReason("0.1 x 98100 / (0.05 x 20) x 0.005 / 10 = 4.905", "25") + "\n" +
+           BrakeReason("0.5 x 1 x 25000 / (0.05 x 20) x 0.005 = 62.5", odd,
+                       "A DT of at most 0.00024 s or a BRKSYS threshold of at least 1.04167 m/s")},
       // Under full brake with rolling wheels, from 13.95 to 45 m/s.
       {"adhesion coefficient 1.2",
        {{"0.1 0.2 5 1 1", "1.2 0.2 5 1 1"}},
