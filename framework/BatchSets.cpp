@@ -73,6 +73,15 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle,
              << "Params: DT=" << timeStep << " ITER=" << outcome.iterations
              << " SUBD=" << outcome.subdivisions << " SGNT=" << outcome.signLimit << "\n"
              << std::flush;
+  std::string unstable;
+  const int rows = coupling.externalForceHistory.num_rows();
+  if (!WheelsIntegrable(vehicle, ResampledStepCount(rows, timeStep) > 0, unstable)) {
+    setConsole << "Reason: " << unstable << "\n\nSimulation " << index + 1 << " of " << setCount
+               << " skipped\n"
+               << std::flush;
+    outcome.skipped = true;
+    return outcome;
+  }
 
   LostResults lost(setWarnings);
   const std::string seriesFile = name + ".csv";
@@ -89,7 +98,7 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle,
   }
   outcome.summary = recording.summary.Result();
   setConsole << "\tDone in " << outcome.seconds << " [s]\n"
-             << SummaryLine(outcome.summary) << std::flush;
+             << vehicle.LiftReport() << SummaryLine(outcome.summary) << std::flush;
   CloseRecording(recording, seriesFile, lost, outcome.filesWritten);
   const std::string resultFile = name + ".txt";
   if (vehicle.WriteResultText(resultFile)) {

@@ -1,15 +1,19 @@
 #include "framework/Framework.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
 
+#include "display/VehicleRun.h"
 #include "framework/Reporting.h"
 #include "framework/Resampling.h"
 #include "framework/RunSize.h"
 #include "setup/InputReaders.h"
+#include "vehicle/StabilityCheck.h"
 
 namespace {
 
@@ -66,13 +70,35 @@ bool Framework::Initialize(const std::string& stylesFile, const std::string& ext
     std::ostringstream log;
     const bool created = CreateVehicle(coupling, vehicleSystem, log);
     vehicleCreationLog = log.str();
-    std::string sizeError;
-    ok = created && ConsoleRunSizeFits(sizeError);
+    // A batch checks each set with the settings it brings.
+    std::string refusal;
+    const bool makesSteps = graphicsDisplay || coupling.externalForceHistory.num_rows() > 0;
+    ok = created && (batchRun || WheelsIntegrable(vehicleSystem, makesSteps, refusal)) &&
+         ConsoleRunSizeFits(refusal);
     PrintResult(*console, ok);
     if (!created) *console << "Reason:\n" << vehicleCreationLog;
-    if (created && !ok) *console << "Reason: " << sizeError << "\n";
+    if (created && !ok) *console << "Reason: " << refusal << "\n";
   }
   return ok;
+}
+
+bool Framework::WheelsIntegrable(const Kelvra& vehicle, bool makesSteps,
+                                 std::string& reason) const {
+  return !makesSteps || CheckWheelIntegration(vehicle, LargestBrakeInputs(), reason);
+}
+
+std::vector<double> Framework::LargestBrakeInputs() const {
+  const Matrix& history = coupling.externalForceHistory;
+  std::vector<double> largest(static_cast<std::size_t>(vehicleSystem.AxleCount()),
+                              graphicsDisplay ? kMaxBrakeInput : 0.0);
+  // The brake inputs come first, one column per axle, the traction last.
+  const int brakeColumns = std::min(history.num_cols() - 1, vehicleSystem.AxleCount());
+  for (int row = 0; row < history.num_rows(); ++row) {
+    for (int axle = 0; axle < brakeColumns; ++axle) {
+      largest[axle] = std::max(largest[axle], std::fabs(history[row][axle]));
+    }
+  }
+  return largest;
 }
 
 // Batch runs replay a recorded history on the console, and real-time input

@@ -100,6 +100,12 @@ class Framework {
   bool BatchRunSizeFits(std::string& error) const;
   // The states file of a run of `steps` steps; 0 unless the states were asked for.
   double StatesBytes(double steps) const;
+  // Per axle, the largest brake input the run can give it: the history's, and
+  // in a window run the lever's full brake.
+  std::vector<double> LargestBrakeInputs() const;
+  // Whether `vehicle` can integrate its wheels stably over a run that makes
+  // steps (StabilityCheck.h); `reason` says why not.
+  bool WheelsIntegrable(const Kelvra& vehicle, bool makesSteps, std::string& reason) const;
 
   void RunGraphics(int argc, char** argv);
   void RunConsole();

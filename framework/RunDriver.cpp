@@ -79,12 +79,12 @@ void Framework::RunConsole() {
   progress.Finish();
   if (runBroke) {
     // The time series keeps the sound steps; nothing says the run is complete.
-    *console << IncompleteRunLine(replay.Time()) << std::flush;
+    *console << IncompleteRunLine(replay.Time()) << vehicleSystem.LiftReport() << std::flush;
     CloseRecording(recording, seriesFile, lostResults, writtenFiles);
     lostResults.Skipped();
     return;
   }
-  *console << "\tDone in " << seconds << " [s]\n";
+  *console << "\tDone in " << seconds << " [s]\n" << vehicleSystem.LiftReport();
   lastSummary = recording.summary.Result();
   *console << SummaryLine(lastSummary) << std::flush;
   CloseRecording(recording, seriesFile, lostResults, writtenFiles);

@@ -11,6 +11,7 @@
 #include "FuzzInput.h"
 #include "setup/VehicleSetUp.h"
 #include "vehicle/Kelvra.h"
+#include "vehicle/StabilityCheck.h"
 
 namespace {
 
@@ -46,9 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const TAxleIntegrator& axleRot = kelvra.Dynamics().AxleRot;
   const long long substeps = (static_cast<long long>(axleRot.Iter()) + 1) * axleRot.Subdiv();
   if (substeps > kMaxSubstepsPerStep) return 0;
-  // Parameters that pass the reading may still be absurd (an adhesion
-  // coefficient of billions): the step then reports the broken state, which is
-  // the program's answer to them. Any other failed step is a fault.
+  // What the set-up refuses as unstable for these brake inputs is not run.
+  std::string unstable;
+  if (!CheckWheelIntegration(kelvra, std::vector<double>(kAxles, 25000.0), unstable)) return 0;
+  // Parameters that pass the reading and the check may still be absurd (a
+  // running resistance of 1e300): the step then reports the broken state,
+  // which is the program's answer to them. Any other failed step is a fault.
   const std::vector<double> released(kAxles, 0.0);
   const std::vector<double> braked(kAxles, 25000.0);
   for (int k = 0; k < 8; ++k) {

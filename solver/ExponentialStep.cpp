@@ -1,8 +1,17 @@
 #include "solver/ExponentialStep.h"
 
+#include <algorithm>
+#include <utility>
+
+#include "linalg/ExtendedExponential.h"
 #include "linalg/MatrixExponential.h"
 
-bool StepMatricesByExponential(const Matrix& a, const Matrix& f, double dt, StepMatrices& step) {
+namespace {
+
+using Exponential = bool (*)(const Matrix&, Matrix&);
+
+bool StepMatricesBy(Exponential exponentialOf, const Matrix& a, const Matrix& f, double dt,
+                    StepMatrices& step) {
   const int n = a.num_rows();
   const int m = f.num_cols();
   if (n == 0 || a.num_cols() != n || f.num_rows() != n) return false;
@@ -13,7 +22,7 @@ bool StepMatricesByExponential(const Matrix& a, const Matrix& f, double dt, Step
   }
   for (int j = 0; j < m; ++j) augmented[n + j][n + m + j] = dt;
   Matrix exponential;
-  if (!MatrixExponential(augmented, exponential)) return false;
+  if (!exponentialOf(augmented, exponential)) return false;
   step.c = Matrix(n, n, 0.0);
   step.p = Matrix(n, m, 0.0);
   step.p1 = Matrix(n, m, 0.0);
@@ -25,4 +34,28 @@ bool StepMatricesByExponential(const Matrix& a, const Matrix& f, double dt, Step
     }
   }
   return true;
+}
+
+}  // namespace
+
+bool StepMatricesByExponential(const Matrix& a, const Matrix& f, double dt, StepMatrices& step) {
+  return StepMatricesBy(MatrixExponential, a, f, dt, step);
+}
+
+bool StepMatricesByExtendedExponential(const Matrix& a, const Matrix& f, double dt,
+                                       StepMatrices& step) {
+  return StepMatricesBy(ExtendedExponential, a, f, dt, step);
+}
+
+double LargestRelativeDifference(const Matrix& c, const Matrix& p, const Matrix& p1,
+                                 const StepMatrices& exact) {
+  double largest = 0.0;
+  const std::pair<const Matrix*, const Matrix*> pairs[] = {
+      {&c, &exact.c}, {&p, &exact.p}, {&p1, &exact.p1}};
+  for (const auto& [computed, reference] : pairs) {
+    const double scale = MaxAbsolute(*reference);
+    const double difference = MaxAbsolute(*computed - *reference);
+    largest = std::max(largest, scale > 0.0 ? difference / scale : difference);
+  }
+  return largest;
 }

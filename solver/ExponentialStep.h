@@ -16,3 +16,11 @@ struct StepMatrices {
   Matrix p1;  // forces growing linearly over the step
 };
 bool StepMatricesByExponential(const Matrix& a, const Matrix& f, double dt, StepMatrices& step);
+// The same in extended precision (ExtendedExponential): the check of the
+// double matrices where no other method gives them.
+bool StepMatricesByExtendedExponential(const Matrix& a, const Matrix& f, double dt,
+                                       StepMatrices& step);
+// Largest |difference| of c, p and p1 to `exact`'s C, P and P1, each relative
+// to the largest element of `exact`'s matrix (absolute where that is 0).
+double LargestRelativeDifference(const Matrix& c, const Matrix& p, const Matrix& p1,
+                                 const StepMatrices& exact);

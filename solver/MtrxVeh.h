@@ -75,6 +75,7 @@ class TMtrxVehOut {
 
   std::size_t StateDim() const { return N.Cols(); }
   std::size_t AxleNum() const { return staticAxleLoad.size(); }
+  const std::vector<double>& StaticAxleLoads() const { return staticAxleLoad; }
 
   // Outputs and committed outputs zeroed, one entry per axle.
   void Init();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sstream>
 #include <utility>
 
 #include "linalg/EigenDecomposition.h"
@@ -118,6 +119,7 @@ bool SimulationModule::PrepareFundamentalMatrices(const Matrix& a, const Matrix&
       return false;
     }
     UseExponential(reference, reason);
+    if (!ExponentialIsExact(a, f)) return false;
   }
   prepared = true;
   return true;
@@ -380,17 +382,38 @@ void SimulationModule::CheckAgainstExponential(const Kept& kept, const StepMatri
 // Largest |difference| of C, P and P1 to the exponential's, each relative to
 // the largest element of the exponential's matrix (absolute where that is 0).
 bool SimulationModule::AgreesWithExponential(const StepMatrices& reference) {
-  double largest = 0.0;
-  const std::pair<const Matrix*, const Matrix*> pairs[] = {
-      {&c, &reference.c}, {&p, &reference.p}, {&p1, &reference.p1}};
-  for (const auto& [modal, exact] : pairs) {
-    const double scale = MaxAbsolute(*exact);
-    const double difference = MaxAbsolute(*modal - *exact);
-    largest = std::max(largest, scale > 0.0 ? difference / scale : difference);
-  }
+  const double largest = LargestRelativeDifference(c, p, p1, reference);
   log << "\n-> Largest relative difference of C, P and P1 to the augmented matrix exponential: "
       << largest << "\n";
   return largest <= kExactStep;
+}
+
+// With no second method to agree with, the exponential's matrices are checked
+// against the same exponential in extended precision. A system so stiff over
+// DT that double precision cannot resolve it (a body of 1e-10 kg on its
+// springs, stiffnesses of 1e20) loses digits in proportion to ||A DT||: its
+// matrices then move the vehicle wrongly (a coasting vehicle slows down), and
+// they are refused rather than used.
+bool SimulationModule::ExponentialIsExact(const Matrix& a, const Matrix& f) {
+  StepMatrices extended;
+  if (!StepMatricesByExtendedExponential(a, f, dt, extended)) {
+    log << "Error - Unable to prepare simulation! The augmented matrix exponential cannot be "
+           "checked in extended precision!\n";
+    return false;
+  }
+  const double difference = LargestRelativeDifference(c, p, p1, extended);
+  log << "\n-> Largest relative difference of C, P and P1 to the augmented matrix exponential "
+         "in extended precision: "
+      << difference << "\n";
+  if (difference <= kExactStep) return true;
+  std::ostringstream text;
+  text << "Error - Unable to prepare simulation! The step matrices C, P and P1 of the augmented "
+          "matrix exponential differ from the same exponential in extended precision by "
+       << difference << " of their largest element, more than " << kExactStep
+       << ": the model is too stiff for its time step to be stepped exactly in double "
+          "precision!\n";
+  log << text.str();
+  return false;
 }
 
 void SimulationModule::UseExponential(const StepMatrices& reference, const char* reason) {

@@ -16,13 +16,15 @@
 // augmented system (ExponentialStep.h) and compares; where the modal path gives
 // no exact matrices (a badly conditioned T without a Jordan form, a singular
 // T, non-finite blocks) or differs from the exponential, the exponential's
-// matrices are used instead.
+// matrices are used instead, once the same exponential in extended precision
+// confirms them.
 class SimulationModule {
  public:
   // Builds every matrix below for A (n x n), F (n x m) and dt and appends a
   // complete section to the log. False when the dimensions do not match, A is
   // not usable, dt is not positive, or neither the modal path nor the
-  // exponential gives exact step matrices.
+  // exponential gives exact step matrices (within 1e-9 of their largest
+  // element).
   bool PrepareFundamentalMatrices(const Matrix& a, const Matrix& f, double dt);
 
   // 'B', 'C', 'D', 'I', 'P', 'Q', 'R', 'S', 'T', 'Z' as listed with the members;
@@ -56,6 +58,7 @@ class SimulationModule {
   bool BuildStepMatrices(const Kept& kept, const StepMatrices* reference);
   void CheckAgainstExponential(const Kept& kept, const StepMatrices* reference);
   bool AgreesWithExponential(const StepMatrices& reference);
+  bool ExponentialIsExact(const Matrix& a, const Matrix& f);
   void UseExponential(const StepMatrices& reference, const char* reason);
   void ClearModalMatrices();
 

@@ -20,6 +20,26 @@ bool ParametersUsable(int subdiv, int iter, double lim) {
   return subdiv >= 1 && iter >= 0 && lim >= kSmallestSlipBand;
 }
 
+// The substeps that keep every lane of `group` within kWheelFigureLimit:
+// SUBDIV unless the largest capacity of the step (it varies linearly, so at
+// an end) asks for more. `lane` becomes the lane with the largest figure.
+// Above kMostSubsteps when no count up to it would do.
+double StableSubsteps(const AxleGroup& group, double timeStep, int subdiv, double inverseLim,
+                      std::size_t& lane) {
+  double largest = 0.0;
+  lane = 0;
+  for (std::size_t a = 0; a < kAxleGroup; ++a) {
+    const double capacity = std::max(std::fabs(group.capacity[a]), std::fabs(group.capacityEnd[a]));
+    const double figure = capacity * group.inverseMass[a] * (timeStep / subdiv) * inverseLim;
+    if (figure > largest) {
+      largest = figure;
+      lane = a;
+    }
+  }
+  if (!(largest > kWheelFigureLimit)) return subdiv;
+  return std::ceil(subdiv * (largest / kWheelFigureLimit));
+}
+
 // A whole number from `least` to kMaxSetting, written as one word: "2.7" is
 // refused rather than read as 2 with ".7" left over for the next read.
 bool ReadSetting(std::istream& in, const char* name, int least, int& value, std::ostream& log) {
@@ -141,9 +161,7 @@ bool TAxleIntegrator::DoStep(const std::vector<double>& res0, const std::vector<
   }
   const double T = timeStep;
   const double inverseLim = LIM != 0.0 ? 1.0 / LIM : 0.0;
-  for (std::size_t i = 0; i < axles; ++i) {
-    if (cap0[i] < 0.0) *console << "ERROR: Adhesion capacity negative!\n";
-  }
+  unstableAxle = -1;
   for (std::size_t first = 0; first < axles; first += kAxleGroup) {
     AxleGroup group;
     const std::size_t count = std::min(kAxleGroup, axles - first);
@@ -170,7 +188,26 @@ bool TAxleIntegrator::DoStep(const std::vector<double>& res0, const std::vector<
         lanes[a] = lanes[count - 1];
       }
     }
-    IntegrateAxleGroup(group, T, SUBDIV, LIM, inverseLim, slipPatterns[first / kAxleGroup]);
+    // A group that no affordable count integrates stably keeps its wheels; the
+    // step is then reported as broken, not its result used.
+    std::size_t stiffest = 0;
+    const double substeps = StableSubsteps(group, T, SUBDIV, inverseLim, stiffest);
+    if (substeps > kMostSubsteps) {
+      if (unstableAxle < 0) {
+        unstableAxle = static_cast<long long>(first + std::min(stiffest, count - 1));
+        unstableCapacity =
+            std::max(std::fabs(group.capacity[stiffest]), std::fabs(group.capacityEnd[stiffest]));
+      }
+      for (std::size_t i = first; i < first + count; ++i) {
+        wheelSpeed[i] = wheelSpeedCommitted[i];
+        wheelTravel[i] = wheelTravelCommitted[i];
+        adhesionForce[i] = adhesionForceCommitted[i];
+        meanAdhesionForce[i] = meanAdhesionForceCommitted[i];
+      }
+      continue;
+    }
+    IntegrateAxleGroup(group, T, static_cast<int>(substeps), LIM, inverseLim,
+                       slipPatterns[first / kAxleGroup]);
     for (std::size_t a = 0; a < count; ++a) {
       wheelSpeed[first + a] = group.wheelSpeed[a];
       wheelTravel[first + a] = group.wheelTravel[a];

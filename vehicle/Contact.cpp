@@ -79,7 +79,9 @@ bool TContact::Compute(const std::vector<double>& normalForce,
   for (std::size_t i = 0; i < axles; ++i) {
     const AdhesionCharacteristic& characteristic = AdhGen.Select(position[i]);
     const double slip = vehicleSpeed[i] - wheelSpeed[i];
-    adhesionCapacity[i] = characteristic.Coefficient(slip) * normalForce[i];
+    // The rail only pushes: a wheel whose normal force reaches 0 has lifted and
+    // transmits nothing, rather than a reversed force.
+    adhesionCapacity[i] = characteristic.Coefficient(slip) * std::max(normalForce[i], 0.0);
   }
   return true;
 }

@@ -17,7 +17,7 @@ struct ContactDataSet {
 };
 
 // The adhesion capacity of axle i is mu(slip) times its normal force, with the
-// characteristic that applies at the wheel's position.
+// characteristic that applies at the wheel's position; never below 0.
 class TContact {
  public:
   // The adhesion generator's sections, then HTIMPCT and SETIDX: every axle gets
@@ -25,8 +25,9 @@ class TContact {
   bool ReadPar(std::size_t axleCount, std::istream& in, std::ostream& log);
   void Init() { AdhGen.Init(); }
   void RestoreSwitchCursor(unsigned cursor) { AdhGen.RestoreSwitchCursor(cursor); }
-  // adhesionCapacity[i] = mu(vehicleSpeed[i] - wheelSpeed[i]) * normalForce[i].
-  // False, changing nothing, when the lengths do not fit together.
+  // adhesionCapacity[i] = mu(vehicleSpeed[i] - wheelSpeed[i]) * normalForce[i],
+  // 0 for a lifted wheel (a normal force of 0 or below). False, changing
+  // nothing, when the lengths do not fit together.
   bool Compute(const std::vector<double>& normalForce, const std::vector<double>& wheelSpeed,
                const std::vector<double>& vehicleSpeed, const std::vector<double>& position);
 

@@ -81,8 +81,6 @@ bool Kelvra::Create(const std::string& modelFileName, const SparseMatrix& c, con
 
 bool Kelvra::ReadPar(std::istream& parameters, const LinearModelData& model, std::ostream& log) {
   VehDyn = TVehDyn{};
-  // The new parts report where this vehicle system reports.
-  VehDyn.AxleRot.SetConsole(*console);
   Contact = TContact{};
   Temperature = TTemperature{};
   created = false;
@@ -107,16 +105,19 @@ bool Kelvra::Init(std::ostream&) {
   stateBroken = false;
   stepsSinceInit = 0;
   VehDyn.Init();
+  // The first step starts from the outputs of the initial state, as every later
+  // step starts from those of the state before it: its adhesion capacity is
+  // that of the static (or Y0's) normal force, not of none.
   TMtrxVehOut& vehOut = VehDyn.VehOut;
-  vehOut.Compute(VehDyn.MtrxVeh.State());
-  CopyInto(initialOutputs.normalForce, vehOut.NormalForce());
-  CopyInto(initialOutputs.vehicleSpeed, vehOut.VehicleSpeed());
-  CopyInto(initialOutputs.position, vehOut.Position());
-  vehOut.Init();
+  if (vehOut.Compute(VehDyn.MtrxVeh.State())) vehOut.Finalize();
+  CopyInto(initialOutputs.normalForce, vehOut.NormalForceCommitted());
+  CopyInto(initialOutputs.vehicleSpeed, vehOut.VehicleSpeedCommitted());
+  CopyInto(initialOutputs.position, vehOut.PositionCommitted());
   Contact.Init();
   Temperature.Init();
 
   const std::size_t axles = VehDyn.AxleRot.AxleNum();
+  lifts.assign(axles, WheelLift{});
   for (std::vector<double>* perAxle :
        {&res0, &brake0, &cap0, &endNormalForce, &meanBrakeForce, &meanNormalForce}) {
     perAxle->assign(axles, 0.0);
@@ -293,7 +294,47 @@ bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce
   AverageOverStep(committed.normalForce);
   ok = Commit() && ok;
   ++stepsSinceInit;
-  return CheckStateFinite() && ok;
+  const bool sound = CheckStateFinite() && CheckWheelsIntegrated();
+  if (sound) RecordLifts();
+  return sound && ok;
+}
+
+// A capacity so far above what the set-up checked that no substep count up to
+// kMostSubsteps integrates the wheel stably: its result would be driven by
+// the instability, not by the forces.
+bool Kelvra::CheckWheelsIntegrated() {
+  const TAxleIntegrator& axleRot = VehDyn.AxleRot;
+  if (axleRot.UnstableAxle() < 0) return true;
+  stateBroken = true;
+  *console << "\nError - The wheel integration of axle " << axleRot.UnstableAxle() + 1
+           << " is unstable in step " << stepsSinceInit
+           << " (t = " << stepsSinceInit * axleRot.TimeStep() << " s): its adhesion capacity of "
+           << axleRot.UnstableCapacity() << " N would need more than " << kMostSubsteps
+           << " substeps. The simulation stops.\n";
+  return false;
+}
+
+void Kelvra::RecordLifts() {
+  const std::vector<double>& normalForce = VehDyn.VehOut.NormalForceCommitted();
+  const std::size_t axles = std::min(lifts.size(), normalForce.size());
+  for (std::size_t i = 0; i < axles; ++i) {
+    if (!(normalForce[i] <= 0.0)) continue;
+    if (lifts[i].steps == 0) lifts[i].firstTime = stepsSinceInit * VehDyn.AxleRot.TimeStep();
+    ++lifts[i].steps;
+  }
+}
+
+std::string Kelvra::LiftReport() const {
+  std::ostringstream report;
+  for (std::size_t i = 0; i < lifts.size(); ++i) {
+    if (lifts[i].steps == 0) continue;
+    report << "Warning - wheel " << i + 1
+           << " lifted off the rail: its normal force was 0 or below "
+           << "at the end of " << lifts[i].steps << (lifts[i].steps == 1 ? " step" : " steps")
+           << ", the first at t = " << lifts[i].firstTime
+           << " s. A lifted wheel transmits no adhesion.\n";
+  }
+  return report.str();
 }
 
 // A NaN or an overflow never heals: every later step would carry it on while

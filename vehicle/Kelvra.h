@@ -62,16 +62,24 @@ class Kelvra {
   // vehicle's sizes. The last evaluation's forces (BrakeForce,
   // AdhesionCapacity) are those of the step made before the restore.
   bool Restore(const VehicleState& state);
+  // A wheel lifts off the rail when its normal force falls to 0 or below: it
+  // then carries no load and transmits no adhesion. Per axle, since Init: the
+  // steps at whose end it was lifted and the end of the first of them.
+  struct WheelLift {
+    long long steps = 0;
+    double firstTime = 0.0;  // seconds
+  };
+  const std::vector<WheelLift>& Lifts() const { return lifts; }
+  // One line per wheel that lifted, with the time of its first lift and its
+  // count, for the end of a run; empty when none did.
+  std::string LiftReport() const;
   // Whether a step left the linear state or a wheel speed NaN or infinite.
   bool StateBroken() const { return stateBroken; }
   // Names of the linear state's entries, for the message of a broken state.
   void SetStateNames(std::vector<std::string> names) { stateNames = std::move(names); }
   // Where the steps report their failures and a broken state; std::cout unless
   // set. The stream must outlive the stepping.
-  void SetConsole(std::ostream& stream) {
-    console = &stream;
-    VehDyn.AxleRot.SetConsole(stream);
-  }
+  void SetConsole(std::ostream& stream) { console = &stream; }
 
   // Batch runs change the integrator settings without reading. The time step must
   // be the one the linear model's step matrices were made for.
@@ -112,9 +120,9 @@ class Kelvra {
   const std::vector<double>& NormalForce() const { return VehDyn.VehOut.NormalForceCommitted(); }
   const std::vector<double>& VehicleSpeed() const { return VehDyn.VehOut.VehicleSpeedCommitted(); }
   const std::vector<double>& Position() const { return VehDyn.VehOut.PositionCommitted(); }
-  // The per-axle outputs of the initial linear state, worked out by Init: the
-  // state the vehicle starts from, as the first row of a time series shows it.
-  // (The first step itself starts from committed outputs that Init zeroes.)
+  // The per-axle outputs of the initial linear state, worked out and committed
+  // by Init: the state the vehicle and its first step start from, as the first
+  // row of a time series shows it.
   struct AxleOutputs {
     std::vector<double> normalForce;
     std::vector<double> vehicleSpeed;
@@ -178,8 +186,13 @@ class Kelvra {
   // False, after saying which quantity and step, when the committed state holds
   // a NaN or an infinite value.
   bool CheckStateFinite();
+  // False, after saying which axle and step, when a wheel could not be
+  // integrated stably.
+  bool CheckWheelsIntegrated();
+  void RecordLifts();
 
   AxleOutputs initialOutputs;
+  std::vector<WheelLift> lifts;
   std::ostringstream resultText;
   std::optional<std::int32_t> resultNumber;
   bool created = false;

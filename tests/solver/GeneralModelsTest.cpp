@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,70 @@ TEST(GeneralModelsTest, ArePreparedExactlyByTheRightMethod) {
     EXPECT_LT(RelativeDifference(exact.c, module.GetMatrix('C')), 1e-9);
     EXPECT_LT(RelativeDifference(exact.p, module.GetMatrix('P')), 1e-9);
     EXPECT_LT(RelativeDifference(exact.p1, module.GetMatrix('Z')), 1e-9);
+  }
+}
+
+// Largest |(l C)_j - l_j| / max |l| with l the masses on the velocities of the
+// X freedoms: how far one step of C, without inputs, changes the longitudinal
+// momentum of a vehicle that no spring ties to the ground.
+double MomentumChange(const ModelCreation& model, const Matrix& c) {
+  const std::vector<DofEntry>& dofs = model.Components().Dofs();
+  const Matrix& mass = model.GetMatrix('M');
+  std::vector<double> momentum(static_cast<std::size_t>(c.num_rows()), 0.0);
+  double largest = 0.0;
+  for (std::size_t i = 0; i < dofs.size(); ++i) {
+    if (DofName(model.Components().Bodies(), dofs[i]).back() != 'X') continue;
+    momentum[i] = mass[static_cast<int>(i)][static_cast<int>(i)];
+    largest = std::max(largest, momentum[i]);
+  }
+  double change = 0.0;
+  for (int j = 0; j < c.num_cols(); ++j) {
+    double row = 0.0;
+    for (int i = 0; i < c.num_rows(); ++i) row += momentum[static_cast<std::size_t>(i)] * c[i][j];
+    change = std::max(change, std::fabs(row - momentum[static_cast<std::size_t>(j)]));
+  }
+  return change / largest;
+}
+
+// Models so stiff over DT that double precision cannot resolve them: the modal
+// path gives no exact matrices and the augmented exponential loses digits in
+// proportion to |A DT| (up to 1e15 here). Its matrices would move the vehicle
+// wrongly: one step of a coasting vehicle changes its momentum. The
+// preparation says by how much they differ from their extended-precision
+// check and fails, and the free vehicles confirm that difference: the momentum
+// change of the double matrices is of the same order.
+TEST(GeneralModelsTest, StepMatricesDoublePrecisionCannotResolveAreRefused) {
+  const std::regex car("BODY    Car        31000");
+  const std::vector<ModelCase> cases = {
+      {"car body of 1e-10 kg", std::regex_replace(ShippedModel(), car, "BODY Car 1e-10"), 0.005,
+       nullptr},
+      {"every stiffness times 1e14", StifferVehicle(1e14), 0.005, nullptr},
+      {"oscillator, k/m 1e14", Oscillator(1e7, 0.1), 0.005, nullptr},
+  };
+  const std::regex refusal(
+      "Error - Unable to prepare simulation! The step matrices C, P and P1 of the augmented "
+      "matrix exponential differ from the same exponential in extended precision by (\\S+) of "
+      "their largest element, more than 1e-09: the model is too stiff for its time step to be "
+      "stepped exactly in double precision!\n");
+  TempFolder folder;
+  for (const ModelCase& test : cases) {
+    SCOPED_TRACE(test.name);
+    folder.Write("model.in", test.model);
+    ModelCreation model;
+    ASSERT_TRUE(model.CreateComponents((folder.Path() / "model.in").string()));
+    ASSERT_TRUE(model.CalculateBasicMatrices()) << model.GetLogText('A');
+    SimulationModule module;
+    EXPECT_FALSE(
+        module.PrepareFundamentalMatrices(model.GetMatrix('A'), model.GetMatrix('F'), test.dt));
+    const std::string log = module.GetLogText();
+    std::smatch figure;
+    ASSERT_TRUE(std::regex_search(log, figure, refusal)) << log.substr(log.size() - 600);
+    const double difference = std::stod(figure[1].str());
+    EXPECT_GT(difference, 1e-9);
+    if (test.model.find("Wheelset") == std::string::npos) continue;  // tied to the ground
+    const double momentum = MomentumChange(model, module.GetMatrix('C'));
+    EXPECT_GT(momentum, 0.01 * difference);
+    EXPECT_LT(momentum, 100.0 * difference);
   }
 }
 

@@ -189,18 +189,6 @@ TEST_F(KelvraStepTest, RampMatrixThatFitsNoInputFailsEveryLinearStep) {
   EXPECT_NEAR(11000.0 * vehicle.dt / vehicle.mass, Speed(), 1e-12);
 }
 
-TEST_F(KelvraStepTest, NegativeCapacityIsReportedAndIntegrated) {
-  vehicle.iter = 1;
-  vehicle.axleLoad = -1000.0;
-  Create();
-  ConsoleCapture console(kelvra);
-  EXPECT_TRUE(kelvra.DoStep({0, 0}, 0.0));  // starts from zero committed normal forces
-  EXPECT_EQ("", console.Text());
-  EXPECT_TRUE(kelvra.DoStep({0, 0}, 0.0));
-  const std::string line = "ERROR: Adhesion capacity negative!\n";
-  EXPECT_EQ(line + line + line + line, console.Text());
-}
-
 TEST_F(KelvraStepTest, ChangedIntegratorSettingsApplyAfterInit) {
   Create();
   std::ostringstream log;
