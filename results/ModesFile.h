@@ -17,7 +17,8 @@ std::string ModesHeader();
 // a rigid-body mode empty), and the shape as its freedoms by name, each with
 // "+" when it moves with the first and "-" when against it, and its share of
 // the kinetic energy, such as "+Car_R 62%; -Bogie1_Y 19%". A rigid-body mode's
-// shape begins with "rigid body: ".
+// shape begins with "rigid body: "; a shape holding a comma or a quote (a body
+// named so) is quoted.
 std::string ModesRows(const std::string& set, const std::vector<Mode>& modes,
                       const std::vector<std::string>& freedomNames);
 
