@@ -24,7 +24,8 @@ enum class Option {
   Jobs,
   Sets,
   Study,
-  States
+  States,
+  Modes
 };
 
 struct OptionEntry {
@@ -40,7 +41,7 @@ constexpr OptionEntry kOptions[] = {
     {"--log-dir", Option::LogDir, true},      {"--model", Option::Model, true},
     {"--results", Option::Results, true},     {"--jobs", Option::Jobs, true},
     {"--sets", Option::Sets, true},           {"--study", Option::Study, true},
-    {"--states", Option::States, false},
+    {"--states", Option::States, false},      {"--modes", Option::Modes, false},
 };
 
 const OptionEntry* FindOption(std::string_view name) {
@@ -122,6 +123,9 @@ void ApplyFlag(Option option, Requests& requests, CommandLine& commandLine) {
       break;
     case Option::States:
       commandLine.writeStates = true;
+      break;
+    case Option::Modes:
+      commandLine.writeModes = true;
       break;
     default:
       break;
@@ -253,6 +257,8 @@ const char* UsageText() {
          "  --study FILE     with --history: a console run for every case of the parameter\n"
          "                   study FILE, without the validator\n"
          "  --states         also write each run's linear states beside its time series\n"
+         "  --modes          also write the modes of the model, without and with the wheels\n"
+         "                   rolling, as <run>_modes.csv beside the run's files\n"
          "  --model FILE     read the model from FILE (default combined_train17_GEN.in)\n"
          "  --results DIR    write the result files into DIR, which must exist (default "
          "results)\n"

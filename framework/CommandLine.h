@@ -21,6 +21,7 @@ struct CommandLine {
   SetRange sets;  // the part of a batch or of a study to run
   bool realTimePacing = false;  // window runs keep simulated time with the wall clock
   bool writeStates = false;     // every run also writes its linear states
+  bool writeModes = false;      // every run also writes the modes of its model
   bool showHelp = false;
   bool showVersion = false;
   std::vector<char*> windowArguments;  // argv[0] and everything meant for the window system

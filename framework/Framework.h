@@ -65,6 +65,9 @@ class Framework {
   bool ResultsLost() const { return lostResults.Any(); }
   // Console, batch and window runs also write every step's linear state.
   void SetWriteStates(bool on) { writeStates = on; }
+  // Console, batch and window runs also write the modes of the linear model
+  // and of the vehicle with rolling wheels.
+  void SetWriteModes(bool on) { writeModes = on; }
   // A console run names its files "<base>.csv", "<base>.txt" and so on instead
   // of the numbered result name.
   void SetRunBaseName(const std::string& base) { runBaseName = base; }
@@ -169,6 +172,11 @@ class Framework {
                              LostResults& lost, WrittenFiles& written);
   // Writes `text` to `fileName`, noting it as written or lost.
   void SaveWholeFile(const std::string& fileName, const std::string& text);
+  // The modes file's text: the modes of the linear model alone and of the
+  // vehicle whose wheels roll; false, with the reason, when they cannot be had.
+  bool ModesText(std::string& text, std::string& error) const;
+  // Writes the modes of the run "<base>" beside its files when they were asked for.
+  void WriteModes(const std::string& base);
   // The freedoms and output displacements of the model as the states file shows them.
   StateLayout StatesLayout() const;
   // Every body that moves longitudinally, with its share of their total mass.
@@ -196,6 +204,7 @@ class Framework {
   SpeedSeries consoleSpeeds;       // the console run's vehicle speeds, for the validator
   LostResults lostResults;
   bool writeStates = false;
+  bool writeModes = false;
   std::string runBaseName;  // empty: the numbered result name
   bool resampleHistory = false;
   WrittenFiles writtenFiles;

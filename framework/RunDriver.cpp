@@ -57,6 +57,7 @@ void Framework::RunConsole() {
   const std::string base =
       runBaseName.empty() ? vehicleSystem.DefaultResultName("", resultsFolder) : runBaseName;
   const std::string seriesFile = base + ".csv";
+  WriteModes(base);
   HistoryReplay replay(vehicleSystem, coupling.externalForceHistory);
   RunRecording& recording = replay.Recording();
   OpenRecording(vehicleSystem, recording, seriesFile, lostResults);
@@ -120,6 +121,8 @@ void Framework::RunBatch() {
                                    static_cast<std::size_t>(vehicleSystem.AxleCount()));
   files.timesLost = !files.times;
   files.summariesLost = !files.summaries;
+  // The modes belong to the model, the same for every set whatever its DT.
+  WriteModes(ResultPath("batch"));
   const int count = batchEnd - batchBegin;
   const bool buffered = jobs > 1 && count > 1;
   struct SetText {
@@ -344,6 +347,8 @@ void Framework::CompareWithModelReference() const {
 // of the vehicle, from the start or a reset, records its time series.
 void Framework::RunGraphics(int argc, char** argv) {
   vehicleSystem.AppendResultText(realTimeExternalForce ? "RTEF+SR+GD" : "STEF+SR+GD");
+  // One file for every run of the window, from its start and from each reset.
+  WriteModes(ResultPath("realtime"));
   DisplayData data;
   const std::vector<Vector>& results = resultStore.Vectors();
   data.resultValueCount = results.empty() ? 0 : results.front().dim();

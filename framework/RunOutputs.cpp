@@ -7,6 +7,9 @@
 #include "framework/Framework.h"
 #include "framework/RunSize.h"
 #include "model/ComponentManager.h"
+#include "model/TextPrepass.h"
+#include "results/ModesFile.h"
+#include "solver/ModalAnalysis.h"
 
 void Framework::OpenRecording(const Kelvra& vehicle, RunRecording& recording,
                               const std::string& seriesFile, LostResults& lost) const {
@@ -42,6 +45,59 @@ void Framework::SaveWholeFile(const std::string& fileName, const std::string& te
   } else {
     lostResults.CannotSave(fileName, error);
   }
+}
+
+// While a wheel rolls, its slip stays inside the slip band, where the adhesion
+// force grows with the slip as a damper of capacity / LIM (about 2e5 N s/m on
+// the shipped vehicle): it ties the wheel's rotation to its wheelset's
+// longitudinal motion far faster (a few ms) than any mode of the suspension
+// swings, so the wheel's reduced mass moves with that freedom.
+bool Framework::ModesText(std::string& text, std::string& error) const {
+  const Matrix& a = modelCreation.GetMatrix('A');
+  const Matrix& mass = modelCreation.GetMatrix('M');
+  const int n = mass.num_rows();
+  std::vector<double> masses(static_cast<std::size_t>(n));
+  std::vector<double> rolling(masses.size(), 0.0);
+  for (int j = 0; j < n; ++j) masses[static_cast<std::size_t>(j)] = mass[j][j];
+  for (std::size_t w = 0; w < coupling.wheelDofIndices.size(); ++w) {
+    const int dof = coupling.wheelDofIndices[w];
+    if (dof < 0 || dof >= n || static_cast<int>(w) >= coupling.reducedMasses.dim()) continue;
+    rolling[static_cast<std::size_t>(dof)] += coupling.reducedMasses[static_cast<int>(w)];
+  }
+  std::vector<double> rollingMasses = masses;
+  for (std::size_t j = 0; j < masses.size(); ++j) rollingMasses[j] += rolling[j];
+  Matrix rollingSystem;
+  std::vector<Mode> linearModes;
+  std::vector<Mode> rollingModes;
+  if (!FindModes(a, masses, linearModes)) {
+    error = "the eigenvalues of the system matrix cannot be worked out";
+  } else if (!WithAddedMass(a, mass, rolling, rollingSystem) ||
+             !FindModes(rollingSystem, rollingMasses, rollingModes)) {
+    error = "the eigenvalues of the system with the wheels' reduced masses cannot be worked out";
+  }
+  if (!error.empty()) return false;
+  const std::vector<std::string> names = StatesLayout().freedomNames;
+  text = ModesHeader() + ModesRows("linear", linearModes, names) +
+         ModesRows("rolling", rollingModes, names);
+  return true;
+}
+
+// Without --modes, a modes file an earlier run left under the same name goes,
+// so that none stands beside this run's files as if it were its own.
+void Framework::WriteModes(const std::string& base) {
+  if (!writeModes) {
+    RemoveEarlierFiles(base, {"_modes.csv"});
+    return;
+  }
+  const std::string fileName = ModesFileName(base);
+  std::string text;
+  std::string error;
+  if (ModesText(text, error)) {
+    SaveWholeFile(fileName, text);
+    return;
+  }
+  *warnings << "Warning - " << error << "; " << QuotedExcerpt(fileName) << " is not written.\n";
+  lostResults.Skipped();
 }
 
 // The states hold every freedom's velocity, then its displacement; an output

@@ -107,7 +107,7 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
   std::string error;
   const std::string modelFile = CaseName(settings, index) + "_model.in";
   RemoveEarlierFiles(CaseName(settings, index),
-                     {"_model.in", ".csv", "_states.csv", "_summary.csv", ".txt"});
+                     {"_model.in", ".csv", "_states.csv", "_modes.csv", "_summary.csv", ".txt"});
   int errorNumber = 0;
   if (!ApplyStudyCase(plan, index, caseModel, error)) {
     console << "Reason: " << error << "\n";
@@ -121,6 +121,7 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
     framework->SetWarnings(warnings);
     framework->SetProgressBars(showProgress);
     framework->SetWriteStates(settings.writeStates);
+    framework->SetWriteModes(settings.writeModes);
     framework->SetResultsFolder(settings.resultsFolder);
     framework->SetRunBaseName(CaseName(settings, index));
     framework->SetResampleHistory(true);

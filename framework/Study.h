@@ -21,6 +21,7 @@ struct StudySettings {
   std::string modelFile;
   std::string resultsFolder = "results";
   bool writeStates = false;
+  bool writeModes = false;
   int jobs = 1;    // cases run at once
   SetRange cases;  // the cases to run, numbered as in the whole study
 };

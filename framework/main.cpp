@@ -17,6 +17,7 @@ namespace {
 int RunOnce(const CommandLine& commandLine, bool locked) {
   auto framework = std::make_unique<Framework>();
   framework->SetWriteStates(commandLine.writeStates);
+  framework->SetWriteModes(commandLine.writeModes);
   framework->SetResultsFolder(commandLine.resultsFolder);
   framework->SetJobs(commandLine.jobs);
   framework->SetSetRange(commandLine.sets);
@@ -60,8 +61,8 @@ int Main(int argc, char** argv) {
   int status = 1;
   if (locked && !commandLine.studyFile.empty()) {
     status = RunStudy({commandLine.studyFile, commandLine.historyFile, commandLine.modelFile,
-                       commandLine.resultsFolder, commandLine.writeStates, commandLine.jobs,
-                       commandLine.sets});
+                       commandLine.resultsFolder, commandLine.writeStates, commandLine.writeModes,
+                       commandLine.jobs, commandLine.sets});
   } else {
     status = RunOnce(commandLine, locked);
   }

@@ -56,7 +56,7 @@ tsan() {
   (cd "$work" && export TSAN_OPTIONS=halt_on_error=1:exitcode=66 &&
     "$build/kelvra" --batch --history demo_history.in --jobs 2 --sets 1-3 </dev/null >batch.log &&
     "$build/kelvra" --study study_brake_adhesion.csv --history demo_history.in --jobs 2 \
-      --sets 1-3 </dev/null >study.log) || status=$?
+      --sets 1-3 --modes </dev/null >study.log) || status=$?
   [ "$status" -eq 0 ] || tail -n 40 "$work"/*.log
   rm -rf "$work"
   return "$status"

@@ -41,6 +41,7 @@ TEST(CommandLineTest, OptionsSelectTheRunModes) {
       {{"--history", "h.in", "--batch"}, Framework::kRequestBatchRun},
       {{"--log-dir", "logs"}, Framework::kRequestRealTimeExternalForce},
       {{"--study", "s.csv", "--history", "h.in", "--states"}, 0},
+      {{"--modes"}, Framework::kRequestRealTimeExternalForce},
   };
   for (const Case& c : cases) {
     const Parsed parsed = Parse(c.words);
@@ -53,6 +54,8 @@ TEST(CommandLineTest, OptionsSelectTheRunModes) {
   const Parsed study = Parse({"--study", "s.csv", "--history", "h.in", "--states"});
   EXPECT_EQ("s.csv", study.commandLine.studyFile);
   EXPECT_TRUE(study.commandLine.writeStates);
+  EXPECT_FALSE(study.commandLine.writeModes);
+  EXPECT_TRUE(Parse({"--batch", "--history", "h.in", "--modes"}).commandLine.writeModes);
 }
 
 TEST(CommandLineTest, OtherArgumentsGoToTheWindowSystem) {
@@ -86,6 +89,7 @@ TEST(CommandLineTest, ErrorsNameTheProblem) {
        "--log-dir applies to console, batch and window runs only"},
       {{"--frobnicate=1"}, "unknown option --frobnicate"},
       {{"--console=yes", "--history", "h"}, "--console takes no value"},
+      {{"--console", "--history", "h", "--modes=all"}, "--modes takes no value"},
       {{"--console", "--history", "h", "--jobs", "2"},
        "--jobs applies to batch runs and studies only"},
       {{"--history", "h", "--sets=1"}, "--sets applies to batch runs and studies only"},

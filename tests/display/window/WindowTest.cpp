@@ -238,7 +238,8 @@ std::vector<fs::path> WindowSeries(const fs::path& folder) {
   std::vector<fs::path> files;
   for (const auto& entry : fs::directory_iterator(folder / "results")) {
     const std::string name = entry.path().filename().string();
-    if (name.rfind("realtime_", 0) == 0 && name.find("_states") == std::string::npos) {
+    if (name.rfind("realtime_", 0) == 0 && name.find("_states") == std::string::npos &&
+        name != "realtime_modes.csv") {
       files.push_back(entry.path());
     }
   }
@@ -392,7 +393,7 @@ TEST_F(WindowTest, RecordedHistoryEndsWithTheMessageAndTheWindowWaitsForStart) {
                "0 0 0 0 20000\n"
                "0 0 0 0 20000\n"
                "0 0 0 0 20000\n");
-  Program program(folder.Path(), "--states --history three_rows.in");
+  Program program(folder.Path(), "--states --modes --history three_rows.in");
   const unsigned long window = FindWindow(program, 60s);
   if (window == 0 && !DisplayStarted(program)) GTEST_SKIP() << "the program opens no window";
   ASSERT_NE(window, 0u) << program.Report();
@@ -406,19 +407,20 @@ TEST_F(WindowTest, RecordedHistoryEndsWithTheMessageAndTheWindowWaitsForStart) {
   EXPECT_NE(console.find("Connecting external force data...\n"), std::string::npos) << console;
   EXPECT_TRUE(relabelled) << "no button label";
 
-  // The window's time series and states are the console run's, row for row.
+  // The window's time series, states and modes are the console run's, row for row.
   const std::vector<fs::path> windowSeries = WindowSeries(folder.Path());
   ASSERT_EQ(windowSeries.size(), 1u);
-  const testing_support::ProcessResult consoleRun =
-      testing_support::RunIn(folder.Path(), "'" + testing_support::KelvraBinary().string() +
-                                                "' --console --states --history three_rows.in");
+  const testing_support::ProcessResult consoleRun = testing_support::RunIn(
+      folder.Path(), "'" + testing_support::KelvraBinary().string() +
+                         "' --console --states --modes --history three_rows.in");
   ASSERT_EQ(consoleRun.exitCode, 0) << consoleRun.err;
   fs::path consoleSeries;
   for (const auto& entry : fs::directory_iterator(folder.Path() / "results")) {
     const std::string name = entry.path().filename().string();
     // The run's own series, not its summary beside it.
     if (name.rfind("_kelvra_result_", 0) == 0 && entry.path().extension() == ".csv" &&
-        name.find("_summary") == std::string::npos && name.find("_states") == std::string::npos) {
+        name.find("_summary") == std::string::npos && name.find("_states") == std::string::npos &&
+        name.find("_modes") == std::string::npos) {
       consoleSeries = entry.path();
     }
   }
@@ -430,6 +432,10 @@ TEST_F(WindowTest, RecordedHistoryEndsWithTheMessageAndTheWindowWaitsForStart) {
   };
   EXPECT_EQ(states(windowSeries[0]), states(consoleSeries));
   EXPECT_NE(states(consoleSeries), "");
+  const std::string consoleModes = testing_support::ReadFile(
+      consoleSeries.parent_path() / (consoleSeries.stem().string() + "_modes.csv"));
+  EXPECT_EQ(testing_support::ReadFile(folder.Path() / "results/realtime_modes.csv"), consoleModes);
+  EXPECT_NE(consoleModes, "");
 }
 
 // The context menu opens at the pointer, one entry below the other; "Quit" is
