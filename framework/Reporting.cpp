@@ -9,7 +9,7 @@
 #include <new>
 #include <sstream>
 
-#include "model/OutputFile.h"
+#include "linalg/OutputFile.h"
 
 namespace {
 

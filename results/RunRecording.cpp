@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "model/OutputFile.h"
+#include "linalg/OutputFile.h"
 #include "results/CsvWriter.h"
 
 double CentreOfMassSpeed(const std::vector<MassShare>& shares,

@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "model/OutputFile.h"
+#include "linalg/OutputFile.h"
 
 namespace {
 

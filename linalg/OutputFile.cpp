@@ -1,4 +1,4 @@
-#include "model/OutputFile.h"
+#include "linalg/OutputFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
