@@ -25,7 +25,7 @@ endfunction()
 
 kelvra_layer_check(vehicle sees solver/MtrxVeh.h)
 kelvra_layer_check(linalg does_not_see model/ComponentManager.h)
-kelvra_layer_check(solver does_not_see model/ModelCreation.h)
+kelvra_layer_check(solver does_not_see vehicle/Kelvra.h)
 kelvra_layer_check(vehicle does_not_see results/StepRecorder.h)
 kelvra_layer_check(visual does_not_see vehicle/Kelvra.h)
 kelvra_layer_check(display does_not_see framework/Framework.h)
