@@ -114,9 +114,9 @@ bool ReadTiming(const fs::path& folder, Shard& shard, std::string& error) {
   if (shard.kind->timing == nullptr) return true;
   if (!ReadLines(folder / shard.kind->timing, shard.timingLines, error)) return false;
   if (shard.timingLines.size() != shard.rows.size()) {
-    error = Quoted(folder) + " holds " + std::to_string(shard.timingLines.size()) + " lines in " +
-            shard.kind->timing + " but " + std::to_string(shard.rows.size()) + " rows in " +
-            shard.kind->summary + ": its run did not finish";
+    error = Quoted(folder) + ": " + shard.kind->timing + " and " + shard.kind->summary +
+            " differ in their number of sets (" + std::to_string(shard.timingLines.size()) +
+            " and " + std::to_string(shard.rows.size()) + "): its run did not finish";
   }
   return error.empty();
 }

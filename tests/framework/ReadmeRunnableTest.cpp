@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/TestSupport.h"
+#include "ProgramRun.h"
 
 namespace {
 
@@ -21,32 +21,12 @@ using testing_support::TempFolder;
 
 const char* const kRunnableMarker = "<!-- runnable -->";
 
-// The indented code block after each marker line, unindented.
-std::vector<std::string> RunnableBlocks(const std::string& readme) {
-  std::vector<std::string> blocks;
-  std::istringstream lines(readme);
-  bool marked = false;
-  std::string block;
-  for (std::string line; std::getline(lines, line);) {
-    if (line == kRunnableMarker) {
-      marked = true;
-    } else if (marked && line.rfind("    ", 0) == 0) {
-      block += line.substr(4) + "\n";
-    } else if (marked && !block.empty()) {
-      blocks.push_back(block);
-      block.clear();
-      marked = false;
-    }
-  }
-  if (marked && !block.empty()) blocks.push_back(block);
-  return blocks;
-}
-
 TEST(ReadmeRunnableTest, MarkedBlocksAreFoundWholeAndAlone) {
   const std::string readme =
       "text\n    not marked\n<!-- runnable -->\n    a\n    b\ntext\n<!-- runnable -->\n\n"
       "    c\n";
-  EXPECT_EQ((std::vector<std::string>{"a\nb\n", "c\n"}), RunnableBlocks(readme));
+  EXPECT_EQ((std::vector<std::string>{"a\nb\n", "c\n"}),
+            program_run::MarkedBlocks(readme, kRunnableMarker));
 }
 
 // A copy of what a clone holds that the commands use, with no results yet,
@@ -66,8 +46,8 @@ TEST(ReadmeRunnableTest, EveryRunnableBlockRunsAsWritten) {
   if (std::system("command -v gnuplot > /dev/null 2>&1") != 0) {
     GTEST_SKIP() << "gnuplot is not installed";
   }
-  const std::vector<std::string> blocks =
-      RunnableBlocks(testing_support::ReadFile(SourceDir() / "README.md"));
+  const std::vector<std::string> blocks = program_run::MarkedBlocks(
+      testing_support::ReadFile(SourceDir() / "README.md"), kRunnableMarker);
   ASSERT_GE(blocks.size(), 4u);
   TempFolder folder;
   LayFreshCopy(folder);
