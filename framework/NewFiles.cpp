@@ -56,6 +56,14 @@ bool NewFiles::MakeFolder(const std::string& name, std::string& error) {
   return true;
 }
 
+bool NewFiles::MakeFolders(const std::filesystem::path& name, std::string& error) {
+  std::error_code ignored;
+  if (name.empty() || std::filesystem::exists(name, ignored)) return true;
+  std::filesystem::path folder = name.lexically_normal();
+  if (!folder.has_filename()) folder = folder.parent_path();
+  return MakeFolders(folder.parent_path(), error) && MakeFolder(folder.string(), error);
+}
+
 int NewFiles::Create(const std::string& name, std::string& error) {
   const int to = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (to < 0) {

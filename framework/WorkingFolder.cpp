@@ -73,17 +73,10 @@ std::string Listed(const std::vector<std::string>& names) {
   return text;
 }
 
-bool MakeParents(const fs::path& folder, NewFiles& made, std::string& error) {
-  std::error_code ignored;
-  if (fs::exists(folder, ignored)) return true;
-  if (folder.has_parent_path() && !MakeParents(folder.parent_path(), made, error)) return false;
-  return made.MakeFolder(folder.string(), error);
-}
-
 bool CopyLayout(const fs::path& data, const fs::path& folder, const Layout& layout,
                 std::string& error) {
   NewFiles made;
-  if (!MakeParents(folder, made, error)) return false;
+  if (!made.MakeFolders(folder, error)) return false;
   std::error_code ignored;
   for (const fs::path& name : layout.folders) {
     if (!fs::is_directory(folder / name, ignored) &&

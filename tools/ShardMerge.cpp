@@ -142,10 +142,9 @@ bool CheckOutput(const std::string& output, const RunKind& kind, std::string& er
 }
 
 // Every file of every set, then the tables joined in set order.
-bool WriteMerged(const std::vector<Shard>& shards, const std::string& output, int& fileCount,
-                 std::string& error) {
+bool WriteMerged(const std::vector<Shard>& shards, const std::string& output, NewFiles& written,
+                 int& fileCount, std::string& error) {
   const RunKind& kind = *shards.front().kind;
-  NewFiles written;
   std::string summary = shards.front().header + "\n";
   std::string timing;
   fileCount = 0;
@@ -162,9 +161,7 @@ bool WriteMerged(const std::vector<Shard>& shards, const std::string& output, in
   if (kind.timing != nullptr && !written.Write(output + "/" + kind.timing, timing, error)) {
     return false;
   }
-  if (!written.Write(output + "/" + kind.summary, summary, error)) return false;
-  written.Keep();
-  return true;
+  return written.Write(output + "/" + kind.summary, summary, error);
 }
 
 // Sets that ran but have no row stay as a run of the whole would leave them.
@@ -191,6 +188,8 @@ bool Lock(std::list<ResultsLock>& locks, const std::string& folder, std::string&
 
 bool Merge(const MergeRequest& request, std::ostream& out, std::ostream& err, std::string& error) {
   if (!CheckDistinctFolders(request, error)) return false;
+  // What the merge makes goes again when it fails, after the locks are let go.
+  NewFiles written;
   // No run may write into a shard while it is read, nor into the output.
   std::list<ResultsLock> locks;
   for (const std::string& folder : request.shards) {
@@ -200,21 +199,18 @@ bool Merge(const MergeRequest& request, std::ostream& out, std::ostream& err, st
   for (std::size_t i = 0; i < shards.size(); ++i) {
     if (!ScanShard(request.shards[i], shards[i], error)) return false;
   }
-  std::sort(shards.begin(), shards.end(),
-            [](const Shard& a, const Shard& b) { return a.first < b.first; });
+  std::stable_sort(shards.begin(), shards.end(),
+                   [](const Shard& a, const Shard& b) { return a.first < b.first; });
   if (!CheckSameRun(shards, error) || !CheckCoverage(shards, request.sets, error) ||
       !CheckOutput(request.output, *shards.front().kind, error)) {
     return false;
   }
-  std::error_code code;
-  fs::create_directories(request.output, code);
-  if (code) {
-    error = "cannot make the folder " + Quoted(request.output) + " (" + code.message() + ")";
+  if (!written.MakeFolders(request.output, error) || !Lock(locks, request.output, error)) {
     return false;
   }
-  if (!Lock(locks, request.output, error)) return false;
   int fileCount = 0;
-  if (!WriteMerged(shards, request.output, fileCount, error)) return false;
+  if (!WriteMerged(shards, request.output, written, fileCount, error)) return false;
+  written.Keep();
   SayUnfinished(shards, err);
   const RunKind& kind = *shards.front().kind;
   out << "Merged " << SetsText(kind, shards.front().first, shards.back().last) << " of "

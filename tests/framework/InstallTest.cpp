@@ -142,6 +142,15 @@ TEST_F(InstallTest, InitWritesNothingWhereAnythingStandsInItsWay) {
     EXPECT_FALSE(home.Exists(std::string(c.name) + "/demo_history.in"));
   }
   EXPECT_EQ("mine\n", home.Read("file"));
+  // A disk that fills up halfway: what was made goes again.
+  const auto full =
+      testing_support::RunWithFileLimit(home.Path(), KelvraCommand("--init w3/new"), 100000);
+  EXPECT_EQ(1, full.exitCode);
+  EXPECT_EQ(
+      "kelvra: --init: cannot write 'w3/new/demo_history.in' (File too large); nothing was "
+      "written\n",
+      full.err);
+  EXPECT_FALSE(home.Exists("w3"));
   const auto made = RunIn(home.Path(), KelvraCommand("--init ./fresh/"));
   EXPECT_EQ(0, made.exitCode) << made.err;
   EXPECT_NE(std::string::npos, made.out.find("from '" + (SourceDir() / "data").string() + "'"));

@@ -149,6 +149,12 @@ TEST_F(MergeToolTest, MergesThatWouldLoseOrDoubleSetsWriteNothing) {
     EXPECT_FALSE(folder->Exists("merged"));
     EXPECT_EQ(before, ResultFiles(*folder));
   }
+  // A disk that fills up halfway: what was made goes again.
+  const auto full =
+      testing_support::RunWithFileLimit(folder->Path(), MergeCommand("new/merged a b c"), 1000);
+  EXPECT_EQ(1, full.exitCode);
+  EXPECT_EQ("kelvra-merge: cannot write 'new/merged/batch_0.csv' (File too large)" + end, full.err);
+  EXPECT_FALSE(folder->Exists("new"));
   // A shard that a run still writes into.
   ResultsLock running;
   std::string error;
