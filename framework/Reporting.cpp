@@ -9,7 +9,7 @@
 #include <new>
 #include <sstream>
 
-#include "linalg/OutputFile.h"
+#include "model/OutputFile.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "linalg/OutputFile.h"
+#include "model/OutputFile.h"
 #include "results/ShortestDecimal.h"
 
 // Room FormatNumber needs for one number (see WriteShortestDecimal).

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "linalg/OutputFile.h"
+#include "model/OutputFile.h"
 #include "results/CsvWriter.h"
 
 double CentreOfMassSpeed(const std::vector<MassShare>& shares,

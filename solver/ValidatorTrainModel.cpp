@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "linalg/OutputFile.h"
+#include "model/OutputFile.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "linalg/Matrix.h"
-#include "linalg/OutputFile.h"
+#include "model/OutputFile.h"
 
 // Degrees of freedom, velocity x(i) and displacement x(17 + i):
 //   0 1 2      car body: longitudinal, vertical, pitch

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "linalg/OutputFile.h"
+#include "model/OutputFile.h"
 #include "model/TextInput.h"
 #include "model/TextPrepass.h"
 #include "vehicle/PerformanceCounter.h"

@@ -1,4 +1,4 @@
-#include "linalg/OutputFile.h"
+#include "model/OutputFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
