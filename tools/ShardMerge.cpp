@@ -49,10 +49,8 @@ bool CheckSameRun(const std::vector<Shard>& shards, std::string& error) {
   for (const Shard& shard : shards) {
     const Shard& first = shards.front();
     if (shard.kind != first.kind) {
-      error = Quoted(first.folder) + " holds a " +
-              (first.kind == &BatchKind() ? "batch" : "study") + " and " + Quoted(shard.folder) +
-              " a " + (shard.kind == &BatchKind() ? "batch" : "study") +
-              ": they are no shards of one run";
+      error = Quoted(first.folder) + " holds a " + first.kind->name + " and " +
+              Quoted(shard.folder) + " a " + shard.kind->name + ": they are no shards of one run";
       return false;
     }
     if (shard.header != first.header) {
@@ -132,12 +130,15 @@ bool CheckOutput(const std::string& output, const RunKind& kind, std::string& er
     const bool table = name == kind.summary || (kind.timing != nullptr && name == kind.timing);
     if (table || SetNumberOf(name, kind) != 0) taken.push_back(name);
   }
-  if (taken.empty()) return !code;
+  if (code) {
+    error = "cannot read the output folder " + Quoted(output) + " (" + code.message() + ")";
+    return false;
+  }
+  if (taken.empty()) return true;
   std::sort(taken.begin(), taken.end());
   error = "the output folder " + Quoted(output) + " already holds " + taken.front();
   if (taken.size() > 1) error += " and " + std::to_string(taken.size() - 1) + " more files";
-  error += std::string(" of a ") + (&kind == &BatchKind() ? "batch" : "study") +
-           "; merge into a folder without them";
+  error += std::string(" of a ") + kind.name + "; merge into a folder without them";
   return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,8 +17,8 @@ namespace {
 // A table of a few thousand sets is far below this; anything larger is no table of a run.
 constexpr std::uintmax_t kLargestTable = 64u << 20;
 
-const RunKind kBatch = {"batch_", 0, "set", "batch_summary.csv", "batch_run_times.txt"};
-const RunKind kStudy = {"study_", 1, "case", "study_summary.csv", nullptr};
+const RunKind kBatch = {"batch", "batch_", 0, "set", "batch_summary.csv", "batch_run_times.txt"};
+const RunKind kStudy = {"study", "study_", 1, "case", "study_summary.csv", nullptr};
 
 std::string Quoted(const fs::path& path) {
   return "'" + path.string() + "'";
@@ -56,8 +57,9 @@ bool ReadLines(const fs::path& path, std::vector<std::string>& lines, std::strin
 
 // The kind whose summary table the folder holds.
 bool KindOf(const fs::path& folder, const RunKind*& kind, std::string& error) {
-  const bool batch = fs::exists(fs::symlink_status(folder / kBatch.summary));
-  const bool study = fs::exists(fs::symlink_status(folder / kStudy.summary));
+  std::error_code ignored;
+  const bool batch = fs::exists(fs::symlink_status(folder / kBatch.summary, ignored));
+  const bool study = fs::exists(fs::symlink_status(folder / kStudy.summary, ignored));
   if (batch && study) {
     error = Quoted(folder) + " holds both a batch and a study; give each its own shards";
   } else if (!batch && !study) {
@@ -143,14 +145,6 @@ bool CheckFinishedSets(const fs::path& folder, Shard& shard, std::string& error)
 }
 
 }  // namespace
-
-const RunKind& BatchKind() {
-  return kBatch;
-}
-
-const RunKind& StudyKind() {
-  return kStudy;
-}
 
 int SetNumberOf(const std::string& name, const RunKind& kind) {
   const std::string prefix = kind.prefix;

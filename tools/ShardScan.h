@@ -10,15 +10,13 @@
 
 // A kind of run that is spread over shards, told by the names of its files.
 struct RunKind {
+  const char* name;     // "batch" or "study"
   const char* prefix;   // a set's files are <prefix><index> followed by '.', '_' or nothing
   int firstIndex;       // the index of the first set in its file names
   const char* item;     // "set" or "case", as the messages name them
   const char* summary;  // a header, then one row per finished set, its index first
   const char* timing;   // one line per finished set in the summary's order; null: none
 };
-
-const RunKind& BatchKind();
-const RunKind& StudyKind();
 
 struct Shard {
   std::string folder;
