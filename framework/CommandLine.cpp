@@ -25,7 +25,8 @@ enum class Option {
   Sets,
   Study,
   States,
-  Modes
+  Modes,
+  Init
 };
 
 struct OptionEntry {
@@ -42,6 +43,7 @@ constexpr OptionEntry kOptions[] = {
     {"--results", Option::Results, true},     {"--jobs", Option::Jobs, true},
     {"--sets", Option::Sets, true},           {"--study", Option::Study, true},
     {"--states", Option::States, false},      {"--modes", Option::Modes, false},
+    {"--init", Option::Init, true},
 };
 
 const OptionEntry* FindOption(std::string_view name) {
@@ -56,6 +58,7 @@ struct Requests {
   bool batch = false;
   bool jobs = false;
   bool sets = false;
+  bool others = false;  // any option but --init
 };
 
 // A results folder named with a trailing slash names the same folder; the file
@@ -69,7 +72,7 @@ std::string WithoutTrailingSlashes(std::string folder) {
 // the current folder, or prefixed to the result file names as "/".
 bool NamesAPath(Option option) {
   return option == Option::History || option == Option::LogDir || option == Option::Study ||
-         option == Option::Model || option == Option::Results;
+         option == Option::Model || option == Option::Results || option == Option::Init;
 }
 
 bool ApplyValue(Option option, const std::string& value, Requests& requests,
@@ -86,6 +89,9 @@ bool ApplyValue(Option option, const std::string& value, Requests& requests,
       return true;
     case Option::Model:
       commandLine.modelFile = value;
+      return true;
+    case Option::Init:
+      commandLine.initFolder = value;
       return true;
     case Option::Results:
       commandLine.resultsFolder = WithoutTrailingSlashes(value);
@@ -144,6 +150,7 @@ bool ParseOption(int argc, char** argv, int& i, Requests& requests, CommandLine&
     error = "unknown option " + Excerpt(name);
     return false;
   }
+  if (entry->option != Option::Init) requests.others = true;
   if (!entry->takesValue) {
     if (equals != std::string::npos) {
       error = name + " takes no value";
@@ -170,6 +177,11 @@ bool ParseOption(int argc, char** argv, int& i, Requests& requests, CommandLine&
 // Console and batch runs replay a history; the window runs without a history
 // take the lever's inputs.
 bool ResolveFlags(const Requests& requests, CommandLine& commandLine, std::string& error) {
+  if (!commandLine.initFolder.empty()) {
+    if (!requests.others && commandLine.windowArguments.size() <= 1) return true;
+    error = "--init DIR takes no other option or argument";
+    return false;
+  }
   const bool study = !commandLine.studyFile.empty();
   const bool consoleRun = requests.console || requests.batch || study;
   if (requests.console && requests.batch) {
@@ -237,7 +249,8 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& commandLine, std::stri
 const char* UsageText() {
   return "Usage: kelvra [OPTIONS] [window system arguments]\n"
          "Runs the railway vehicle simulator in the current folder, which holds\n"
-         "combined_train17_GEN.in, combined_styles_GEN.in, fonts/, textures/ and results/.\n"
+         "combined_train17_GEN.in, combined_styles_GEN.in, fonts/, textures/ and results/;\n"
+         "kelvra --init DIR makes such a folder.\n"
          "\n"
          "Without options the real-time window opens: drive the vehicle with the lever.\n"
          "\n"
@@ -263,6 +276,9 @@ const char* UsageText() {
          "  --results DIR    write the result files into DIR, which must exist (default "
          "results)\n"
          "  --log-dir DIR    after the set-up, write every module's log into DIR\n"
+         "  --init DIR       make DIR a working folder: the model, styles, pictures, demo\n"
+         "                   history, batch and study files and results/, copied from the\n"
+         "                   installed data; refused where DIR holds any of them\n"
          "  -h, --help       show this text\n"
          "  --version        show the program's version\n"
          "\n"

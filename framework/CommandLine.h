@@ -15,6 +15,7 @@ struct CommandLine {
   std::string historyFile;   // external force history (empty: none)
   std::string studyFile;     // the cases of a parameter study (empty: none)
   std::string logDirectory;  // where to write the module logs (empty: nowhere)
+  std::string initFolder;    // a working folder to make from the shipped data (empty: none)
   std::string modelFile = "combined_train17_GEN.in";
   std::string resultsFolder = "results";  // every result file and the lock
   int jobs = 1;   // batch sets or study cases run at once; the number of cores unless given

@@ -9,6 +9,7 @@
 #include "framework/Framework.h"
 #include "framework/Reporting.h"
 #include "framework/Study.h"
+#include "framework/WorkingFolder.h"
 #include "results/ResultsLock.h"
 
 namespace {
@@ -49,6 +50,10 @@ int Main(int argc, char** argv) {
   if (commandLine.showVersion) {
     std::cout << VersionText();
     return 0;
+  }
+  if (!commandLine.initFolder.empty()) {
+    return MakeWorkingFolder(ShippedDataFolder(), commandLine.initFolder, std::cout, std::cerr) ? 0
+                                                                                                : 1;
   }
 
   PrintBanner(std::cout, ConsoleColoursEnabled());

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests, the window tests, scripts/plot.sh
-# and the robustness checks (fuzzing, memcheck) need.
+# Installs the Debian packages the build, the tests, the window tests, scripts/plot.sh,
+# the cluster recipe's GNU parallel and the robustness checks (fuzzing, memcheck) need.
 # Idempotent: checks every package with dpkg and only calls apt-get when one is missing.
 set -euo pipefail
 
@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core
   gnuplot-nox
+  # The README's recipe that spreads a batch over processes or machines.
+  parallel
   # Robustness checks: libFuzzer targets (clang and its runtime), the memcheck test.
   clang libclang-rt-14-dev valgrind
 )

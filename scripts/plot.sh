@@ -24,8 +24,9 @@ fail() {
   exit 1
 }
 
+# Installed, the script is kelvra-plot, and its usage says so.
 usage() {
-  sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '2,17p' "$0" | sed -e 's/^# \{0,1\}//' -e "s#scripts/plot.sh#${program/plot.sh/scripts/plot.sh}#"
 }
 
 extension=png

@@ -23,8 +23,9 @@ fail() {
   exit 1
 }
 
+# Installed, the script is kelvra-plot-study, and its usage says so.
 usage() {
-  sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '2,17p' "$0" | sed -e 's/^# \{0,1\}//' -e "s#scripts/plot_study.sh#${program/plot_study.sh/scripts/plot_study.sh}#"
 }
 
 extension=png

@@ -231,36 +231,4 @@ TEST(ParallelBatchTest, ModelAndResultsFolderAreThoseNamed) {
   EXPECT_FALSE(folder.Exists("shard 1/.kelvra.lock"));
 }
 
-// Shards of a batch, each with its own range and results folder, merge into
-// the timing file of the whole batch, whatever order the folders are named in;
-// shards that hold the same set are refused.
-TEST(ParallelBatchTest, ShardsMergeIntoTheTimesOfTheWholeBatch) {
-  TempFolder folder;
-  folder.CopyShippedData();
-  folder.Write("h.in", RampHistory(20));
-  folder.Write("batch_paramsets.in",
-               "BATCH 5 4\n0.005 3 10 0.05\n0.0025 1 5 0.1\n1e300 3 10 0.05\n0.01 3 10 0.05\n"
-               "0.005 1 10 0.02\n");
-  const std::string batch = "--batch --history h.in --jobs 1 ";
-  EXPECT_EQ(1, RunIn(folder.Path(), KelvraCommand(batch), "\n").exitCode);
-  for (const char* shard : {"a", "b", "c"})
-    std::filesystem::create_directory(folder.Path() / shard);
-  for (const char* options :
-       {"--sets 1-2 --results a", "--sets 3-4 --results b", "--sets 5 --results c"}) {
-    RunIn(folder.Path(), KelvraCommand(batch + options), "\n");
-  }
-  const std::string merge =
-      "bash '" + (testing_support::SourceDir() / "scripts" / "merge-run-times.sh").string() + "' ";
-  const auto merged = RunIn(folder.Path(), merge + "c a b");
-  EXPECT_EQ(0, merged.exitCode);
-  EXPECT_EQ("", merged.err);
-  const std::string whole = folder.Read("results/batch_run_times.txt");
-  EXPECT_EQ(4, LineCount(whole));
-  EXPECT_EQ(MaskNumbers(whole, "TIME = ", "\n"), MaskNumbers(merged.out, "TIME = ", "\n"));
-
-  const auto overlapping = RunIn(folder.Path(), merge + "a results");
-  EXPECT_EQ(1, overlapping.exitCode);
-  EXPECT_EQ("merge-run-times.sh: set 1 is in both 'a' and 'results'\n", overlapping.err);
-}
-
 }  // namespace

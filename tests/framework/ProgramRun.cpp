@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 namespace program_run {
@@ -186,6 +187,79 @@ std::string ModelCreationLog(const CouplingErrors& errors) {
 
 int LineCount(const std::string& text) {
   return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+std::vector<std::string> MarkedBlocks(const std::string& text, const std::string& marker) {
+  std::vector<std::string> blocks;
+  std::istringstream lines(text);
+  bool marked = false;
+  std::string block;
+  for (std::string line; std::getline(lines, line);) {
+    if (line == marker) {
+      marked = true;
+    } else if (marked && line.rfind("    ", 0) == 0) {
+      block += line.substr(4) + "\n";
+    } else if (marked && !block.empty()) {
+      blocks.push_back(block);
+      block.clear();
+      marked = false;
+    }
+  }
+  if (marked && !block.empty()) blocks.push_back(block);
+  return blocks;
+}
+
+namespace {
+
+// The sixth cell of every row after the header, the set's run time, as "#".
+std::string MaskRunTimeColumn(const std::string& summary) {
+  std::istringstream lines(summary);
+  std::string masked;
+  bool header = true;
+  for (std::string line; std::getline(lines, line); header = false) {
+    std::size_t start = 0;
+    for (int cell = 0; cell < 5 && start != std::string::npos; ++cell) {
+      start = line.find(',', start);
+      if (start != std::string::npos) ++start;
+    }
+    if (!header && start != std::string::npos) {
+      line.replace(start, line.find(',', start) - start, "#");
+    }
+    masked += line + "\n";
+  }
+  return masked;
+}
+
+// The files of a run by name, their run times masked.
+std::map<std::string, std::string> RunFiles(const fs::path& folder, const std::string& prefix) {
+  std::map<std::string, std::string> files;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) != 0 || !entry.is_regular_file()) continue;
+    std::string text = ReadFile(entry.path());
+    if (name == "batch_run_times.txt") text = MaskNumbers(text, "TIME = ", "\n");
+    if (name == "batch_summary.csv") text = MaskRunTimeColumn(text);
+    files[name] = text;
+  }
+  return files;
+}
+
+}  // namespace
+
+void ExpectSameRunFiles(const fs::path& expected, const fs::path& actual,
+                        const std::string& prefix) {
+  const std::map<std::string, std::string> want = RunFiles(expected, prefix);
+  const std::map<std::string, std::string> got = RunFiles(actual, prefix);
+  std::vector<std::string> wantNames;
+  std::vector<std::string> gotNames;
+  for (const auto& entry : want) wantNames.push_back(entry.first);
+  for (const auto& entry : got) gotNames.push_back(entry.first);
+  EXPECT_EQ(wantNames, gotNames) << actual;
+  EXPECT_FALSE(want.empty()) << expected << " holds no files of a run";
+  for (const auto& [name, text] : want) {
+    const auto found = got.find(name);
+    EXPECT_TRUE(found != got.end() && found->second == text) << name << " differs in " << actual;
+  }
 }
 
 }  // namespace program_run

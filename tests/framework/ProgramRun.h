@@ -139,4 +139,14 @@ std::string ModelCreationLog(const CouplingErrors& errors = {});
 // Number of lines in `text` (each ended by a newline).
 int LineCount(const std::string& text);
 
+// The indented code blocks that follow a line `marker` in a Markdown text, unindented.
+std::vector<std::string> MarkedBlocks(const std::string& text, const std::string& marker);
+
+// Records a test failure unless `actual` holds the same files of a batch or
+// study as `expected` (the files whose names start with `prefix`, "batch_" or
+// "study_"), with the same content apart from the run times in
+// batch_run_times.txt and batch_summary.csv. Other files are not compared.
+void ExpectSameRunFiles(const std::filesystem::path& expected, const std::filesystem::path& actual,
+                        const std::string& prefix);
+
 }  // namespace program_run

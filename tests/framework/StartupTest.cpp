@@ -94,6 +94,11 @@ TEST(StartupTest, HelpAndOptionErrors) {
       {"--history", 2, "", "kelvra: --history needs a value\n" + usage},
       {"--history h.in --log-dir", 2, "", "kelvra: --log-dir needs a value\n" + usage},
       {"--log-dir L --fast", 2, "", "kelvra: unknown option --fast\n" + usage},
+      {"--init", 2, "", "kelvra: --init needs a value\n" + usage},
+      {"--init L --log-dir M", 2, "",
+       "kelvra: --init DIR takes no other option or argument\n" + usage},
+      {"--init L -display :1", 2, "",
+       "kelvra: --init DIR takes no other option or argument\n" + usage},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.options);
