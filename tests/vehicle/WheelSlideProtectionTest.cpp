@@ -1,0 +1,324 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "vehicle/WheelSlideProtection.h"
+
+namespace {
+
+constexpr double kDt = 0.005;  // s, the controller's sample time
+
+TWheelSlideProtection Controller(std::size_t axles, WheelSlideSettings settings = {}) {
+  settings.enabled = true;
+  TWheelSlideProtection wsp;
+  std::ostringstream log;
+  EXPECT_TRUE(wsp.SetPar(axles, kDt, settings, log)) << log.str();
+  return wsp;
+}
+
+// A vehicle of body mass M on n wheels, each with the reduced mass m of its
+// wheelset and the normal force N; w_i the wheels' circumferential speeds,
+// s_i = v - w_i their slips:
+//   M v' = -sum A_i,   m w_i' = A_i + g_i T - f_i B,   A_i = mu(s_i) N
+// with brake force B and traction T at the tread, shared out by the
+// controller (f_i, g_i). The adhesion rises to its optimum mu_p at slip s0
+// and falls beyond it towards half of that over a few m/s, as on wet rail:
+//   mu(s) = mu_p 2x / (1 + x^2)                    x = |s| / s0 <= 1
+//   mu(s) = mu_p (1 + exp(-(|s| - s0) / 3 m/s)) / 2   beyond,
+// with the sign of s. A braked wheel does not turn backwards. Integrated by
+// the midpoint rule on 0.5 ms substeps, inside the adhesion's time constant
+// m s0 / (2 mu_p N) of 3 ms and more.
+struct Plant {
+  static constexpr int kMostWheels = 4;
+  int wheels = 4;
+  double bodyMass = 41000.0;     // kg
+  double reducedMass = 500.0;    // kg per wheelset
+  double normalForce = 98100.0;  // N per wheel
+  double muPeak = 0.08;
+  double peakSlip = 0.2;  // m/s
+  double v = 14.0;        // m/s
+  double x = 0.0;         // m
+  std::vector<double> w;
+
+  double Mu(double slip) const {
+    const double r = std::fabs(slip) / peakSlip;
+    const double shape = r <= 1.0 ? 2.0 * r / (1.0 + r * r)
+                                  : 0.5 + 0.5 * std::exp(-(std::fabs(slip) - peakSlip) / 3.0);
+    return std::copysign(muPeak * shape, slip);
+  }
+  // The deceleration with every wheel at the optimum.
+  double BestDeceleration() const { return wheels * muPeak * normalForce / bodyMass; }
+
+  // One controller step with brake force `brake` and traction `traction` per
+  // wheel at the tread, the shares of the controller applied.
+  void Step(double brake, double traction, const std::vector<double>& brakeShare,
+            const std::vector<double>& tractionShare) {
+    const int substeps = 10;
+    const double h = kDt / substeps;
+    double dw[kMostWheels], mid[kMostWheels];
+    auto rates = [&](double vv, const double* ww) {
+      double force = 0.0;
+      for (int i = 0; i < wheels; ++i) {
+        const double a = Mu(vv - ww[i]) * normalForce;
+        force += a;
+        dw[i] = (a + tractionShare[i] * traction - brakeShare[i] * brake) / reducedMass;
+      }
+      return -force / bodyMass;
+    };
+    for (int k = 0; k < substeps; ++k) {
+      const double dv = rates(v, w.data());
+      for (int i = 0; i < wheels; ++i) mid[i] = w[i] + 0.5 * h * dw[i];
+      const double dvMid = rates(v + 0.5 * h * dv, mid);
+      x += h * (v + 0.5 * h * dv);
+      v += h * dvMid;
+      for (int i = 0; i < wheels; ++i) {
+        w[i] += h * dw[i];
+        if (brake > 0.0) w[i] = std::max(0.0, w[i]);
+      }
+    }
+  }
+};
+
+// A run under a constant brake (or traction) per wheel, from the plant's start.
+struct Stop {
+  double distance = 0.0;        // m, until the vehicle has slowed to `until`
+  double largestSlip = 0.0;     // m/s, of any wheel while the vehicle ran above 2 m/s
+  double referenceBelow = 0.0;  // m/s, the most the reference fell short of v
+  double referenceAbove = 0.0;  // m/s, the most it ran ahead of v
+};
+
+Stop Brake(Plant plant, double brake, bool protect, double until) {
+  TWheelSlideProtection wsp = Controller(plant.wheels);
+  const std::vector<double> demand(plant.wheels, 1.0);
+  const std::vector<double> full(plant.wheels, 1.0);
+  plant.w.assign(plant.wheels, plant.v);
+  Stop stop;
+  for (int k = 0; plant.v > until && k < 40000; ++k) {
+    // The controller gets the wheel speeds, and nothing else of the plant.
+    wsp.DoStep(plant.w, demand, 0.0);
+    EXPECT_TRUE(wsp.Finalize());
+    stop.referenceBelow = std::max(stop.referenceBelow, plant.v - wsp.ReferenceSpeed());
+    stop.referenceAbove = std::max(stop.referenceAbove, wsp.ReferenceSpeed() - plant.v);
+    for (double w : plant.w) {
+      if (plant.v > 2.0) stop.largestSlip = std::max(stop.largestSlip, plant.v - w);
+    }
+    plant.Step(brake, 0.0, protect ? wsp.BrakeShareCommitted() : full, full);
+  }
+  stop.distance = plant.x;
+  return stop;
+}
+
+// Under a brake that asks twice the adhesion there is, the unprotected wheels
+// lock and the vehicle slides on a part of it. Protected, the slip stays
+// small, and from 14 m/s down to the unit's lowest speed the vehicle
+// decelerates at 90 % or more of what every wheel at the adhesion optimum
+// would give, one wheel alone or four that slide together.
+TEST(TWheelSlideProtectionTest, HoldsTheSlipNearTheAdhesionOptimum) {
+  const struct {
+    int wheels;
+    double muPeak;
+  } cases[] = {{1, 0.08}, {4, 0.04}, {4, 0.08}, {4, 0.15}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.wheels << " wheels, mu " << c.muPeak);
+    Plant plant;
+    plant.wheels = c.wheels;
+    plant.bodyMass = 10250.0 * c.wheels;
+    plant.muPeak = c.muPeak;
+    const double brake = 2.0 * c.muPeak * plant.normalForce;
+    const double until = WheelSlideSettings{}.minSpeed;
+    const double best = (plant.v * plant.v - until * until) / (2.0 * plant.BestDeceleration());
+
+    const Stop locked = Brake(plant, brake, false, until);
+    EXPECT_GT(locked.largestSlip, 10.0);
+    EXPECT_GT(locked.distance, 1.5 * best);
+
+    const Stop kept = Brake(plant, brake, true, until);
+    EXPECT_LT(kept.largestSlip, 3.0);
+    EXPECT_LT(kept.distance, best / 0.9);
+    EXPECT_GT(kept.distance, best);  // nothing beats the optimum
+  }
+}
+
+// The reference comes from the wheels alone: the fastest of them, and while
+// all four slide together it falls at ref_decel, faster than the vehicle
+// does. It never runs ahead of the vehicle, and lags it by less than the
+// slide threshold.
+TEST(TWheelSlideProtectionTest, ReferenceFollowsTheWheelsWithinTheSlideThreshold) {
+  Plant plant;
+  const Stop run = Brake(plant, 2.0 * plant.muPeak * plant.normalForce, true, 1.0);
+  EXPECT_LT(run.referenceAbove, 1e-9);
+  EXPECT_GT(run.referenceBelow, 0.0);
+  EXPECT_LT(run.referenceBelow, WheelSlideSettings{}.slideDiff);
+}
+
+// Wheel speeds handed in directly: the reference is the fastest wheel
+// braking or coasting and the slowest under traction, and it moves away from
+// the last estimate no faster than the vehicle can.
+TEST(TWheelSlideProtectionTest, ReferenceIsBoundByTheVehiclesAccelerations) {
+  const WheelSlideSettings s;
+  const struct {
+    const char* name;
+    std::vector<double> before, after;
+    double brake, traction;
+    double reference;  // after one step with `after`
+  } cases[] = {
+      {"one wheel slows", {10, 10, 10, 10}, {10, 5, 10, 10}, 1, 0, 10},
+      {"all slow", {10, 10, 10, 10}, {5, 5, 5, 5}, 1, 0, 10 - s.refDecel * kDt},
+      {"all slow, coasting", {10, 10, 10, 10}, {5, 5, 5, 5}, 0, 0, 10 - s.refDecel * kDt},
+      {"one speeds up", {10, 10, 10, 10}, {10, 10, 12, 10}, 1, 0, 12},
+      {"one spins", {10, 10, 10, 10}, {10, 10, 12, 10}, 0, 1000, 10},
+      {"all spin", {10, 10, 10, 10}, {12, 12, 12, 12}, 0, 1000, 10 + s.refAccel * kDt},
+      {"backwards, one slows", {-10, -10, -10, -10}, {-10, -5, -10, -10}, 1, 0, -10},
+      {"backwards, all spin",
+       {-10, -10, -10, -10},
+       {-12, -12, -12, -12},
+       0,
+       -1000,
+       -10 - s.refAccel * kDt},
+  };
+  for (const auto& c : cases) {
+    TWheelSlideProtection wsp = Controller(4);
+    const std::vector<double> demand(4, c.brake);
+    wsp.DoStep(c.before, demand, c.traction);
+    ASSERT_TRUE(wsp.Finalize());
+    EXPECT_DOUBLE_EQ(c.before[0], wsp.ReferenceSpeed()) << c.name;
+    wsp.DoStep(c.after, demand, c.traction);
+    ASSERT_TRUE(wsp.Finalize());
+    EXPECT_DOUBLE_EQ(c.reference, wsp.ReferenceSpeed()) << c.name;
+  }
+}
+
+// A wheel that stays at rest while the others slow with the vehicle (a
+// seized axle): its valve vents, and after safety_time of venting and
+// holding the brake is re-applied and stays applied; releasing the brake
+// re-arms the timer.
+TEST(TWheelSlideProtectionTest, SafetyTimerReappliesAfterAContinuousRelease) {
+  const WheelSlideSettings s;
+  TWheelSlideProtection wsp = Controller(4);
+  const std::vector<double> demand(4, 1.0), released(4, 0.0);
+  double v = 20.0;
+  auto step = [&](const std::vector<double>& d) {
+    v -= 1.0 * kDt;
+    wsp.DoStep({v, v, v, 0.0}, d, 0.0);
+    EXPECT_TRUE(wsp.Finalize());
+  };
+  const int stepsToTimeOut = static_cast<int>(std::lround(s.safetyTime / kDt));
+  int firstDump = -1, reapplied = -1;
+  for (int k = 0; k < stepsToTimeOut + 400; ++k) {
+    step(demand);
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(WspValve::Refill, wsp.Valve()[i]) << k;
+    if (firstDump < 0 && wsp.Valve()[3] == WspValve::Dump) firstDump = k;
+    if (reapplied < 0 && firstDump >= 0 && wsp.Valve()[3] == WspValve::Refill) reapplied = k;
+  }
+  EXPECT_EQ(0, firstDump);
+  EXPECT_EQ(firstDump + stepsToTimeOut, reapplied);
+  EXPECT_NEAR(s.safetyTime, wsp.ReleaseTime()[3], kDt);
+  EXPECT_EQ(1, wsp.TimedOut()[3]);
+  EXPECT_DOUBLE_EQ(1.0, wsp.BrakeShare()[3]);  // refilled within 400 steps
+
+  step(released);
+  EXPECT_EQ(0, wsp.TimedOut()[3]);
+  step(demand);
+  EXPECT_EQ(WspValve::Dump, wsp.Valve()[3]);
+}
+
+// Traction twice what the adhesion carries, through one wheel: unprotected
+// it spins up; protected, the vehicle accelerates at 85 % or more of the
+// optimum's rate from rest.
+TEST(TWheelSlideProtectionTest, ReducesTractionOnASpinningWheel) {
+  for (const bool protect : {false, true}) {
+    Plant plant;
+    plant.wheels = 1;
+    plant.bodyMass = 10250.0;
+    plant.v = 0.0;
+    plant.w = {0.0};
+    TWheelSlideProtection wsp = Controller(1);
+    const std::vector<double> released(1, 0.0), full(1, 1.0);
+    const double traction = 2.0 * plant.muPeak * plant.normalForce;
+    const double time = 10.0;
+    for (int k = 0; k < std::lround(time / kDt); ++k) {
+      wsp.DoStep(plant.w, released, traction);
+      plant.Step(0.0, traction, full, protect ? wsp.TractionShare() : full);
+      ASSERT_TRUE(wsp.Finalize());
+    }
+    const double utilisation = plant.v / (time * plant.BestDeceleration());
+    if (protect) {
+      EXPECT_GT(utilisation, 0.85);
+      EXPECT_LT(plant.w[0] - plant.v, WheelSlideSettings{}.slideDiff + 0.2);
+    } else {
+      EXPECT_LT(utilisation, 0.7);
+      EXPECT_GT(plant.w[0] - plant.v, 10.0);
+    }
+  }
+}
+
+TEST(TWheelSlideProtectionTest, ReadsTheSwitchAndTheSettingsGiven) {
+  WheelSlideSettings all;
+  all.enabled = true;
+  all.refDecel = 1.1;
+  all.refAccel = 2.2;
+  all.slideDiff = 0.6;
+  all.decelDiff = 0.2;
+  all.slideDecel = 5;
+  all.recoverAccel = 0.5;
+  all.dumpRate = 3;
+  all.refillRate = 0.8;
+  all.safetyTime = 4;
+  all.minSpeed = 2;
+  WheelSlideSettings two;
+  two.enabled = true;
+  two.refDecel = 1.1;
+  two.refAccel = 2.2;
+  const struct {
+    const char* text;
+    WheelSlideSettings settings;
+  } cases[] = {
+      {" 0\n", WheelSlideSettings{}},
+      {" 1\n", WheelSlideSettings{.enabled = true}},
+      {" 1 1.1 2.2\n", two},
+      {" 1 1.1 2.2 0.6 0.2 5 0.5 3 0.8 4 2\n", all},
+  };
+  for (const auto& c : cases) {
+    std::istringstream in(c.text);
+    std::ostringstream log;
+    TWheelSlideProtection wsp;
+    EXPECT_TRUE(wsp.ReadPar(4, kDt, in, log)) << c.text;
+    EXPECT_EQ("\nTWheelSlideProtection::ReadPar() successfully finished.\n", log.str());
+    EXPECT_EQ(c.settings, wsp.Settings()) << c.text;
+    EXPECT_EQ(4u, wsp.AxleNum());
+  }
+}
+
+TEST(TWheelSlideProtectionTest, RefusesSettingsThatCannotWork) {
+  const struct {
+    const char* text;
+    const char* reason;
+  } cases[] = {
+      {" 2\n", "its switch must be 0 or 1"},
+      {" 1 fast\n", "its switch and settings are not numbers on the line of WSP"},
+      {"\n", "its switch and settings are not numbers on the line of WSP"},
+      {" 1 1 1 1 0.5 1 1 1 1 1 1 1\n", "it has 11 settings, at most 10 are known"},
+      {" 1 0\n", "ref_decel must be above 0"},
+      {" 1 1.5 2.5 0.4 0.4\n", "slide_diff must be above decel_diff"},
+      {" 1 1.5 2.5 0.4 0.15 4 1 4 1 0\n", "safety_time must be above 0"},
+      {" 1 1.5 2.5 0.4 0.15 4 1 4 1 3 -1\n", "min_speed must not be below 0"},
+      {" 1 1.5 2.5 0.4 0.15 4 1 4 1 inf\n",
+       "its switch and settings are not numbers on the line of WSP"},
+  };
+  for (const auto& c : cases) {
+    std::istringstream in(c.text);
+    std::ostringstream log;
+    TWheelSlideProtection wsp;
+    EXPECT_FALSE(wsp.ReadPar(4, kDt, in, log)) << c.text;
+    EXPECT_EQ(std::string("\nError - WSP: ") + c.reason +
+                  ".\n\nTWheelSlideProtection::ReadPar() is not successfull.\n",
+              log.str())
+        << c.text;
+  }
+}
+
+}  // namespace

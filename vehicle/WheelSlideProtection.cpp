@@ -1,0 +1,281 @@
+#include "vehicle/WheelSlideProtection.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <string>
+
+#include "vehicle/ParameterReader.h"
+
+namespace {
+
+constexpr std::size_t kSettingCount = std::size(kWheelSlideSettingNames);
+
+// The settings in file order.
+constexpr double WheelSlideSettings::*kSettingFields[kSettingCount] = {
+    &WheelSlideSettings::refDecel,   &WheelSlideSettings::refAccel,
+    &WheelSlideSettings::slideDiff,  &WheelSlideSettings::decelDiff,
+    &WheelSlideSettings::slideDecel, &WheelSlideSettings::recoverAccel,
+    &WheelSlideSettings::dumpRate,   &WheelSlideSettings::refillRate,
+    &WheelSlideSettings::safetyTime, &WheelSlideSettings::minSpeed};
+
+// The first reason the settings cannot work, or an empty text.
+std::string Problem(const WheelSlideSettings& s) {
+  for (std::size_t k = 0; k < kSettingCount; ++k) {
+    if (!std::isfinite(s.*kSettingFields[k])) {
+      return std::string(kWheelSlideSettingNames[k]) + " is not a finite number";
+    }
+  }
+  const struct {
+    double value;
+    const char* name;
+  } positives[] = {{s.refDecel, "ref_decel"},    {s.refAccel, "ref_accel"},
+                   {s.decelDiff, "decel_diff"},  {s.slideDecel, "slide_decel"},
+                   {s.dumpRate, "dump_rate"},    {s.refillRate, "refill_rate"},
+                   {s.safetyTime, "safety_time"}};
+  for (const auto& [value, name] : positives) {
+    if (!(value > 0.0)) return std::string(name) + " must be above 0";
+  }
+  if (!(s.slideDiff > s.decelDiff)) {
+    return "slide_diff must be above decel_diff";
+  }
+  if (s.recoverAccel < 0.0) return "recover_accel must not be below 0";
+  if (s.minSpeed < 0.0) return "min_speed must not be below 0";
+  return "";
+}
+
+}  // namespace
+
+bool TWheelSlideProtection::ReadPar(std::size_t axleCount, double step, std::istream& in,
+                                    std::ostream& log) {
+  std::vector<double> values;
+  ReadLineList(in, values);
+  WheelSlideSettings read;
+  std::string problem;
+  if (in.fail() || values.empty()) {
+    problem = "its switch and settings are not numbers on the line of WSP";
+  } else if (values[0] != 0.0 && values[0] != 1.0) {
+    problem = "its switch must be 0 or 1";
+  } else if (values.size() > kSettingCount + 1) {
+    problem = "it has " + std::to_string(values.size() - 1) + " settings, at most " +
+              std::to_string(kSettingCount) + " are known";
+  } else {
+    read.enabled = values[0] == 1.0;
+    for (std::size_t k = 1; k < values.size(); ++k) read.*kSettingFields[k - 1] = values[k];
+  }
+  if (!problem.empty()) {
+    log << "\nError - WSP: " << problem << ".\n"
+        << "\nTWheelSlideProtection::ReadPar() is not successfull.\n";
+    return false;
+  }
+  if (!SetPar(axleCount, step, read, log)) {
+    log << "\nTWheelSlideProtection::ReadPar() is not successfull.\n";
+    return false;
+  }
+  log << "\nTWheelSlideProtection::ReadPar() successfully finished.\n";
+  return true;
+}
+
+bool TWheelSlideProtection::SetPar(std::size_t axleCount, double step,
+                                   const WheelSlideSettings& values, std::ostream& log) {
+  const std::string problem = Problem(values);
+  if (!problem.empty()) {
+    log << "\nError - WSP: " << problem << ".\n";
+    return false;
+  }
+  if (!(step > 0.0)) {
+    log << "\nError - WSP: the time step " << step << " s must be above 0.\n";
+    return false;
+  }
+  settings = values;
+  timeStep = step;
+  committed.brakeShare.assign(axleCount, 1.0);
+  Init();
+  return true;
+}
+
+void TWheelSlideProtection::Init() {
+  const std::size_t axles = committed.brakeShare.size();
+  committed.reference = 0.0;
+  committed.hasReference = false;
+  committed.brakeShare.assign(axles, 1.0);
+  committed.tractionShare.assign(axles, 1.0);
+  committed.lastWheelSpeed.assign(axles, 0.0);
+  committed.releaseTime.assign(axles, 0.0);
+  committed.releaseRun.assign(axles, 0.0);
+  committed.valve.assign(axles, WspValve::Refill);
+  committed.timedOut.assign(axles, 0);
+  committed.brakePhase.assign(axles, kUntouched);
+  committed.tractionPhase.assign(axles, kUntouched);
+  next = committed;
+  stepDone = false;
+}
+
+bool TWheelSlideProtection::Restore(const State& state) {
+  const std::size_t axles = AxleNum();
+  for (std::size_t size :
+       {state.brakeShare.size(), state.tractionShare.size(), state.lastWheelSpeed.size(),
+        state.releaseTime.size(), state.releaseRun.size(), state.valve.size(),
+        state.timedOut.size(), state.brakePhase.size(), state.tractionPhase.size()}) {
+    if (size != axles) return false;
+  }
+  committed = state;
+  next = state;
+  stepDone = false;
+  return true;
+}
+
+double TWheelSlideProtection::Direction(const std::vector<double>& wheelSpeed, bool braking,
+                                        double tractionForce) const {
+  if (!braking && tractionForce != 0.0) return tractionForce > 0.0 ? 1.0 : -1.0;
+  double sum = 0.0;
+  for (const double w : wheelSpeed) sum += w;
+  return sum < 0.0 ? -1.0 : 1.0;
+}
+
+// In the compared direction u = dir w: braking or coasting the reference is
+// the fastest wheel, falling no faster than refDecel; under traction the
+// slowest, rising no faster than refAccel. The first step takes the wheels
+// as they are.
+void TWheelSlideProtection::UpdateReference(const std::vector<double>& wheelSpeed, double dir,
+                                            bool traction) {
+  double bound = dir * wheelSpeed[0];
+  for (const double w : wheelSpeed) {
+    bound = traction ? std::min(bound, dir * w) : std::max(bound, dir * w);
+  }
+  if (committed.hasReference) {
+    const double previous = dir * committed.reference;
+    bound = traction ? std::min(bound, previous + settings.refAccel * timeStep)
+                     : std::max(bound, previous - settings.refDecel * timeStep);
+  }
+  next.reference = dir * bound;
+  next.hasReference = true;
+}
+
+// A slide is vented until the wheel turns and speeds up again, held while it
+// does, and the brake is refilled once it has caught up: only then does the
+// wheel's speed tell the vehicle's again.
+WspValve TWheelSlideProtection::Decide(double difference, double accel, std::uint8_t& phase) const {
+  const WheelSlideSettings& s = settings;
+  const bool slides =
+      difference > s.slideDiff || (difference > s.decelDiff && -accel > s.slideDecel);
+  const bool recovers = accel > s.recoverAccel;
+  if (recovers) {
+    if (phase != kUntouched) phase = kRecovering;
+    return WspValve::Hold;
+  }
+  if (phase == kVenting || slides) {
+    phase = kVenting;
+    return WspValve::Dump;
+  }
+  phase = kUntouched;
+  return WspValve::Refill;
+}
+
+void TWheelSlideProtection::RefillAxle(std::size_t i) {
+  next.valve[i] = WspValve::Refill;
+  next.releaseRun[i] = 0.0;
+  next.brakeShare[i] = std::min(1.0, committed.brakeShare[i] + settings.refillRate * timeStep);
+}
+
+void TWheelSlideProtection::RefillTraction(std::size_t i) {
+  next.tractionPhase[i] = kUntouched;
+  next.tractionShare[i] =
+      std::min(1.0, committed.tractionShare[i] + settings.refillRate * timeStep);
+}
+
+// A released brake re-arms the safety timer. Its cylinder is empty, so the
+// valve's share does not matter until the next application, which finds the
+// valve open.
+void TWheelSlideProtection::ReleaseAxle(std::size_t i) {
+  next.timedOut[i] = 0;
+  next.brakePhase[i] = kUntouched;
+  next.brakeShare[i] = 1.0;
+  next.releaseRun[i] = 0.0;
+  next.valve[i] = WspValve::Refill;
+}
+
+void TWheelSlideProtection::StepBrakedAxle(std::size_t i, double difference, double accel) {
+  if (committed.timedOut[i] != 0) {
+    RefillAxle(i);
+    return;
+  }
+  const WspValve valve = Decide(difference, accel, next.brakePhase[i]);
+  if (valve == WspValve::Refill) {
+    RefillAxle(i);
+    return;
+  }
+  // Vented or held: the safety timer runs on.
+  const double run = committed.releaseRun[i] + timeStep;
+  if (run > settings.safetyTime) {
+    next.timedOut[i] = 1;
+    next.brakePhase[i] = kUntouched;
+    RefillAxle(i);
+    return;
+  }
+  next.valve[i] = valve;
+  next.releaseRun[i] = run;
+  next.releaseTime[i] = committed.releaseTime[i] + timeStep;
+  if (valve == WspValve::Dump) {
+    next.brakeShare[i] = std::max(0.0, committed.brakeShare[i] - settings.dumpRate * timeStep);
+  }
+}
+
+void TWheelSlideProtection::StepDrivenAxle(std::size_t i, double difference, double accel) {
+  // A spinning wheel runs ahead of the reference and speeds up: the braked
+  // axle's criteria with both turned round.
+  const WspValve valve = Decide(difference, accel, next.tractionPhase[i]);
+  next.valve[i] = valve;
+  if (valve == WspValve::Dump) {
+    next.tractionShare[i] =
+        std::max(0.0, committed.tractionShare[i] - settings.dumpRate * timeStep);
+  } else if (valve == WspValve::Refill) {
+    RefillTraction(i);
+  }
+}
+
+void TWheelSlideProtection::DoStep(const std::vector<double>& wheelSpeed,
+                                   const std::vector<double>& brakeDemand, double tractionForce) {
+  next = committed;
+  stepDone = true;
+  const std::size_t axles = std::min(AxleNum(), wheelSpeed.size());
+  if (axles == 0) return;
+  bool braking = false;
+  for (std::size_t i = 0; i < std::min(axles, brakeDemand.size()); ++i) {
+    braking = braking || brakeDemand[i] != 0.0;
+  }
+  const bool traction = !braking && tractionForce != 0.0;
+  const double dir = Direction(wheelSpeed, braking, tractionForce);
+  UpdateReference(wheelSpeed, dir, traction);
+  const double reference = dir * next.reference;
+  // Braking, the unit stands back at low speed so that the brake stops the
+  // vehicle; a wheel spinning up at the start is caught from rest.
+  const bool braked = reference >= settings.minSpeed;
+
+  for (std::size_t i = 0; i < axles; ++i) {
+    const double u = dir * wheelSpeed[i];
+    const double accel =
+        committed.hasReference ? (u - dir * committed.lastWheelSpeed[i]) / timeStep : 0.0;
+    next.lastWheelSpeed[i] = wheelSpeed[i];
+    const bool demanded = i < brakeDemand.size() && brakeDemand[i] != 0.0;
+    if (!demanded) ReleaseAxle(i);
+    if (traction) {
+      StepDrivenAxle(i, u - reference, -accel);
+      continue;
+    }
+    RefillTraction(i);
+    if (!demanded) continue;
+    if (braked) {
+      StepBrakedAxle(i, reference - u, accel);
+    } else {
+      RefillAxle(i);
+    }
+  }
+}
+
+bool TWheelSlideProtection::Finalize() {
+  if (!stepDone) return false;
+  committed = next;
+  stepDone = false;
+  return true;
+}
