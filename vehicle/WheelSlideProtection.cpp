@@ -154,17 +154,20 @@ void TWheelSlideProtection::UpdateReference(const std::vector<double>& wheelSpee
 
 // A slide is vented until the wheel turns and speeds up again, held while it
 // does, and the brake is refilled once it has caught up: only then does the
-// wheel's speed tell the vehicle's again.
-WspValve TWheelSlideProtection::Decide(double difference, double accel, std::uint8_t& phase) const {
+// wheel's speed tell the vehicle's again. A wheel whose brake is vented in
+// full and that still does not turn never slid (a wheelset that swung on its
+// suspension as the brake came on) or does not answer (a lifted wheel, a
+// seized axle): its brake is refilled, and the safety timer watches it.
+WspValve TWheelSlideProtection::Decide(double difference, double accel, double share,
+                                       std::uint8_t& phase) const {
   const WheelSlideSettings& s = settings;
   const bool slides =
       difference > s.slideDiff || (difference > s.decelDiff && -accel > s.slideDecel);
-  const bool recovers = accel > s.recoverAccel;
-  if (recovers) {
+  if (accel > s.recoverAccel) {
     if (phase != kUntouched) phase = kRecovering;
     return WspValve::Hold;
   }
-  if (phase == kVenting || slides) {
+  if ((slides || phase == kVenting) && share > 0.0) {
     phase = kVenting;
     return WspValve::Dump;
   }
@@ -172,16 +175,15 @@ WspValve TWheelSlideProtection::Decide(double difference, double accel, std::uin
   return WspValve::Refill;
 }
 
-void TWheelSlideProtection::RefillAxle(std::size_t i) {
-  next.valve[i] = WspValve::Refill;
-  next.releaseRun[i] = 0.0;
-  next.brakeShare[i] = std::min(1.0, committed.brakeShare[i] + settings.refillRate * timeStep);
+double TWheelSlideProtection::MoveShare(double share, WspValve valve) const {
+  if (valve == WspValve::Dump) return std::max(0.0, share - settings.dumpRate * timeStep);
+  if (valve == WspValve::Refill) return std::min(1.0, share + settings.refillRate * timeStep);
+  return share;
 }
 
 void TWheelSlideProtection::RefillTraction(std::size_t i) {
   next.tractionPhase[i] = kUntouched;
-  next.tractionShare[i] =
-      std::min(1.0, committed.tractionShare[i] + settings.refillRate * timeStep);
+  next.tractionShare[i] = MoveShare(committed.tractionShare[i], WspValve::Refill);
 }
 
 // A released brake re-arms the safety timer. Its cylinder is empty, so the
@@ -195,43 +197,37 @@ void TWheelSlideProtection::ReleaseAxle(std::size_t i) {
   next.valve[i] = WspValve::Refill;
 }
 
+// The safety timer runs while the brake is short of its demand, and starts
+// again whenever the wheel recovers (the unit is working on a wheel that
+// slides) or the brake is whole.
 void TWheelSlideProtection::StepBrakedAxle(std::size_t i, double difference, double accel) {
-  if (committed.timedOut[i] != 0) {
-    RefillAxle(i);
-    return;
+  const double share = committed.brakeShare[i];
+  WspValve valve = WspValve::Refill;
+  double run = 0.0;
+  if (committed.timedOut[i] == 0) {
+    valve = Decide(difference, accel, share, next.brakePhase[i]);
+    const bool working = valve == WspValve::Hold || MoveShare(share, valve) >= 1.0;
+    run = working ? 0.0 : committed.releaseRun[i] + timeStep;
   }
-  const WspValve valve = Decide(difference, accel, next.brakePhase[i]);
-  if (valve == WspValve::Refill) {
-    RefillAxle(i);
-    return;
-  }
-  // Vented or held: the safety timer runs on.
-  const double run = committed.releaseRun[i] + timeStep;
   if (run > settings.safetyTime) {
     next.timedOut[i] = 1;
     next.brakePhase[i] = kUntouched;
-    RefillAxle(i);
-    return;
+    valve = WspValve::Refill;
+    run = 0.0;
   }
   next.valve[i] = valve;
+  next.brakeShare[i] = MoveShare(share, valve);
   next.releaseRun[i] = run;
-  next.releaseTime[i] = committed.releaseTime[i] + timeStep;
-  if (valve == WspValve::Dump) {
-    next.brakeShare[i] = std::max(0.0, committed.brakeShare[i] - settings.dumpRate * timeStep);
-  }
+  if (valve != WspValve::Refill) next.releaseTime[i] = committed.releaseTime[i] + timeStep;
 }
 
 void TWheelSlideProtection::StepDrivenAxle(std::size_t i, double difference, double accel) {
   // A spinning wheel runs ahead of the reference and speeds up: the braked
   // axle's criteria with both turned round.
-  const WspValve valve = Decide(difference, accel, next.tractionPhase[i]);
+  const WspValve valve =
+      Decide(difference, accel, committed.tractionShare[i], next.tractionPhase[i]);
   next.valve[i] = valve;
-  if (valve == WspValve::Dump) {
-    next.tractionShare[i] =
-        std::max(0.0, committed.tractionShare[i] - settings.dumpRate * timeStep);
-  } else if (valve == WspValve::Refill) {
-    RefillTraction(i);
-  }
+  next.tractionShare[i] = MoveShare(committed.tractionShare[i], valve);
 }
 
 void TWheelSlideProtection::DoStep(const std::vector<double>& wheelSpeed,
@@ -268,7 +264,10 @@ void TWheelSlideProtection::DoStep(const std::vector<double>& wheelSpeed,
     if (braked) {
       StepBrakedAxle(i, reference - u, accel);
     } else {
-      RefillAxle(i);
+      next.brakePhase[i] = kUntouched;
+      next.valve[i] = WspValve::Refill;
+      next.releaseRun[i] = 0.0;
+      next.brakeShare[i] = MoveShare(committed.brakeShare[i], WspValve::Refill);
     }
   }
 }

@@ -52,7 +52,7 @@ enum class WspValve : std::uint8_t {
 //
 // Braked axle, with d = v - w its speed difference and a = dw/dt over the
 // last step:
-//   slide       d > slideDiff,  or  d > decelDiff and -a > slideDecel
+//   slides      d > slideDiff,  or  d > decelDiff and -a > slideDecel
 //   recovers    a > recoverAccel
 //   valve       Dump    from a slide until the wheel recovers
 //               Hold    while it recovers
@@ -63,13 +63,17 @@ enum class WspValve : std::uint8_t {
 // force within its slip band for one that slides. Venting until the wheel
 // turns and holding until it has caught up brings the wheel back to the
 // vehicle's speed even when every wheel slid and the reference fell with
-// them: the refill starts from a true reference. Below a reference of
+// them: the refill starts from a true reference. A wheel whose brake is
+// vented in full and that still does not turn was not sliding (a wheelset
+// that swung back on its suspension as the brake came on) or cannot answer
+// (a lifted wheel, a seized axle): it is refilled. Below a reference of
 // minSpeed the valves refill, so that the brake stops the vehicle.
 //
-// Safety timer: an axle whose valve has vented or held without a break for
-// safetyTime is re-applied (Refill) and left alone by the unit until its
-// brake demand is released, so that a fault (a seized axle, a wrong speed)
-// cannot take the brake away for good.
+// Safety timer: it runs while an axle's brake is short of its demand (f < 1)
+// and starts again whenever the wheel recovers (the unit is working on a
+// wheel that slides). When it exceeds safetyTime the brake is re-applied in
+// full and the unit leaves the axle alone until its demand is released, so
+// that a fault cannot take the brake away for good.
 //
 // Driven axle (traction pulling, no brake demand on any axle): the same with
 // the roles of the speeds turned, d = w - v; g falls, holds and recovers as f
@@ -147,11 +151,13 @@ class TWheelSlideProtection {
   void UpdateReference(const std::vector<double>& wheelSpeed, double direction, bool traction);
   // The valve for an axle whose speed difference is `difference` and whose
   // acceleration (along the compared direction) is `accel`.
-  // Updates the axle's `phase` of its release cycle.
-  WspValve Decide(double difference, double accel, std::uint8_t& phase) const;
+  // `share` is the share the valve lets through now. Updates the axle's
+  // `phase` of its release cycle.
+  WspValve Decide(double difference, double accel, double share, std::uint8_t& phase) const;
+  // The share after a step of `valve`.
+  double MoveShare(double share, WspValve valve) const;
   void StepBrakedAxle(std::size_t i, double difference, double accel);
   void StepDrivenAxle(std::size_t i, double difference, double accel);
-  void RefillAxle(std::size_t i);
   void RefillTraction(std::size_t i);
   void ReleaseAxle(std::size_t i);
 
