@@ -148,7 +148,6 @@ class Kelvra {
   // Every part, read-only.
   const TVehDyn& Dynamics() const { return VehDyn; }
   const TContact& ContactModel() const { return Contact; }
-  const TTemperature& Temperatures() const { return Temperature; }
 
  private:
   // One state of the per-axle quantities, committed or new.
