@@ -164,7 +164,14 @@ void Framework::RunBatch() {
 void Framework::RunValidator() {
   *console << "\nRunning validator with hard-coded parameters...\n"
            << "Creating RK solver... ";
-  ValidatorTrainModel model(kValidatorStepSize, resultsFolder);
+  // The result file is emptied before the history is checked, so that a
+  // refused run leaves none of an earlier one behind.
+  const std::string resultFile = ResultPath("ode1_train17_rk4_result.txt");
+  const std::string forceFile = ResultPath("ruku_forces.txt");
+  ValidatorFiles files;
+  const bool resultOpen = files.OpenResultFile(resultFile);
+  ValidatorTrainModel model(kValidatorStepSize);
+  model.WriteTo(files);
   model.SetForceHistory(coupling.externalForceHistory, kHistorySamplePeriod);
   std::string reason;
   if (!model.CheckForceHistory(reason)) {
@@ -174,9 +181,6 @@ void Framework::RunValidator() {
   }
   RungeKuttaSolver solver(model);
   *console << "OK\n" << std::flush;
-  const std::string resultFile = ResultPath("ode1_train17_rk4_result.txt");
-  const std::string forceFile = ResultPath("ruku_forces.txt");
-  const bool resultOpen = model.ResultFileOpen();
   if (!resultOpen) lostResults.CannotOpen(resultFile);
 
   const std::string runTimeFile = ResultPath("ruku_run_time.txt");
@@ -198,7 +202,8 @@ void Framework::RunValidator() {
     model.EvaluateForces(solver.Time(), state, forces);
     states.Record(index * kHistorySamplePeriod, state, forces);
     bool sliding = false;
-    for (double slip : forces.slip) sliding = sliding || std::fabs(slip) > model.adhesionSlipLimit;
+    const double slipLimit = model.Parameters().adhesionSlipLimit;
+    for (double slip : forces.slip) sliding = sliding || std::fabs(slip) > slipLimit;
     speeds.Add(&state[kValidatorWheelsetDof], kValidatorWheelsets, sliding);
   };
 
@@ -207,8 +212,8 @@ void Framework::RunValidator() {
            << std::flush;
   ProgressBar progress(static_cast<std::int64_t>(stepsPerSample) * (rows - 1), progressBars);
   const std::int64_t start = PerformanceCount();
+  const bool forceOpen = files.OpenForceFile(forceFile);
   int status = solver.Start();
-  const bool forceOpen = model.ForceFileOpen();
   if (!forceOpen) lostResults.CannotOpen(forceFile);
   sample(0);
   while (status == 0) {
@@ -226,11 +231,11 @@ void Framework::RunValidator() {
   }
   const double seconds = ElapsedSeconds(start, PerformanceCount());
   progress.Finish();
-  model.FlushFiles();
-  if (model.ResultFileError() != 0) lostResults.CannotWrite(resultFile, model.ResultFileError());
-  if (model.ForceFileError() != 0) lostResults.CannotWrite(forceFile, model.ForceFileError());
-  if (resultOpen && model.ResultFileError() == 0) writtenFiles.Add(resultFile);
-  if (forceOpen && model.ForceFileError() == 0) writtenFiles.Add(forceFile);
+  files.Flush();
+  if (files.ResultFileError() != 0) lostResults.CannotWrite(resultFile, files.ResultFileError());
+  if (files.ForceFileError() != 0) lostResults.CannotWrite(forceFile, files.ForceFileError());
+  if (resultOpen && files.ResultFileError() == 0) writtenFiles.Add(resultFile);
+  if (forceOpen && files.ForceFileError() == 0) writtenFiles.Add(forceFile);
   const bool statesOpen = states.IsOpen();
   if (states.Close()) {
     if (statesOpen) writtenFiles.Add(statesFile);

@@ -141,12 +141,12 @@ bool SameResponse(const WheelView& run, const WheelView& reference) {
   return true;
 }
 
-bool SameWheels(const ValidatorTrainModel& validator, const ReferenceModelData& model) {
+bool SameWheels(const ValidatorParameters& reference, const ReferenceModelData& model) {
   if (model.wheelDofIndices.size() != static_cast<std::size_t>(kValidatorWheelsets)) return false;
   for (int k = 0; k < kValidatorWheelsets; ++k) {
-    if (!Same(model.reducedMasses[k], validator.wheelReducedMass) ||
-        !Same(model.staticAxleLoads[k], validator.staticWheelLoad) ||
-        !Same(std::fabs(model.brakeForceRadii[k]), validator.brakeRadius / validator.wheelRadius)) {
+    if (!Same(model.reducedMasses[k], reference.wheelReducedMass) ||
+        !Same(model.staticAxleLoads[k], reference.staticWheelLoad) ||
+        !Same(std::fabs(model.brakeForceRadii[k]), reference.brakeRadius / reference.wheelRadius)) {
       return false;
     }
   }
@@ -154,14 +154,14 @@ bool SameWheels(const ValidatorTrainModel& validator, const ReferenceModelData& 
 }
 
 // The brake at wheel speeds inside and beyond its fading band, both ways.
-bool SameBrake(const ValidatorTrainModel& validator, const Kelvra& vehicle) {
+bool SameBrake(const ValidatorParameters& reference, const Kelvra& vehicle) {
   TBrakeSys brakes = vehicle.Dynamics().BrkSys;
   const std::vector<double> demand(kValidatorWheelsets, 1000.0);
   for (const double speed : {0.0, 0.01, -0.03, 0.049, 0.2, -3.0}) {
     const std::vector<double> wheelSpeed(kValidatorWheelsets, speed);
     if (!brakes.DoStep(demand, wheelSpeed)) return false;
     const double expected =
-        ValidatorTrainModel::Saturation(speed, validator.brakeSpeedLimit) * demand[0];
+        ValidatorTrainModel::Saturation(speed, reference.brakeSpeedLimit) * demand[0];
     for (const double force : brakes.BrakeForce()) {
       if (!(std::fabs(force - expected) <= kSameParameter * demand[0])) return false;
     }
@@ -169,9 +169,9 @@ bool SameBrake(const ValidatorTrainModel& validator, const Kelvra& vehicle) {
   return true;
 }
 
-bool NoResistance(const ValidatorTrainModel& validator, const Kelvra& vehicle) {
-  if (validator.resistanceLoadFactor != 0.0 || validator.resistanceConstant != 0.0 ||
-      validator.resistanceQuadratic != 0.0) {
+bool NoResistance(const ValidatorParameters& reference, const Kelvra& vehicle) {
+  if (reference.resistanceLoadFactor != 0.0 || reference.resistanceConstant != 0.0 ||
+      reference.resistanceQuadratic != 0.0) {
     return false;
   }
   TResistance resistance = vehicle.Dynamics().Res;
@@ -184,14 +184,14 @@ bool NoResistance(const ValidatorTrainModel& validator, const Kelvra& vehicle) {
 
 // Every characteristic the track may select, at slips from standstill to a
 // wheel locked at speed.
-bool SameAdhesion(const ValidatorTrainModel& validator, const Kelvra& vehicle) {
+bool SameAdhesion(const ValidatorParameters& reference, const Kelvra& vehicle) {
   const auto& characteristics = vehicle.ContactModel().AdhesionGenerator().Characteristics();
   for (const AdhesionCharacteristic& c : characteristics) {
     for (const double slip : {0.0, 0.02, -0.3, 2.0, 10.0, -40.0}) {
       const double mu =
-          validator.adhesionMax *
-          ((1.0 - validator.adhesionFloor) * std::exp(-std::fabs(slip) / validator.adhesionDecay) +
-           validator.adhesionFloor);
+          reference.adhesionMax *
+          ((1.0 - reference.adhesionFloor) * std::exp(-std::fabs(slip) / reference.adhesionDecay) +
+           reference.adhesionFloor);
       if (!Same(c.Coefficient(slip), mu)) return false;
     }
   }
@@ -202,11 +202,12 @@ bool SameAdhesion(const ValidatorTrainModel& validator, const Kelvra& vehicle) {
 
 std::string ValidatorVehicleDifference(const ValidatorTrainModel& validator,
                                        const ReferenceModelData& model, const Kelvra& vehicle) {
-  if (!SameWheels(validator, model)) return "its wheels";
-  if (!SameBrake(validator, vehicle)) return "its brake";
-  if (!NoResistance(validator, vehicle)) return "its running resistance";
-  if (!SameAdhesion(validator, vehicle)) return "its adhesion";
-  if (!Same(vehicle.Dynamics().AxleRot.Lim(), validator.adhesionSlipLimit)) return "LIM";
+  const ValidatorParameters& reference = validator.Parameters();
+  if (!SameWheels(reference, model)) return "its wheels";
+  if (!SameBrake(reference, vehicle)) return "its brake";
+  if (!NoResistance(reference, vehicle)) return "its running resistance";
+  if (!SameAdhesion(reference, vehicle)) return "its adhesion";
+  if (!Same(vehicle.Dynamics().AxleRot.Lim(), reference.adhesionSlipLimit)) return "LIM";
   const bool linearFits = model.a.num_rows() == kStates && model.f.num_rows() == kStates &&
                           model.f.num_cols() >= kInputs &&
                           model.normalForce.num_rows() == kOutputs / 2 &&

@@ -68,10 +68,9 @@ struct Evaluation {
   double traction = 0.0;
 };
 
-class ShippedAgainstValidatorTest : public InResultsFolder {
+class ShippedAgainstValidatorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InResultsFolder::SetUp();
     ASSERT_TRUE(vehicle.Build(ShippedFile(), 0.005)) << vehicle.Failure();
     const ComponentManager& components = vehicle.Model().Components();
     ASSERT_EQ(static_cast<std::size_t>(kFreedoms), components.Dofs().size());
