@@ -48,7 +48,7 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle,
                                                   std::ostream& setConsole,
                                                   std::ostream& setWarnings,
                                                   bool showProgress) const {
-  const Matrix& sets = coupling.batchParameterSets;
+  const Matrix& sets = inputs.batchSets;
   BatchSetOutcome outcome;
   outcome.timeStep = sets[index][0];
   outcome.iterations = static_cast<int>(std::trunc(sets[index][1]));
@@ -74,7 +74,7 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle,
              << " SUBD=" << outcome.subdivisions << " SGNT=" << outcome.signLimit << "\n"
              << std::flush;
   std::string unstable;
-  const int rows = coupling.externalForceHistory.num_rows();
+  const int rows = inputs.history->num_rows();
   if (!WheelsIntegrable(vehicle, ResampledStepCount(rows, timeStep) > 0, unstable)) {
     setConsole << "Reason: " << unstable << "\n\nSimulation " << index + 1 << " of " << setCount
                << " skipped\n"
@@ -85,7 +85,7 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle,
 
   LostResults lost(setWarnings);
   const std::string seriesFile = name + ".csv";
-  HistoryReplay replay(vehicle, coupling.externalForceHistory);
+  HistoryReplay replay(vehicle, inputs.history);
   RunRecording& recording = replay.Recording();
   OpenRecording(vehicle, recording, seriesFile, lost);
   recording.RecordInitial(vehicle);

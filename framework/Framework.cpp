@@ -72,7 +72,7 @@ bool Framework::Initialize(const std::string& stylesFile, const std::string& ext
     vehicleCreationLog = log.str();
     // A batch checks each set with the settings it brings.
     std::string refusal;
-    const bool makesSteps = graphicsDisplay || coupling.externalForceHistory.num_rows() > 0;
+    const bool makesSteps = graphicsDisplay || inputs.history->num_rows() > 0;
     ok = created && (batchRun || WheelsIntegrable(vehicleSystem, makesSteps, refusal)) &&
          ConsoleRunSizeFits(refusal);
     PrintResult(*console, ok);
@@ -88,7 +88,7 @@ bool Framework::WheelsIntegrable(const Kelvra& vehicle, bool makesSteps,
 }
 
 std::vector<double> Framework::LargestBrakeInputs() const {
-  const Matrix& history = coupling.externalForceHistory;
+  const Matrix& history = *inputs.history;
   std::vector<double> largest(static_cast<std::size_t>(vehicleSystem.AxleCount()),
                               graphicsDisplay ? kMaxBrakeInput : 0.0);
   // The brake inputs come first, one column per axle, the traction last.
@@ -150,16 +150,17 @@ bool Framework::ReadHistory(const std::string& externalForceFile) {
   *console << "Reading external force history... ";
   std::string error;
   std::string warning;
-  bool ok =
-      ReadExternalForceHistory(externalForceFile, coupling.externalForceHistory, error, &warning);
+  Matrix history;
+  bool ok = ReadExternalForceHistory(externalForceFile, history, error, &warning);
   const int needed = static_cast<int>(coupling.wheelDofIndices.size()) + 1;
-  if (ok && coupling.externalForceHistory.num_cols() < needed) {
+  if (ok && history.num_cols() < needed) {
     ok = false;
     error = "EFD in '" + externalForceFile + "': the history has " +
-            std::to_string(coupling.externalForceHistory.num_cols()) + " columns, but " +
-            std::to_string(needed - 1) + " axles need " + std::to_string(needed) +
+            std::to_string(history.num_cols()) + " columns, but " + std::to_string(needed - 1) +
+            " axles need " + std::to_string(needed) +
             " (a brake input per axle, then the traction)";
   }
+  inputs.history = std::make_shared<const Matrix>(std::move(history));
   PrintResult(*console, ok);
   if (!ok) *console << "Reason: " << error << "\n";
   if (ok) Warn(*warnings, warning);
@@ -171,11 +172,9 @@ bool Framework::ReadBatchSets() {
   std::string error;
   std::string warning;
   const bool ok =
-      ReadBatchParameterSets(kBatchParameterFile, coupling.batchParameterSets, error, &warning) &&
-      CheckStepCounts(coupling.batchParameterSets, coupling.externalForceHistory.num_rows(),
-                      error) &&
-      SetsInRange(setRange, coupling.batchParameterSets.num_rows(), "sets", batchBegin, batchEnd,
-                  error) &&
+      ReadBatchParameterSets(kBatchParameterFile, inputs.batchSets, error, &warning) &&
+      CheckStepCounts(inputs.batchSets, inputs.history->num_rows(), error) &&
+      SetsInRange(setRange, inputs.batchSets.num_rows(), "sets", batchBegin, batchEnd, error) &&
       BatchRunSizeFits(error);
   PrintResult(*console, ok);
   if (!ok) *console << "Reason: " << error << "\n";
@@ -184,14 +183,14 @@ bool Framework::ReadBatchSets() {
 }
 
 int Framework::ConsoleSteps() const {
-  const int rows = coupling.externalForceHistory.num_rows();
+  const int rows = inputs.history->num_rows();
   return resampleHistory ? ResampledStepCount(rows, coupling.stepMatricesTimeStep) : rows;
 }
 
 // The console run's steps, then the validator over the history's rows.
 bool Framework::ConsoleRunSizeFits(std::string& error) const {
   if (batchRun || graphicsDisplay) return true;
-  const int rows = coupling.externalForceHistory.num_rows();
+  const int rows = inputs.history->num_rows();
   const double timeStep = coupling.stepMatricesTimeStep;
   if (resampleHistory && !ResampledStepCountFits(rows, timeStep)) {
     std::ostringstream text;
@@ -213,8 +212,8 @@ bool Framework::ConsoleRunSizeFits(std::string& error) const {
 // Every set of the range replays the whole history at its own time step, then
 // the validator replays it once.
 bool Framework::BatchRunSizeFits(std::string& error) const {
-  const Matrix& sets = coupling.batchParameterSets;
-  const int rows = coupling.externalForceHistory.num_rows();
+  const Matrix& sets = inputs.batchSets;
+  const int rows = inputs.history->num_rows();
   const int axles = static_cast<int>(coupling.wheelDofIndices.size());
   RunSize total;
   total.outputBytes = ValidatorOutputBytes(rows);

@@ -8,6 +8,7 @@
 
 #include "framework/Reporting.h"
 #include "framework/ResultStore.h"
+#include "framework/RunInputs.h"
 #include "framework/SetRange.h"
 #include "linalg/Matrix.h"
 #include "model/ModelCreation.h"
@@ -191,6 +192,7 @@ class Framework {
   bool graphicsDisplay = false;
   bool batchRun = false;
   CouplingData coupling;
+  RunInputs inputs;
   bool realTimePacing = false;
   std::ostream* console = &std::cout;
   std::ostream* warnings = &std::cerr;

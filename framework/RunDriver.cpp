@@ -58,7 +58,7 @@ void Framework::RunConsole() {
       runBaseName.empty() ? vehicleSystem.DefaultResultName("", resultsFolder) : runBaseName;
   const std::string seriesFile = base + ".csv";
   WriteModes(base);
-  HistoryReplay replay(vehicleSystem, coupling.externalForceHistory);
+  HistoryReplay replay(vehicleSystem, inputs.history);
   RunRecording& recording = replay.Recording();
   OpenRecording(vehicleSystem, recording, seriesFile, lostResults);
   recording.RecordInitial(vehicleSystem);
@@ -172,7 +172,7 @@ void Framework::RunValidator() {
   const bool resultOpen = files.OpenResultFile(resultFile);
   ValidatorTrainModel model(kValidatorStepSize);
   model.WriteTo(files);
-  model.SetForceHistory(coupling.externalForceHistory, kHistorySamplePeriod);
+  model.SetForceHistory(*inputs.history, kHistorySamplePeriod);
   std::string reason;
   if (!model.CheckForceHistory(reason)) {
     *console << "Failed\nReason: " << reason << "\n" << std::flush;
@@ -193,7 +193,7 @@ void Framework::RunValidator() {
   // The history's rows are whole multiples of the step; the run reaches the last one.
   const int stepsPerSample =
       static_cast<int>(std::lround(kHistorySamplePeriod / kValidatorStepSize));
-  const int rows = coupling.externalForceHistory.num_rows();
+  const int rows = inputs.history->num_rows();
   SpeedSeries speeds;
   speeds.Start(kHistorySamplePeriod, kValidatorWheelsets, static_cast<std::size_t>(rows));
   ValidatorForces forces;
@@ -305,7 +305,7 @@ ReferenceModelData Framework::RunModelData() const {
 // The run's own model integrated by Runge-Kutta over the rows the run played,
 // one per time step; the two solutions' vehicle speeds compared at every step.
 void Framework::CompareWithModelReference() const {
-  const Matrix& history = coupling.externalForceHistory;
+  const Matrix& history = *inputs.history;
   const int steps = static_cast<int>(consoleSpeeds.SampleCount()) - 1;
   double largestBrake = 0.0;
   for (int r = 0; r < steps; ++r) {
@@ -360,7 +360,7 @@ void Framework::RunGraphics(int argc, char** argv) {
   *console << "Connecting simulator...\n";
   if (!realTimeExternalForce) {
     *console << "Connecting external force data...\n";
-    data.run.externalForceHistory = coupling.externalForceHistory;
+    data.run.externalForceHistory = *inputs.history;
     data.run.predefinedForces = true;
   }
   data.background.fileName = "textures/wall2.png";

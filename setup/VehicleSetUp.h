@@ -46,8 +46,6 @@ struct CouplingData {
   // The time step C, P and P1 were made for (seconds), and so the one the vehicle
   // system steps with; NaN while their preparation failed.
   double stepMatricesTimeStep = std::numeric_limits<double>::quiet_NaN();
-  Matrix externalForceHistory;
-  Matrix batchParameterSets;
   Vector initialState;
   Vector staticAxleLoads;
   Vector reducedMasses;
