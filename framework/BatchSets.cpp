@@ -114,10 +114,9 @@ bool Framework::PrepareSetVehicle(double timeStep, bool announce, Kelvra& vehicl
                                   std::ostream& setConsole) const {
   if (announce) setConsole << kRebuildLine;
   SimulationModule module;
-  CouplingData setCoupling = coupling;
   std::ostringstream log;
   const TimeStepChange change =
-      ChangeTimeStep(modelCreation, timeStep, module, setCoupling, vehicle, log);
+      ChangeTimeStep(setUp.Model(), setUp.Vehicle(), timeStep, module, vehicle, log);
   if (!change.prepared) {
     if (!announce) setConsole << kRebuildLine;
     PrintResult(setConsole, false);

@@ -50,7 +50,8 @@ bool Framework::Initialize(const std::string& stylesFile, const std::string& ext
   if (!CreateModel(modelFile)) return false;
 
   std::string error;
-  if (!ReadModelFileItems(modelFile, coupling.timeStep, coupling.initialState, error)) {
+  double fileTimeStep = 0.0;
+  if (!setUp.ReadModelFileItems(fileTimeStep, error)) {
     *console << "Reading time step and initial state... Failed\nReason: " << error << "\n";
     return false;
   }
@@ -59,16 +60,16 @@ bool Framework::Initialize(const std::string& stylesFile, const std::string& ext
   if (ok && batchRun) ok = ReadBatchSets();
   if (ok) {
     *console << "Preparing Fundamental matrices... ";
-    ok = PrepareStepMatrices(modelCreation, coupling.timeStep, simulationModule, coupling);
+    ok = setUp.PrepareStepMatrices(fileTimeStep);
     PrintResult(*console, ok);
-    if (!ok) *console << "Reason:\n" << ErrorLines(simulationModule.GetLogText());
+    if (!ok) *console << "Reason:\n" << ErrorLines(setUp.Simulation().GetLogText());
   }
   if (graphicsDisplay && ok) ok = CreateVisualModel(stylesFile);
   if (ok) {
-    ConvertForVehicle(coupling);
     *console << "Creating vehicle simulator... ";
+    setUp.Complete();
     std::ostringstream log;
-    const bool created = CreateVehicle(coupling, vehicleSystem, log);
+    const bool created = setUp.CreateVehicle(vehicleSystem, log);
     vehicleCreationLog = log.str();
     // A batch checks each set with the settings it brings.
     std::string refusal;
@@ -136,10 +137,10 @@ void Framework::ResolveModes(int flags) {
 
 bool Framework::CreateModel(const std::string& modelFile) {
   *console << "Creating internal model representation... ";
-  const bool ok = CreateLinearModel(modelFile, modelCreation, coupling);
+  const bool ok = setUp.CreateLinearModel(modelFile);
   PrintResult(*console, ok);
   if (!ok) {
-    const std::string reason = ModelFailureReason(modelCreation);
+    const std::string reason = ModelFailureReason(setUp.Model());
     if (!reason.empty()) *console << "Reason:" << reason;
   }
   return ok;
@@ -152,7 +153,7 @@ bool Framework::ReadHistory(const std::string& externalForceFile) {
   std::string warning;
   Matrix history;
   bool ok = ReadExternalForceHistory(externalForceFile, history, error, &warning);
-  const int needed = static_cast<int>(coupling.wheelDofIndices.size()) + 1;
+  const int needed = AxleCount() + 1;
   if (ok && history.num_cols() < needed) {
     ok = false;
     error = "EFD in '" + externalForceFile + "': the history has " +
@@ -184,14 +185,14 @@ bool Framework::ReadBatchSets() {
 
 int Framework::ConsoleSteps() const {
   const int rows = inputs.history->num_rows();
-  return resampleHistory ? ResampledStepCount(rows, coupling.stepMatricesTimeStep) : rows;
+  return resampleHistory ? ResampledStepCount(rows, setUp.TimeStep()) : rows;
 }
 
 // The console run's steps, then the validator over the history's rows.
 bool Framework::ConsoleRunSizeFits(std::string& error) const {
   if (batchRun || graphicsDisplay) return true;
   const int rows = inputs.history->num_rows();
-  const double timeStep = coupling.stepMatricesTimeStep;
+  const double timeStep = setUp.TimeStep();
   if (resampleHistory && !ResampledStepCountFits(rows, timeStep)) {
     std::ostringstream text;
     text << "DT " << timeStep << " is too small for the " << rows
@@ -214,7 +215,7 @@ bool Framework::ConsoleRunSizeFits(std::string& error) const {
 bool Framework::BatchRunSizeFits(std::string& error) const {
   const Matrix& sets = inputs.batchSets;
   const int rows = inputs.history->num_rows();
-  const int axles = static_cast<int>(coupling.wheelDofIndices.size());
+  const int axles = AxleCount();
   RunSize total;
   total.outputBytes = ValidatorOutputBytes(rows);
   for (int i = batchBegin; i < batchEnd; ++i) {
@@ -233,7 +234,7 @@ bool Framework::BatchRunSizeFits(std::string& error) const {
 
 bool Framework::CreateVisualModel(const std::string& stylesFile) {
   *console << "Creating visual model representation... ";
-  const ComponentManager& components = modelCreation.Components();
+  const ComponentManager& components = setUp.Model().Components();
   const bool ok = styleManager.Create(
       stylesFile, components.Bodies(), components.Wheels(), components.Nodes(), components.Forces(),
       components.ExtForces(), components.Outdisps(), components.Dofs());
@@ -266,11 +267,11 @@ bool Framework::WriteLogs(const std::string& directory) {
     std::string text;
   };
   std::vector<LogFile> logs = {
-      {"model_creation.log", modelCreation.GetLogText('M')},
-      {"component_manager.log", modelCreation.GetLogText('C')},
-      {"basic_matrix_manager.log", modelCreation.GetLogText('B')},
-      {"advanced_matrix_manager.log", modelCreation.GetLogText('A')},
-      {"simulation_module.log", simulationModule.GetLogText()},
+      {"model_creation.log", setUp.Model().GetLogText('M')},
+      {"component_manager.log", setUp.Model().GetLogText('C')},
+      {"basic_matrix_manager.log", setUp.Model().GetLogText('B')},
+      {"advanced_matrix_manager.log", setUp.Model().GetLogText('A')},
+      {"simulation_module.log", setUp.Simulation().GetLogText()},
       {"vehicle_system.log", vehicleCreationLog},
   };
   if (graphicsDisplay) logs.push_back({"style_manager.log", styleManager.GetLogText()});

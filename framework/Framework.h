@@ -86,11 +86,12 @@ class Framework {
   bool RealTimeExternalForce() const { return realTimeExternalForce; }
   bool GraphicsDisplay() const { return graphicsDisplay; }
   bool BatchRun() const { return batchRun; }
-  const CouplingData& Coupling() const { return coupling; }
   const Kelvra& VehicleSystem() const { return vehicleSystem; }
 
  private:
   void ResolveModes(int flags);
+  // The wheels of the model file.
+  int AxleCount() const { return static_cast<int>(setUp.Model().Components().Wheels().size()); }
   bool CreateModel(const std::string& modelFile);
   bool ReadHistory(const std::string& externalForceFile);
   bool ReadBatchSets();
@@ -183,15 +184,13 @@ class Framework {
   // Every body that moves longitudinally, with its share of their total mass.
   std::vector<MassShare> MassShares() const;
 
-  ModelCreation modelCreation;
-  SimulationModule simulationModule;
+  VehicleSetUp setUp;  // the model creation, the step matrices and the vehicle's model
   StyleManager styleManager;
   ResultStore resultStore;
   Kelvra vehicleSystem;
   bool realTimeExternalForce = false;
   bool graphicsDisplay = false;
   bool batchRun = false;
-  CouplingData coupling;
   RunInputs inputs;
   bool realTimePacing = false;
   std::ostream* console = &std::cout;

@@ -27,6 +27,11 @@ constexpr double kValidatorStepSize = 0.0005;
 // operations: about ten seconds.
 constexpr double kReferenceOperationLimit = 1e10;
 
+// Whether any entry of the initial state is other than 0: the vehicle does not start from rest.
+bool StartsMoving(const std::vector<double>& initialState) {
+  return std::any_of(initialState.begin(), initialState.end(), [](double x) { return x != 0.0; });
+}
+
 }  // namespace
 
 void Framework::Run(int argc, char** argv) {
@@ -52,7 +57,7 @@ void Framework::RunConsole() {
   vehicleSystem.AppendResultText("STEF+SR+CD");
   const int axles = vehicleSystem.AxleCount();
   const int steps = ConsoleSteps();
-  const double timeStep = coupling.stepMatricesTimeStep;
+  const double timeStep = setUp.TimeStep();
   vehicleSystem.PickResultNumber();
   const std::string base =
       runBaseName.empty() ? vehicleSystem.DefaultResultName("", resultsFolder) : runBaseName;
@@ -276,11 +281,11 @@ bool Framework::CompareWithValidator(const ValidatorTrainModel& validator,
   } else if (!difference.empty()) {
     reason << "it models the shipped vehicle only, and this run's vehicle differs in "
            << difference;
-  } else if (!SameSamplePeriod(coupling.stepMatricesTimeStep, kHistorySamplePeriod)) {
-    reason << "the run stepped " << coupling.stepMatricesTimeStep << " s per history row of "
+  } else if (!SameSamplePeriod(setUp.TimeStep(), kHistorySamplePeriod)) {
+    reason << "the run stepped " << setUp.TimeStep() << " s per history row of "
            << kHistorySamplePeriod
            << " s, so the two did not play the same inputs over the same time";
-  } else if (SumOfAbsolutes(coupling.initialState) != 0.0) {
+  } else if (StartsMoving(setUp.Vehicle().Definition().initialState)) {
     reason << "the run started from the model's Y0, the validator from rest";
   }
   if (!reason.str().empty()) {
@@ -296,10 +301,7 @@ bool Framework::CompareWithValidator(const ValidatorTrainModel& validator,
 }
 
 ReferenceModelData Framework::RunModelData() const {
-  return {modelCreation.GetMatrix('A'), modelCreation.GetMatrix('F'), coupling.normalForceMatrix,
-          coupling.initialState,        coupling.staticAxleLoads,     coupling.reducedMasses,
-          coupling.brakeForceRadii,     coupling.wheelDofIndices,     coupling.wheelStateIndices,
-          coupling.stepMatricesTimeStep};
+  return {setUp.Model().GetMatrix('A'), setUp.Model().GetMatrix('F'), setUp.Vehicle()};
 }
 
 // The run's own model integrated by Runge-Kutta over the rows the run played,
@@ -375,7 +377,7 @@ void Framework::RunGraphics(int argc, char** argv) {
   data.run.warnUnwritable = [this](const std::string& fileName) {
     lostResults.CannotOpen(fileName);
   };
-  for (const Wheel& wheel : modelCreation.Components().Wheels()) {
+  for (const Wheel& wheel : setUp.Model().Components().Wheels()) {
     data.wheelRadii.push_back(wheel.radius);
   }
   CopyVisualModel(styleManager, data);

@@ -53,16 +53,17 @@ void Framework::SaveWholeFile(const std::string& fileName, const std::string& te
 // longitudinal motion far faster (a few ms) than any mode of the suspension
 // swings, so the wheel's reduced mass moves with that freedom.
 bool Framework::ModesText(std::string& text, std::string& error) const {
-  const Matrix& a = modelCreation.GetMatrix('A');
-  const Matrix& mass = modelCreation.GetMatrix('M');
+  const Matrix& a = setUp.Model().GetMatrix('A');
+  const Matrix& mass = setUp.Model().GetMatrix('M');
   const int n = mass.num_rows();
   std::vector<double> masses(static_cast<std::size_t>(n));
   std::vector<double> rolling(masses.size(), 0.0);
   for (int j = 0; j < n; ++j) masses[static_cast<std::size_t>(j)] = mass[j][j];
+  const CouplingData& coupling = setUp.Vehicle().Coupling();
   for (std::size_t w = 0; w < coupling.wheelDofIndices.size(); ++w) {
-    const int dof = coupling.wheelDofIndices[w];
-    if (dof < 0 || dof >= n || static_cast<int>(w) >= coupling.reducedMasses.dim()) continue;
-    rolling[static_cast<std::size_t>(dof)] += coupling.reducedMasses[static_cast<int>(w)];
+    const std::size_t dof = coupling.wheelDofIndices[w];
+    if (dof >= masses.size() || w >= coupling.reducedMasses.size()) continue;
+    rolling[dof] += coupling.reducedMasses[w];
   }
   std::vector<double> rollingMasses = masses;
   for (std::size_t j = 0; j < masses.size(); ++j) rollingMasses[j] += rolling[j];
@@ -103,7 +104,7 @@ void Framework::WriteModes(const std::string& base) {
 // The states hold every freedom's velocity, then its displacement; an output
 // displacement's deflection is its mapping row applied to the displacements.
 StateLayout Framework::StatesLayout() const {
-  const ComponentManager& components = modelCreation.Components();
+  const ComponentManager& components = setUp.Model().Components();
   StateLayout layout;
   for (const DofEntry& dof : components.Dofs()) {
     layout.freedomNames.push_back(DofName(components.Bodies(), dof));
@@ -111,7 +112,7 @@ StateLayout Framework::StatesLayout() const {
   for (const Outdisp& outdisp : components.Outdisps()) {
     layout.deflectionNames.push_back(outdisp.name);
   }
-  const Matrix& mapping = modelCreation.GetMatrix('O');
+  const Matrix& mapping = setUp.Model().GetMatrix('O');
   for (int i = 0; i < mapping.num_rows(); ++i) {
     for (int j = 0; j < mapping.num_cols(); ++j) {
       if (mapping[i][j] == 0.0) continue;
@@ -124,7 +125,7 @@ StateLayout Framework::StatesLayout() const {
 
 // The state holds every freedom's velocity first, in the order of the freedoms.
 std::vector<MassShare> Framework::MassShares() const {
-  const ComponentManager& components = modelCreation.Components();
+  const ComponentManager& components = setUp.Model().Components();
   const std::vector<Body>& bodies = components.Bodies();
   std::vector<MassShare> shares;
   double total = 0.0;

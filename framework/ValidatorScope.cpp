@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -67,20 +68,26 @@ WheelView ValidatorView(const ValidatorTrainModel& validator) {
 // The model's inputs by position: adhesion of every axle, its brake force as
 // it acts on the vehicle (the sign set by the side of the brake), the traction.
 WheelView RunView(const ReferenceModelData& model) {
+  const CouplingData& coupling = model.vehicle.Coupling();
   const int n = model.a.num_rows();
   const int axles = kValidatorWheelsets;
   WheelView view{model.a, Matrix(n, kInputs, 0.0), Matrix(kOutputs, n, 0.0)};
   for (int i = 0; i < n; ++i) {
     for (int k = 0; k < axles; ++k) {
-      const double side = model.brakeForceRadii[k] < 0.0 ? -1.0 : 1.0;
+      const double side = coupling.brakeForceRadii[k] < 0.0 ? -1.0 : 1.0;
       view.b[i][k] = model.f[i][k];
       view.b[i][axles + k] = -side * model.f[i][axles + k];
     }
     view.b[i][kInputs - 1] = model.f[i][2 * axles];
   }
-  for (int k = 0; k < axles; ++k) {
-    view.c[k][model.wheelDofIndices[static_cast<std::size_t>(k)]] = 1.0;
-    for (int j = 0; j < n; ++j) view.c[axles + k][j] = model.normalForce[k][j];
+  for (int k = 0; k < axles; ++k) view.c[k][coupling.wheelDofIndices[k]] = 1.0;
+  // The normal forces' rows below the speeds: the stored elements, column by column.
+  const SparseMatrix& normal = coupling.normalForce;
+  std::uint32_t element = 0;
+  for (std::uint32_t j = 0; j < normal.Cols(); ++j) {
+    for (; element < normal.ColumnEnd()[j]; ++element) {
+      view.c[axles + normal.RowOf()[element]][j] = normal.Values()[element];
+    }
   }
   return view;
 }
@@ -141,12 +148,15 @@ bool SameResponse(const WheelView& run, const WheelView& reference) {
   return true;
 }
 
-bool SameWheels(const ValidatorParameters& reference, const ReferenceModelData& model) {
-  if (model.wheelDofIndices.size() != static_cast<std::size_t>(kValidatorWheelsets)) return false;
+bool SameWheels(const ValidatorParameters& reference, const CouplingData& coupling) {
+  if (coupling.wheelDofIndices.size() != static_cast<std::size_t>(kValidatorWheelsets)) {
+    return false;
+  }
   for (int k = 0; k < kValidatorWheelsets; ++k) {
-    if (!Same(model.reducedMasses[k], reference.wheelReducedMass) ||
-        !Same(model.staticAxleLoads[k], reference.staticWheelLoad) ||
-        !Same(std::fabs(model.brakeForceRadii[k]), reference.brakeRadius / reference.wheelRadius)) {
+    if (!Same(coupling.reducedMasses[k], reference.wheelReducedMass) ||
+        !Same(coupling.staticAxleLoads[k], reference.staticWheelLoad) ||
+        !Same(std::fabs(coupling.brakeForceRadii[k]),
+              reference.brakeRadius / reference.wheelRadius)) {
       return false;
     }
   }
@@ -203,15 +213,16 @@ bool SameAdhesion(const ValidatorParameters& reference, const Kelvra& vehicle) {
 std::string ValidatorVehicleDifference(const ValidatorTrainModel& validator,
                                        const ReferenceModelData& model, const Kelvra& vehicle) {
   const ValidatorParameters& reference = validator.Parameters();
-  if (!SameWheels(reference, model)) return "its wheels";
+  const CouplingData& coupling = model.vehicle.Coupling();
+  if (!SameWheels(reference, coupling)) return "its wheels";
   if (!SameBrake(reference, vehicle)) return "its brake";
   if (!NoResistance(reference, vehicle)) return "its running resistance";
   if (!SameAdhesion(reference, vehicle)) return "its adhesion";
   if (!Same(vehicle.Dynamics().AxleRot.Lim(), reference.adhesionSlipLimit)) return "LIM";
   const bool linearFits = model.a.num_rows() == kStates && model.f.num_rows() == kStates &&
                           model.f.num_cols() >= kInputs &&
-                          model.normalForce.num_rows() == kOutputs / 2 &&
-                          model.normalForce.num_cols() == kStates;
+                          coupling.normalForce.Rows() == kOutputs / 2 &&
+                          coupling.normalForce.Cols() == kStates;
   if (!linearFits || !SameResponse(RunView(model), ValidatorView(validator))) {
     return "its linear model";
   }

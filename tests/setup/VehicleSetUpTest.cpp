@@ -61,6 +61,23 @@ TEST(VehicleSetUpTest, ACopyChangesItsTimeStepWithoutTouchingTheOriginal) {
   EXPECT_EQ(StateAfterTraction(fromFresh, 20), StateAfterTraction(fromOriginal, 20));
 }
 
+// Vehicle systems hold the model they were made from, not a copy of it: those
+// of two time steps share the definition, and one made before a change keeps
+// its own step matrices.
+TEST(VehicleSetUpTest, VehiclesShareTheModelTheyWereMadeFrom) {
+  VehicleSetUp setUp = ShippedSetUp(0.005);
+  Kelvra before;
+  Kelvra after;
+  std::ostringstream log;
+  ASSERT_TRUE(setUp.CreateVehicle(before, log)) << log.str();
+  ASSERT_TRUE(setUp.ChangeTimeStep(0.002, after, log)) << log.str();
+  EXPECT_EQ(&before.Model().Definition(), &after.Model().Definition());
+  EXPECT_EQ(&setUp.Vehicle().Step(), &after.Model().Step());
+  EXPECT_NE(&before.Model().Step(), &after.Model().Step());
+  EXPECT_EQ(0.005, before.TimeStep());
+  EXPECT_EQ(0.002, after.TimeStep());
+}
+
 TEST(VehicleSetUpTest, FailuresNameTheirReason) {
   struct Case {
     const char* name;

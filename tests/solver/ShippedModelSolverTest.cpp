@@ -77,7 +77,7 @@ class ShippedAgainstValidatorTest : public ::testing::Test {
     for (const DofEntry& dof : components.Dofs()) {
       freedom.push_back(kValidatorFreedom.at(DofName(components.Bodies(), dof)));
     }
-    const Vector& radii = vehicle.Coupling().brakeForceRadii;
+    const std::vector<double>& radii = vehicle.Vehicle().Coupling().brakeForceRadii;
     for (int k = 0; k < kAxles; ++k) brakeSide[k] = radii[k] < 0.0 ? -1.0 : 1.0;
   }
 
