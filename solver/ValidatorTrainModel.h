@@ -112,8 +112,6 @@ class ValidatorFiles {
   // Pushes both files to disk; the run calls it once the history is exhausted.
   void Flush();
 
-  bool ResultFileOpen() const { return resultFile.IsOpen(); }
-  bool ForceFileOpen() const { return forceFile.IsOpen(); }
   // The system's error number of the first failed write of each file (ENOSPC
   // for a full disk); 0 while none failed.
   int ResultFileError() const { return resultFileError; }
