@@ -34,11 +34,12 @@ void AssembleInput(double tractionForce, const TResistance& res,
 // forces ramping from their start to their end values; finally every part commits.
 class Kelvra {
  public:
-  // Takes `model`, shared and not copied: its step matrices and normal forces
-  // for the parts that step the linear model, and a copy of every part its
-  // parameter sections made. Init runs even when that failed; the result is
-  // true only when the sections were read and the linear model fits. The log
-  // receives the take-over's messages and those of the sections' reading.
+  // Holds `model`, shared rather than copied. The parts that step the linear
+  // model take its step matrices and normal forces in the form they multiply
+  // fastest; the other parts start as copies of those its parameter sections
+  // made. Init runs even when that failed; the result is true only when the
+  // sections were read and the linear model fits. The log receives the
+  // take-over's messages and those of the sections' reading.
   bool Create(const VehicleModel& model, std::ostream& log);
   // Back to the initial state with the wheels at rest; the result text holds only
   // its four header lines afterwards, InitialOutputs those of the initial state.
