@@ -78,6 +78,25 @@ TEST(VehicleSetUpTest, VehiclesShareTheModelTheyWereMadeFrom) {
   EXPECT_EQ(0.002, after.TimeStep());
 }
 
+// The parameter sections are read once, into the model: a model file edited
+// while a batch runs cannot give its later sets other settings than those the
+// set-up read and checked.
+TEST(VehicleSetUpTest, ANewTimeStepKeepsTheSectionsTheSetUpRead) {
+  const std::string shipped =
+      testing_support::ReadFile(testing_support::ShippedModelFile(testing_support::DataDir()));
+  testing_support::TempFolder folder;
+  folder.Write("model.in", shipped);
+  VehicleSetUp setUp;
+  ASSERT_TRUE(setUp.Build((folder.Path() / "model.in").string(), 0.005)) << setUp.Failure();
+  std::string edited = shipped;
+  edited.replace(edited.find("ITER 3"), 6, "ITER 7");
+  folder.Write("model.in", edited);
+  Kelvra kelvra;
+  std::ostringstream log;
+  ASSERT_TRUE(setUp.ChangeTimeStep(0.002, kelvra, log)) << log.str();
+  EXPECT_EQ(3, kelvra.Dynamics().AxleRot.Iter());
+}
+
 TEST(VehicleSetUpTest, FailuresNameTheirReason) {
   struct Case {
     const char* name;
