@@ -1,11 +1,12 @@
 #include "vehicle/WheelSlideProtection.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <iterator>
+#include <sstream>
 #include <string>
-
-#include "vehicle/ParameterReader.h"
 
 namespace {
 
@@ -19,8 +20,36 @@ constexpr double WheelSlideSettings::*kSettingFields[kSettingCount] = {
     &WheelSlideSettings::dumpRate,   &WheelSlideSettings::refillRate,
     &WheelSlideSettings::safetyTime, &WheelSlideSettings::minSpeed};
 
-// The first reason the settings cannot work, or an empty text.
-std::string Problem(const WheelSlideSettings& s) {
+// Whether `word` is a finite number as a whole ("1.5s" is not).
+bool IsNumber(const std::string& word, double& value) {
+  if (word.empty() || word.find_first_not_of("0123456789+-.eE") != std::string::npos) return false;
+  char* end = nullptr;
+  const double parsed = std::strtod(word.c_str(), &end);
+  if (end != word.c_str() + word.size() || !std::isfinite(parsed)) return false;
+  value = parsed;
+  return true;
+}
+
+// The words of the section's line: from the next non-blank character (line
+// ends skipped) to the end of its line, or to the keyword of another section
+// standing on it, which stays for the reader of that section.
+std::vector<std::string> SectionLine(std::istream& in) {
+  in >> std::ws;
+  std::string line;
+  std::getline(in, line);
+  std::istringstream words(line);
+  std::vector<std::string> list;
+  for (std::string word; words >> word;) {
+    const bool keyword = !word.empty() && std::isupper(static_cast<unsigned char>(word[0])) != 0;
+    if (keyword && !list.empty()) break;
+    list.push_back(word);
+  }
+  return list;
+}
+
+}  // namespace
+
+std::string WheelSlideProblem(const WheelSlideSettings& s) {
   for (std::size_t k = 0; k < kSettingCount; ++k) {
     if (!std::isfinite(s.*kSettingFields[k])) {
       return std::string(kWheelSlideSettingNames[k]) + " is not a finite number";
@@ -36,49 +65,51 @@ std::string Problem(const WheelSlideSettings& s) {
   for (const auto& [value, name] : positives) {
     if (!(value > 0.0)) return std::string(name) + " must be above 0";
   }
-  if (!(s.slideDiff > s.decelDiff)) {
-    return "slide_diff must be above decel_diff";
-  }
+  if (!(s.slideDiff > s.decelDiff)) return "slide_diff must be above decel_diff";
   if (s.recoverAccel < 0.0) return "recover_accel must not be below 0";
   if (s.minSpeed < 0.0) return "min_speed must not be below 0";
   return "";
 }
 
-}  // namespace
-
-bool TWheelSlideProtection::ReadPar(std::size_t axleCount, double step, std::istream& in,
-                                    std::ostream& log) {
-  std::vector<double> values;
-  ReadLineList(in, values);
+// The switch, then the settings given, in file order.
+bool TWheelSlideProtection::ReadPar(std::istream& section, std::ostream& log) {
+  const std::vector<std::string> words = SectionLine(section);
   WheelSlideSettings read;
   std::string problem;
-  if (in.fail() || values.empty()) {
-    problem = "its switch and settings are not numbers on the line of WSP";
-  } else if (values[0] != 0.0 && values[0] != 1.0) {
-    problem = "its switch must be 0 or 1";
-  } else if (values.size() > kSettingCount + 1) {
-    problem = "it has " + std::to_string(values.size() - 1) + " settings, at most " +
+  double value = 0.0;
+  if (words.empty() || !IsNumber(words[0], value)) {
+    problem = "the switch must be 0 or 1, not '" + (words.empty() ? "" : words[0]) + "'";
+  } else if (value != 0.0 && value != 1.0) {
+    problem = "the switch must be 0 or 1, not '" + words[0] + "'";
+  } else if (words.size() > kSettingCount + 1) {
+    problem = "its line has " + std::to_string(words.size() - 1) + " settings, at most " +
               std::to_string(kSettingCount) + " are known";
-  } else {
-    read.enabled = values[0] == 1.0;
-    for (std::size_t k = 1; k < values.size(); ++k) read.*kSettingFields[k - 1] = values[k];
   }
+  read.enabled = value == 1.0;
+  for (std::size_t k = 1; problem.empty() && k < words.size(); ++k) {
+    if (!IsNumber(words[k], read.*kSettingFields[k - 1])) {
+      problem = std::string("the setting ") + kWheelSlideSettingNames[k - 1] + " '" + words[k] +
+                "' is no number";
+    }
+  }
+  if (problem.empty()) problem = WheelSlideProblem(read);
   if (!problem.empty()) {
     log << "\nError - WSP: " << problem << ".\n"
         << "\nTWheelSlideProtection::ReadPar() is not successfull.\n";
     return false;
   }
-  if (!SetPar(axleCount, step, read, log)) {
-    log << "\nTWheelSlideProtection::ReadPar() is not successfull.\n";
-    return false;
-  }
-  log << "\nTWheelSlideProtection::ReadPar() successfully finished.\n";
+  settings = read;
+  if (settings.enabled) log << "\nTWheelSlideProtection::ReadPar() successfully finished.\n";
   return true;
+}
+
+bool TWheelSlideProtection::SetPar(std::size_t axleCount, double step, std::ostream& log) {
+  return SetPar(axleCount, step, settings, log);
 }
 
 bool TWheelSlideProtection::SetPar(std::size_t axleCount, double step,
                                    const WheelSlideSettings& values, std::ostream& log) {
-  const std::string problem = Problem(values);
+  const std::string problem = WheelSlideProblem(values);
   if (!problem.empty()) {
     log << "\nError - WSP: " << problem << ".\n";
     return false;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <istream>
 #include <ostream>
+#include <string>
 #include <vector>
 
 // The settings of the WSP section, in file order after the switch. The
@@ -84,12 +85,17 @@ class TWheelSlideProtection {
   static constexpr std::uint8_t kVenting = 1;
   static constexpr std::uint8_t kRecovering = 2;
 
-  // The WSP section: the switch 0 or 1, then up to ten settings on the same
-  // line in the order of WheelSlideSettings; those left out keep their
-  // defaults. `in` stands after the keyword. False, logging the reason, for
-  // a switch other than 0 or 1, a value that is no number, more than ten
-  // values or settings that cannot work together.
-  bool ReadPar(std::size_t axleCount, double timeStep, std::istream& in, std::ostream& log);
+  // The WSP section from `section`, which stands right after the keyword: the
+  // switch 0 or 1, then up to ten settings on the same line in the order of
+  // WheelSlideSettings; those left out keep their defaults. The line ends at
+  // its end or at the keyword of another section on it. False, logging the
+  // reason, for a switch other than 0 or 1, a word that is no number, more
+  // than ten settings or settings that cannot work together. A switched-off
+  // section is read without a word in the log.
+  bool ReadPar(std::istream& section, std::ostream& log);
+  // For `axleCount` axles stepped every `timeStep` seconds; false, with the
+  // reason in `log`, for a time step that is not above 0.
+  bool SetPar(std::size_t axleCount, double timeStep, std::ostream& log);
   // Takes settings that were read or made elsewhere; false, changing nothing,
   // when they cannot work together (the reason goes to `log`).
   bool SetPar(std::size_t axleCount, double timeStep, const WheelSlideSettings& settings,
@@ -173,3 +179,6 @@ class TWheelSlideProtection {
 inline constexpr const char* kWheelSlideSettingNames[] = {
     "ref_decel",     "ref_accel", "slide_diff",  "decel_diff",  "slide_decel",
     "recover_accel", "dump_rate", "refill_rate", "safety_time", "min_speed"};
+
+// The first reason `settings` cannot work, or an empty text.
+std::string WheelSlideProblem(const WheelSlideSettings& settings);

@@ -287,6 +287,9 @@ TEST(TWheelSlideProtectionTest, ReducesTractionOnASpinningWheel) {
   }
 }
 
+// The section as it stands after its keyword: the switch, then the settings
+// on its line, the rest at their defaults; a switched-off section leaves no
+// trace in the log. Another section on the same line ends it.
 TEST(TWheelSlideProtectionTest, ReadsTheSwitchAndTheSettingsGiven) {
   WheelSlideSettings all;
   all.enabled = true;
@@ -304,22 +307,28 @@ TEST(TWheelSlideProtectionTest, ReadsTheSwitchAndTheSettingsGiven) {
   two.enabled = true;
   two.refDecel = 1.1;
   two.refAccel = 2.2;
+  WheelSlideSettings off = two;
+  off.enabled = false;
+  const std::string read = "\nTWheelSlideProtection::ReadPar() successfully finished.\n";
   const struct {
     const char* text;
     WheelSlideSettings settings;
+    std::string log;
   } cases[] = {
-      {" 0\n", WheelSlideSettings{}},
-      {" 1\n", WheelSlideSettings{.enabled = true}},
-      {" 1 1.1 2.2\n", two},
-      {" 1 1.1 2.2 0.6 0.2 5 0.5 3 0.8 4 2\n", all},
+      {" 0\n", WheelSlideSettings{}, ""},
+      {" 0 1.1 2.2\n", off, ""},
+      {"\n 1\nV0 0\n", WheelSlideSettings{.enabled = true}, read},
+      {" 1 1.1 2.2 V0 5\n", two, read},
+      {" 1 1.1 2.2 0.6 0.2 5 0.5 3 0.8 4 2\n2 3\n", all, read},
   };
   for (const auto& c : cases) {
     std::istringstream in(c.text);
     std::ostringstream log;
     TWheelSlideProtection wsp;
-    EXPECT_TRUE(wsp.ReadPar(4, kDt, in, log)) << c.text;
-    EXPECT_EQ("\nTWheelSlideProtection::ReadPar() successfully finished.\n", log.str());
+    EXPECT_TRUE(wsp.ReadPar(in, log)) << c.text;
+    EXPECT_EQ(c.log, log.str()) << c.text;
     EXPECT_EQ(c.settings, wsp.Settings()) << c.text;
+    EXPECT_TRUE(wsp.SetPar(4, kDt, log));
     EXPECT_EQ(4u, wsp.AxleNum());
   }
 }
@@ -329,26 +338,31 @@ TEST(TWheelSlideProtectionTest, RefusesSettingsThatCannotWork) {
     const char* text;
     const char* reason;
   } cases[] = {
-      {" 2\n", "its switch must be 0 or 1"},
-      {" 1 fast\n", "its switch and settings are not numbers on the line of WSP"},
-      {"\n", "its switch and settings are not numbers on the line of WSP"},
-      {" 1 1 1 1 0.5 1 1 1 1 1 1 1\n", "it has 11 settings, at most 10 are known"},
+      {" 2\n", "the switch must be 0 or 1, not '2'"},
+      {" on\n", "the switch must be 0 or 1, not 'on'"},
+      {"\n", "the switch must be 0 or 1, not ''"},
+      {"\nV0 0\n", "the switch must be 0 or 1, not 'V0'"},
+      {" 1 fast\n", "the setting ref_decel 'fast' is no number"},
+      {" 1 1.5 2.5s\n", "the setting ref_accel '2.5s' is no number"},
+      {" 1 1 1 1 0.5 1 1 1 1 1 1 1\n", "its line has 11 settings, at most 10 are known"},
       {" 1 0\n", "ref_decel must be above 0"},
       {" 1 1.5 2.5 0.4 0.4\n", "slide_diff must be above decel_diff"},
+      {" 1 1.5 2.5 0.4 0.15 4 -1\n", "recover_accel must not be below 0"},
       {" 1 1.5 2.5 0.4 0.15 4 1 4 1 0\n", "safety_time must be above 0"},
       {" 1 1.5 2.5 0.4 0.15 4 1 4 1 3 -1\n", "min_speed must not be below 0"},
-      {" 1 1.5 2.5 0.4 0.15 4 1 4 1 inf\n",
-       "its switch and settings are not numbers on the line of WSP"},
+      {" 1 1.5 2.5 0.4 0.15 4 1 4 1 inf\n", "the setting safety_time 'inf' is no number"},
+      {" 0 1.5 2.5 0.4 0.4\n", "slide_diff must be above decel_diff"},
   };
   for (const auto& c : cases) {
     std::istringstream in(c.text);
     std::ostringstream log;
     TWheelSlideProtection wsp;
-    EXPECT_FALSE(wsp.ReadPar(4, kDt, in, log)) << c.text;
+    EXPECT_FALSE(wsp.ReadPar(in, log)) << c.text;
     EXPECT_EQ(std::string("\nError - WSP: ") + c.reason +
                   ".\n\nTWheelSlideProtection::ReadPar() is not successfull.\n",
               log.str())
         << c.text;
+    EXPECT_EQ(WheelSlideSettings{}, wsp.Settings()) << c.text;
   }
 }
 
