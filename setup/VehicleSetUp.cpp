@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "setup/InputReaders.h"
+#include "setup/LineData.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ bool CreateLinearModel(const std::string& modelFile, ModelCreation& model, Coupl
   if (ok) ok = model.CalculateBasicMatrices();
   if (!ok) return false;
   coupling.stateNames = StateNames(model);
+  FindLinePlaces(model, coupling.vehicleSide.line);
   const bool normal = model.GenerateNormalForceMatrix(coupling.normalForceMatrix);
   const bool loads = model.GenerateStaticAxleLoadVector(coupling.staticAxleLoads);
   const bool masses = model.GenerateReducedMassVector(coupling.reducedMasses);
@@ -74,6 +76,11 @@ bool PrepareStepMatrices(const ModelCreation& model, double timeStep, Simulation
   coupling.forceStepMatrix = simulation.GetMatrix('P');
   coupling.rampStepMatrix = simulation.GetMatrix('Z');
   coupling.stepMatricesTimeStep = ok ? timeStep : std::numeric_limits<double>::quiet_NaN();
+  LineCoupling& line = coupling.vehicleSide.line;
+  if (ok) {
+    GravitySteps(model.GetMatrix('A'), coupling.fundamentalMatrix, line, timeStep,
+                 coupling.gravityStepMatrix, coupling.gravityRampStepMatrix, line.gravityProblem);
+  }
   return ok;
 }
 
@@ -83,6 +90,8 @@ void ConvertForVehicle(CouplingData& coupling) {
   ToSparse(coupling.forceStepMatrix, side.forceStep);
   ToSparse(coupling.rampStepMatrix, side.rampStep);
   ToSparse(coupling.normalForceMatrix, side.normalForce);
+  ToSparse(coupling.gravityStepMatrix, side.line.gravityStep);
+  ToSparse(coupling.gravityRampStepMatrix, side.line.gravityRampStep);
   side.initialState = ToStdVector(coupling.initialState);
   side.staticAxleLoads = ToStdVector(coupling.staticAxleLoads);
   side.reducedMasses = ToStdVector(coupling.reducedMasses);
@@ -101,7 +110,7 @@ bool CreateVehicle(const CouplingData& coupling, Kelvra& vehicle, std::ostream& 
   const bool created = vehicle.Create(
       coupling.modelFileName, side.fundamental, side.forceStep, side.rampStep, side.initialState,
       side.normalForce, side.staticAxleLoads, side.wheelDofIndices, side.wheelStateIndices,
-      side.reducedMasses, side.brakeForceRadii, log, coupling.stepMatricesTimeStep);
+      side.reducedMasses, side.brakeForceRadii, log, coupling.stepMatricesTimeStep, &side.line);
   vehicle.SetStateNames(coupling.stateNames);
   return created;
 }

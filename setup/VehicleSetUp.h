@@ -21,6 +21,7 @@
 #include "solver/SimulationModule.h"
 #include "solver/SparseMatrix.h"
 #include "vehicle/Kelvra.h"
+#include "vehicle/LineCoupling.h"
 
 // The vehicle side's copies of the coupling data: compressed step matrices and
 // plain vectors, as the vehicle system takes them.
@@ -35,6 +36,7 @@ struct VehicleSideData {
   std::vector<double> brakeForceRadii;
   std::vector<unsigned> wheelDofIndices;
   std::vector<unsigned> wheelStateIndices;
+  LineCoupling line;  // where the bodies and wheels stand, and gravity's step response
 };
 
 // Everything handed from the linear model to the vehicle system.
@@ -43,6 +45,11 @@ struct CouplingData {
   Matrix fundamentalMatrix;  // C = e^(A dt)
   Matrix forceStepMatrix;    // P, forces constant over the step
   Matrix rampStepMatrix;     // P1, forces growing linearly over the step
+  // The step response to gravity along the track on each body, held over the
+  // step and growing linearly (vehicle/LineCoupling.h); empty with the reason
+  // in `vehicleSide.line.gravityProblem` where it cannot be had exactly.
+  Matrix gravityStepMatrix;
+  Matrix gravityRampStepMatrix;
   // The time step C, P and P1 were made for (seconds), and so the one the vehicle
   // system steps with; NaN while their preparation failed.
   double stepMatricesTimeStep = std::numeric_limits<double>::quiet_NaN();
@@ -67,7 +74,8 @@ bool CreateLinearModel(const std::string& modelFile, ModelCreation& model, Coupl
 // Why CreateLinearModel failed, as the text to follow "Reason:" (a space or a
 // line break first); empty when the status names no reason.
 std::string ModelFailureReason(const ModelCreation& model);
-// C, P and P1 for `timeStep`; the copies are taken whatever the outcome.
+// C, P and P1 for `timeStep`, and gravity's step response; the copies are
+// taken whatever the outcome.
 bool PrepareStepMatrices(const ModelCreation& model, double timeStep, SimulationModule& simulation,
                          CouplingData& coupling);
 // The compressed and plain vehicle-side copies of the coupling data.

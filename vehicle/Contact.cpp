@@ -70,10 +70,11 @@ bool TContact::ReadAxleIndices(std::size_t axleCount, std::istream& in, std::ost
 
 bool TContact::Compute(const std::vector<double>& normalForce,
                        const std::vector<double>& wheelSpeed,
-                       const std::vector<double>& vehicleSpeed,
-                       const std::vector<double>& position) {
+                       const std::vector<double>& vehicleSpeed, const std::vector<double>& position,
+                       const std::vector<double>* level) {
   const std::size_t axles = std::min(vehicleSpeed.size(), wheelSpeed.size());
   if (axles != normalForce.size() || position.size() < axles) return false;
+  if (level != nullptr && level->size() < axles) return false;
   if (axles != 0 && !AdhGen.HasTable()) return false;
   if (adhesionCapacity.size() != axles) adhesionCapacity.resize(axles);
   for (std::size_t i = 0; i < axles; ++i) {
@@ -81,7 +82,9 @@ bool TContact::Compute(const std::vector<double>& normalForce,
     const double slip = vehicleSpeed[i] - wheelSpeed[i];
     // The rail only pushes: a wheel whose normal force reaches 0 has lifted and
     // transmits nothing, rather than a reversed force.
-    adhesionCapacity[i] = characteristic.Coefficient(slip) * std::max(normalForce[i], 0.0);
+    const double mu = characteristic.Coefficient(slip);
+    const double levelled = level != nullptr ? mu * (*level)[i] : mu;
+    adhesionCapacity[i] = levelled * std::max(normalForce[i], 0.0);
   }
   return true;
 }

@@ -26,10 +26,12 @@ class TContact {
   void Init() { AdhGen.Init(); }
   void RestoreSwitchCursor(unsigned cursor) { AdhGen.RestoreSwitchCursor(cursor); }
   // adhesionCapacity[i] = mu(vehicleSpeed[i] - wheelSpeed[i]) * normalForce[i],
-  // 0 for a lifted wheel (a normal force of 0 or below). False, changing
-  // nothing, when the lengths do not fit together.
+  // 0 for a lifted wheel (a normal force of 0 or below); mu times level[i]
+  // where a level factor is given (TAdhesionLevel). False, changing nothing,
+  // when the lengths do not fit together.
   bool Compute(const std::vector<double>& normalForce, const std::vector<double>& wheelSpeed,
-               const std::vector<double>& vehicleSpeed, const std::vector<double>& position);
+               const std::vector<double>& vehicleSpeed, const std::vector<double>& position,
+               const std::vector<double>* level = nullptr);
 
   const TAdhesionGenerator& AdhesionGenerator() const { return AdhGen; }
   const std::vector<ContactDataSet>& DataSets() const { return dataSets; }

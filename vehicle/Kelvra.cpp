@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 
 #include "model/OutputFile.h"
 #include "model/TextInput.h"
@@ -55,8 +56,8 @@ bool Kelvra::Create(const std::string& modelFileName, const SparseMatrix& c, con
                     const std::vector<unsigned>& wheelDofIndices,
                     const std::vector<unsigned>& wheelStateIndices,
                     const std::vector<double>& reducedMasses,
-                    const std::vector<double>& brakeForceRadii, std::ostream& log,
-                    double timeStep) {
+                    const std::vector<double>& brakeForceRadii, std::ostream& log, double timeStep,
+                    const LineCoupling* line) {
   std::stringstream parameters;
   {
     std::ifstream file;
@@ -73,17 +74,22 @@ bool Kelvra::Create(const std::string& modelFileName, const SparseMatrix& c, con
                               wheelStateIndices,
                               reducedMasses,
                               brakeForceRadii,
-                              timeStep};
+                              timeStep,
+                              line};
   const bool read = ReadPar(parameters, model, log);
   const bool initialised = Init(log);
   return read && initialised;
 }
 
-bool Kelvra::ReadPar(std::istream& parameters, const LinearModelData& model, std::ostream& log) {
+bool Kelvra::ReadPar(std::istream& in, const LinearModelData& model, std::ostream& log) {
   VehDyn = TVehDyn{};
   Contact = TContact{};
   Temperature = TTemperature{};
+  Line = TLineSections{};
   created = false;
+  // The whole text, for the optional sections that follow WHLTMP.
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::istringstream parameters(text);
   if (!VehDyn.ReadPar(parameters, log, model)) {
     log << "\nVehDyn.ReadPar() error in Kelvra\n";
     return false;
@@ -97,6 +103,10 @@ bool Kelvra::ReadPar(std::istream& parameters, const LinearModelData& model, std
     log << "\nTemperature.ReadPar() error in Kelvra\n";
     return false;
   }
+  if (!ReadLineSections(text, model, log)) {
+    log << "\nLine.ReadPar() error in Kelvra\n";
+    return false;
+  }
   created = true;
   return true;
 }
@@ -105,6 +115,7 @@ bool Kelvra::Init(std::ostream&) {
   stateBroken = false;
   stepsSinceInit = 0;
   VehDyn.Init();
+  StartAtSpeed();
   // The first step starts from the outputs of the initial state, as every later
   // step starts from those of the state before it: its adhesion capacity is
   // that of the static (or Y0's) normal force, not of none.
@@ -118,10 +129,11 @@ bool Kelvra::Init(std::ostream&) {
 
   const std::size_t axles = VehDyn.AxleRot.AxleNum();
   lifts.assign(axles, WheelLift{});
-  for (std::vector<double>* perAxle :
-       {&res0, &brake0, &cap0, &endNormalForce, &meanBrakeForce, &meanNormalForce}) {
+  for (std::vector<double>* perAxle : {&res0, &brake0, &cap0, &endNormalForce, &meanBrakeForce,
+                                       &meanNormalForce, &meanCylinderForce, &demandForce}) {
     perAxle->assign(axles, 0.0);
   }
+  Line.Init(axles, VehDyn.MtrxVeh.InitialState());
   u0.assign(VehDyn.MtrxVeh.InputDim(), 0.0);
   u1.assign(VehDyn.MtrxVeh.InputDim(), 0.0);
 
@@ -149,6 +161,8 @@ VehicleState Kelvra::Snapshot() const {
   state.meanAdhesionForce = axleRot.MeanAdhesionForceCommitted();
   state.meanBrakeForce = meanBrakeForce;
   state.meanNormalForce = meanNormalForce;
+  state.cylinderForce = Line.BrkCyl.AppliedCommitted();
+  state.meanCylinderForce = meanCylinderForce;
   state.adhesionSwitch = Contact.AdhesionGenerator().SwitchCursor();
   state.stepsSinceInit = stepsSinceInit;
   state.broken = stateBroken;
@@ -161,7 +175,7 @@ bool Kelvra::Restore(const VehicleState& state) {
   for (const std::vector<double>* perAxle :
        {&state.vehicleSpeed, &state.normalForce, &state.position, &state.wheelSpeed,
         &state.wheelTravel, &state.adhesionForce, &state.meanAdhesionForce, &state.meanBrakeForce,
-        &state.meanNormalForce}) {
+        &state.meanNormalForce, &state.cylinderForce, &state.meanCylinderForce}) {
     fits = fits && perAxle->size() == axles;
   }
   const std::size_t switches = Contact.AdhesionGenerator().SwitchPositions().size();
@@ -173,6 +187,8 @@ bool Kelvra::Restore(const VehicleState& state) {
                          state.meanAdhesionForce);
   meanBrakeForce = state.meanBrakeForce;
   meanNormalForce = state.meanNormalForce;
+  Line.BrkCyl.Restore(state.cylinderForce);
+  meanCylinderForce = state.meanCylinderForce;
   Contact.RestoreSwitchCursor(state.adhesionSwitch);
   stepsSinceInit = state.stepsSinceInit;
   stateBroken = state.broken;
@@ -180,21 +196,24 @@ bool Kelvra::Restore(const VehicleState& state) {
 }
 
 bool Kelvra::EvaluateForces(const std::vector<double>& brakeDemand, double tractionForce,
-                            const AxleState& state, std::vector<double>& input) {
+                            const AxleState& state, bool atEnd, std::vector<double>& input) {
   TResistance& res = VehDyn.Res;
-  TBrakeSys& brkSys = VehDyn.BrkSys;
   bool ok = true;
   if (!res.Compute(state.vehicleSpeed, state.normalForce, state.wheelSpeed, state.position)) {
     *console << "\nRes.Compute() error in Kelvra\n";
     ok = false;
   }
-  if (!brkSys.DoStep(brakeDemand, state.wheelSpeed)) {
+  if (!EvaluateBrakes(brakeDemand, state, atEnd)) {
     *console << "\nBrkSys.DoStep() error in Kelvra\n";
     ok = false;
   }
   AssembleInput(tractionForce, res, state.adhesionForce, VehDyn.AxleRot.BrakeForceRadius(),
-                brkSys.BrakeForce(), VehDyn.MtrxVeh.InputDim(), input);
-  if (!Contact.Compute(state.normalForce, state.wheelSpeed, state.vehicleSpeed, state.position)) {
+                VehDyn.BrkSys.BrakeForce(), VehDyn.MtrxVeh.InputDim(), input);
+  if (Line.Gradient.Active()) Line.Gradient.FillInputs(state.linearState, input, firstGravityInput);
+  const std::vector<double>* level =
+      Line.AdhLevel.Active() ? &Line.AdhLevel.Factors(state.position) : nullptr;
+  if (!Contact.Compute(state.normalForce, state.wheelSpeed, state.vehicleSpeed, state.position,
+                       level)) {
     *console << "\nContact.Compute() error in Kelvra\n";
     ok = false;
   }
@@ -204,6 +223,7 @@ bool Kelvra::EvaluateForces(const std::vector<double>& brakeDemand, double tract
 bool Kelvra::Advance(const AxleForces& start, const AxleForces& end) {
   TMtrxVehOut& vehOut = VehDyn.VehOut;
   bool ok = true;
+  if (Line.BrkHold.AnyParked()) ParkHeldWheels(start, end);
   if (!VehDyn.MtrxVeh.DoStep(start.input, end.input)) {
     *console << "\nMtrxVeh.DoStep() error in Kelvra\n";
     ok = false;
@@ -217,6 +237,9 @@ bool Kelvra::Advance(const AxleForces& start, const AxleForces& end) {
                              vehOut.VehicleSpeed())) {
     *console << "\nAxleRot.DoStep() error in Kelvra\n";
     ok = false;
+  }
+  if (Line.BrkHold.Active()) {
+    Line.BrkHold.Settle(VehDyn.AxleRot, end.capacity, vehOut.VehicleSpeed());
   }
   return ok;
 }
@@ -234,6 +257,12 @@ void Kelvra::AverageOverStep(const std::vector<double>& startNormalForce) {
   for (std::size_t i = 0; i < normals; ++i) {
     meanNormalForce[i] = (startNormalForce[i] + endNormalForce[i]) / 2.0;
   }
+  if (!Line.BrakesActive()) return;
+  const std::vector<double>& cylinderStart = Line.BrkCyl.AppliedStart();
+  const std::vector<double>& cylinderEnd = Line.BrkCyl.Applied();
+  for (std::size_t i = 0; i < meanCylinderForce.size() && i < cylinderEnd.size(); ++i) {
+    meanCylinderForce[i] = (cylinderStart[i] + cylinderEnd[i]) / 2.0;
+  }
 }
 
 bool Kelvra::Commit() {
@@ -250,6 +279,7 @@ bool Kelvra::Commit() {
     *console << "\nMtrxVeh.Finalize() error in Kelvra, run DoStep() first!\n";
     ok = false;
   }
+  if (Line.BrakesActive()) Line.BrkCyl.Finalize();
   return ok;
 }
 
@@ -265,15 +295,19 @@ bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce
   if (!created || stateBroken) return false;
   const TMtrxVehOut& vehOut = VehDyn.VehOut;
   const TAxleIntegrator& axleRot = VehDyn.AxleRot;
-  const AxleState committed{vehOut.VehicleSpeedCommitted(), vehOut.NormalForceCommitted(),
-                            axleRot.WheelSpeedCommitted(), vehOut.PositionCommitted(),
+  const TMtrxVeh& mtrxVeh = VehDyn.MtrxVeh;
+  const AxleState committed{mtrxVeh.State(),
+                            vehOut.VehicleSpeedCommitted(),
+                            vehOut.NormalForceCommitted(),
+                            axleRot.WheelSpeedCommitted(),
+                            vehOut.PositionCommitted(),
                             axleRot.AdhesionForceCommitted()};
-  const AxleState newest{vehOut.VehicleSpeed(), vehOut.NormalForce(), axleRot.WheelSpeed(),
-                         vehOut.Position(), axleRot.AdhesionForce()};
+  const AxleState newest{mtrxVeh.NextState(),  vehOut.VehicleSpeed(), vehOut.NormalForce(),
+                         axleRot.WheelSpeed(), vehOut.Position(),     axleRot.AdhesionForce()};
 
   // First pass: the forces of the committed state, kept as the start values
   // and held over the step.
-  bool ok = EvaluateForces(brakeDemand, tractionForce, committed, u0);
+  bool ok = EvaluateForces(brakeDemand, tractionForce, committed, false, u0);
   CopyInto(res0, VehDyn.Res.AxleResistance());
   CopyInto(brake0, VehDyn.BrkSys.BrakeForce());
   CopyInto(cap0, Contact.AdhesionCapacity());
@@ -284,7 +318,7 @@ bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce
   // hold them, ramping from the start values; every pass restarts from the
   // committed state.
   for (int k = 0; k < axleRot.Iter(); ++k) {
-    ok = EvaluateForces(brakeDemand, tractionForce, newest, u1) && ok;
+    ok = EvaluateForces(brakeDemand, tractionForce, newest, true, u1) && ok;
     if (k + 1 == axleRot.Iter()) CopyInto(endNormalForce, newest.normalForce);
     const AxleForces end{u1, VehDyn.Res.AxleResistance(), VehDyn.BrkSys.BrakeForce(),
                          Contact.AdhesionCapacity()};

@@ -13,6 +13,8 @@
 
 #include "solver/SparseMatrix.h"
 #include "vehicle/Contact.h"
+#include "vehicle/LineCoupling.h"
+#include "vehicle/LineSections.h"
 #include "vehicle/Temperature.h"
 #include "vehicle/VehDyn.h"
 #include "vehicle/VehicleState.h"
@@ -38,13 +40,15 @@ class Kelvra {
   // Reads the parameter sections of the model file, takes over the linear model
   // and initialises. Init runs even when reading failed; the result is true only
   // when both succeeded. The log receives every message of the reading.
+  // `line` tells where the bodies and wheels stand along the line; without it
+  // the sections GRADIENT, ADHLEVEL and V0 must stay neutral.
   bool Create(const std::string& modelFileName, const SparseMatrix& c, const SparseMatrix& p,
               const SparseMatrix& p1, const std::vector<double>& initialState,
               const SparseMatrix& n, const std::vector<double>& staticAxleLoads,
               const std::vector<unsigned>& wheelDofIndices,
               const std::vector<unsigned>& wheelStateIndices,
               const std::vector<double>& reducedMasses, const std::vector<double>& brakeForceRadii,
-              std::ostream& log, double timeStep);
+              std::ostream& log, double timeStep, const LineCoupling* line = nullptr);
   // The same from an already cleaned parameter text.
   bool ReadPar(std::istream& parameters, const LinearModelData& model, std::ostream& log);
   // Back to the initial state with the wheels at rest; the result text holds only
@@ -145,14 +149,21 @@ class Kelvra {
   }
   const std::vector<double>& MeanNormalForce() const { return meanNormalForce; }
   const std::vector<double>& AdhesionCapacity() const { return Contact.AdhesionCapacity(); }
+  // The force each brake cylinder applied over the last step, the mean of its
+  // ramp from the start to the end of the step (TBrakeCylinder); zero while
+  // neither BRKCYL nor BRKHOLD is active, and before the first step.
+  const std::vector<double>& MeanCylinderForce() const { return meanCylinderForce; }
   // Every part, read-only.
   const TVehDyn& Dynamics() const { return VehDyn; }
+  const TLineSections& LineParts() const { return Line; }
   const TContact& ContactModel() const { return Contact; }
   const TTemperature& Temperatures() const { return Temperature; }
 
  private:
-  // One state of the per-axle quantities, committed or new.
+  // One state of the per-axle quantities, committed or new, and the linear
+  // state they come from.
   struct AxleState {
+    const std::vector<double>& linearState;
     const std::vector<double>& vehicleSpeed;
     const std::vector<double>& normalForce;
     const std::vector<double>& wheelSpeed;
@@ -163,16 +174,27 @@ class Kelvra {
   // The forces of one evaluation: the linear model's input vector and, per
   // axle, the resistance, the brake force and the adhesion capacity.
   struct AxleForces {
-    const std::vector<double>& input;
+    std::vector<double>& input;
     const std::vector<double>& resistance;
     const std::vector<double>& brake;
     const std::vector<double>& capacity;
   };
 
   // Resistance, brake forces and adhesion capacities of `state`, held by the
-  // parts, and the input vector, written to `input`.
+  // parts, and the input vector, written to `input`; `atEnd` for an estimate
+  // of the end of the step.
   bool EvaluateForces(const std::vector<double>& brakeDemand, double tractionForce,
-                      const AxleState& state, std::vector<double>& input);
+                      const AxleState& state, bool atEnd, std::vector<double>& input);
+  // The brake forces of `state`: from the brake inputs as the brake system
+  // has them, or through the cylinders and the hold when either is active.
+  bool EvaluateBrakes(const std::vector<double>& brakeDemand, const AxleState& state, bool atEnd);
+  // The line sections' part of the reading, after WHLTMP.
+  bool ReadLineSections(const std::string& cleanedText, const LinearModelData& model,
+                        std::ostream& log);
+  // The vehicle started at V0, before its outputs are worked out.
+  void StartAtSpeed();
+  // The parked wheelsets' adhesion forces in both inputs (TBrakeHold).
+  void ParkHeldWheels(const AxleForces& start, const AxleForces& end);
   // Linear model and wheelsets over the step from the committed state, the
   // forces ramping from `start` to `end`.
   bool Advance(const AxleForces& start, const AxleForces& end);
@@ -183,6 +205,9 @@ class Kelvra {
   TVehDyn VehDyn;
   TTemperature Temperature;
   TContact Contact;
+  TLineSections Line;
+  // The first input of gravity along the track, after the model's own.
+  std::size_t firstGravityInput = 0;
   // False, after saying which quantity and step, when the committed state holds
   // a NaN or an infinite value.
   bool CheckStateFinite();
@@ -204,5 +229,6 @@ class Kelvra {
   // Work space of DoStep, sized by Init: the start-of-step evaluation (0), the
   // newest input vector (1) and the normal forces of the last evaluation.
   std::vector<double> res0, brake0, cap0, u0, u1, endNormalForce;
-  std::vector<double> meanBrakeForce, meanNormalForce;
+  std::vector<double> meanBrakeForce, meanNormalForce, meanCylinderForce;
+  std::vector<double> demandForce;  // per axle, |brake input x gain|
 };

@@ -11,6 +11,7 @@
 #include "solver/SparseMatrix.h"
 #include "vehicle/AxleIntegrator.h"
 #include "vehicle/BrakeSys.h"
+#include "vehicle/LineCoupling.h"
 #include "vehicle/Resistance.h"
 
 // The matrices and vectors the linear model hands to the vehicle system.
@@ -26,6 +27,9 @@ struct LinearModelData {
   const std::vector<double>& reducedMasses;
   const std::vector<double>& brakeForceRadii;
   double timeStep;  // seconds
+  // Where the bodies and wheels stand along the line; none for a vehicle that
+  // runs on the level without the line sections.
+  const LineCoupling* line = nullptr;
 };
 
 // The parts are driven one by one by the vehicle-system step, so they are open.

@@ -69,7 +69,8 @@ bool SingleMassVehicle::Create(Kelvra& kelvra, const std::string& modelFile,
                           reducedMasses,
                           brakeForceRadii,
                           wheelDofIndices,
-                          wheelStateIndices};
+                          wheelStateIndices,
+                          {}};
   return CreateVehicle(coupling, kelvra, log);
 }
 
