@@ -51,7 +51,7 @@ void VehicleRun::StartSeries() {
   } while (seriesFile == previous);
   replay.Restart();
   StepRecorder& series = replay.Recorder();
-  if (!series.Open(seriesFile, vehicle->AxleCount(), true)) {
+  if (!series.Open(seriesFile, *vehicle, true)) {
     WarnUnwritable(seriesFile);
     return;
   }

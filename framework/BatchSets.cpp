@@ -149,7 +149,8 @@ void Framework::FinishBatchSet(int index, const BatchSetOutcome& outcome, BatchF
   files.summaries << index << ','
                   << BatchSetCells(outcome.timeStep, outcome.iterations, outcome.subdivisions,
                                    outcome.signLimit, outcome.seconds)
-                  << ',' << SummaryCells(outcome.summary) << '\n';
+                  << ',' << SummaryCells(outcome.summary, vehicleSystem.LineParts().AnyActive())
+                  << '\n';
   int error = 0;
   if (!files.timesLost && !FlushFile(files.times, error)) {
     lostResults.CannotWrite(files.timesName, error);

@@ -89,8 +89,10 @@ void Framework::RunConsole() {
   lastSummary = recording.summary.Result();
   *console << SummaryLine(lastSummary) << std::flush;
   CloseRecording(recording, seriesFile, lostResults, writtenFiles);
-  SaveWholeFile(base + "_summary.csv", SummaryHeader({}, lastSummary.largestSlip.size()) +
-                                           SummaryCells(lastSummary) + "\n");
+  const bool onRealLine = lastSummary.onRealLine;
+  SaveWholeFile(base + "_summary.csv",
+                SummaryHeader({}, lastSummary.largestSlip.size(), onRealLine) +
+                    SummaryCells(lastSummary, onRealLine) + "\n");
   SaveWholeFile(base + ".txt", vehicleSystem.ResultText());
 }
 
@@ -117,8 +119,10 @@ void Framework::RunBatch() {
   if (!files.times) lostResults.CannotOpen(files.timesName);
   files.summaries.Open(files.summariesName);
   if (!files.summaries) lostResults.CannotOpen(files.summariesName);
+  // Every set runs the same model: on a real line all of them or none.
   files.summaries << SummaryHeader({"set", "DT", "ITER", "SUBD", "SGNT", "run_time"},
-                                   static_cast<std::size_t>(vehicleSystem.AxleCount()));
+                                   static_cast<std::size_t>(vehicleSystem.AxleCount()),
+                                   vehicleSystem.LineParts().AnyActive());
   files.timesLost = !files.times;
   files.summariesLost = !files.summaries;
   // The modes belong to the model, the same for every set whatever its DT.

@@ -14,12 +14,13 @@
 void Framework::OpenRecording(const Kelvra& vehicle, RunRecording& recording,
                               const std::string& seriesFile, LostResults& lost) const {
   const int axles = vehicle.AxleCount();
-  if (!recording.series.Open(seriesFile, axles)) lost.CannotOpen(seriesFile);
+  if (!recording.series.Open(seriesFile, vehicle)) lost.CannotOpen(seriesFile);
   if (writeStates) {
     const std::string statesFile = StatesFileName(seriesFile);
     if (!recording.states.Open(statesFile, StatesLayout())) lost.CannotOpen(statesFile);
   }
   recording.massShares = MassShares();
+  recording.onRealLine = vehicle.LineParts().AnyActive();
   recording.summary.Start(static_cast<std::size_t>(axles), vehicle.Dynamics().AxleRot.Lim(),
                           vehicle.TimeStep());
 }

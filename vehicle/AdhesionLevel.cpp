@@ -23,16 +23,15 @@ bool TAdhesionLevel::ReadPar(const OptionalSections& sections, std::ostream& log
 }
 
 bool TAdhesionLevel::SetPar(const LineCoupling* line, std::size_t axles, std::ostream& log) {
-  wheelPlace.assign(axles, 0.0);
+  wheelPlace.clear();
   carDisplacementIndex = 0;
-  if (!Active()) return true;
-  if (line == nullptr || line->wheelPlace.size() != axles) {
-    log << "\nError - ADHLEVEL: the vehicle was handed no places of its wheels along the line.\n";
-    return false;
+  if (line != nullptr && line->wheelPlace.size() == axles) {
+    wheelPlace = line->wheelPlace;
+    carDisplacementIndex = line->carDisplacementIndex;
   }
-  wheelPlace = line->wheelPlace;
-  carDisplacementIndex = line->carDisplacementIndex;
-  return true;
+  if (!Active() || wheelPlace.size() == axles) return true;
+  log << "\nError - ADHLEVEL: the vehicle was handed no places of its wheels along the line.\n";
+  return false;
 }
 
 void TAdhesionLevel::Init(const std::vector<double>& initialState) {
@@ -45,6 +44,7 @@ void TAdhesionLevel::Init(const std::vector<double>& initialState) {
 }
 
 const std::vector<double>& TAdhesionLevel::Factors(const std::vector<double>& position) {
+  factor.resize(placeOffset.size());
   for (std::size_t i = 0; i < factor.size() && i < position.size(); ++i) {
     factor[i] = table.At(AxlePlace(i, position[i]), cursor[i]);
   }

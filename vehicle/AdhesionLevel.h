@@ -22,17 +22,20 @@ class TAdhesionLevel {
   bool ReadPar(const OptionalSections& sections, std::ostream& log);
   // Whether some stretch has a factor other than 1.
   bool Active() const { return table.OffNeutral(); }
-  // Takes over where the wheels stand; false, with the reason, while Active
-  // and the line data do not fit the `axles` axles.
+  // Takes over where the wheels stand, where the line data fit the `axles`
+  // axles; false, with the reason, while Active and they do not.
   bool SetPar(const LineCoupling* line, std::size_t axles, std::ostream& log);
   // The wheels' line places from the initial state.
   void Init(const std::vector<double>& initialState);
   // Per axle, the factor where it stands; `position` holds each wheelset's
   // displacement.
   const std::vector<double>& Factors(const std::vector<double>& position);
-  // The line position of axle `axle` whose wheelset is displaced by `displacement`.
+  // Whether the wheels' places along the line are known.
+  bool HasPlaces() const { return !placeOffset.empty(); }
+  // The line position of axle `axle` whose wheelset is displaced by
+  // `displacement`; the displacement alone where the places are not known.
   double AxlePlace(std::size_t axle, double displacement) const {
-    return placeOffset[axle] + displacement;
+    return axle < placeOffset.size() ? placeOffset[axle] + displacement : displacement;
   }
   double FactorAt(double position) const;
   // The largest factor anywhere.

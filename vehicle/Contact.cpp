@@ -77,14 +77,17 @@ bool TContact::Compute(const std::vector<double>& normalForce,
   if (level != nullptr && level->size() < axles) return false;
   if (axles != 0 && !AdhGen.HasTable()) return false;
   if (adhesionCapacity.size() != axles) adhesionCapacity.resize(axles);
+  if (availableAdhesion.size() != axles) availableAdhesion.resize(axles);
   for (std::size_t i = 0; i < axles; ++i) {
     const AdhesionCharacteristic& characteristic = AdhGen.Select(position[i]);
     const double slip = vehicleSpeed[i] - wheelSpeed[i];
     // The rail only pushes: a wheel whose normal force reaches 0 has lifted and
     // transmits nothing, rather than a reversed force.
     const double mu = characteristic.Coefficient(slip);
-    const double levelled = level != nullptr ? mu * (*level)[i] : mu;
+    const double factor = level != nullptr ? (*level)[i] : 1.0;
+    const double levelled = level != nullptr ? mu * factor : mu;
     adhesionCapacity[i] = levelled * std::max(normalForce[i], 0.0);
+    availableAdhesion[i] = characteristic.muStatic * factor;
   }
   return true;
 }

@@ -37,6 +37,9 @@ class TContact {
   const std::vector<ContactDataSet>& DataSets() const { return dataSets; }
   const std::vector<ContactDataSet>& AxleDataSets() const { return axleDataSets; }
   const std::vector<double>& AdhesionCapacity() const { return adhesionCapacity; }
+  // Per axle, the adhesion coefficient at zero slip of the last evaluation:
+  // muStatic of the characteristic it met, times its level factor.
+  const std::vector<double>& AvailableAdhesion() const { return availableAdhesion; }
 
  private:
   bool ReadDataSets(std::istream& in, std::ostream& log);
@@ -47,4 +50,5 @@ class TContact {
   std::vector<ContactDataSet> dataSets;
   std::vector<ContactDataSet> axleDataSets;
   std::vector<double> adhesionCapacity;
+  std::vector<double> availableAdhesion;
 };

@@ -156,6 +156,12 @@ class Kelvra {
   // Every part, read-only.
   const TVehDyn& Dynamics() const { return VehDyn; }
   const TLineSections& LineParts() const { return Line; }
+  // Where the line sections find axle `axle` now: its line position [m] (the
+  // displacement of its wheelset where the vehicle was handed no places), the
+  // gradient [per mille] and the adhesion level factor there.
+  double AxlePlace(std::size_t axle) const;
+  double GradientAtAxle(std::size_t axle) const;
+  double AdhesionLevelAtAxle(std::size_t axle) const;
   const TContact& ContactModel() const { return Contact; }
   const TTemperature& Temperatures() const { return Temperature; }
 

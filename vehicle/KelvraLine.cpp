@@ -68,3 +68,16 @@ void Kelvra::ParkHeldWheels(const AxleForces& start, const AxleForces& end) {
   VehDyn.MtrxVeh.DoStep(start.input, end.input);
   hold.Park(VehDyn.MtrxVeh.NextState(), start.capacity, end.capacity, start.input, end.input);
 }
+
+double Kelvra::AxlePlace(std::size_t axle) const {
+  const std::vector<double>& position = VehDyn.VehOut.PositionCommitted();
+  return axle < position.size() ? Line.AdhLevel.AxlePlace(axle, position[axle]) : 0.0;
+}
+
+double Kelvra::GradientAtAxle(std::size_t axle) const {
+  return Line.Gradient.GradientAt(AxlePlace(axle));
+}
+
+double Kelvra::AdhesionLevelAtAxle(std::size_t axle) const {
+  return Line.AdhLevel.FactorAt(AxlePlace(axle));
+}
