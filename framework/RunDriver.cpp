@@ -254,6 +254,16 @@ void Framework::RunValidator() {
   CheckConsoleRun(&model, &speeds);
 }
 
+namespace {
+
+// The validator and the reference integration step the level line and the
+// instant brake with the wheels starting at rest.
+std::string NotModelled(const std::vector<std::string>& sections) {
+  return "it does not model " + SectionList(sections) + ", which this run uses";
+}
+
+}  // namespace
+
 // Batch runs are compared with nothing; a run that broke or made no step has no
 // result to check against the model's reference.
 void Framework::CheckConsoleRun(const ValidatorTrainModel* validator, const SpeedSeries* speeds) {
@@ -267,11 +277,15 @@ void Framework::CheckConsoleRun(const ValidatorTrainModel* validator, const Spee
 bool Framework::CompareWithValidator(const ValidatorTrainModel& validator,
                                      const SpeedSeries& speeds) const {
   std::ostringstream reason;
+  const std::vector<std::string> sections = vehicleSystem.LineParts().ActiveSections();
   const std::string difference =
-      runBroke ? std::string()
-               : ValidatorVehicleDifference(validator, RunModelData(), vehicleSystem);
+      runBroke || !sections.empty()
+          ? std::string()
+          : ValidatorVehicleDifference(validator, RunModelData(), vehicleSystem);
   if (runBroke) {
     reason << "the run stopped at a step that broke the vehicle state";
+  } else if (!sections.empty()) {
+    reason << NotModelled(sections);
   } else if (!difference.empty()) {
     reason << "it models the shipped vehicle only, and this run's vehicle differs in "
            << difference;
@@ -314,6 +328,12 @@ void Framework::CompareWithModelReference() const {
   }
   ModelReference reference;
   std::string reason;
+  const std::vector<std::string> sections = vehicleSystem.LineParts().ActiveSections();
+  if (!sections.empty()) {
+    *console << "No reference integration of the model: " << NotModelled(sections) << "\n"
+             << std::flush;
+    return;
+  }
   if (reference.SetUp(RunModelData(), vehicleSystem, largestBrake, reason) &&
       !(reference.Operations(steps) <= kReferenceOperationLimit)) {
     std::ostringstream text;
