@@ -156,4 +156,5 @@ void VehicleRun::ReadDriverView() {
   readout.tractionKn = stepped ? appliedTraction / kNewtonsPerKn : 0.0;
   readout.brakeKn = stepped ? TreadBrakeForce(*vehicle) / kNewtonsPerKn : 0.0;
   ReadSlipLamps(*vehicle, readout.slipLamps);
+  ReadLineReadout(*vehicle, readout.line);
 }
