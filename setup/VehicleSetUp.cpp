@@ -42,6 +42,7 @@ bool CreateLinearModel(const std::string& modelFile, ModelCreation& model, Coupl
   if (!ok) return false;
   coupling.stateNames = StateNames(model);
   FindLinePlaces(model, coupling.vehicleSide.line);
+  coupling.gravityWanted = GradientWanted(modelFile);
   const bool normal = model.GenerateNormalForceMatrix(coupling.normalForceMatrix);
   const bool loads = model.GenerateStaticAxleLoadVector(coupling.staticAxleLoads);
   const bool masses = model.GenerateReducedMassVector(coupling.reducedMasses);
@@ -76,8 +77,12 @@ bool PrepareStepMatrices(const ModelCreation& model, double timeStep, Simulation
   coupling.forceStepMatrix = simulation.GetMatrix('P');
   coupling.rampStepMatrix = simulation.GetMatrix('Z');
   coupling.stepMatricesTimeStep = ok ? timeStep : std::numeric_limits<double>::quiet_NaN();
+  // Only a vehicle on a gradient needs gravity's step response, which costs
+  // another matrix exponential of the size of the step matrices' own.
   LineCoupling& line = coupling.vehicleSide.line;
-  if (ok) {
+  coupling.gravityStepMatrix = coupling.gravityRampStepMatrix = Matrix();
+  line.gravityProblem = "no gravity step response was worked out";
+  if (ok && coupling.gravityWanted) {
     GravitySteps(model.GetMatrix('A'), coupling.fundamentalMatrix, line, timeStep,
                  coupling.gravityStepMatrix, coupling.gravityRampStepMatrix, line.gravityProblem);
   }

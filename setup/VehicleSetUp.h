@@ -50,6 +50,7 @@ struct CouplingData {
   // in `vehicleSide.line.gravityProblem` where it cannot be had exactly.
   Matrix gravityStepMatrix;
   Matrix gravityRampStepMatrix;
+  bool gravityWanted = false;  // the model file has an active GRADIENT
   // The time step C, P and P1 were made for (seconds), and so the one the vehicle
   // system steps with; NaN while their preparation failed.
   double stepMatricesTimeStep = std::numeric_limits<double>::quiet_NaN();
