@@ -258,8 +258,10 @@ void Kelvra::AverageOverStep(const std::vector<double>& startNormalForce) {
     meanNormalForce[i] = (startNormalForce[i] + endNormalForce[i]) / 2.0;
   }
   if (!Line.BrakesActive()) return;
+  // Without a re-estimate the step holds its start values.
   const std::vector<double>& cylinderStart = Line.BrkCyl.AppliedStart();
-  const std::vector<double>& cylinderEnd = Line.BrkCyl.Applied();
+  const std::vector<double>& cylinderEnd =
+      VehDyn.AxleRot.Iter() > 0 ? Line.BrkCyl.Applied() : cylinderStart;
   for (std::size_t i = 0; i < meanCylinderForce.size() && i < cylinderEnd.size(); ++i) {
     meanCylinderForce[i] = (cylinderStart[i] + cylinderEnd[i]) / 2.0;
   }

@@ -38,8 +38,10 @@ class TLineSections {
   // the documentation: "GRADIENT", "ADHLEVEL", "BRKCYL", "BRKHOLD", "WSP", "V0".
   std::vector<std::string> ActiveSections() const;
   bool AnyActive() const { return !ActiveSections().empty(); }
-  // Whether the brake goes through the cylinders and the hold: either is active.
-  bool BrakesActive() const { return BrkCyl.Active() || BrkHold.Active(); }
+  // Whether the brake goes through the cylinders (and the hold): the
+  // cylinders, the hold or the slide protection, which acts on the
+  // cylinders, is active.
+  bool BrakesActive() const { return BrkCyl.Active() || BrkHold.Active() || slideProtection; }
 
   TGradient Gradient;
   TAdhesionLevel AdhLevel;
