@@ -149,8 +149,7 @@ void Framework::FinishBatchSet(int index, const BatchSetOutcome& outcome, BatchF
   files.summaries << index << ','
                   << BatchSetCells(outcome.timeStep, outcome.iterations, outcome.subdivisions,
                                    outcome.signLimit, outcome.seconds)
-                  << ',' << SummaryCells(outcome.summary, vehicleSystem.LineParts().AnyActive())
-                  << '\n';
+                  << ',' << SummaryCells(outcome.summary, files.onRealLine) << '\n';
   int error = 0;
   if (!files.timesLost && !FlushFile(files.times, error)) {
     lostResults.CannotWrite(files.timesName, error);

@@ -135,6 +135,7 @@ class Framework {
     OutputFile summaries;
     bool timesLost = false;
     bool summariesLost = false;
+    bool onRealLine = false;  // the summaries have the adhesion used
   };
   // Set `index` (0-based) of the batch in `vehicle`, with step matrices of its
   // own, so that sets can run side by side; its console text goes to

@@ -120,9 +120,10 @@ void Framework::RunBatch() {
   files.summaries.Open(files.summariesName);
   if (!files.summaries) lostResults.CannotOpen(files.summariesName);
   // Every set runs the same model: on a real line all of them or none.
+  files.onRealLine = vehicleSystem.LineParts().AnyActive();
   files.summaries << SummaryHeader({"set", "DT", "ITER", "SUBD", "SGNT", "run_time"},
                                    static_cast<std::size_t>(vehicleSystem.AxleCount()),
-                                   vehicleSystem.LineParts().AnyActive());
+                                   files.onRealLine);
   files.timesLost = !files.times;
   files.summariesLost = !files.summaries;
   // The modes belong to the model, the same for every set whatever its DT.
