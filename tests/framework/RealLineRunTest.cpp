@@ -113,6 +113,24 @@ TEST(RealLineRunTest, TheTimeSeriesRecordsTheForceEveryCylinderApplied) {
   }
 }
 
+// Every set of a batch runs the same model: all of them on a real line, each
+// with its adhesion used, whichever sets run side by side.
+TEST(RealLineRunTest, EveryBatchSetOnARealLineTellsItsAdhesionUsed) {
+  TempFolder folder;
+  folder.CopyShippedData();
+  folder.Write("combined_train17_GEN.in", ShippedWithSections("V0 10\n"));
+  folder.Write("brake.in", BrakeHistory(5000, 10000));
+  folder.Write("batch_paramsets.in", "BATCH\n2 4\n0.005 3 10 0.05\n0.0025 3 10 0.05\n");
+  const auto run = RunIn(folder.Path(), KelvraCommand("--batch --history brake.in --jobs 2"), "\n");
+  ASSERT_EQ(0, run.exitCode) << run.out << run.err;
+  const CsvTable table = ReadCsv(folder.Read("results/batch_summary.csv"), true);
+  ASSERT_EQ(2u, table.rows.size());
+  const double expected = 4 * 5000.0 / 43000.0 / (9.81 * 0.1);
+  for (const std::vector<double>& row : table.rows) {
+    EXPECT_NEAR(expected, row[table.Column("adhesion_used")], 0.01 * expected);
+  }
+}
+
 // The table of a study has the adhesion used where some case runs on a real
 // line, for every case.
 TEST(RealLineRunTest, AStudyOfTheNewSectionsTellsTheAdhesionUsedOfEveryCase) {
