@@ -35,6 +35,9 @@ void AssembleInput(double tractionForce, const TResistance& res,
 // and the wheelsets advance; then, ITER times, they are re-evaluated from the
 // newest estimate of the end of the step and the whole step is repeated with the
 // forces ramping from their start to their end values; finally every part commits.
+// On a real line (TLineSections) gravity along the track joins the inputs, each
+// axle's adhesion capacity takes the level factor where it stands, and the
+// brake forces come from the cylinders' applied forces and the holding brake.
 class Kelvra {
  public:
   // Reads the parameter sections of the model file, takes over the linear model
