@@ -1,14 +1,9 @@
 #include "setup/LineData.h"
 
-#include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
-#include "model/TextInput.h"
 #include "solver/ExponentialStep.h"
-#include "vehicle/LineSections.h"
 
 namespace {
 
@@ -58,16 +53,6 @@ void FindLinePlaces(const ModelCreation& model, LineCoupling& line) {
     const auto body = static_cast<std::size_t>(wheel.parentBody);
     line.wheelPlace.push_back(body < bodies.size() ? bodies[body].centerX - carX : 0.0);
   }
-}
-
-bool GradientWanted(const std::string& modelFile) {
-  std::ifstream file;
-  if (OpenTextInput(modelFile, kModelFileLimit, file) != TextInputState::Opened) return false;
-  const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  std::vector<std::string> active;
-  std::string error;
-  return ActiveOptionalSections(text, active, error) &&
-         std::find(active.begin(), active.end(), "GRADIENT") != active.end();
 }
 
 bool GravitySteps(const Matrix& a, const Matrix& c, const LineCoupling& line, double dt,

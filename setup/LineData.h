@@ -14,11 +14,6 @@
 // (the first of the heaviest). The gravity steps are left as they are.
 void FindLinePlaces(const ModelCreation& model, LineCoupling& line);
 
-// Whether the model file `modelFile` has a GRADIENT off its neutral value:
-// only then is gravity's step response worked out. False where the file or
-// its sections cannot be read (the vehicle system then says why).
-bool GradientWanted(const std::string& modelFile);
-
 // The exact step response of x' = A x + F a to an acceleration a along the
 // track on each body of `line` (F: 1 at the body's speed entry, since every
 // body's mass matrix is diagonal), from the exponential of the augmented

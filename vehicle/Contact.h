@@ -34,7 +34,6 @@ class TContact {
                const std::vector<double>* level = nullptr);
 
   const TAdhesionGenerator& AdhesionGenerator() const { return AdhGen; }
-  const std::vector<ContactDataSet>& DataSets() const { return dataSets; }
   const std::vector<ContactDataSet>& AxleDataSets() const { return axleDataSets; }
   const std::vector<double>& AdhesionCapacity() const { return adhesionCapacity; }
   // Per axle, the adhesion coefficient at zero slip of the last evaluation:

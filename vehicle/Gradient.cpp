@@ -56,29 +56,26 @@ bool TGradient::ReadPar(const OptionalSections& sections, std::ostream& log) {
   return true;
 }
 
-bool TGradient::SetPar(const LineCoupling* line, SparseMatrix& p, SparseMatrix& p1,
-                       std::ostream& log) {
+bool TGradient::SetPar(const LineCoupling& line, const GravityStep& gravity, SparseMatrix& p,
+                       SparseMatrix& p1, std::ostream& log) {
   displacementIndex.clear();
   bodyPlace.clear();
   if (!Active()) return true;
-  if (line == nullptr || !line->gravityProblem.empty()) {
-    log << "\nError - GRADIENT: "
-        << (line == nullptr ? "the vehicle was handed no places along the line"
-                            : line->gravityProblem)
-        << ".\n";
+  if (!gravity.problem.empty()) {
+    log << "\nError - GRADIENT: " << gravity.problem << ".\n";
     return false;
   }
-  const std::size_t bodies = line->bodyDisplacementIndex.size();
-  if (line->gravityStep.Rows() != p.Rows() || line->gravityStep.Cols() != bodies ||
-      line->gravityRampStep.Rows() != p1.Rows() || line->gravityRampStep.Cols() != bodies) {
+  const std::size_t bodies = line.bodyDisplacementIndex.size();
+  if (gravity.held.Rows() != p.Rows() || gravity.held.Cols() != bodies ||
+      gravity.ramp.Rows() != p1.Rows() || gravity.ramp.Cols() != bodies) {
     log << "\nError - GRADIENT: the gravity step responses do not fit the step matrices.\n";
     return false;
   }
-  displacementIndex = line->bodyDisplacementIndex;
-  bodyPlace = line->bodyPlace;
-  carDisplacementIndex = line->carDisplacementIndex;
-  p = SideBySide(p, line->gravityStep);
-  p1 = SideBySide(p1, line->gravityRampStep);
+  displacementIndex = line.bodyDisplacementIndex;
+  bodyPlace = line.bodyPlace;
+  carDisplacementIndex = line.carDisplacementIndex;
+  p = SideBySide(p, gravity.held);
+  p1 = SideBySide(p1, gravity.ramp);
   return true;
 }
 

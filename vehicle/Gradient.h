@@ -21,7 +21,7 @@ inline constexpr double kSteepestGradient = 100.0;  // per mille
 // Gravity pulls every body with a longitudinal freedom along the track with
 // a = -g sin(theta) at the place where the body stands. It enters the linear
 // model as one more input per body, stepped exactly like the other inputs:
-// with G and G1 the step responses to 1 m/s^2 on each body (LineCoupling),
+// with G and G1 the step responses to 1 m/s^2 on each body (GravityStep),
 //   x(k+1) = C x(k) + [P G] [u; a](k) + [P1 G1] ([u; a](k+1) - [u; a](k)) / dt.
 // The wheels' rotating masses are carried along by adhesion as before. The
 // normal forces keep their static loads: cos(theta), 0.99995 at 10 per mille
@@ -35,8 +35,9 @@ class TGradient {
 
   // Takes over where the bodies stand and, while Active, the step matrices
   // extended by the gravity inputs: `p` and `p1` become [P G] and [P1 G1].
-  // False, with the reason, when the line data are missing or inexact.
-  bool SetPar(const LineCoupling* line, SparseMatrix& p, SparseMatrix& p1, std::ostream& log);
+  // False, with the reason, when gravity's step response is missing or inexact.
+  bool SetPar(const LineCoupling& line, const GravityStep& gravity, SparseMatrix& p,
+              SparseMatrix& p1, std::ostream& log);
   // The bodies' line places from the initial state.
   void Init(const std::vector<double>& initialState);
   // Entries `first` to `first` + bodies of `input`: gravity's acceleration

@@ -6,25 +6,27 @@
 
 #include "vehicle/Kelvra.h"
 
-bool Kelvra::ReadLineSections(const std::string& cleanedText, const LinearModelData& model,
-                              std::ostream& log) {
-  if (!Line.ReadPar(cleanedText, log)) return false;
+bool Kelvra::TakeOverLineSections(const TLineSections& sections, std::ostream& log) {
+  Line = sections;
+  const TimeStepMatrices& step = model.Step();
+  const CouplingData& coupling = model.Coupling();
   // Gravity's inputs follow the model's own: [P G] and [P1 G1].
-  SparseMatrix p = model.p;
-  SparseMatrix p1 = model.p1;
+  SparseMatrix p = step.forceStep;
+  SparseMatrix p1 = step.rampStep;
   firstGravityInput = p.Cols();
-  if (!Line.SetPar(model.line, p, p1, model.wheelDofIndices, model.brakeForceRadii, model.timeStep,
-                   log)) {
+  if (!Line.SetPar(coupling.line, step.gravity, p, p1, coupling.wheelDofIndices,
+                   coupling.brakeForceRadii, step.timeStep, log)) {
     return false;
   }
   if (!Line.Gradient.Active()) return true;
   std::ostringstream again;  // the step matrices were taken over and logged once already
-  return VehDyn.MtrxVeh.SetPar(model.c, p, model.initialState, again, model.timeStep, p1);
+  return VehDyn.MtrxVeh.SetPar(step.fundamental, p, model.Definition().initialState, again,
+                               step.timeStep, p1);
 }
 
 void Kelvra::StartAtSpeed() {
   if (!Line.StartSpeed.Active()) return;
-  std::vector<double> state = VehDyn.MtrxVeh.InitialState();
+  std::vector<double> state = model.Definition().initialState;
   Line.StartSpeed.Apply(state);
   VehDyn.MtrxVeh.Restore(state);
   const std::size_t axles = VehDyn.AxleRot.AxleNum();

@@ -1,8 +1,9 @@
 #pragma once
 
 // What the linear model tells the vehicle system about the line: where its
-// bodies and wheels stand along it, and how gravity along the track moves the
-// linear state.
+// bodies and wheels stand along it (LineCoupling, whatever the time step), and
+// how gravity along the track moves the linear state over one time step
+// (GravityStep, made with the step matrices).
 //
 // Line position 0 is where the car body's centre stood at the start; the car
 // body is the heaviest body with a longitudinal freedom. A body stands at its
@@ -26,12 +27,15 @@ struct LineCoupling {
   std::vector<double> wheelPlace;
   // The state entry of the car body's displacement.
   unsigned carDisplacementIndex = 0;
-  // The exact step response of the linear state to an acceleration of 1 m/s^2
-  // along the track acting on each body (one column per body): the state
-  // entries x, of the step's force held over the step (as P) and growing
-  // linearly over it (as P1).
-  SparseMatrix gravityStep;
-  SparseMatrix gravityRampStep;
+};
+
+// The exact step response of the linear state to an acceleration of 1 m/s^2
+// along the track acting on each body of LineCoupling (one column per body):
+// the state entries x, of the step's force held over the step (as P) and
+// growing linearly over it (as P1).
+struct GravityStep {
+  SparseMatrix held;
+  SparseMatrix ramp;
   // Empty while the two are exact for the step matrices' time step; otherwise why not.
-  std::string gravityProblem = "no gravity step response was worked out";
+  std::string problem = "no gravity step response was worked out";
 };

@@ -49,15 +49,15 @@ bool TLineSections::ReadSlideProtection(const OptionalSections& sections, std::o
   return NothingMoreRead(section, "WSP", log);
 }
 
-bool TLineSections::SetPar(const LineCoupling* line, SparseMatrix& p, SparseMatrix& p1,
-                           const std::vector<unsigned>& wheelDofIndices,
+bool TLineSections::SetPar(const LineCoupling& line, const GravityStep& gravity, SparseMatrix& p,
+                           SparseMatrix& p1, const std::vector<unsigned>& wheelDofIndices,
                            const std::vector<double>& brakeForceRadius, double timeStep,
                            std::ostream& log) {
   BrkHold.SetPar(p, wheelDofIndices, brakeForceRadius);
   BrkCyl.SetTimeStep(timeStep);
-  bool ok = AdhLevel.SetPar(line, wheelDofIndices.size(), log);
-  ok = StartSpeed.SetPar(line, log) && ok;
-  ok = Gradient.SetPar(line, p, p1, log) && ok;
+  bool ok = AdhLevel.SetPar(&line, wheelDofIndices.size(), log);
+  ok = StartSpeed.SetPar(&line, log) && ok;
+  ok = Gradient.SetPar(line, gravity, p, p1, log) && ok;
   return ok;
 }
 

@@ -28,8 +28,8 @@ class TLineSections {
   bool ReadPar(const std::string& cleanedText, std::ostream& log);
   // Takes over the line data and the linear model's inputs. While GRADIENT
   // is active, `p` and `p1` come back extended by the gravity inputs.
-  bool SetPar(const LineCoupling* line, SparseMatrix& p, SparseMatrix& p1,
-              const std::vector<unsigned>& wheelDofIndices,
+  bool SetPar(const LineCoupling& line, const GravityStep& gravity, SparseMatrix& p,
+              SparseMatrix& p1, const std::vector<unsigned>& wheelDofIndices,
               const std::vector<double>& brakeForceRadius, double timeStep, std::ostream& log);
   // Every part to its start for `axles` axles and the initial linear state.
   void Init(std::size_t axles, const std::vector<double>& initialState);
