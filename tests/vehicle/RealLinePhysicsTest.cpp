@@ -79,6 +79,20 @@ TEST_F(RealLinePhysicsTest, FromRestDownhillTheVehicleAcceleratesAsGravityAndIts
   EXPECT_NEAR(expected, (CarSpeed() - v2) / 4.0, 0.01 * expected);
 }
 
+// A new time step brings gravity's step response for it: the vehicle of a
+// batch set with a DT of its own runs down the same gradient at the same rate.
+TEST_F(RealLinePhysicsTest, ANewTimeStepOnAGradientAcceleratesAsGravitySays) {
+  Create("GRADIENT 1\n-100 -10\n");
+  std::ostringstream log;
+  ASSERT_TRUE(setUp.ChangeTimeStep(0.002, kelvra, log)) << log.str();
+  const std::vector<double> released(kAxles, 0.0);
+  for (int k = 0; k < 1000; ++k) ASSERT_TRUE(kelvra.DoStep(released, 0.0));
+  const double v2 = CarSpeed();
+  for (int k = 0; k < 2000; ++k) ASSERT_TRUE(kelvra.DoStep(released, 0.0));
+  const double expected = RollingAcceleration(10.0);
+  EXPECT_NEAR(expected, (CarSpeed() - v2) / 4.0, 0.01 * expected);
+}
+
 TEST_F(RealLinePhysicsTest, UphillTheVehicleSlowsAtTheSameRateStopsAndRollsBack) {
   Create("GRADIENT 1\n-100 20\nV0 20\n");
   const double a = RollingAcceleration(20.0);
