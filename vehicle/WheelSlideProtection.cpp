@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <iterator>
-#include <sstream>
 #include <string>
+
+#include "vehicle/OptionalSections.h"
 
 namespace {
 
@@ -20,31 +20,18 @@ constexpr double WheelSlideSettings::*kSettingFields[kSettingCount] = {
     &WheelSlideSettings::dumpRate,   &WheelSlideSettings::refillRate,
     &WheelSlideSettings::safetyTime, &WheelSlideSettings::minSpeed};
 
-// Whether `word` is a finite number as a whole ("1.5s" is not).
-bool IsNumber(const std::string& word, double& value) {
-  if (word.empty() || word.find_first_not_of("0123456789+-.eE") != std::string::npos) return false;
-  char* end = nullptr;
-  const double parsed = std::strtod(word.c_str(), &end);
-  if (end != word.c_str() + word.size() || !std::isfinite(parsed)) return false;
-  value = parsed;
-  return true;
-}
-
 // The words of the section's line: from the next non-blank character (line
 // ends skipped) to the end of its line, or to the keyword of another section
 // standing on it, which stays for the reader of that section.
 std::vector<std::string> SectionLine(std::istream& in) {
-  in >> std::ws;
-  std::string line;
-  std::getline(in, line);
-  std::istringstream words(line);
-  std::vector<std::string> list;
-  for (std::string word; words >> word;) {
-    const bool keyword = !word.empty() && std::isupper(static_cast<unsigned char>(word[0])) != 0;
-    if (keyword && !list.empty()) break;
-    list.push_back(word);
-  }
-  return list;
+  std::vector<std::string> words;
+  ReadRowWords(in, words);
+  const auto keyword = std::find_if(words.begin() + (words.empty() ? 0 : 1), words.end(),
+                                    [](const std::string& word) {
+                                      return std::isupper(static_cast<unsigned char>(word[0])) != 0;
+                                    });
+  words.erase(keyword, words.end());
+  return words;
 }
 
 }  // namespace
@@ -77,7 +64,7 @@ bool TWheelSlideProtection::ReadPar(std::istream& section, std::ostream& log) {
   WheelSlideSettings read;
   std::string problem;
   double value = 0.0;
-  if (words.empty() || !IsNumber(words[0], value)) {
+  if (words.empty() || !IsNumberWord(words[0], value)) {
     problem = "the switch must be 0 or 1, not '" + (words.empty() ? "" : words[0]) + "'";
   } else if (value != 0.0 && value != 1.0) {
     problem = "the switch must be 0 or 1, not '" + words[0] + "'";
@@ -87,7 +74,7 @@ bool TWheelSlideProtection::ReadPar(std::istream& section, std::ostream& log) {
   }
   read.enabled = value == 1.0;
   for (std::size_t k = 1; problem.empty() && k < words.size(); ++k) {
-    if (!IsNumber(words[k], read.*kSettingFields[k - 1])) {
+    if (!IsNumberWord(words[k], read.*kSettingFields[k - 1])) {
       problem = std::string("the setting ") + kWheelSlideSettingNames[k - 1] + " '" + words[k] +
                 "' is no number";
     }
@@ -142,7 +129,7 @@ void TWheelSlideProtection::Init() {
   stepDone = false;
 }
 
-bool TWheelSlideProtection::Restore(const State& state) {
+bool TWheelSlideProtection::Fits(const State& state) const {
   const std::size_t axles = AxleNum();
   for (std::size_t size :
        {state.brakeShare.size(), state.tractionShare.size(), state.lastWheelSpeed.size(),
@@ -150,6 +137,11 @@ bool TWheelSlideProtection::Restore(const State& state) {
         state.timedOut.size(), state.brakePhase.size(), state.tractionPhase.size()}) {
     if (size != axles) return false;
   }
+  return true;
+}
+
+bool TWheelSlideProtection::Restore(const State& state) {
+  if (!Fits(state)) return false;
   committed = state;
   next = state;
   stepDone = false;

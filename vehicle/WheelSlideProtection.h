@@ -148,7 +148,9 @@ class TWheelSlideProtection {
     bool operator==(const State&) const = default;
   };
   const State& Snapshot() const { return committed; }
-  // False, changing nothing, when `state` does not fit the axle count.
+  // Whether `state` fits the axle count.
+  bool Fits(const State& state) const;
+  // False, changing nothing, when `state` does not fit.
   bool Restore(const State& state);
 
  private:

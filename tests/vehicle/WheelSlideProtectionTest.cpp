@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/ModelParameters.h"
 #include "vehicle/WheelSlideProtection.h"
 
 namespace {
@@ -330,6 +331,32 @@ TEST(TWheelSlideProtectionTest, ReadsTheSwitchAndTheSettingsGiven) {
     EXPECT_EQ(c.settings, wsp.Settings()) << c.text;
     EXPECT_TRUE(wsp.SetPar(4, kDt, log));
     EXPECT_EQ(4u, wsp.AxleNum());
+  }
+}
+
+// The study path WSP.<name> of every setting changes the number that the
+// section reads as that setting, and no other.
+TEST(TWheelSlideProtectionTest, EachSettingsStudyPathReachesTheNumberReadForIt) {
+  constexpr double WheelSlideSettings::*kFileOrder[] = {
+      &WheelSlideSettings::refDecel,   &WheelSlideSettings::refAccel,
+      &WheelSlideSettings::slideDiff,  &WheelSlideSettings::decelDiff,
+      &WheelSlideSettings::slideDecel, &WheelSlideSettings::recoverAccel,
+      &WheelSlideSettings::dumpRate,   &WheelSlideSettings::refillRate,
+      &WheelSlideSettings::safetyTime, &WheelSlideSettings::minSpeed};
+  ASSERT_EQ(std::size(kFileOrder), std::size(kWheelSlideSettingNames));
+  const std::string line = "WSP 1 1.5 2.5 0.4 0.15 4 1 4 1 3 1\n";
+  for (std::size_t k = 0; k < std::size(kFileOrder); ++k) {
+    const std::string path = std::string("WSP.") + kWheelSlideSettingNames[k];
+    std::string text = line;
+    std::string error;
+    ASSERT_TRUE(SetModelParameter(text, path, "0.3", error)) << path << ": " << error;
+    std::istringstream in(text.substr(3));
+    std::ostringstream log;
+    TWheelSlideProtection wsp;
+    ASSERT_TRUE(wsp.ReadPar(in, log)) << path << log.str();
+    WheelSlideSettings expected{.enabled = true};
+    expected.*kFileOrder[k] = 0.3;
+    EXPECT_EQ(expected, wsp.Settings()) << path;
   }
 }
 
