@@ -62,6 +62,10 @@ void RunSummaryBuilder::SetLineConditions(double adhesionNow, double gradientSin
   gradientSine = gradientSineNow;
 }
 
+void RunSummaryBuilder::SetSlideRelease(const std::vector<double>& releaseTime) {
+  summary.slideRelease.assign(releaseTime.begin(), releaseTime.end());
+}
+
 void RunSummaryBuilder::Add(double time, const std::vector<double>& brakeInput,
                             const std::vector<double>& vehicleSpeed,
                             const std::vector<double>& wheelSpeed,
@@ -194,12 +198,17 @@ std::string SummaryLine(const RunSummary& summary) {
   if (summary.onRealLine && summary.adhesionUsed) {
     line << ", adhesion used " << *summary.adhesionUsed;
   }
+  if (!summary.slideRelease.empty()) {
+    line << ", WSP released";
+    for (double time : summary.slideRelease) line << ' ' << time;
+    line << " s";
+  }
   line << "\n";
   return line.str();
 }
 
 std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t axleCount,
-                          bool adhesionUsed) {
+                          bool adhesionUsed, bool slideRelease) {
   std::string header;
   for (const std::string& name : leading) header += name + ",";
   header +=
@@ -207,15 +216,22 @@ std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t a
       "stopping_distance,sliding_time";
   for (std::size_t i = 1; i <= axleCount; ++i) header += ",largest_slip_" + std::to_string(i);
   if (adhesionUsed) header += ",adhesion_used";
+  for (std::size_t i = 1; slideRelease && i <= axleCount; ++i) {
+    header += ",wsp_release_" + std::to_string(i);
+  }
   return header + "\n";
 }
 
-std::string SummaryCells(const RunSummary& summary, bool adhesionUsed) {
+std::string SummaryCells(const RunSummary& summary, bool adhesionUsed, bool slideRelease) {
   std::string cells = Number(summary.peakSpeed) + "," + Number(summary.peakAcceleration) + "," +
                       Number(summary.peakDeceleration) + "," + Cell(summary.brakeTime) + "," +
                       Cell(summary.stopTime) + "," + Cell(summary.stopDistance) + "," +
                       Number(summary.slidingTime);
   for (double slip : summary.largestSlip) cells += "," + Number(slip);
   if (adhesionUsed) cells += "," + Cell(summary.adhesionUsed);
+  const std::vector<double>& release = summary.slideRelease;
+  for (std::size_t i = 0; slideRelease && i < summary.largestSlip.size(); ++i) {
+    cells += "," + (i < release.size() ? Number(release[i]) : std::string());
+  }
   return cells;
 }
