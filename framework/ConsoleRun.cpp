@@ -76,9 +76,10 @@ ConsoleOutcome RunConsole(const RunContext& run) {
   outcome.summary = recording.summary.Result();
   console << SummaryLine(outcome.summary) << std::flush;
   CloseRecording(recording, seriesFile, report.lostResults, report.writtenFiles);
-  report.SaveWholeFile(
-      base + "_summary.csv",
-      SummaryHeader({}, outcome.summary.largestSlip.size()) + SummaryCells(outcome.summary) + "\n");
+  const bool onRealLine = outcome.summary.onRealLine;
+  report.SaveWholeFile(base + "_summary.csv",
+                       SummaryHeader({}, outcome.summary.largestSlip.size(), onRealLine) +
+                           SummaryCells(outcome.summary, onRealLine) + "\n");
   report.SaveWholeFile(base + ".txt", vehicle.ResultText());
   return outcome;
 }

@@ -32,6 +32,9 @@ struct RunRecording {
   // The bodies that make up the centre of mass whose acceleration the summary
   // reports.
   std::vector<MassShare> massShares;
+  // Whether the vehicle runs on a real line (one of its optional sections
+  // active): the summary then follows the conditions its axles meet.
+  bool onRealLine = false;
 
   // The initial state at time 0.
   void RecordInitial(const Kelvra& vehicle);
