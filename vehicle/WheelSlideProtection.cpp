@@ -120,6 +120,7 @@ void TWheelSlideProtection::Init() {
   committed.tractionShare.assign(axles, 1.0);
   committed.lastWheelSpeed.assign(axles, 0.0);
   committed.releaseTime.assign(axles, 0.0);
+  committed.releaseSteps.assign(axles, 0);
   committed.releaseRun.assign(axles, 0.0);
   committed.valve.assign(axles, WspValve::Refill);
   committed.timedOut.assign(axles, 0);
@@ -133,8 +134,9 @@ bool TWheelSlideProtection::Fits(const State& state) const {
   const std::size_t axles = AxleNum();
   for (std::size_t size :
        {state.brakeShare.size(), state.tractionShare.size(), state.lastWheelSpeed.size(),
-        state.releaseTime.size(), state.releaseRun.size(), state.valve.size(),
-        state.timedOut.size(), state.brakePhase.size(), state.tractionPhase.size()}) {
+        state.releaseTime.size(), state.releaseSteps.size(), state.releaseRun.size(),
+        state.valve.size(), state.timedOut.size(), state.brakePhase.size(),
+        state.tractionPhase.size()}) {
     if (size != axles) return false;
   }
   return true;
@@ -241,7 +243,11 @@ void TWheelSlideProtection::StepBrakedAxle(std::size_t i, double difference, dou
   next.valve[i] = valve;
   next.brakeShare[i] = MoveShare(share, valve);
   next.releaseRun[i] = run;
-  if (valve != WspValve::Refill) next.releaseTime[i] = committed.releaseTime[i] + timeStep;
+  // Counted in steps, so that the time does not gather the rounding of a sum.
+  if (valve != WspValve::Refill) {
+    next.releaseSteps[i] = committed.releaseSteps[i] + 1;
+    next.releaseTime[i] = static_cast<double>(next.releaseSteps[i]) * timeStep;
+  }
 }
 
 void TWheelSlideProtection::StepDrivenAxle(std::size_t i, double difference, double accel) {

@@ -136,9 +136,10 @@ class TWheelSlideProtection {
     double reference = 0.0;
     bool hasReference = false;
     std::vector<double> brakeShare, tractionShare;
-    std::vector<double> lastWheelSpeed;  // the wheel speeds the last step started from
-    std::vector<double> releaseTime;     // s, total
-    std::vector<double> releaseRun;      // s, of the current release without a break
+    std::vector<double> lastWheelSpeed;   // the wheel speeds the last step started from
+    std::vector<double> releaseTime;      // s, total
+    std::vector<long long> releaseSteps;  // the steps that make it up
+    std::vector<double> releaseRun;       // s, of the current release without a break
     std::vector<WspValve> valve;
     std::vector<std::uint8_t> timedOut;
     // Per axle, where its brake and its traction stand in a release cycle:
