@@ -101,7 +101,8 @@ bool TWheelSlideProtection::SetPar(std::size_t axleCount, double step,
     log << "\nError - WSP: " << problem << ".\n";
     return false;
   }
-  if (!(step > 0.0)) {
+  // A unit switched off is never stepped: any vehicle may carry it.
+  if (values.enabled && !(step > 0.0)) {
     log << "\nError - WSP: the time step " << step << " s must be above 0.\n";
     return false;
   }

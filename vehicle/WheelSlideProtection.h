@@ -94,7 +94,7 @@ class TWheelSlideProtection {
   // section is read without a word in the log.
   bool ReadPar(std::istream& section, std::ostream& log);
   // For `axleCount` axles stepped every `timeStep` seconds; false, with the
-  // reason in `log`, for a time step that is not above 0.
+  // reason in `log`, for a time step that is not above 0 while the switch is on.
   bool SetPar(std::size_t axleCount, double timeStep, std::ostream& log);
   // Takes settings that were read or made elsewhere; false, changing nothing,
   // when they cannot work together (the reason goes to `log`).

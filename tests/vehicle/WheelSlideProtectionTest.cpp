@@ -360,6 +360,16 @@ TEST(TWheelSlideProtectionTest, EachSettingsStudyPathReachesTheNumberReadForIt) 
   }
 }
 
+// A unit that steps needs a time step; one switched off goes with any vehicle.
+TEST(TWheelSlideProtectionTest, OnlyAUnitSwitchedOnNeedsATimeStep) {
+  std::ostringstream log;
+  TWheelSlideProtection wsp;
+  EXPECT_TRUE(wsp.SetPar(4, std::nan(""), WheelSlideSettings{}, log));
+  EXPECT_EQ("", log.str());
+  EXPECT_FALSE(wsp.SetPar(4, 0.0, WheelSlideSettings{.enabled = true}, log));
+  EXPECT_EQ("\nError - WSP: the time step 0 s must be above 0.\n", log.str());
+}
+
 TEST(TWheelSlideProtectionTest, RefusesSettingsThatCannotWork) {
   const struct {
     const char* text;
