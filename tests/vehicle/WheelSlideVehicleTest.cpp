@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,20 +22,21 @@ using testing_support::TempFolder;
 
 constexpr double kTimeStep = 0.005;
 
-// The shipped vehicle at adhesion 0.08 started at 14 m/s, with its optional
-// sections from `wsp` on in place of the shipped WSP line.
-std::string Model(const std::string& wsp) {
+// The shipped vehicle at adhesion 0.08 started at 14 m/s, with `wsp` in
+// place of the shipped WSP line and `cylinders` in place of its BRKCYL line.
+std::string Model(const std::string& wsp, const std::string& cylinders) {
   std::string text = ReadFile(testing_support::ShippedModelFile(testing_support::DataDir()));
   text.replace(text.find("0.1 0.2 5 1 1"), 13, "0.08 0.2 5 1 1");
   text.replace(text.find("V0 0"), 4, "V0 14");
+  text.replace(text.find("BRKCYL 0 0"), 10, cylinders);
   const std::size_t line = text.find("\nWSP ") + 1;
   return text.substr(0, line) + wsp + text.substr(text.find('\n', line));
 }
 
 class WheelSlideVehicleTest : public ::testing::Test {
  protected:
-  void Create(Kelvra& kelvra, const std::string& wsp) {
-    folder.Write("model.in", Model(wsp));
+  void Create(Kelvra& kelvra, const std::string& wsp, const std::string& cylinders = "BRKCYL 0 0") {
+    folder.Write("model.in", Model(wsp, cylinders));
     VehicleSetUp setUp;
     ASSERT_TRUE(setUp.Build((folder.Path() / "model.in").string(), kTimeStep)) << setUp.Failure();
     std::ostringstream log;
@@ -89,6 +92,26 @@ TEST_F(WheelSlideVehicleTest, TheTractionSharesScaleTheTractionThatReachesTheVeh
   const double whole = speedGain(1.0);
   ASSERT_GT(whole, 0.0);
   EXPECT_NEAR(0.5025, speedGain(0.5) / whole, 0.005);
+}
+
+// Behind cylinders that fill in 0.5 s the valve takes its share of what the
+// cylinder applies: never more than the cylinder's own lag
+//   A_k = D (1 - e^(-k dt / 0.5)),  D = 25000,
+// whose ramp mean over step k the column shows, and far less while it vents.
+TEST_F(WheelSlideVehicleTest, TheValvesActOnWhatTheCylindersApply) {
+  Kelvra kelvra;
+  Create(kelvra, "WSP 1", "BRKCYL 0.5 0.5");
+  const auto applied = [](int k) { return 25000.0 * (1.0 - std::exp(-k * kTimeStep / 0.5)); };
+  double leastShare = 1.0;
+  for (int k = 1; k <= 600; ++k) {
+    Run(kelvra, 1, 25000.0);
+    const double lag = (applied(k - 1) + applied(k)) / 2.0;
+    for (double force : kelvra.MeanCylinderForce()) {
+      ASSERT_LE(force, lag * (1.0 + 1e-12)) << "step " << k;
+      if (k > 100) leastShare = std::min(leastShare, force / lag);
+    }
+  }
+  EXPECT_LT(leastShare, 0.5);
 }
 
 // WSP 0, whatever its settings, and no WSP line at all step alike to the bit.
