@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "model/TextPrepass.h"
 #include "vehicle/OptionalSections.h"
 
 namespace {
@@ -65,9 +66,9 @@ bool TWheelSlideProtection::ReadPar(std::istream& section, std::ostream& log) {
   std::string problem;
   double value = 0.0;
   if (words.empty() || !IsNumberWord(words[0], value)) {
-    problem = "the switch must be 0 or 1, not '" + (words.empty() ? "" : words[0]) + "'";
+    problem = "the switch must be 0 or 1, not " + QuotedExcerpt(words.empty() ? "" : words[0]);
   } else if (value != 0.0 && value != 1.0) {
-    problem = "the switch must be 0 or 1, not '" + words[0] + "'";
+    problem = "the switch must be 0 or 1, not " + QuotedExcerpt(words[0]);
   } else if (words.size() > kSettingCount + 1) {
     problem = "its line has " + std::to_string(words.size() - 1) + " settings, at most " +
               std::to_string(kSettingCount) + " are known";
@@ -75,8 +76,8 @@ bool TWheelSlideProtection::ReadPar(std::istream& section, std::ostream& log) {
   read.enabled = value == 1.0;
   for (std::size_t k = 1; problem.empty() && k < words.size(); ++k) {
     if (!IsNumberWord(words[k], read.*kSettingFields[k - 1])) {
-      problem = std::string("the setting ") + kWheelSlideSettingNames[k - 1] + " '" + words[k] +
-                "' is no number";
+      problem = std::string("the setting ") + kWheelSlideSettingNames[k - 1] + " " +
+                QuotedExcerpt(words[k]) + " is no number";
     }
   }
   if (problem.empty()) problem = WheelSlideProblem(read);

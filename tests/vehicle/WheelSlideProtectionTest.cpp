@@ -381,6 +381,8 @@ TEST(TWheelSlideProtectionTest, RefusesSettingsThatCannotWork) {
       {"\nV0 0\n", "the switch must be 0 or 1, not 'V0'"},
       {" 1 fast\n", "the setting ref_decel 'fast' is no number"},
       {" 1 1.5 2.5s\n", "the setting ref_accel '2.5s' is no number"},
+      {" 1 xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n",
+       "the setting ref_decel 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...' is no number"},
       {" 1 1 1 1 0.5 1 1 1 1 1 1 1\n", "its line has 11 settings, at most 10 are known"},
       {" 1 0\n", "ref_decel must be above 0"},
       {" 1 1.5 2.5 0.4 0.4\n", "slide_diff must be above decel_diff"},
