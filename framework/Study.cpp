@@ -115,7 +115,7 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
     console << "Reason: cannot write the case's model file " << QuotedExcerpt(modelFile) << "\n";
     outcome.resultsLost = true;
   } else {
-    outcome.filesWritten.push_back(modelFile);
+    outcome.filesWritten.Add(modelFile, FileKind::StudyCaseModel);
     auto framework = std::make_unique<Framework>();
     framework->SetConsole(console);
     framework->SetWarnings(warnings);
@@ -125,12 +125,12 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
     framework->SetResultsFolder(settings.resultsFolder);
     framework->SetRunBaseName(CaseName(settings, index));
     framework->SetResampleHistory(true);
+    framework->SetRecordEvery(settings.recordEvery);
     outcome.ran = framework->Initialize(kStylesFile, settings.historyFile, 0, modelFile);
     if (outcome.ran) framework->Run(0, nullptr);
     outcome.ran = outcome.ran && !framework->RunBroke();
     outcome.summary = framework->LastSummary();
-    const std::vector<std::string>& written = framework->FilesWritten().Names();
-    outcome.filesWritten.insert(outcome.filesWritten.end(), written.begin(), written.end());
+    outcome.filesWritten.Add(framework->FilesWritten());
     outcome.resultsLost = framework->ResultsLost();
   }
   if (!outcome.ran) console << caseLine << " failed\n";
@@ -213,13 +213,23 @@ bool ReadStudy(const StudySettings& settings, StudyPlan& plan, std::string& mode
   return false;
 }
 
+// The columns of the cases' files: the model's, whose cases change numbers
+// only, and the summary's parameters.
+ColumnShape StudyColumnShape(const std::string& modelFile, const StudyPlan& plan) {
+  ColumnShape shape;
+  ComponentManager components;
+  if (components.ReadModelFile(modelFile)) shape = ResultColumnShape(components);
+  shape.studyParameters = plan.parameters;
+  return shape;
+}
+
 }  // namespace
 
 // The cases of the range run side by side when jobs allow, each with a vehicle
 // system of its own; each one's console text and warnings are held until every
 // case before it is finished, then go out whole with its summary row, exactly
 // as when the cases run one after another.
-int RunStudy(const StudySettings& settings) {
+int RunStudy(const StudySettings& settings, WrittenFiles& written, ColumnShape& shape) {
   std::cout << "Reading study cases... ";
   StudyPlan plan;
   std::string modelText;
@@ -237,7 +247,7 @@ int RunStudy(const StudySettings& settings) {
   LostResults lostResults;
   const std::string summaryFile = settings.resultsFolder + "/study_summary.csv";
   StudySummaryFile summaries(summaryFile, plan, lostResults);
-  WrittenFiles written;
+  shape = StudyColumnShape(settings.modelFile, plan);
   bool allRan = true;
   const int count = end - begin;
   const bool buffered = settings.jobs > 1 && count > 1;
@@ -260,13 +270,12 @@ int RunStudy(const StudySettings& settings) {
       texts[j] = CaseText();
     }
     const StudyCaseOutcome& outcome = outcomes[j];
-    for (const std::string& name : outcome.filesWritten) written.Add(name);
+    written.Add(outcome.filesWritten);
     if (outcome.ran) summaries.Add(static_cast<std::size_t>(begin + j), outcome.summary);
     allRan = allRan && outcome.ran && !outcome.resultsLost;
     outcomes[j] = StudyCaseOutcome();
   };
   RunOrderedJobs(count, settings.jobs, run, finish);
-  if (summaries.Close()) written.Add(summaryFile);
-  std::cout << written.Line();
+  if (summaries.Close()) written.Add(summaryFile, FileKind::StudySummary);
   return allRan && !lostResults.Any() ? 0 : 1;
 }

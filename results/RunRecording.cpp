@@ -23,6 +23,7 @@ double CentreOfMassSpeed(const std::vector<MassShare>& shares,
 
 void RunRecording::RecordInitial(const Kelvra& vehicle) {
   static const std::vector<double> kNoBrake;
+  stepsSinceRow = 0;
   series.RecordInitial(vehicle);
   states.Record(0.0, vehicle.LinearState());
   const Kelvra::AxleOutputs& initial = vehicle.InitialOutputs();
@@ -32,8 +33,11 @@ void RunRecording::RecordInitial(const Kelvra& vehicle) {
 
 void RunRecording::Record(double time, const std::vector<double>& brakeDemand, double tractionForce,
                           const Kelvra& vehicle) {
-  series.Record(time, brakeDemand, tractionForce, vehicle);
-  states.Record(time, vehicle.LinearState());
+  if (++stepsSinceRow >= recordEvery) {
+    stepsSinceRow = 0;
+    series.Record(time, brakeDemand, tractionForce, vehicle);
+    states.Record(time, vehicle.LinearState());
+  }
   summary.Add(time, brakeDemand, vehicle.VehicleSpeed(), vehicle.WheelSpeed(), vehicle.Position(),
               CentreOfMassSpeed(massShares, vehicle.LinearState(), vehicle.VehicleSpeed()));
 }
