@@ -39,15 +39,24 @@ struct OptionEntry {
 };
 
 constexpr OptionEntry kOptions[] = {
-    {"--help", Option::Help, false},          {"--version", Option::Version, false},
-    {"--console", Option::Console, false},    {"--batch", Option::Batch, false},
-    {"--real-time", Option::RealTime, false}, {"--history", Option::History, true},
-    {"--log-dir", Option::LogDir, true},      {"--model", Option::Model, true},
-    {"--results", Option::Results, true},     {"--jobs", Option::Jobs, true},
-    {"--sets", Option::Sets, true},           {"--study", Option::Study, true},
-    {"--states", Option::States, false},      {"--modes", Option::Modes, false},
-    {"--init", Option::Init, true},           {"--name", Option::Name, true},
-    {"--record-every", Option::RecordEvery, true}, {"--no-validator", Option::NoValidator, false},
+    {"--help", Option::Help, false},
+    {"--version", Option::Version, false},
+    {"--console", Option::Console, false},
+    {"--batch", Option::Batch, false},
+    {"--real-time", Option::RealTime, false},
+    {"--history", Option::History, true},
+    {"--log-dir", Option::LogDir, true},
+    {"--model", Option::Model, true},
+    {"--results", Option::Results, true},
+    {"--jobs", Option::Jobs, true},
+    {"--sets", Option::Sets, true},
+    {"--study", Option::Study, true},
+    {"--states", Option::States, false},
+    {"--modes", Option::Modes, false},
+    {"--init", Option::Init, true},
+    {"--name", Option::Name, true},
+    {"--record-every", Option::RecordEvery, true},
+    {"--no-validator", Option::NoValidator, false},
 };
 
 const OptionEntry* FindOption(std::string_view name) {
@@ -134,9 +143,10 @@ bool ApplyValue(Option option, const std::string& value, Requests& requests,
     case Option::Name:
       commandLine.runName = value;
       if (IsSafeRunName(value)) return true;
-      error = "--name needs a file name of letters, digits, '.', '_' and '-', not starting with "
-              "'.' or '-' and at most " +
-              std::to_string(kLongestRunName) + " characters, not " + QuotedExcerpt(value);
+      error =
+          "--name needs a file name of letters, digits, '.', '_' and '-', not starting with "
+          "'.' or '-' and at most " +
+          std::to_string(kLongestRunName) + " characters, not " + QuotedExcerpt(value);
       return false;
     case Option::RecordEvery:
       requests.recordEvery = true;
@@ -244,8 +254,9 @@ bool ResolveFlags(const Requests& requests, CommandLine& commandLine, std::strin
     error = std::string(requests.jobs ? "--jobs" : "--sets") +
             " applies to batch runs and studies only";
   } else if (!commandLine.runName.empty() && !requests.console) {
-    error = "--name applies to console runs only; a batch or study names its files by set or "
-            "case, and a window run by its number";
+    error =
+        "--name applies to console runs only; a batch or study names its files by set or "
+        "case, and a window run by its number";
   } else if (requests.recordEvery && !consoleRun) {
     error = "--record-every applies to console, batch and study runs only";
   } else if (commandLine.skipValidator && !requests.console && !requests.batch) {

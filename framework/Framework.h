@@ -72,7 +72,9 @@ class Framework {
   // empty when no console run was made.
   const std::string& ConsoleRunBase() const { return consoleRun.base; }
   // The columns of the model's result files.
-  ColumnShape ResultColumns() const { return ResultColumnShape(setUp.vehicle.Model().Components()); }
+  ColumnShape ResultColumns() const {
+    return ResultColumnShape(setUp.vehicle.Model().Components());
+  }
   // The batch sets of the range, with their settings.
   std::vector<BatchSetRecord> BatchSetsRun() const;
   // A console run plays each history row for one step of the model's time

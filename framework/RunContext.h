@@ -34,7 +34,7 @@ struct RunSettings {
   bool resampleHistory = false;
   // The time series and the states keep the initial row and every N-th step's.
   int recordEvery = 1;
-  bool skipValidator = false;  // no reference integration after a console or batch run
+  bool skipValidator = false;   // no reference integration after a console or batch run
   bool realTimePacing = false;  // window runs keep simulated time with the wall clock
   bool progressBars = true;     // on a terminal's standard error
   int jobs = 1;                 // batch sets run at once

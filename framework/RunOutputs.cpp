@@ -51,8 +51,7 @@ bool ModesText(const VehicleSetUp& setUp, std::string& text, std::string& error)
 
 }  // namespace
 
-void RunReport::SaveWholeFile(const std::string& fileName, const std::string& text,
-                              FileKind kind) {
+void RunReport::SaveWholeFile(const std::string& fileName, const std::string& text, FileKind kind) {
   int error = 0;
   if (WriteWholeFile(fileName, text, error)) {
     writtenFiles.Add(fileName, kind);

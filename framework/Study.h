@@ -23,8 +23,8 @@ struct StudySettings {
   std::string resultsFolder = "results";
   bool writeStates = false;
   bool writeModes = false;
-  int jobs = 1;    // cases run at once
-  SetRange cases;  // the cases to run, numbered as in the whole study
+  int jobs = 1;         // cases run at once
+  SetRange cases;       // the cases to run, numbered as in the whole study
   int recordEvery = 1;  // the time series and states keep every N-th step's row
 };
 

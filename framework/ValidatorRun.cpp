@@ -215,8 +215,10 @@ void RunValidator(const RunContext& run, const ConsoleOutcome& consoleRun) {
   files.Flush();
   if (files.ResultFileError() != 0) lostResults.CannotWrite(resultFile, files.ResultFileError());
   if (files.ForceFileError() != 0) lostResults.CannotWrite(forceFile, files.ForceFileError());
-  if (resultOpen && files.ResultFileError() == 0) writtenFiles.Add(resultFile, FileKind::ValidatorResult);
-  if (forceOpen && files.ForceFileError() == 0) writtenFiles.Add(forceFile, FileKind::ValidatorForces);
+  if (resultOpen && files.ResultFileError() == 0)
+    writtenFiles.Add(resultFile, FileKind::ValidatorResult);
+  if (forceOpen && files.ForceFileError() == 0)
+    writtenFiles.Add(forceFile, FileKind::ValidatorForces);
   const bool statesOpen = states.IsOpen();
   if (states.Close()) {
     if (statesOpen) writtenFiles.Add(statesFile, FileKind::ValidatorStates);

@@ -59,8 +59,8 @@ int RunOnce(const CommandLine& commandLine, bool locked, RunRecord& record) {
   record.files = written;
   record.shape = framework->ResultColumns();
   record.batchSets = framework->BatchSetsRun();
-  const std::string base = batch ? commandLine.resultsFolder + "/batch"
-                                 : framework->ConsoleRunBase();
+  const std::string base =
+      batch ? commandLine.resultsFolder + "/batch" : framework->ConsoleRunBase();
   if (!base.empty()) status = SaveManifest(base + ".json", record, status, written);
   std::cout << written.Line();
   return status;
@@ -69,11 +69,14 @@ int RunOnce(const CommandLine& commandLine, bool locked, RunRecord& record) {
 RunRecord StartRecord(int argc, char** argv, const CommandLine& commandLine) {
   const bool study = !commandLine.studyFile.empty();
   const bool batch = (commandLine.flags & Framework::kRequestBatchRun) != 0;
-  RunRecord record = StartRunRecord(argc, argv, study ? "study" : batch ? "batch" : "console",
-                                    commandLine.modelFile, commandLine.historyFile,
-                                    commandLine.studyFile);
+  RunRecord record =
+      StartRunRecord(argc, argv,
+                     study   ? "study"
+                     : batch ? "batch"
+                             : "console",
+                     commandLine.modelFile, commandLine.historyFile, commandLine.studyFile);
   record.recordEvery = commandLine.recordEvery;
-  record.validator = study ? "not run: a study runs no validator"
+  record.validator = study                       ? "not run: a study runs no validator"
                      : commandLine.skipValidator ? "skipped: --no-validator"
                                                  : "run";
   return record;

@@ -51,7 +51,7 @@ Columns States(const ColumnShape& shape) {
 
 // A run's figures, after the leading columns of a batch or study summary.
 Columns Figures(Columns columns, int axles) {
-  const Columns figures = {{"peak_speed", "m/s"},       {"peak_acceleration", "m/s2"},
+  const Columns figures = {{"peak_speed", "m/s"},         {"peak_acceleration", "m/s2"},
                            {"peak_deceleration", "m/s2"}, {"brake_time", "s"},
                            {"stopping_time", "s"},        {"stopping_distance", "m"},
                            {"sliding_time", "s"}};
@@ -194,13 +194,27 @@ const char* FileKindName(FileKind kind) {
 // one-number section (DT).
 std::string ParameterUnit(const std::string& path) {
   static const std::pair<const char*, const char*> kUnits[] = {
-      {"mass", "kg"},          {"inertia", "kg m2"},        {"center_x", "m"},
-      {"center_y", "m"},       {"rel_x", "m"},              {"rel_y", "m"},
-      {"stiffness", "N/m"},    {"damping", "N s/m"},        {"reduced_mass", "kg"},
-      {"static_load", "N"},    {"radius", "m"},             {"gain", kUnitless},
-      {"threshold", "m/s"},    {"mu_max", kUnitless},       {"limit_ratio", kUnitless},
-      {"decay_velocity", "m/s"}, {"shape_exponent", kUnitless}, {"DT", "s"},
-      {"ITER", kUnitless},     {"LIM", "m/s"},              {"SUBDIV", kUnitless},
+      {"mass", "kg"},
+      {"inertia", "kg m2"},
+      {"center_x", "m"},
+      {"center_y", "m"},
+      {"rel_x", "m"},
+      {"rel_y", "m"},
+      {"stiffness", "N/m"},
+      {"damping", "N s/m"},
+      {"reduced_mass", "kg"},
+      {"static_load", "N"},
+      {"radius", "m"},
+      {"gain", kUnitless},
+      {"threshold", "m/s"},
+      {"mu_max", kUnitless},
+      {"limit_ratio", kUnitless},
+      {"decay_velocity", "m/s"},
+      {"shape_exponent", kUnitless},
+      {"DT", "s"},
+      {"ITER", kUnitless},
+      {"LIM", "m/s"},
+      {"SUBDIV", kUnitless},
   };
   const std::size_t dot = path.rfind('.');
   const std::string field = dot == std::string::npos ? path : path.substr(dot + 1);

@@ -46,9 +46,9 @@ struct FreedomColumn {
 
 // What the columns of a model's files depend on.
 struct ColumnShape {
-  int axles = 0;                          // per-axle columns _1.._axles
-  std::vector<FreedomColumn> freedoms;    // the states file, in the order of DOFS
-  std::vector<std::string> deflections;   // the states file's OUTDISP columns
+  int axles = 0;                             // per-axle columns _1.._axles
+  std::vector<FreedomColumn> freedoms;       // the states file, in the order of DOFS
+  std::vector<std::string> deflections;      // the states file's OUTDISP columns
   std::vector<std::string> studyParameters;  // a study summary's parameter paths
 };
 
