@@ -3,11 +3,13 @@
 #include <openssl/evp.h>
 
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
-bool FileSha256(const std::string& fileName, std::string& digest) {
-  digest.clear();
+namespace {
+
+bool Sha256OfRegularFile(const std::string& fileName, std::string& digest) {
   std::ifstream file(fileName, std::ios::binary);
   if (!file) return false;
   const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
@@ -29,4 +31,21 @@ bool FileSha256(const std::string& fileName, std::string& digest) {
     digest += kHex[hash[i] & 0xF];
   }
   return true;
+}
+
+}  // namespace
+
+// Only a regular file: a pipe or a device would be drained or never end, and a
+// folder cannot be read. A read that fails midway (the stream throws then)
+// gives no digest.
+bool FileSha256(const std::string& fileName, std::string& digest) {
+  digest.clear();
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(fileName, error)) return false;
+  try {
+    if (Sha256OfRegularFile(fileName, digest)) return true;
+  } catch (const std::ios_base::failure&) {
+  }
+  digest.clear();
+  return false;
 }

@@ -6,5 +6,6 @@
 #include <string>
 
 // The file's SHA-256 as 64 lower-case hexadecimal digits, as `sha256sum`
-// prints it; false, with `digest` empty, when the file cannot be read whole.
+// prints it; false, with `digest` empty, when it is no regular file or cannot
+// be read whole.
 bool FileSha256(const std::string& fileName, std::string& digest);

@@ -15,6 +15,7 @@
 
 #include "framework/FileDigest.h"
 #include "model/ModelParameters.h"
+#include "model/TextInput.h"
 #include "model/TextPrepass.h"
 
 using nlohmann::ordered_json;
@@ -42,9 +43,20 @@ std::string UtcNow() {
   return text.data();
 }
 
-std::string ReadText(const std::string& fileName) {
-  std::ifstream file(fileName, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+// The model file's text when it is a regular file within the model file's
+// limit (the run itself refuses any other); empty otherwise.
+std::string ReadModelText(const std::string& fileName) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(fileName, error);
+  if (error || !std::filesystem::is_regular_file(fileName, error) || size > kModelFileLimit) {
+    return "";
+  }
+  try {
+    std::ifstream file(fileName, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    return "";
+  }
 }
 
 ordered_json FileJson(const InputFileRecord& file) {
@@ -154,7 +166,7 @@ RunRecord StartRunRecord(int argc, char** argv, const std::string& kind,
   record.model = InputFile(modelFile);
   record.history = InputFile(historyFile);
   record.study = InputFile(studyFile);
-  record.modelText = ReadText(modelFile);
+  record.modelText = ReadModelText(modelFile);
   return record;
 }
 
