@@ -197,6 +197,7 @@ TEST(RunRecordTest, BatchAndStudyRecordTheirSetsAndCases) {
   EXPECT_EQ(1, record["batch_sets"][0]["set"]);
   EXPECT_TRUE(ListedFiles(record).contains("results/batch_2.csv"));
   EXPECT_EQ(0, record["exit_status"]);
+  EXPECT_FALSE(folder.Exists("results/ruku_states.csv"));
   ExpectColumnsOfEveryFile(folder, record);
 
   const ProcessResult study =
@@ -206,6 +207,8 @@ TEST(RunRecordTest, BatchAndStudyRecordTheirSetsAndCases) {
   EXPECT_EQ(Sha256Sum(folder, "study_brake_adhesion.csv"), studyRecord["study"]["sha256"]);
   EXPECT_EQ(3, studyRecord["record_every"]);
   EXPECT_TRUE(ListedFiles(studyRecord).contains("results/study_summary.csv"));
+  // The case's time series: its header, row 0 and every third of its 300 steps.
+  EXPECT_EQ(1 + 1 + 100, LineCount(folder.Read("results/study_1.csv")));
   ExpectColumnsOfEveryFile(folder, studyRecord);
 }
 
