@@ -152,7 +152,8 @@ std::vector<MassShare> MassShares(const ModelCreation& model) {
 
 double StatesBytes(const RunSettings& settings, const ModelCreation& model, double steps) {
   if (!settings.writeStates) return 0.0;
-  return StatesOutputBytes(steps, StateRecorder::ColumnNames(StatesLayout(model)).size());
+  return StatesOutputBytes(steps, StateRecorder::ColumnNames(StatesLayout(model)).size(),
+                           settings.recordEvery);
 }
 
 ColumnShape ResultColumnShape(const ComponentManager& components) {

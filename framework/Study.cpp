@@ -186,12 +186,13 @@ bool StudySizeFits(const StudySettings& settings, const StudyPlan& plan,
   RunSize total;
   for (int i = begin; i < end; ++i) {
     const auto index = static_cast<std::size_t>(i);
-    const RunSize one =
-        VehicleRunSize(rows, static_cast<int>(std::min(iterations.Value(index), 1e9)),
-                       static_cast<int>(std::min(subdivisions.Value(index), 1e9)), axles);
+    const RunSize one = VehicleRunSize(
+        rows, static_cast<int>(std::min(iterations.Value(index), 1e9)),
+        static_cast<int>(std::min(subdivisions.Value(index), 1e9)), axles, settings.recordEvery);
     total.work += one.work;
-    total.outputBytes += one.outputBytes + static_cast<double>(modelText.size()) +
-                         (settings.writeStates ? StatesOutputBytes(rows, stateColumns) : 0.0);
+    total.outputBytes +=
+        one.outputBytes + static_cast<double>(modelText.size()) +
+        (settings.writeStates ? StatesOutputBytes(rows, stateColumns, settings.recordEvery) : 0.0);
   }
   return CheckRunSize(total, error, warning);
 }

@@ -297,6 +297,26 @@ TEST(RunRecordTest, RecordEveryKeepsEveryNthRowOfTheFullRunByteForByte) {
   EXPECT_EQ(7, json::parse(folder.Read("results/thin.json"))["record_every"]);
 }
 
+// The size a run is held to counts the rows it keeps: a batch of 1e7 steps
+// whose time series and states (65 numbers a row) would take 13 GB takes half
+// with every second row, and is let through to its next stage (here step
+// matrices that overflow, so that it stops there).
+TEST(RunRecordTest, ThinnedRunsAreHeldToTheSizeOfTheRowsTheyKeep) {
+  TempFolder folder;
+  folder.CopyShippedData();
+  folder.Write("h.in", RampHistory(40));
+  folder.Write("batch_paramsets.in", "BATCH 1 4\n2e-8 0 1 0.05\n");
+  folder.Write("combined_train17_GEN.in", ShippedModelWith("\nDT 0.005", "\nDT 1e300"));
+  const ProcessResult whole = Kelvra(folder, "--batch --states --history h.in");
+  EXPECT_EQ(1, whole.exitCode);
+  EXPECT_NE(std::string::npos, whole.out.find("the run would write about 13.0 GB")) << whole.out;
+  const ProcessResult thinned = Kelvra(folder, "--batch --states --history h.in --record-every 2");
+  EXPECT_EQ(1, thinned.exitCode);
+  EXPECT_NE(std::string::npos, thinned.out.find("Reading batch run parameters... OK\n"));
+  EXPECT_NE(std::string::npos, thinned.out.find("Preparing Fundamental matrices... Failed"));
+  EXPECT_EQ("Warning - the run will write about 6.5 GB of result files.\n", thinned.err);
+}
+
 TEST(RunRecordTest, NoValidatorSkipsTheReferenceAndItsFiles) {
   TempFolder folder;
   ShippedFolder(folder);
