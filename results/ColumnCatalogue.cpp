@@ -21,8 +21,10 @@ void AddPerAxle(Columns& columns, const Columns& perAxle, int axles) {
   }
 }
 
-// The vehicle's speed and forces per axle, at a row of a time series.
-Columns TimeSeries(int axles) {
+// The vehicle's speed and forces per axle, at a row of a time series; the
+// cylinders' forces, where they act, after every axle's other columns.
+Columns TimeSeries(const ColumnShape& shape) {
+  const int axles = shape.axles;
   Columns columns = {{"time", "s"}, {"traction", "N"}};
   AddPerAxle(columns,
              {{"brake", "N"},
@@ -34,6 +36,7 @@ Columns TimeSeries(int axles) {
               {"brake_force", "N"},
               {"position", "m"}},
              axles);
+  if (shape.brakeCylinders) AddPerAxle(columns, {{"cylinder_force", "N"}}, axles);
   return columns;
 }
 
@@ -50,13 +53,14 @@ Columns States(const ColumnShape& shape) {
 }
 
 // A run's figures, after the leading columns of a batch or study summary.
-Columns Figures(Columns columns, int axles) {
+Columns Figures(Columns columns, const ColumnShape& shape) {
   const Columns figures = {{"peak_speed", "m/s"},         {"peak_acceleration", "m/s2"},
                            {"peak_deceleration", "m/s2"}, {"brake_time", "s"},
                            {"stopping_time", "s"},        {"stopping_distance", "m"},
                            {"sliding_time", "s"}};
   columns.insert(columns.end(), figures.begin(), figures.end());
-  AddPerAxle(columns, {{"largest_slip", "m/s"}}, axles);
+  AddPerAxle(columns, {{"largest_slip", "m/s"}}, shape.axles);
+  if (shape.adhesionUsed) columns.push_back({"adhesion_used", kUnitless});
   return columns;
 }
 
@@ -80,7 +84,7 @@ Columns StudySummary(const ColumnShape& shape) {
   for (const std::string& path : shape.studyParameters) {
     leading.push_back({path, ParameterUnit(path)});
   }
-  return Figures(std::move(leading), shape.axles);
+  return Figures(std::move(leading), shape);
 }
 
 Columns ValidatorForces() {
@@ -110,11 +114,11 @@ Columns ValidatorStates() {
 std::vector<Column> FileColumns(FileKind kind, const ColumnShape& shape) {
   switch (kind) {
     case FileKind::TimeSeries:
-      return TimeSeries(shape.axles);
+      return TimeSeries(shape);
     case FileKind::States:
       return States(shape);
     case FileKind::Summary:
-      return Figures({}, shape.axles);
+      return Figures({}, shape);
     case FileKind::ResultText:
     case FileKind::ValidatorResult:
       return WithLabel(Settings());
@@ -132,7 +136,7 @@ std::vector<Column> FileColumns(FileKind kind, const ColumnShape& shape) {
                       {"SUBD", kUnitless},
                       {"SGNT", "m/s"},
                       {"run_time", "s"}},
-                     shape.axles);
+                     shape);
     case FileKind::BatchRunTimes:
     case FileKind::ValidatorRunTime:
       return WithTime(Settings());

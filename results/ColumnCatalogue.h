@@ -50,6 +50,10 @@ struct ColumnShape {
   std::vector<FreedomColumn> freedoms;       // the states file, in the order of DOFS
   std::vector<std::string> deflections;      // the states file's OUTDISP columns
   std::vector<std::string> studyParameters;  // a study summary's parameter paths
+  // Brake cylinders act: the time series ends with cylinder_force_1.._axles.
+  bool brakeCylinders = false;
+  // A real line: the summaries end with the adhesion the stop used.
+  bool adhesionUsed = false;
 };
 
 // The columns of a file of `kind` for a model of `shape`, in file order.

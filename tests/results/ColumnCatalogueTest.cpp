@@ -60,6 +60,29 @@ TEST(ColumnCatalogueTest, PerAxleColumnsFollowTheAxleCount) {
             FileColumns(FileKind::ValidatorStates, Shape(6)));
 }
 
+// Brake cylinders add a force per axle after every other column of the time
+// series; a real line adds the adhesion a stop used after the figures.
+TEST(ColumnCatalogueTest, ColumnsOfARealLineFollowTheOthers) {
+  ColumnShape line = Shape(2);
+  line.brakeCylinders = true;
+  line.adhesionUsed = true;
+  const struct {
+    FileKind kind;
+    std::vector<Column> added;
+  } cases[] = {
+      {FileKind::TimeSeries, {{"cylinder_force_1", "N"}, {"cylinder_force_2", "N"}}},
+      {FileKind::Summary, {{"adhesion_used", "1"}}},
+      {FileKind::BatchSummary, {{"adhesion_used", "1"}}},
+      {FileKind::StudySummary, {{"adhesion_used", "1"}}},
+      {FileKind::States, {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<Column> expected = FileColumns(c.kind, Shape(2));
+    expected.insert(expected.end(), c.added.begin(), c.added.end());
+    EXPECT_EQ(expected, FileColumns(c.kind, line)) << FileKindName(c.kind);
+  }
+}
+
 TEST(ColumnCatalogueTest, StatesTurnInRadiansAndMoveInMetres) {
   const std::vector<Column> expected = {{"time", "s"},           {"Car_X", "m"},
                                         {"Car_R", "rad"},        {"Car_X_velo", "m/s"},
