@@ -52,7 +52,7 @@ void VehicleRun::StartSeries() {
   } while (seriesFile == previous);
   replay.Restart();
   StepRecorder& series = replay.Recorder();
-  if (!series.Open(seriesFile, vehicle->AxleCount(), true)) {
+  if (!series.Open(seriesFile, *vehicle, true)) {
     WarnUnwritable(seriesFile);
     return;
   }
@@ -157,4 +157,5 @@ void VehicleRun::ReadDriverView() {
   readout.tractionKn = stepped ? appliedTraction / kNewtonsPerKn : 0.0;
   readout.brakeKn = stepped ? TreadBrakeForce(*vehicle) / kNewtonsPerKn : 0.0;
   ReadSlipLamps(*vehicle, readout.slipLamps);
+  ReadLineReadout(*vehicle, readout.line);
 }

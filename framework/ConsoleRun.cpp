@@ -82,10 +82,11 @@ ConsoleOutcome RunConsole(const RunContext& run) {
   outcome.summary = recording.summary.Result();
   console << SummaryLine(outcome.summary) << std::flush;
   CloseRecording(recording, seriesFile, report.lostResults, report.writtenFiles);
-  report.SaveWholeFile(
-      base + "_summary.csv",
-      SummaryHeader({}, outcome.summary.largestSlip.size()) + SummaryCells(outcome.summary) + "\n",
-      FileKind::Summary);
+  const bool onRealLine = outcome.summary.onRealLine;
+  report.SaveWholeFile(base + "_summary.csv",
+                       SummaryHeader({}, outcome.summary.largestSlip.size(), onRealLine) +
+                           SummaryCells(outcome.summary, onRealLine) + "\n",
+                       FileKind::Summary);
   report.SaveWholeFile(base + ".txt", vehicle.ResultText(), FileKind::ResultText);
   return outcome;
 }

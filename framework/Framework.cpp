@@ -240,6 +240,14 @@ void Framework::RunValidator() {
   if (!settings.skipValidator) ::RunValidator(Context(), consoleRun);
 }
 
+ColumnShape Framework::ResultColumns() const {
+  ColumnShape shape = ResultColumnShape(setUp.vehicle.Model().Components());
+  const TLineSections& line = setUp.vehicleSystem.LineParts();
+  shape.brakeCylinders = line.BrkCyl.Active();
+  shape.adhesionUsed = line.AnyActive();
+  return shape;
+}
+
 std::vector<BatchSetRecord> Framework::BatchSetsRun() const {
   std::vector<BatchSetRecord> sets;
   const Matrix& table = setUp.inputs.batchSets;

@@ -71,10 +71,9 @@ class Framework {
   // The base of the console run's files, such as "results/_kelvra_result_12";
   // empty when no console run was made.
   const std::string& ConsoleRunBase() const { return consoleRun.base; }
-  // The columns of the model's result files.
-  ColumnShape ResultColumns() const {
-    return ResultColumnShape(setUp.vehicle.Model().Components());
-  }
+  // The columns of the model's result files, with those of the optional
+  // sections it holds.
+  ColumnShape ResultColumns() const;
   // The batch sets of the range, with their settings.
   std::vector<BatchSetRecord> BatchSetsRun() const;
   // A console run plays each history row for one step of the model's time

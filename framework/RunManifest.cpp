@@ -17,6 +17,8 @@
 #include "model/ModelParameters.h"
 #include "model/TextInput.h"
 #include "model/TextPrepass.h"
+#include "vehicle/LineSections.h"
+#include "vehicle/OptionalSections.h"
 
 using nlohmann::ordered_json;
 
@@ -89,7 +91,7 @@ ordered_json Sections(const std::string& modelText) {
     while (words >> word) {
       if (first && std::isalpha(static_cast<unsigned char>(word[0]))) {
         open.clear();
-        for (const std::string& keyword : OptionalModelSections()) {
+        for (const char* keyword : kOptionalSections) {
           if (word == keyword && !sections.contains(keyword)) open = keyword;
         }
         if (!open.empty()) sections[open] = ordered_json::array();
@@ -100,6 +102,15 @@ ordered_json Sections(const std::string& modelText) {
     }
   }
   return sections;
+}
+
+// The optional sections off their neutral values, as the vehicle reads them;
+// null when they cannot be read (the run then says why).
+ordered_json InForce(const std::string& modelText) {
+  std::vector<std::string> active;
+  std::string error;
+  if (!ActiveOptionalSections(modelText, active, error)) return nullptr;
+  return active;
 }
 
 ordered_json Settings(const std::string& modelText) {
@@ -135,7 +146,7 @@ ordered_json Files(const WrittenFiles& files, const ColumnShape& shape) {
   for (std::size_t i = 0; i < files.Names().size(); ++i) {
     const FileKind kind = files.Kinds()[i];
     ordered_json columns = ordered_json::array();
-    for (const Column& column : FileColumns(kind, shape)) {
+    for (const Column& column : files.Columns(i, shape)) {
       columns.push_back({{"name", column.name}, {"unit", column.unit}});
     }
     json.push_back(
@@ -145,12 +156,6 @@ ordered_json Files(const WrittenFiles& files, const ColumnShape& shape) {
 }
 
 }  // namespace
-
-const std::vector<std::string>& OptionalModelSections() {
-  static const std::vector<std::string> sections = {"GRADIENT", "ADHLEVEL", "BRKCYL",
-                                                    "BRKHOLD",  "WSP",      "V0"};
-  return sections;
-}
 
 RunRecord StartRunRecord(int argc, char** argv, const std::string& kind,
                          const std::string& modelFile, const std::string& historyFile,
@@ -186,6 +191,7 @@ std::string ManifestText(const RunRecord& record, int exitStatus) {
   if (!record.study.path.empty()) json["study"] = FileJson(record.study);
   json["settings"] = Settings(record.modelText);
   json["sections"] = Sections(record.modelText);
+  json["sections_in_force"] = InForce(record.modelText);
   if (record.kind == "batch") json["batch_sets"] = BatchSets(record.batchSets);
   json["record_every"] = record.recordEvery;
   json["validator"] = record.validator;

@@ -58,8 +58,3 @@ RunRecord StartRunRecord(int argc, char** argv, const std::string& kind,
 // The manifest's JSON text of `record`, ended by a newline, for a run that
 // ends now with `exitStatus`.
 std::string ManifestText(const RunRecord& record, int exitStatus);
-
-// The optional sections of a model file's text that the record lists, in
-// their order here; each with the words that follow its keyword up to the next
-// keyword.
-const std::vector<std::string>& OptionalModelSections();

@@ -64,13 +64,14 @@ void OpenRecording(const RunContext& run, const Kelvra& vehicle, RunRecording& r
                    const std::string& seriesFile, LostResults& lost) {
   const int axles = vehicle.AxleCount();
   const ModelCreation& model = run.setUp.vehicle.Model();
-  if (!recording.series.Open(seriesFile, axles)) lost.CannotOpen(seriesFile);
+  if (!recording.series.Open(seriesFile, vehicle)) lost.CannotOpen(seriesFile);
   if (run.settings.writeStates) {
     const std::string statesFile = StatesFileName(seriesFile);
     if (!recording.states.Open(statesFile, StatesLayout(model))) lost.CannotOpen(statesFile);
   }
   recording.massShares = MassShares(model);
   recording.recordEvery = run.settings.recordEvery;
+  recording.onRealLine = vehicle.LineParts().AnyActive();
   recording.summary.Start(static_cast<std::size_t>(axles), vehicle.Dynamics().AxleRot.Lim(),
                           vehicle.TimeStep());
 }

@@ -17,6 +17,7 @@
 #include "model/TextPrepass.h"
 #include "results/RunRecording.h"
 #include "setup/InputReaders.h"
+#include "vehicle/LineSections.h"
 
 namespace {
 
@@ -54,15 +55,17 @@ bool CheckParameters(const StudyPlan& plan, const std::string& modelText, std::s
 // header waits for the first case that ran, which gives the axle count.
 class StudySummaryFile {
  public:
-  StudySummaryFile(const std::string& fileName, const StudyPlan& studyPlan, LostResults& lost)
-      : name(fileName), plan(studyPlan), lostResults(lost), file(fileName) {
+  // With `realLine` the table has the adhesion used of every case.
+  StudySummaryFile(const std::string& fileName, const StudyPlan& studyPlan, bool realLine,
+                   LostResults& lost)
+      : name(fileName), plan(studyPlan), onRealLine(realLine), lostResults(lost), file(fileName) {
     if (!file) lostResults.CannotOpen(name);
   }
   void Add(std::size_t index, const RunSummary& summary) {
     WriteHeader(summary.largestSlip.size());
     file << index + 1;
     for (const std::string& value : plan.cases[index]) file << ',' << value;
-    file << ',' << SummaryCells(summary) << '\n';
+    file << ',' << SummaryCells(summary, onRealLine) << '\n';
     Flush();
   }
   // True when the file is complete on disk.
@@ -77,7 +80,7 @@ class StudySummaryFile {
     if (headerWritten) return;
     std::vector<std::string> leading = {"case"};
     leading.insert(leading.end(), plan.parameters.begin(), plan.parameters.end());
-    file << SummaryHeader(leading, axles);
+    file << SummaryHeader(leading, axles, onRealLine);
     headerWritten = true;
   }
   void Flush() {
@@ -89,6 +92,7 @@ class StudySummaryFile {
 
   const std::string name;
   const StudyPlan& plan;
+  const bool onRealLine;
   LostResults& lostResults;
   OutputFile file;
   bool headerWritten = false;
@@ -131,6 +135,7 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
     outcome.ran = outcome.ran && !framework->RunBroke();
     outcome.summary = framework->LastSummary();
     outcome.filesWritten.Add(framework->FilesWritten());
+    outcome.shape = framework->ResultColumns();
     outcome.resultsLost = framework->ResultsLost();
   }
   if (!outcome.ran) console << caseLine << " failed\n";
@@ -224,6 +229,22 @@ ColumnShape StudyColumnShape(const std::string& modelFile, const StudyPlan& plan
   return shape;
 }
 
+// Whether some case of the range runs on a real line: its model text, with
+// the case's values, has an optional section off its neutral value. A case
+// whose sections cannot be read says so when it runs.
+bool AnyCaseOnRealLine(const StudyPlan& plan, const std::string& modelText, int begin, int end) {
+  for (int i = begin; i < end; ++i) {
+    std::string text = modelText;
+    std::string error;
+    std::vector<std::string> active;
+    if (ApplyStudyCase(plan, static_cast<std::size_t>(i), text, error) &&
+        ActiveOptionalSections(text, active, error) && !active.empty()) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 // The cases of the range run side by side when jobs allow, each with a vehicle
@@ -247,8 +268,10 @@ int RunStudy(const StudySettings& settings, WrittenFiles& written, ColumnShape& 
   }
   LostResults lostResults;
   const std::string summaryFile = settings.resultsFolder + "/study_summary.csv";
-  StudySummaryFile summaries(summaryFile, plan, lostResults);
+  const bool realLine = AnyCaseOnRealLine(plan, modelText, begin, end);
+  StudySummaryFile summaries(summaryFile, plan, realLine, lostResults);
   shape = StudyColumnShape(settings.modelFile, plan);
+  shape.adhesionUsed = realLine;
   bool allRan = true;
   const int count = end - begin;
   const bool buffered = settings.jobs > 1 && count > 1;
@@ -271,7 +294,7 @@ int RunStudy(const StudySettings& settings, WrittenFiles& written, ColumnShape& 
       texts[j] = CaseText();
     }
     const StudyCaseOutcome& outcome = outcomes[j];
-    written.Add(outcome.filesWritten);
+    written.Add(outcome.filesWritten, outcome.shape);
     if (outcome.ran) summaries.Add(static_cast<std::size_t>(begin + j), outcome.summary);
     allRan = allRan && outcome.ran && !outcome.resultsLost;
     outcomes[j] = StudyCaseOutcome();

@@ -33,6 +33,7 @@ struct StudyCaseOutcome {
   bool ran = false;
   RunSummary summary;
   WrittenFiles filesWritten;
+  ColumnShape shape;  // the columns of the case's files
   bool resultsLost = false;
 };
 

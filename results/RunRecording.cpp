@@ -1,6 +1,7 @@
 #include "results/RunRecording.h"
 
 #include <cerrno>
+#include <cmath>
 
 #include "model/OutputFile.h"
 #include "results/CsvWriter.h"
@@ -21,12 +22,34 @@ double CentreOfMassSpeed(const std::vector<MassShare>& shares,
   return speed;
 }
 
+namespace {
+
+// The adhesion coefficient at zero slip and sin(theta) the axles meet, each
+// the mean over them.
+void LineConditions(const Kelvra& vehicle, RunSummaryBuilder& summary) {
+  const std::vector<double>& adhesion = vehicle.ContactModel().AvailableAdhesion();
+  const int axles = vehicle.AxleCount();
+  if (axles == 0) return;
+  double mu = 0.0;
+  double sine = 0.0;
+  for (int i = 0; i < axles; ++i) {
+    const auto axle = static_cast<std::size_t>(i);
+    mu += axle < adhesion.size() ? adhesion[axle] : 0.0;
+    const double perMille = vehicle.GradientAtAxle(axle);
+    sine += perMille / std::sqrt(1e6 + perMille * perMille);
+  }
+  summary.SetLineConditions(mu / axles, sine / axles);
+}
+
+}  // namespace
+
 void RunRecording::RecordInitial(const Kelvra& vehicle) {
   static const std::vector<double> kNoBrake;
   stepsSinceRow = 0;
   series.RecordInitial(vehicle);
   states.Record(0.0, vehicle.LinearState());
   const Kelvra::AxleOutputs& initial = vehicle.InitialOutputs();
+  if (onRealLine) LineConditions(vehicle, summary);
   summary.Add(0.0, kNoBrake, initial.vehicleSpeed, vehicle.WheelSpeed(), initial.position,
               CentreOfMassSpeed(massShares, vehicle.LinearState(), initial.vehicleSpeed));
 }
@@ -38,8 +61,33 @@ void RunRecording::Record(double time, const std::vector<double>& brakeDemand, d
     series.Record(time, brakeDemand, tractionForce, vehicle);
     states.Record(time, vehicle.LinearState());
   }
+  if (onRealLine) LineConditions(vehicle, summary);
   summary.Add(time, brakeDemand, vehicle.VehicleSpeed(), vehicle.WheelSpeed(), vehicle.Position(),
               CentreOfMassSpeed(massShares, vehicle.LinearState(), vehicle.VehicleSpeed()));
+}
+
+void WrittenFiles::Add(const WrittenFiles& other) {
+  const int offset = static_cast<int>(shapes.size());
+  names.insert(names.end(), other.names.begin(), other.names.end());
+  kinds.insert(kinds.end(), other.kinds.begin(), other.kinds.end());
+  for (const int shape : other.shapeOf)
+    shapeOf.push_back(shape == kRunShape ? shape : shape + offset);
+  shapes.insert(shapes.end(), other.shapes.begin(), other.shapes.end());
+}
+
+void WrittenFiles::Add(const WrittenFiles& other, const ColumnShape& shape) {
+  const std::size_t first = names.size();
+  Add(other);
+  shapes.push_back(shape);
+  for (std::size_t i = first; i < names.size(); ++i) {
+    if (shapeOf[i] == kRunShape) shapeOf[i] = static_cast<int>(shapes.size()) - 1;
+  }
+}
+
+std::vector<Column> WrittenFiles::Columns(std::size_t i, const ColumnShape& runShape) const {
+  const int shape = shapeOf[i];
+  return FileColumns(kinds[i],
+                     shape == kRunShape ? runShape : shapes[static_cast<std::size_t>(shape)]);
 }
 
 std::string WrittenFiles::Line() const {

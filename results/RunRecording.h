@@ -36,6 +36,9 @@ struct RunRecording {
   // The time series and the states keep every N-th step's row after the
   // initial one; the summary sees every step.
   int recordEvery = 1;
+  // Whether the vehicle runs on a real line (one of its optional sections
+  // active): the summary then follows the conditions its axles meet.
+  bool onRealLine = false;
 
   // The initial state at time 0.
   void RecordInitial(const Kelvra& vehicle);
@@ -54,21 +57,27 @@ class WrittenFiles {
   void Add(const std::string& fileName, FileKind kind) {
     names.push_back(fileName);
     kinds.push_back(kind);
+    shapeOf.push_back(kRunShape);
   }
   // Every file of `other` after those added so far.
-  void Add(const WrittenFiles& other) {
-    names.insert(names.end(), other.names.begin(), other.names.end());
-    kinds.insert(kinds.end(), other.kinds.begin(), other.kinds.end());
-  }
+  void Add(const WrittenFiles& other);
+  // The same, the columns of those files that have no shape of their own
+  // being those of a model of `shape` (a study case's own files).
+  void Add(const WrittenFiles& other, const ColumnShape& shape);
   bool Empty() const { return names.empty(); }
   const std::vector<std::string>& Names() const { return names; }
   const std::vector<FileKind>& Kinds() const { return kinds; }
+  // The columns of file `i`: those of its own shape, or of `runShape`.
+  std::vector<Column> Columns(std::size_t i, const ColumnShape& runShape) const;
   // "Files written: results/a.csv, results/a.txt\n"; empty when none was.
   std::string Line() const;
 
  private:
+  static constexpr int kRunShape = -1;  // the columns of the run's own model
   std::vector<std::string> names;
   std::vector<FileKind> kinds;  // one per name
+  std::vector<int> shapeOf;     // one per name: an index into `shapes`, or kRunShape
+  std::vector<ColumnShape> shapes;
 };
 
 // A batch set's leading cells of the batch summary: "DT,ITER,SUBD,SGNT,run_time",

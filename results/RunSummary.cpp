@@ -6,6 +6,7 @@
 
 #include "results/ColumnCatalogue.h"
 #include "results/CsvWriter.h"
+#include "vehicle/Gradient.h"
 
 namespace {
 
@@ -53,6 +54,13 @@ void RunSummaryBuilder::Start(std::size_t axleCount, double slipBand, double tim
   braking = false;
   slowSince.reset();
   movedOn = 0.0;
+  adhesion = gradientSine = 0.0;
+}
+
+void RunSummaryBuilder::SetLineConditions(double adhesionNow, double gradientSineNow) {
+  summary.onRealLine = true;
+  adhesion = adhesionNow;
+  gradientSine = gradientSineNow;
 }
 
 void RunSummaryBuilder::Add(double time, const std::vector<double>& brakeInput,
@@ -64,7 +72,13 @@ void RunSummaryBuilder::Add(double time, const std::vector<double>& brakeInput,
   const double travelled = Mean(position, axles);
   const double step = time - last.time;
   const double stepSpeed = !first && step > 0.0 ? (travelled - last.position) / step : speed;
-  const Place row{time, travelled, stepSpeed};
+  Place row{time, travelled, stepSpeed, last.adhesionRun, last.gradientRun};
+  if (!first) {
+    // Each step's stretch at the conditions of its end.
+    const double dx = travelled - last.position;
+    row.adhesionRun += adhesion * std::fabs(dx);
+    row.gradientRun += gradientSine * dx;
+  }
   bool sliding = false;
   for (std::size_t i = 0; i < axles; ++i) {
     const double slip = std::fabs(At(vehicleSpeed, i) - At(wheelSpeed, i));
@@ -129,6 +143,7 @@ void RunSummaryBuilder::FollowStandstill(const Place& row) {
   summary.stopTime.reset();
   summary.stopDistance.reset();
   summary.creepDistance.reset();
+  summary.adhesionUsed.reset();
   if (!slowSince) return;
   if (movedOn > kCreepDistance) {
     summary.creepDistance = movedOn;
@@ -136,6 +151,17 @@ void RunSummaryBuilder::FollowStandstill(const Place& row) {
   }
   summary.stopTime = slowSince->time - brakeStart->time;
   summary.stopDistance = std::fabs(slowSince->position - brakeStart->position);
+  FollowAdhesionUsed();
+}
+
+void RunSummaryBuilder::FollowAdhesionUsed() {
+  summary.adhesionUsed.reset();
+  if (!summary.onRealLine) return;
+  const double adhesionRun = slowSince->adhesionRun - brakeStart->adhesionRun;
+  const double gradientRun = slowSince->gradientRun - brakeStart->gradientRun;
+  const double v0 = brakeStart->speed;
+  if (!(adhesionRun > 0.0)) return;
+  summary.adhesionUsed = (v0 * v0 / 2.0 - kGravity * gradientRun) / (kGravity * adhesionRun);
 }
 
 RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCount, double slipBand,
@@ -165,25 +191,32 @@ std::string SummaryLine(const RunSummary& summary) {
   }
   line << "sliding " << summary.slidingTime << " s, largest slip";
   for (double slip : summary.largestSlip) line << ' ' << slip;
-  line << " m/s\n";
+  line << " m/s";
+  if (summary.onRealLine && summary.adhesionUsed) {
+    line << ", adhesion used " << *summary.adhesionUsed;
+  }
+  line << "\n";
   return line.str();
 }
 
-std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t axleCount) {
+std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t axleCount,
+                          bool adhesionUsed) {
   std::string header;
   for (const std::string& name : leading) header += name + ",";
   ColumnShape shape;
   shape.axles = static_cast<int>(axleCount);
+  shape.adhesionUsed = adhesionUsed;
   const std::vector<std::string> figures = ColumnNames(FileColumns(FileKind::Summary, shape));
   for (std::size_t i = 0; i < figures.size(); ++i) header += (i > 0 ? "," : "") + figures[i];
   return header + "\n";
 }
 
-std::string SummaryCells(const RunSummary& summary) {
+std::string SummaryCells(const RunSummary& summary, bool adhesionUsed) {
   std::string cells = Number(summary.peakSpeed) + "," + Number(summary.peakAcceleration) + "," +
                       Number(summary.peakDeceleration) + "," + Cell(summary.brakeTime) + "," +
                       Cell(summary.stopTime) + "," + Cell(summary.stopDistance) + "," +
                       Number(summary.slidingTime);
   for (double slip : summary.largestSlip) cells += "," + Number(slip);
+  if (adhesionUsed) cells += "," + Cell(summary.adhesionUsed);
   return cells;
 }

@@ -11,15 +11,22 @@ double At(const std::vector<double>& values, std::size_t i) {
 
 }  // namespace
 
-std::vector<std::string> StepRecorder::ColumnNames(int axleCount) {
+std::vector<std::string> StepRecorder::ColumnNames(int axleCount, bool cylinders) {
   ColumnShape shape;
   shape.axles = axleCount;
+  shape.brakeCylinders = cylinders;
   return ::ColumnNames(FileColumns(FileKind::TimeSeries, shape));
 }
 
-bool StepRecorder::Open(const std::string& fileName, int axleCount, bool flushEveryRow) {
+bool StepRecorder::Open(const std::string& fileName, int axleCount, bool flushEveryRow,
+                        bool cylinders) {
   axles = axleCount > 0 ? static_cast<std::size_t>(axleCount) : 0;
-  return writer.Open(fileName, ColumnNames(axleCount), flushEveryRow);
+  cylinderColumns = cylinders;
+  return writer.Open(fileName, ColumnNames(axleCount, cylinders), flushEveryRow);
+}
+
+bool StepRecorder::Open(const std::string& fileName, const Kelvra& vehicle, bool flushEveryRow) {
+  return Open(fileName, vehicle.AxleCount(), flushEveryRow, vehicle.LineParts().BrkCyl.Active());
 }
 
 void StepRecorder::RecordInitial(const Kelvra& vehicle) {
@@ -57,5 +64,9 @@ void StepRecorder::Row(double time, const std::vector<double>* brakeDemand, doub
     writer.Add(stepped ? At(brakeForce, i) : 0.0);
     writer.Add(At(outputs.position, i));
   }
+  // Before the first step, what the cylinders hold.
+  const std::vector<double>& cylinder =
+      stepped ? vehicle.MeanCylinderForce() : vehicle.LineParts().BrkCyl.AppliedCommitted();
+  for (std::size_t i = 0; cylinderColumns && i < axles; ++i) writer.Add(At(cylinder, i));
   writer.EndRow();
 }

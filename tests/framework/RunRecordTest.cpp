@@ -212,6 +212,47 @@ TEST(RunRecordTest, BatchAndStudyRecordTheirSetsAndCases) {
   ExpectColumnsOfEveryFile(folder, studyRecord);
 }
 
+// The shipped model with its optional sections replaced by `sections`.
+std::string ShippedWithSections(const std::string& sections) {
+  const std::string text = testing_support::ReadFile(testing_support::DataDir() /
+                                                     "combined_train17_GEN.in");
+  const std::size_t at = text.find("GRADIENT 1");
+  EXPECT_NE(std::string::npos, at);
+  return text.substr(0, at) + sections;
+}
+
+// On a real line the record names the sections the model holds and those in
+// force, and the columns they add: the cylinders' forces and the adhesion a
+// stop used. A study lists each case's files with the columns of its own
+// sections: only its second case's brake goes through cylinders.
+TEST(RunRecordTest, RecordOfARealLineNamesItsSectionsAndTheirColumns) {
+  TempFolder folder;
+  ShippedFolder(folder);
+  folder.Write("line.in", ShippedWithSections("GRADIENT 1\n0 -10 | downhill\nBRKCYL 0.5 0.5\n"
+                                              "BRKHOLD 0\nV0 5\n"));
+  const ProcessResult run =
+      Kelvra(folder, "--console --history h.in --model line.in --name line --no-validator");
+  ASSERT_EQ(0, run.exitCode) << run.out << run.err;
+  const json record = json::parse(folder.Read("results/line.json"));
+  EXPECT_EQ(json::parse(R"({"GRADIENT": [1, 0, -10], "BRKCYL": [0.5, 0.5], "BRKHOLD": [0],
+                            "V0": [5]})"),
+            record["sections"]);
+  EXPECT_EQ(json::parse(R"(["GRADIENT", "BRKCYL", "V0"])"), record["sections_in_force"]);
+  ExpectColumnsOfEveryFile(folder, record);
+  EXPECT_TRUE(FirstLine(folder.Read("results/line.csv")).ends_with(",cylinder_force_4"));
+  EXPECT_TRUE(FirstLine(folder.Read("results/line_summary.csv")).ends_with(",adhesion_used"));
+
+  folder.Write("cylinders.csv", "BRKCYL.fill\n0\n0.5\n");
+  folder.Write("level.in", ShippedWithSections("GRADIENT 1\n0 -10\nBRKCYL 0 0\n"));
+  const ProcessResult study =
+      Kelvra(folder, "--study cylinders.csv --history h.in --model level.in --jobs 1");
+  ASSERT_EQ(0, study.exitCode) << study.out << study.err;
+  const json studyRecord = json::parse(folder.Read("results/study.json"));
+  ExpectColumnsOfEveryFile(folder, studyRecord);
+  EXPECT_FALSE(FirstLine(folder.Read("results/study_1.csv")).ends_with(",cylinder_force_4"));
+  EXPECT_TRUE(FirstLine(folder.Read("results/study_2.csv")).ends_with(",cylinder_force_4"));
+}
+
 TEST(RunRecordTest, NamedRunWritesItsFilesUnderTheName) {
   TempFolder folder;
   ShippedFolder(folder);
