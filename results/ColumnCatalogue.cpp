@@ -219,6 +219,14 @@ std::string ParameterUnit(const std::string& path) {
       {"ITER", kUnitless},
       {"LIM", "m/s"},
       {"SUBDIV", kUnitless},
+      {"fill", "s"},
+      {"release", "s"},
+      {"position", "m"},
+      {"gradient", "1e-3"},
+      {"factor", kUnitless},
+      {"enabled", kUnitless},
+      {"BRKHOLD", kUnitless},
+      {"V0", "m/s"},
   };
   const std::size_t dot = path.rfind('.');
   const std::string field = dot == std::string::npos ? path : path.substr(dot + 1);

@@ -100,6 +100,9 @@ TEST(ColumnCatalogueTest, StudyParametersHaveTheUnitsOfTheirNumbers) {
                                                        {"ADHSET.1.decay_velocity", "m/s"},
                                                        {"DT", "s"},
                                                        {"LIM", "m/s"},
+                                                       {"GRADIENT.2.gradient", "1e-3"},
+                                                       {"BRKCYL.fill", "s"},
+                                                       {"V0", "m/s"},
                                                        {"RESIST.c3", "as in the model file"}};
   for (const auto& [path, unit] : units) EXPECT_EQ(unit, ParameterUnit(path)) << path;
 }
