@@ -4,6 +4,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "results/ColumnCatalogue.h"
 #include "results/CsvWriter.h"
 #include "vehicle/Gradient.h"
 
@@ -202,11 +203,11 @@ std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t a
                           bool adhesionUsed) {
   std::string header;
   for (const std::string& name : leading) header += name + ",";
-  header +=
-      "peak_speed,peak_acceleration,peak_deceleration,brake_time,stopping_time,"
-      "stopping_distance,sliding_time";
-  for (std::size_t i = 1; i <= axleCount; ++i) header += ",largest_slip_" + std::to_string(i);
-  if (adhesionUsed) header += ",adhesion_used";
+  ColumnShape shape;
+  shape.axles = static_cast<int>(axleCount);
+  shape.adhesionUsed = adhesionUsed;
+  const std::vector<std::string> figures = ColumnNames(FileColumns(FileKind::Summary, shape));
+  for (std::size_t i = 0; i < figures.size(); ++i) header += (i > 0 ? "," : "") + figures[i];
   return header + "\n";
 }
 
