@@ -51,10 +51,10 @@ bool ModesText(const VehicleSetUp& setUp, std::string& text, std::string& error)
 
 }  // namespace
 
-void RunReport::SaveWholeFile(const std::string& fileName, const std::string& text) {
+void RunReport::SaveWholeFile(const std::string& fileName, const std::string& text, FileKind kind) {
   int error = 0;
   if (WriteWholeFile(fileName, text, error)) {
-    writtenFiles.Add(fileName);
+    writtenFiles.Add(fileName, kind);
   } else {
     lostResults.CannotSave(fileName, error);
   }
@@ -70,6 +70,7 @@ void OpenRecording(const RunContext& run, const Kelvra& vehicle, RunRecording& r
     if (!recording.states.Open(statesFile, StatesLayout(model))) lost.CannotOpen(statesFile);
   }
   recording.massShares = MassShares(model);
+  recording.recordEvery = run.settings.recordEvery;
   recording.onRealLine = vehicle.LineParts().AnyActive();
   recording.summary.Start(static_cast<std::size_t>(axles), vehicle.Dynamics().AxleRot.Lim(),
                           vehicle.TimeStep());
@@ -77,16 +78,16 @@ void OpenRecording(const RunContext& run, const Kelvra& vehicle, RunRecording& r
 
 void CloseRecording(RunRecording& recording, const std::string& seriesFile, LostResults& lost,
                     WrittenFiles& written) {
-  const auto close = [&](auto& recorder, const std::string& fileName) {
+  const auto close = [&](auto& recorder, const std::string& fileName, FileKind kind) {
     if (!recorder.IsOpen()) return;
     if (recorder.Close()) {
-      written.Add(fileName);
+      written.Add(fileName, kind);
     } else {
       lost.CannotWrite(fileName, recorder.ErrorNumber());
     }
   };
-  close(recording.series, seriesFile);
-  close(recording.states, StatesFileName(seriesFile));
+  close(recording.series, seriesFile, FileKind::TimeSeries);
+  close(recording.states, StatesFileName(seriesFile), FileKind::States);
 }
 
 // Without --modes, a modes file an earlier run left under the same name goes,
@@ -100,7 +101,7 @@ void WriteModes(const RunContext& run, const std::string& base) {
   std::string text;
   std::string error;
   if (ModesText(run.setUp.vehicle, text, error)) {
-    run.report.SaveWholeFile(fileName, text);
+    run.report.SaveWholeFile(fileName, text, FileKind::Modes);
     return;
   }
   *run.report.warnings << "Warning - " << error << "; " << QuotedExcerpt(fileName)
@@ -115,6 +116,7 @@ StateLayout StatesLayout(const ModelCreation& model) {
   StateLayout layout;
   for (const DofEntry& dof : components.Dofs()) {
     layout.freedomNames.push_back(DofName(components.Bodies(), dof));
+    layout.freedomAngular.push_back(dof.kind == 'R');
   }
   for (const Outdisp& outdisp : components.Outdisps()) {
     layout.deflectionNames.push_back(outdisp.name);
@@ -151,5 +153,16 @@ std::vector<MassShare> MassShares(const ModelCreation& model) {
 
 double StatesBytes(const RunSettings& settings, const ModelCreation& model, double steps) {
   if (!settings.writeStates) return 0.0;
-  return StatesOutputBytes(steps, StateRecorder::ColumnNames(StatesLayout(model)).size());
+  return StatesOutputBytes(steps, StateRecorder::ColumnNames(StatesLayout(model)).size(),
+                           settings.recordEvery);
+}
+
+ColumnShape ResultColumnShape(const ComponentManager& components) {
+  ColumnShape shape;
+  shape.axles = static_cast<int>(components.Wheels().size());
+  for (const DofEntry& dof : components.Dofs()) {
+    shape.freedoms.push_back({DofName(components.Bodies(), dof), dof.kind == 'R'});
+  }
+  for (const Outdisp& outdisp : components.Outdisps()) shape.deflections.push_back(outdisp.name);
+  return shape;
 }

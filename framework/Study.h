@@ -13,6 +13,7 @@
 
 #include "framework/SetRange.h"
 #include "framework/StudyPlan.h"
+#include "results/RunRecording.h"
 #include "results/RunSummary.h"
 
 struct StudySettings {
@@ -22,15 +23,17 @@ struct StudySettings {
   std::string resultsFolder = "results";
   bool writeStates = false;
   bool writeModes = false;
-  int jobs = 1;    // cases run at once
-  SetRange cases;  // the cases to run, numbered as in the whole study
+  int jobs = 1;         // cases run at once
+  SetRange cases;       // the cases to run, numbered as in the whole study
+  int recordEvery = 1;  // the time series and states keep every N-th step's row
 };
 
 // What one case did: whether it ran, and what it left.
 struct StudyCaseOutcome {
   bool ran = false;
   RunSummary summary;
-  std::vector<std::string> filesWritten;
+  WrittenFiles filesWritten;
+  ColumnShape shape;  // the columns of the case's files
   bool resultsLost = false;
 };
 
@@ -46,5 +49,6 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
 
 // The study's cases of `settings.cases` on the console, up to `settings.jobs`
 // at once, with the text and files of a run of one case after another; the exit
-// status: 0 when every case ran and every file was written, 1 otherwise.
-int RunStudy(const StudySettings& settings);
+// status: 0 when every case ran and every file was written, 1 otherwise. The
+// files written go to `written`, the columns of the model's files to `shape`.
+int RunStudy(const StudySettings& settings, WrittenFiles& written, ColumnShape& shape);

@@ -48,6 +48,7 @@ void LineConditions(const Kelvra& vehicle, RunSummaryBuilder& summary) {
 
 void RunRecording::RecordInitial(const Kelvra& vehicle) {
   static const std::vector<double> kNoBrake;
+  stepsSinceRow = 0;
   series.RecordInitial(vehicle);
   states.Record(0.0, vehicle.LinearState());
   const Kelvra::AxleOutputs& initial = vehicle.InitialOutputs();
@@ -58,11 +59,38 @@ void RunRecording::RecordInitial(const Kelvra& vehicle) {
 
 void RunRecording::Record(double time, const std::vector<double>& brakeDemand, double tractionForce,
                           const Kelvra& vehicle) {
-  series.Record(time, brakeDemand, tractionForce, vehicle);
-  states.Record(time, vehicle.LinearState());
+  if (++stepsSinceRow >= recordEvery) {
+    stepsSinceRow = 0;
+    series.Record(time, brakeDemand, tractionForce, vehicle);
+    states.Record(time, vehicle.LinearState());
+  }
   if (onRealLine) LineConditions(vehicle, summary);
   summary.Add(time, brakeDemand, vehicle.VehicleSpeed(), vehicle.WheelSpeed(), vehicle.Position(),
               CentreOfMassSpeed(massShares, vehicle.LinearState(), vehicle.VehicleSpeed()));
+}
+
+void WrittenFiles::Add(const WrittenFiles& other) {
+  const int offset = static_cast<int>(shapes.size());
+  names.insert(names.end(), other.names.begin(), other.names.end());
+  kinds.insert(kinds.end(), other.kinds.begin(), other.kinds.end());
+  for (const int shape : other.shapeOf)
+    shapeOf.push_back(shape == kRunShape ? shape : shape + offset);
+  shapes.insert(shapes.end(), other.shapes.begin(), other.shapes.end());
+}
+
+void WrittenFiles::Add(const WrittenFiles& other, const ColumnShape& shape) {
+  const std::size_t first = names.size();
+  Add(other);
+  shapes.push_back(shape);
+  for (std::size_t i = first; i < names.size(); ++i) {
+    if (shapeOf[i] == kRunShape) shapeOf[i] = static_cast<int>(shapes.size()) - 1;
+  }
+}
+
+std::vector<Column> WrittenFiles::Columns(std::size_t i, const ColumnShape& runShape) const {
+  const int shape = shapeOf[i];
+  return FileColumns(kinds[i],
+                     shape == kRunShape ? runShape : shapes[static_cast<std::size_t>(shape)]);
 }
 
 std::string WrittenFiles::Line() const {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "results/ColumnCatalogue.h"
 #include "results/CsvWriter.h"
 #include "vehicle/Gradient.h"
 
@@ -211,14 +212,12 @@ std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t a
                           bool adhesionUsed, bool slideRelease) {
   std::string header;
   for (const std::string& name : leading) header += name + ",";
-  header +=
-      "peak_speed,peak_acceleration,peak_deceleration,brake_time,stopping_time,"
-      "stopping_distance,sliding_time";
-  for (std::size_t i = 1; i <= axleCount; ++i) header += ",largest_slip_" + std::to_string(i);
-  if (adhesionUsed) header += ",adhesion_used";
-  for (std::size_t i = 1; slideRelease && i <= axleCount; ++i) {
-    header += ",wsp_release_" + std::to_string(i);
-  }
+  ColumnShape shape;
+  shape.axles = static_cast<int>(axleCount);
+  shape.adhesionUsed = adhesionUsed;
+  shape.slideProtection = slideRelease;
+  const std::vector<std::string> figures = ColumnNames(FileColumns(FileKind::Summary, shape));
+  for (std::size_t i = 0; i < figures.size(); ++i) header += (i > 0 ? "," : "") + figures[i];
   return header + "\n";
 }
 

@@ -1,11 +1,17 @@
 #include "results/StateRecorder.h"
 
+ColumnShape StatesShape(const StateLayout& layout) {
+  ColumnShape shape;
+  for (std::size_t j = 0; j < layout.freedomNames.size(); ++j) {
+    const bool angular = j < layout.freedomAngular.size() && layout.freedomAngular[j];
+    shape.freedoms.push_back({layout.freedomNames[j], angular});
+  }
+  shape.deflections = layout.deflectionNames;
+  return shape;
+}
+
 std::vector<std::string> StateRecorder::ColumnNames(const StateLayout& layout) {
-  std::vector<std::string> names = {"time"};
-  for (const std::string& name : layout.freedomNames) names.push_back(name);
-  for (const std::string& name : layout.freedomNames) names.push_back(name + "_velo");
-  for (const std::string& name : layout.deflectionNames) names.push_back(name);
-  return names;
+  return ::ColumnNames(FileColumns(FileKind::States, StatesShape(layout)));
 }
 
 bool StateRecorder::Open(const std::string& fileName, const StateLayout& stateLayout,

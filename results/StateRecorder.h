@@ -7,12 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "results/ColumnCatalogue.h"
 #include "results/CsvWriter.h"
 
 // What the states file shows of the linear state, which holds every freedom's
 // velocity, then every freedom's displacement.
 struct StateLayout {
   std::vector<std::string> freedomNames;  // in state order, such as "Car_Y"
+  std::vector<bool> freedomAngular;       // per freedom: it turns (rad), not moves (m)
   std::vector<std::string> deflectionNames;
   // Deflection i is the sum of coefficient times displacement of each term.
   struct Term {
@@ -45,6 +47,9 @@ class StateRecorder {
   StateLayout layout;
   std::vector<double> deflections;
 };
+
+// The freedoms and deflections of `layout` as the column catalogue takes them.
+ColumnShape StatesShape(const StateLayout& layout);
 
 // "<base>_states.csv" for the time series "<base>.csv".
 std::string StatesFileName(const std::string& seriesFile);

@@ -1,5 +1,7 @@
 #include "results/StepRecorder.h"
 
+#include "results/ColumnCatalogue.h"
+
 namespace {
 
 // Entry `i` of `values`, or 0 where the vector is shorter.
@@ -10,18 +12,11 @@ double At(const std::vector<double>& values, std::size_t i) {
 }  // namespace
 
 std::vector<std::string> StepRecorder::ColumnNames(int axleCount, bool cylinders, bool valves) {
-  static const char* const kPerAxle[kColumnsPerAxle] = {
-      "brake",          "vehicle_speed", "wheel_speed", "slip",
-      "adhesion_force", "normal_force",  "brake_force", "position"};
-  std::vector<std::string> names = {"time", "traction"};
-  for (int i = 1; i <= axleCount; ++i) {
-    for (const char* name : kPerAxle) names.push_back(std::string(name) + "_" + std::to_string(i));
-  }
-  for (int i = 1; cylinders && i <= axleCount; ++i) {
-    names.push_back("cylinder_force_" + std::to_string(i));
-  }
-  for (int i = 1; valves && i <= axleCount; ++i) names.push_back("wsp_valve_" + std::to_string(i));
-  return names;
+  ColumnShape shape;
+  shape.axles = axleCount;
+  shape.brakeCylinders = cylinders;
+  shape.slideProtection = valves;
+  return ::ColumnNames(FileColumns(FileKind::TimeSeries, shape));
 }
 
 bool StepRecorder::Open(const std::string& fileName, int axleCount, bool flushEveryRow,

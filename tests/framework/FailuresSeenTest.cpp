@@ -42,9 +42,10 @@ TEST(FailuresSeenTest, EveryFileOnAFullDiskIsNamedOnce) {
         "L/advanced_matrix_manager.log", "L/simulation_module.log", "L/vehicle_system.log"}) {
     files.push_back(file);
   }
-  for (const char* file : {"batch_0.csv", "batch_0.txt", "batch_run_times.txt", "batch_summary.csv",
-                           "batch_1.csv", "batch_1.txt", "ode1_train17_rk4_result.txt",
-                           "ruku_forces.txt", "ruku_states.csv", "ruku_run_time.txt"}) {
+  for (const char* file :
+       {"batch_0.csv", "batch_0.txt", "batch_run_times.txt", "batch_summary.csv", "batch_1.csv",
+        "batch_1.txt", "ode1_train17_rk4_result.txt", "ruku_forces.txt", "ruku_states.csv",
+        "ruku_run_time.txt", "batch.json"}) {
     files.push_back(std::string("results/") + file);
   }
   const auto run =
@@ -145,7 +146,7 @@ TEST(FailuresSeenTest, SecondRunInTheSameFolderIsRefused) {
   close(held);
   const auto alone = RunIn(folder.Path(), KelvraCommand("--console --history h.in"), "\n");
   EXPECT_EQ(0, alone.exitCode);
-  EXPECT_EQ(7u, ResultFiles(folder).size());
+  EXPECT_EQ(8u, ResultFiles(folder).size());
   EXPECT_FALSE(folder.Exists("results/.kelvra.lock"));
 }
 

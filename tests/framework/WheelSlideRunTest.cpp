@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -127,6 +128,23 @@ TEST(WheelSlideRunTest, AStudyReachesTheUnitsSettingsAndTellsItsReleaseTimes) {
   EXPECT_LT(table.rows[1][slip], 2.0);
   EXPECT_NE(std::string::npos,
             folder.Read("results/study_3_model.in").find("WSP 1 1.5 2.5 0.4 0.15 4 1 8 1 3 1"));
+  // The study's record lists every table with the columns its header has:
+  // the valves in the time series of the cases with the unit on only.
+  const nlohmann::json record = nlohmann::json::parse(folder.Read("results/study.json"));
+  int tables = 0;
+  for (const nlohmann::json& file : record["files"]) {
+    const std::string path = file["path"];
+    if (!path.ends_with(".csv")) continue;
+    std::string header = folder.Read(path);
+    header = header.substr(0, header.find('\n'));
+    std::string listed;
+    for (const nlohmann::json& column : file["columns"]) {
+      listed += (listed.empty() ? "" : ",") + column["name"].get<std::string>();
+    }
+    EXPECT_EQ(header, listed) << path;
+    ++tables;
+  }
+  EXPECT_GE(tables, 7) << "three time series, three summaries and the study's table";
 }
 
 }  // namespace
