@@ -72,7 +72,8 @@ void DisplayState::SetUp(Kelvra& vehicleSystem, DisplayData data, std::ostream& 
   run.SetUp(vehicleSystem, std::move(data.run), consoleStream);
   const int axles = std::max(0, vehicleSystem.AxleCount());
   q.assign(static_cast<std::size_t>(resultValueCount + axles), 0.0f);
-  controls.SetUp(kInitialWindowWidth, kInitialWindowHeight, axles, font, fontTextures);
+  controls.SetUp(kInitialWindowWidth, kInitialWindowHeight, axles, font, fontTextures,
+                 vehicleSystem.LineParts().Wsp.Enabled());
   controls.SetPaced(run.Paced());
 }
 

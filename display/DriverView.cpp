@@ -18,6 +18,9 @@ constexpr float kTop = 8.0f;
 constexpr float kLineSpacing = 30.0f;
 constexpr float kLampSize = 26.0f;  // room for a two-digit axle number
 constexpr float kLampPitch = 30.0f;
+constexpr float kWspGap = 8.0f;  // between the driver's panel and that of the slide protection
+constexpr float kWspInset = 8.0f;
+constexpr float kWspLabelWidth = 5.0f * kCharWidth;  // "WSP: "
 
 }  // namespace
 
@@ -96,6 +99,14 @@ PixelRect LineReadoutRect(const WorldView& view, float worldX, float width, floa
   return {left, left + width, top, top + textSize};
 }
 
+void ReadWspLamps(const Kelvra& vehicle, std::vector<unsigned char>& lamps) {
+  const TWheelSlideProtection& wsp = vehicle.LineParts().Wsp;
+  const std::vector<WspValve>& valve = wsp.Valve();
+  for (std::size_t i = 0; i < lamps.size(); ++i) {
+    lamps[i] = wsp.Enabled() && i < valve.size() ? static_cast<unsigned char>(valve[i]) : 0;
+  }
+}
+
 double DriverReadout::Value(int item) const {
   switch (item) {
     case kDriverSpeed:
@@ -130,6 +141,11 @@ PixelRect DriverPanel::Lamp(int axle) const {
   return {x, x + lampSize, lampY, lampY + lampSize};
 }
 
+PixelRect DriverPanel::WspLamp(int axle) const {
+  const float x = wspFirstLampX + static_cast<float>(axle) * lampPitch;
+  return {x, x + lampSize, wspLampY, wspLampY + lampSize};
+}
+
 PixelRect DriverPanel::Line(int item, int characters) const {
   const float y = item >= 0 && item < kDriverItemCount ? lineY[item] : slipY;
   return {textX, textX + 0.5f * textSize * static_cast<float>(characters), y, y + textSize};
@@ -155,5 +171,14 @@ DriverPanel DriverPanelAt(float right, int axles, float scale) {
   panel.lampSize = s * kLampSize;
   panel.lampPitch = s * kLampPitch;
   panel.frame = {right - width, right, -2.0f, panel.lampY + s * (kLampSize + 10.0f)};
+  // The slide protection's lamps, in one line in a panel of their own left
+  // of this one.
+  const float wspRight = panel.frame.left - s * kWspGap;
+  const float wspLeft = wspRight - s * (kWspInset + kWspLabelWidth + lamps + kWspInset);
+  panel.wspTextX = wspLeft + s * kWspInset;
+  panel.wspY = panel.lineY[0];
+  panel.wspFirstLampX = panel.wspTextX + s * kWspLabelWidth;
+  panel.wspLampY = panel.wspY + 0.5f * s * (kLineHeight - kLampSize);
+  panel.wspFrame = {wspLeft, wspRight, -2.0f, panel.wspLampY + s * (kLampSize + 10.0f)};
   return panel;
 }

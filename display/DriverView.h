@@ -18,6 +18,7 @@ inline constexpr const char* kDistanceFormat = "Dist.: %8.1f m";
 inline constexpr const char* kTractionFormat = "Traction:   %6.1f kN";
 inline constexpr const char* kBrakeFormat = "Tread brake:%6.1f kN";
 inline constexpr const char* kSlipLabel = "Slip:";
+inline constexpr const char* kWspLabel = "WSP:";
 
 // The text lines of the driver's panel, top down; the slip lamps follow them.
 enum DriverItem : int {
@@ -49,6 +50,10 @@ double TreadBrakeForce(const Kelvra& vehicle);
 bool WheelSlides(double vehicleSpeed, double wheelSpeed, double limit);
 // Entry i of `lamps` (its length is kept) lit (1) when wheel i slides.
 void ReadSlipLamps(const Kelvra& vehicle, std::vector<unsigned char>& lamps);
+// Entry i of `lamps` (its length is kept) what the wheel slide protection's
+// valve of axle i did over the last step (WspValve: 0 refill, 1 hold, 2
+// dump); 0 while the unit is off.
+void ReadWspLamps(const Kelvra& vehicle, std::vector<unsigned char>& lamps);
 
 // The line under the vehicle, while GRADIENT or ADHLEVEL is active (`shown`):
 // the gradient under the middle of its axles and the lowest and the highest
@@ -75,7 +80,10 @@ struct DriverReadout {
   double tractionKn = 0.0;               // applied in the last step
   double brakeKn = 0.0;                  // at the treads in the last step, all wheels
   std::vector<unsigned char> slipLamps;  // one per axle, 1 while its wheel slides
-  LineReadout line;                      // shown under the vehicle
+  // One per axle while the wheel slide protection is on, its valve (WspValve);
+  // none while it is off.
+  std::vector<unsigned char> wspLamps;
+  LineReadout line;  // shown under the vehicle
 
   // The value shown on line `item`.
   double Value(int item) const;
@@ -101,8 +109,16 @@ struct DriverPanel {
   float lampY = 0.0f;
   float lampSize = 0.0f;
   float lampPitch = 0.0f;
+  // While the wheel slide protection is on, a panel of its own left of this
+  // one: "WSP:" at (wspTextX, wspY), then a lamp per axle.
+  PixelRect wspFrame;
+  float wspTextX = 0.0f;
+  float wspY = 0.0f;
+  float wspFirstLampX = 0.0f;
+  float wspLampY = 0.0f;
 
   PixelRect Lamp(int axle) const;
+  PixelRect WspLamp(int axle) const;
   PixelRect Line(int item, int characters) const;
 };
 

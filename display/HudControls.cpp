@@ -41,11 +41,12 @@ float SliderValueOf(float factor) {
 }
 
 void HudControls::SetUp(int width, int height, int axles, const OverlayFont& font,
-                        const FontTextures& fontTextures) {
+                        const FontTextures& fontTextures, bool wspLamps) {
   windowWidth = width;
   windowHeight = height;
   axleCount = axles;
-  layout = LayoutHud(width, height, axles, false);
+  wspLampRoom = wspLamps;
+  layout = LayoutHud(width, height, axles, false, wspLamps);
   scaleSlider.SetUp(true, 0.0f, 0.0f, 0.0f, 0.0f);
   timeStepSlider.SetUp(true, 0.0f, 0.0f, 0.0f, 0.0f);
   lever.SetUp(false, 0.0f, 0.0f, 0.0f, 0.0f);
@@ -62,7 +63,7 @@ void HudControls::SetUp(int width, int height, int axles, const OverlayFont& fon
 void HudControls::Reshape(int width, int height) {
   windowWidth = std::max(width, 1);
   windowHeight = std::max(height, 1);
-  layout = LayoutHud(windowWidth, windowHeight, axleCount);
+  layout = LayoutHud(windowWidth, windowHeight, axleCount, true, wspLampRoom);
   ApplyLayout();
 }
 

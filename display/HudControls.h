@@ -34,9 +34,10 @@ enum class ControlPress {
 class HudControls {
  public:
   // Places the controls and texts for a window of `width` x `height` before its
-  // first reshape; the buttons draw their labels with `font`.
+  // first reshape, with room for the slide protection's lamps with
+  // `wspLamps`; the buttons draw their labels with `font`.
   void SetUp(int width, int height, int axles, const OverlayFont& font,
-             const FontTextures& fontTextures);
+             const FontTextures& fontTextures, bool wspLamps = false);
   // Moves and sizes every control and text for the new window size.
   void Reshape(int width, int height);
 
@@ -90,5 +91,6 @@ class HudControls {
   void SetTimeStepFactor(float factor);
 
   int axleCount = 0;
+  bool wspLampRoom = false;
   bool pacedRun = false;
 };

@@ -10,28 +10,30 @@ constexpr float kLabelColumnClearance = 95.0f;
 // Right of the buttons at the top left, with a gap.
 constexpr float kButtonsRight = 250.0f;
 
-// A vehicle with many axles widens the driver's panel; the window must then be
-// wider to hold it beside the buttons at full size.
-float FullSizeWidth(int axles) {
-  const PixelRect panel = DriverPanelAt(0.0f, axles, 1.0f).frame;
+// A vehicle with many axles widens the driver's panel, and the slide
+// protection's beside it; the window must then be wider to hold them beside
+// the buttons at full size.
+float FullSizeWidth(int axles, bool wspLamps) {
+  const DriverPanel panel = DriverPanelAt(0.0f, axles, 1.0f);
+  const float left = wspLamps ? panel.wspFrame.left : panel.frame.left;
   return std::max(static_cast<float>(kFullSizeWidth),
-                  kButtonsRight + (panel.right - panel.left) + kLabelColumnClearance);
+                  kButtonsRight + (panel.frame.right - left) + kLabelColumnClearance);
 }
 
 }  // namespace
 
-float HudScale(int width, int height, int axles) {
-  const float sx = static_cast<float>(width) / FullSizeWidth(axles);
+float HudScale(int width, int height, int axles, bool wspLamps) {
+  const float sx = static_cast<float>(width) / FullSizeWidth(axles, wspLamps);
   const float sy = static_cast<float>(height) / static_cast<float>(kFullSizeHeight);
   return std::clamp(std::min(sx, sy), 0.0f, 1.0f);
 }
 
 // Positions are written as distances from the window edge an item belongs to:
 // the left or right edge, the top or bottom edge, all times the scale.
-HudLayout LayoutHud(int width, int height, int axles, bool reshaped) {
+HudLayout LayoutHud(int width, int height, int axles, bool reshaped, bool wspLamps) {
   const float w = static_cast<float>(width);
   const float h = static_cast<float>(height);
-  const float s = HudScale(width, height, axles);
+  const float s = HudScale(width, height, axles, wspLamps);
   HudLayout l;
   l.scale = s;
   l.textSize = s * kOverlayTextSize;

@@ -60,14 +60,16 @@ struct HudLayout {
 };
 
 // The scale of the HUD in a window of this size: 1 from 640 x 400 up (wider for
-// a vehicle of more than six axles, whose slip lamps widen the driver's panel).
-float HudScale(int width, int height, int axles);
+// a vehicle of more than six axles, whose slip lamps widen the driver's panel,
+// or of more than four with `wspLamps`, the slide protection's panel beside it).
+float HudScale(int width, int height, int axles, bool wspLamps = false);
 
-// The layout of a window of `width` x `height` with `axles` slip lamps. Until the
-// window system reports the window's size for the first time (`reshaped` false)
-// the lever, its reset button and the HUD texts stand a little apart from where
+// The layout of a window of `width` x `height` with `axles` slip lamps, and as
+// many lamps of the wheel slide protection with `wspLamps`. Until the window
+// system reports the window's size for the first time (`reshaped` false) the
+// lever, its reset button and the HUD texts stand a little apart from where
 // every later size puts them.
-HudLayout LayoutHud(int width, int height, int axles, bool reshaped = true);
+HudLayout LayoutHud(int width, int height, int axles, bool reshaped = true, bool wspLamps = false);
 
 // The rectangle a text of `characters` characters covers at `place`.
 PixelRect TextRect(const TextPlace& place, int characters, float textSize);

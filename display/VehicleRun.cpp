@@ -35,6 +35,8 @@ void VehicleRun::SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream&
   stateLayout = std::move(data.stateLayout);
   const int axles = std::max(0, vehicle->AxleCount());
   readout.slipLamps.assign(static_cast<std::size_t>(axles), 0);
+  const bool wsp = vehicle->LineParts().Wsp.Enabled();
+  readout.wspLamps.assign(wsp ? static_cast<std::size_t>(axles) : 0, 0);
   ReadDriverView();
 }
 
@@ -157,5 +159,6 @@ void VehicleRun::ReadDriverView() {
   readout.tractionKn = stepped ? appliedTraction / kNewtonsPerKn : 0.0;
   readout.brakeKn = stepped ? TreadBrakeForce(*vehicle) / kNewtonsPerKn : 0.0;
   ReadSlipLamps(*vehicle, readout.slipLamps);
+  ReadWspLamps(*vehicle, readout.wspLamps);
   ReadLineReadout(*vehicle, readout.line);
 }

@@ -94,6 +94,30 @@ void DrawDriverPanel(const DisplayState& d) {
   }
 }
 
+// Under the driver's panel while the wheel slide protection is on: a lamp per
+// axle, dark while its valve lets the brake follow the demand, half lit while
+// it holds the brake and lit while it vents it.
+void DrawWspLamps(const DisplayState& d) {
+  const DriverReadout& readout = d.run.Readout();
+  if (readout.wspLamps.empty()) return;
+  const DriverPanel& p = d.controls.layout.driver;
+  const float size = p.textSize;
+  DrawPanel(p.wspFrame);
+  DrawText(kWspLabel, p.wspTextX, p.wspY, size, kWhite, d.font, d.fontTextures);
+  for (std::size_t i = 0; i < readout.wspLamps.size(); ++i) {
+    const PixelRect lamp = p.WspLamp(static_cast<int>(i));
+    const auto valve = static_cast<WspValve>(readout.wspLamps[i]);
+    const Rgba fill = valve == WspValve::Dump   ? kHighlightBlue
+                      : valve == WspValve::Hold ? kHighlightBlueTranslucent
+                                                : kPanelFill;
+    DrawFramedRectangle(fill, kHighlightBlue, lamp.left, lamp.right, lamp.top, lamp.bottom, 2.0f);
+    const std::string number = std::to_string(i + 1);
+    const float x = 0.5f * (lamp.left + lamp.right - TextWidth(d.font, number, size));
+    const float y = 0.5f * (lamp.top + lamp.bottom - size);
+    DrawText(number, x, y, size, kWhite, d.font, d.fontTextures);
+  }
+}
+
 // Under the vehicle, where the line is not level or the adhesion not the
 // same everywhere: the gradient and the adhesion level its axles meet.
 void DrawLineReadout(const DisplayState& d) {
@@ -122,6 +146,7 @@ void DrawHud(const DisplayState& d) {
   for (const Slider* s : {&c.scaleSlider, &c.timeStepSlider, &c.lever}) s->Draw();
   for (const Button* b : {&c.startStopButton, &c.resetButton, &c.leverResetButton}) b->Draw();
   DrawDriverPanel(d);
+  DrawWspLamps(d);
   DrawLineReadout(d);
 }
 

@@ -46,7 +46,8 @@ struct BatchFiles {
   OutputFile summaries;
   bool timesLost = false;
   bool summariesLost = false;
-  bool onRealLine = false;  // the summaries have the adhesion used
+  bool onRealLine = false;    // the summaries have the adhesion used
+  bool slideRelease = false;  // and the wheel slide protection's release times
 };
 
 // The whole history at the vehicle's time step, each row held until the next;
@@ -110,8 +111,10 @@ void BatchRun::Run() {
   if (!files.summaries) report.lostResults.CannotOpen(files.summariesName);
   // Every set runs the same model: on a real line all of them or none.
   files.onRealLine = setUp.vehicleSystem.LineParts().AnyActive();
+  files.slideRelease = setUp.vehicleSystem.LineParts().Wsp.Enabled();
   files.summaries << SummaryHeader({"set", "DT", "ITER", "SUBD", "SGNT", "run_time"},
-                                   setUp.vehicle.Vehicle().AxleCount(), files.onRealLine);
+                                   setUp.vehicle.Vehicle().AxleCount(), files.onRealLine,
+                                   files.slideRelease);
   files.timesLost = !files.times;
   files.summariesLost = !files.summaries;
   // The modes belong to the model, the same for every set whatever its DT.
@@ -261,7 +264,8 @@ void BatchRun::FinishSet(int index, const SetOutcome& outcome, BatchFiles& files
   files.summaries << index << ','
                   << BatchSetCells(outcome.timeStep, outcome.iterations, outcome.subdivisions,
                                    outcome.signLimit, outcome.seconds)
-                  << ',' << SummaryCells(outcome.summary, files.onRealLine) << '\n';
+                  << ',' << SummaryCells(outcome.summary, files.onRealLine, files.slideRelease)
+                  << '\n';
   int error = 0;
   if (!files.timesLost && !FlushFile(files.times, error)) {
     report.lostResults.CannotWrite(files.timesName, error);

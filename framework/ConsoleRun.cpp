@@ -83,10 +83,12 @@ ConsoleOutcome RunConsole(const RunContext& run) {
   console << SummaryLine(outcome.summary) << std::flush;
   CloseRecording(recording, seriesFile, report.lostResults, report.writtenFiles);
   const bool onRealLine = outcome.summary.onRealLine;
-  report.SaveWholeFile(base + "_summary.csv",
-                       SummaryHeader({}, outcome.summary.largestSlip.size(), onRealLine) +
-                           SummaryCells(outcome.summary, onRealLine) + "\n",
-                       FileKind::Summary);
+  const bool slideRelease = !outcome.summary.slideRelease.empty();
+  report.SaveWholeFile(
+      base + "_summary.csv",
+      SummaryHeader({}, outcome.summary.largestSlip.size(), onRealLine, slideRelease) +
+          SummaryCells(outcome.summary, onRealLine, slideRelease) + "\n",
+      FileKind::Summary);
   report.SaveWholeFile(base + ".txt", vehicle.ResultText(), FileKind::ResultText);
   return outcome;
 }

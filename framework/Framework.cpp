@@ -245,6 +245,7 @@ ColumnShape Framework::ResultColumns() const {
   const TLineSections& line = setUp.vehicleSystem.LineParts();
   shape.brakeCylinders = line.BrkCyl.Active();
   shape.adhesionUsed = line.AnyActive();
+  shape.slideProtection = line.Wsp.Enabled();
   return shape;
 }
 

@@ -23,6 +23,12 @@ namespace {
 
 const char* const kStylesFile = "combined_styles_GEN.in";
 
+// The summary table's columns of a real line.
+struct LineColumns {
+  bool realLine = false;         // the adhesion used
+  bool slideProtection = false;  // the release times of the wheel slide protection
+};
+
 std::string CaseName(const StudySettings& settings, std::size_t index) {
   return settings.resultsFolder + "/study_" + std::to_string(index + 1);
 }
@@ -55,17 +61,23 @@ bool CheckParameters(const StudyPlan& plan, const std::string& modelText, std::s
 // header waits for the first case that ran, which gives the axle count.
 class StudySummaryFile {
  public:
-  // With `realLine` the table has the adhesion used of every case.
-  StudySummaryFile(const std::string& fileName, const StudyPlan& studyPlan, bool realLine,
-                   LostResults& lost)
-      : name(fileName), plan(studyPlan), onRealLine(realLine), lostResults(lost), file(fileName) {
+  // With `columns.realLine` the table has the adhesion used of every case,
+  // with `columns.slideProtection` the release times of its slide protection.
+  StudySummaryFile(const std::string& fileName, const StudyPlan& studyPlan,
+                   const LineColumns& columns, LostResults& lost)
+      : name(fileName),
+        plan(studyPlan),
+        onRealLine(columns.realLine),
+        slideRelease(columns.slideProtection),
+        lostResults(lost),
+        file(fileName) {
     if (!file) lostResults.CannotOpen(name);
   }
   void Add(std::size_t index, const RunSummary& summary) {
     WriteHeader(summary.largestSlip.size());
     file << index + 1;
     for (const std::string& value : plan.cases[index]) file << ',' << value;
-    file << ',' << SummaryCells(summary, onRealLine) << '\n';
+    file << ',' << SummaryCells(summary, onRealLine, slideRelease) << '\n';
     Flush();
   }
   // True when the file is complete on disk.
@@ -80,7 +92,7 @@ class StudySummaryFile {
     if (headerWritten) return;
     std::vector<std::string> leading = {"case"};
     leading.insert(leading.end(), plan.parameters.begin(), plan.parameters.end());
-    file << SummaryHeader(leading, axles, onRealLine);
+    file << SummaryHeader(leading, axles, onRealLine, slideRelease);
     headerWritten = true;
   }
   void Flush() {
@@ -93,6 +105,7 @@ class StudySummaryFile {
   const std::string name;
   const StudyPlan& plan;
   const bool onRealLine;
+  const bool slideRelease;
   LostResults& lostResults;
   OutputFile file;
   bool headerWritten = false;
@@ -230,19 +243,24 @@ ColumnShape StudyColumnShape(const std::string& modelFile, const StudyPlan& plan
 }
 
 // Whether some case of the range runs on a real line: its model text, with
-// the case's values, has an optional section off its neutral value. A case
-// whose sections cannot be read says so when it runs.
-bool AnyCaseOnRealLine(const StudyPlan& plan, const std::string& modelText, int begin, int end) {
+// the case's values, has an optional section off its neutral value; and
+// whether some case has the wheel slide protection on. A case whose sections
+// cannot be read says so when it runs.
+LineColumns CaseLineColumns(const StudyPlan& plan, const std::string& modelText, int begin,
+                            int end) {
+  LineColumns columns;
   for (int i = begin; i < end; ++i) {
     std::string text = modelText;
     std::string error;
     std::vector<std::string> active;
     if (ApplyStudyCase(plan, static_cast<std::size_t>(i), text, error) &&
-        ActiveOptionalSections(text, active, error) && !active.empty()) {
-      return true;
+        ActiveOptionalSections(text, active, error)) {
+      columns.realLine = columns.realLine || !active.empty();
+      columns.slideProtection =
+          columns.slideProtection || std::find(active.begin(), active.end(), "WSP") != active.end();
     }
   }
-  return false;
+  return columns;
 }
 
 }  // namespace
@@ -268,10 +286,11 @@ int RunStudy(const StudySettings& settings, WrittenFiles& written, ColumnShape& 
   }
   LostResults lostResults;
   const std::string summaryFile = settings.resultsFolder + "/study_summary.csv";
-  const bool realLine = AnyCaseOnRealLine(plan, modelText, begin, end);
-  StudySummaryFile summaries(summaryFile, plan, realLine, lostResults);
+  const LineColumns lineColumns = CaseLineColumns(plan, modelText, begin, end);
+  StudySummaryFile summaries(summaryFile, plan, lineColumns, lostResults);
   shape = StudyColumnShape(settings.modelFile, plan);
-  shape.adhesionUsed = realLine;
+  shape.adhesionUsed = lineColumns.realLine;
+  shape.slideProtection = lineColumns.slideProtection;
   bool allRan = true;
   const int count = end - begin;
   const bool buffered = settings.jobs > 1 && count > 1;

@@ -76,8 +76,28 @@ const std::vector<RecordKind>& SectionKinds() {
       {"RESIST", {{"c1", 0}, {"c2", 1}, {"c3", 2}, {"c4", 3}, {"c5", 4}, {"c6", 5}, {"c7", 6}}},
       {"BRKCYL", {{"fill", 0}, {"release", 1}}},
       {"BRKHOLD", {{"", 0}}},
-      {"WSP", {{"enabled", 0}}},
       {"V0", {{"", 0}}},
+  };
+  return kinds;
+}
+
+// Sections whose values stand on the keyword's line, the later ones optional
+// (left out, they keep their defaults): a field must be written on that line
+// to be changed, or the change would land on whatever follows.
+const std::vector<RecordKind>& LineSectionKinds() {
+  static const std::vector<RecordKind> kinds = {
+      {"WSP",
+       {{"enabled", 0},
+        {"ref_decel", 1},
+        {"ref_accel", 2},
+        {"slide_diff", 3},
+        {"decel_diff", 4},
+        {"slide_decel", 5},
+        {"recover_accel", 6},
+        {"dump_rate", 7},
+        {"refill_rate", 8},
+        {"safety_time", 9},
+        {"min_speed", 10}}},
   };
   return kinds;
 }
@@ -210,6 +230,26 @@ bool SetSectionWord(std::string& text, const std::string& keyword, std::size_t o
   return true;
 }
 
+// Word `field.position` after the first `keyword`, on the keyword's own line.
+bool SetLineSectionWord(std::string& text, const std::string& keyword, const Field& field,
+                        const std::string& value, std::string& error) {
+  for (const Line& line : SplitWords(text)) {
+    for (std::size_t k = 0; k < line.size(); ++k) {
+      if (WordText(text, line[k]) != keyword) continue;
+      const std::size_t at = k + 1 + field.position;
+      if (at >= line.size()) {
+        error = "the line of " + keyword + " has no " + field.name +
+                "; write the values up to it on that line";
+        return false;
+      }
+      ReplaceWords(text, {line[at]}, value);
+      return true;
+    }
+  }
+  error = "the model has no " + keyword + " section";
+  return false;
+}
+
 // A table section: the count, then the records of its fields, record
 // `parts[1]` (from 1) changed. ADHSET's records are its characteristics,
 // GRADIENT's and ADHLEVEL's their rows.
@@ -259,6 +299,13 @@ bool SetModelParameter(std::string& modelText, const std::string& path, const st
     ok = SetComponentField(modelText, *component, parts, value, problem);
   } else if (const RecordKind* table = FindKind(TableKinds(), parts[0])) {
     ok = SetTableField(modelText, *table, parts, value, problem);
+  } else if (const RecordKind* lineSection = FindKind(LineSectionKinds(), parts[0])) {
+    const Field* field = parts.size() == 2 ? FindField(lineSection->fields, parts[1]) : nullptr;
+    if (field == nullptr) {
+      problem = "names no field of " + parts[0];
+    } else {
+      ok = SetLineSectionWord(modelText, parts[0], *field, value, problem);
+    }
   } else if (const RecordKind* section = FindKind(SectionKinds(), parts[0])) {
     const std::string name = parts.size() == 2 ? parts[1] : "";
     const Field* field = parts.size() <= 2 ? FindField(section->fields, name) : nullptr;

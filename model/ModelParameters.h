@@ -21,7 +21,9 @@
 // stiffness, damping; WHEEL reduced_mass, static_load, radius; BRKSYS gain,
 // threshold; RESIST c1 to c7; ADHSET mu_max (muStatic), limit_ratio,
 // decay_velocity, shape_scale, shape_exponent; GRADIENT position, gradient;
-// ADHLEVEL position, factor; BRKCYL fill, release; WSP enabled.
+// ADHLEVEL position, factor; BRKCYL fill, release; WSP enabled, ref_decel,
+// ref_accel, slide_diff, decel_diff, slide_decel, recover_accel, dump_rate,
+// refill_rate, safety_time, min_speed (each on the line of WSP).
 
 #include <string>
 #include <vector>

@@ -22,7 +22,8 @@ void AddPerAxle(Columns& columns, const Columns& perAxle, int axles) {
 }
 
 // The vehicle's speed and forces per axle, at a row of a time series; the
-// cylinders' forces, where they act, after every axle's other columns.
+// cylinders' forces, where they act, after every axle's other columns, and the
+// slide protection's valves, where it acts, last.
 Columns TimeSeries(const ColumnShape& shape) {
   const int axles = shape.axles;
   Columns columns = {{"time", "s"}, {"traction", "N"}};
@@ -37,6 +38,7 @@ Columns TimeSeries(const ColumnShape& shape) {
               {"position", "m"}},
              axles);
   if (shape.brakeCylinders) AddPerAxle(columns, {{"cylinder_force", "N"}}, axles);
+  if (shape.slideProtection) AddPerAxle(columns, {{"wsp_valve", kUnitless}}, axles);
   return columns;
 }
 
@@ -61,6 +63,7 @@ Columns Figures(Columns columns, const ColumnShape& shape) {
   columns.insert(columns.end(), figures.begin(), figures.end());
   AddPerAxle(columns, {{"largest_slip", "m/s"}}, shape.axles);
   if (shape.adhesionUsed) columns.push_back({"adhesion_used", kUnitless});
+  if (shape.slideProtection) AddPerAxle(columns, {{"wsp_release", "s"}}, shape.axles);
   return columns;
 }
 
@@ -225,6 +228,16 @@ std::string ParameterUnit(const std::string& path) {
       {"gradient", "1e-3"},
       {"factor", kUnitless},
       {"enabled", kUnitless},
+      {"ref_decel", "m/s2"},
+      {"ref_accel", "m/s2"},
+      {"slide_diff", "m/s"},
+      {"decel_diff", "m/s"},
+      {"slide_decel", "m/s2"},
+      {"recover_accel", "m/s2"},
+      {"dump_rate", "1/s"},
+      {"refill_rate", "1/s"},
+      {"safety_time", "s"},
+      {"min_speed", "m/s"},
       {"BRKHOLD", kUnitless},
       {"V0", "m/s"},
   };

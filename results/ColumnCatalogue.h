@@ -54,6 +54,9 @@ struct ColumnShape {
   bool brakeCylinders = false;
   // A real line: the summaries end with the adhesion the stop used.
   bool adhesionUsed = false;
+  // Wheel slide protection acts: the time series ends with wsp_valve_1.._axles,
+  // the summaries with wsp_release_1.._axles.
+  bool slideProtection = false;
 };
 
 // The columns of a file of `kind` for a model of `shape`, in file order.

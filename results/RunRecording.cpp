@@ -25,7 +25,8 @@ double CentreOfMassSpeed(const std::vector<MassShare>& shares,
 namespace {
 
 // The adhesion coefficient at zero slip and sin(theta) the axles meet, each
-// the mean over them.
+// the mean over them, and how long the slide protection has released each
+// axle's brake.
 void LineConditions(const Kelvra& vehicle, RunSummaryBuilder& summary) {
   const std::vector<double>& adhesion = vehicle.ContactModel().AvailableAdhesion();
   const int axles = vehicle.AxleCount();
@@ -39,6 +40,8 @@ void LineConditions(const Kelvra& vehicle, RunSummaryBuilder& summary) {
     sine += perMille / std::sqrt(1e6 + perMille * perMille);
   }
   summary.SetLineConditions(mu / axles, sine / axles);
+  const TWheelSlideProtection& wsp = vehicle.LineParts().Wsp;
+  if (wsp.Enabled()) summary.SetSlideRelease(wsp.ReleaseTime());
 }
 
 }  // namespace

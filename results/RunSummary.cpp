@@ -63,6 +63,10 @@ void RunSummaryBuilder::SetLineConditions(double adhesionNow, double gradientSin
   gradientSine = gradientSineNow;
 }
 
+void RunSummaryBuilder::SetSlideRelease(const std::vector<double>& releaseTime) {
+  summary.slideRelease.assign(releaseTime.begin(), releaseTime.end());
+}
+
 void RunSummaryBuilder::Add(double time, const std::vector<double>& brakeInput,
                             const std::vector<double>& vehicleSpeed,
                             const std::vector<double>& wheelSpeed,
@@ -195,28 +199,38 @@ std::string SummaryLine(const RunSummary& summary) {
   if (summary.onRealLine && summary.adhesionUsed) {
     line << ", adhesion used " << *summary.adhesionUsed;
   }
+  if (!summary.slideRelease.empty()) {
+    line << ", WSP released";
+    for (double time : summary.slideRelease) line << ' ' << time;
+    line << " s";
+  }
   line << "\n";
   return line.str();
 }
 
 std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t axleCount,
-                          bool adhesionUsed) {
+                          bool adhesionUsed, bool slideRelease) {
   std::string header;
   for (const std::string& name : leading) header += name + ",";
   ColumnShape shape;
   shape.axles = static_cast<int>(axleCount);
   shape.adhesionUsed = adhesionUsed;
+  shape.slideProtection = slideRelease;
   const std::vector<std::string> figures = ColumnNames(FileColumns(FileKind::Summary, shape));
   for (std::size_t i = 0; i < figures.size(); ++i) header += (i > 0 ? "," : "") + figures[i];
   return header + "\n";
 }
 
-std::string SummaryCells(const RunSummary& summary, bool adhesionUsed) {
+std::string SummaryCells(const RunSummary& summary, bool adhesionUsed, bool slideRelease) {
   std::string cells = Number(summary.peakSpeed) + "," + Number(summary.peakAcceleration) + "," +
                       Number(summary.peakDeceleration) + "," + Cell(summary.brakeTime) + "," +
                       Cell(summary.stopTime) + "," + Cell(summary.stopDistance) + "," +
                       Number(summary.slidingTime);
   for (double slip : summary.largestSlip) cells += "," + Number(slip);
   if (adhesionUsed) cells += "," + Cell(summary.adhesionUsed);
+  const std::vector<double>& release = summary.slideRelease;
+  for (std::size_t i = 0; slideRelease && i < summary.largestSlip.size(); ++i) {
+    cells += "," + (i < release.size() ? Number(release[i]) : std::string());
+  }
   return cells;
 }

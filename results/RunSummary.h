@@ -66,6 +66,9 @@ struct RunSummary {
   // adhesion used by the stop when there was one over some distance.
   bool onRealLine = false;
   std::optional<double> adhesionUsed;
+  // Per axle, how long the wheel slide protection released its brake, venting
+  // or holding [s]; empty without the unit.
+  std::vector<double> slideRelease;
 };
 
 // One row of a time series as the summary reads it.
@@ -95,6 +98,9 @@ class RunSummaryBuilder {
   // of the adhesion coefficient at zero slip and of sin(theta). Once called,
   // the summary tells the adhesion used.
   void SetLineConditions(double adhesion, double gradientSine);
+  // Per axle, how long the wheel slide protection has released its brake
+  // since the start [s]; once called, the summary tells it.
+  void SetSlideRelease(const std::vector<double>& releaseTime);
   const RunSummary& Result() const { return summary; }
   // Whether Start was called: rows added before are not looked at.
   bool Started() const { return !recentTimes.empty(); }
@@ -144,12 +150,15 @@ RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCou
 // for the two stopping figures, followed by "(creeps on 0.19 m below 0.02 m/s)"
 // for a vehicle that slowed below the standstill speed and crept on.
 // On a real line ", adhesion used 0.93" follows the largest slip where the
-// figure is known.
+// figure is known, and ", WSP released 2.1 1.9 2.4 2.2 s" where the wheel
+// slide protection acted.
 std::string SummaryLine(const RunSummary& summary);
 
 // The summary file's column names after `leading` ones, and a row of it: the
 // figures in their shortest exact form, an empty cell for a missing one; with
-// `adhesionUsed` the column adhesion_used last.
+// `adhesionUsed` the column adhesion_used, then with `slideRelease` the
+// columns wsp_release_1..c (empty for a run without the unit).
 std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t axleCount,
-                          bool adhesionUsed = false);
-std::string SummaryCells(const RunSummary& summary, bool adhesionUsed = false);
+                          bool adhesionUsed = false, bool slideRelease = false);
+std::string SummaryCells(const RunSummary& summary, bool adhesionUsed = false,
+                         bool slideRelease = false);

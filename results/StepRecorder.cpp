@@ -11,22 +11,26 @@ double At(const std::vector<double>& values, std::size_t i) {
 
 }  // namespace
 
-std::vector<std::string> StepRecorder::ColumnNames(int axleCount, bool cylinders) {
+std::vector<std::string> StepRecorder::ColumnNames(int axleCount, bool cylinders, bool valves) {
   ColumnShape shape;
   shape.axles = axleCount;
   shape.brakeCylinders = cylinders;
+  shape.slideProtection = valves;
   return ::ColumnNames(FileColumns(FileKind::TimeSeries, shape));
 }
 
 bool StepRecorder::Open(const std::string& fileName, int axleCount, bool flushEveryRow,
-                        bool cylinders) {
+                        bool cylinders, bool valves) {
   axles = axleCount > 0 ? static_cast<std::size_t>(axleCount) : 0;
   cylinderColumns = cylinders;
-  return writer.Open(fileName, ColumnNames(axleCount, cylinders), flushEveryRow);
+  valveColumns = valves;
+  return writer.Open(fileName, ColumnNames(axleCount, cylinders, valves), flushEveryRow);
 }
 
 bool StepRecorder::Open(const std::string& fileName, const Kelvra& vehicle, bool flushEveryRow) {
-  return Open(fileName, vehicle.AxleCount(), flushEveryRow, vehicle.LineParts().BrkCyl.Active());
+  const TLineSections& line = vehicle.LineParts();
+  return Open(fileName, vehicle.AxleCount(), flushEveryRow, line.BrkCyl.Active(),
+              line.Wsp.Enabled());
 }
 
 void StepRecorder::RecordInitial(const Kelvra& vehicle) {
@@ -68,5 +72,10 @@ void StepRecorder::Row(double time, const std::vector<double>* brakeDemand, doub
   const std::vector<double>& cylinder =
       stepped ? vehicle.MeanCylinderForce() : vehicle.LineParts().BrkCyl.AppliedCommitted();
   for (std::size_t i = 0; cylinderColumns && i < axles; ++i) writer.Add(At(cylinder, i));
+  // The valves of the last step; open (refill) before the first.
+  const std::vector<WspValve>& valve = vehicle.LineParts().Wsp.Valve();
+  for (std::size_t i = 0; valveColumns && i < axles; ++i) {
+    writer.Add(stepped && i < valve.size() ? static_cast<double>(valve[i]) : 0.0);
+  }
   writer.EndRow();
 }

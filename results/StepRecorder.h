@@ -15,20 +15,24 @@
 // The forces of a step are the means over the step of those it applied (see
 // Kelvra::MeanBrakeForce). Where brake cylinders act (BRKCYL), the columns
 // cylinder_force_1..c [N] follow all of these: the force each cylinder
-// applied, the mean over the step.
+// applied, the mean over the step. Where the wheel slide protection acts
+// (WSP), the columns wsp_valve_1..c come last: what each axle's valve did
+// over the step, 0 refill, 1 hold, 2 dump (WspValve).
 class StepRecorder {
  public:
   static constexpr int kColumnsPerAxle = 8;
 
   // "time", "traction", then the eight columns of every axle; with
-  // `cylinders` one cylinder force column per axle after them.
-  static std::vector<std::string> ColumnNames(int axleCount, bool cylinders = false);
+  // `cylinders` one cylinder force column per axle after them, with `valves`
+  // one valve column per axle after those.
+  static std::vector<std::string> ColumnNames(int axleCount, bool cylinders = false,
+                                              bool valves = false);
 
   // Creates the file and writes the header for `axleCount` axles; with
   // `flushEveryRow` each row reaches the file at once (see CsvWriter). False
   // when the file cannot be opened; recording then does nothing.
   bool Open(const std::string& fileName, int axleCount, bool flushEveryRow = false,
-            bool cylinders = false);
+            bool cylinders = false, bool valves = false);
   // The same with the columns that `vehicle`'s sections call for.
   bool Open(const std::string& fileName, const Kelvra& vehicle, bool flushEveryRow = false);
   bool IsOpen() const { return writer.IsOpen(); }
@@ -62,4 +66,5 @@ class StepRecorder {
   CsvWriter writer;
   std::size_t axles = 0;
   bool cylinderColumns = false;
+  bool valveColumns = false;
 };

@@ -100,7 +100,7 @@ awk -F, -v figure="$figure" -v parameter="$parameter" -v group="$group" '
   awk -F, '
     NR > 1 && $1 != last { print ""; print "" }
     { print $2, ($3 == "" ? "NaN" : $3); last = $1 }
-    $1 != seen { titles = titles (titles == "" ? "" : " ") $1; seen = $1 }
+    NR == 1 || $1 != seen { titles = titles (NR == 1 ? "" : " ") $1; seen = $1 }
     END { print titles > "/dev/stderr" }' >"$data" 2>"$titles_file"
 titles=$(cat "$titles_file")
 blocks=$(($(wc -w <<<"$titles")))

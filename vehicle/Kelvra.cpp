@@ -133,6 +133,7 @@ VehicleState Kelvra::Snapshot() const {
   state.meanNormalForce = meanNormalForce;
   state.cylinderForce = Line.BrkCyl.AppliedCommitted();
   state.meanCylinderForce = meanCylinderForce;
+  state.slideProtection = Line.Wsp.Snapshot();
   state.adhesionSwitch = Contact.AdhesionGenerator().SwitchCursor();
   state.stepsSinceInit = stepsSinceInit;
   state.broken = stateBroken;
@@ -150,7 +151,9 @@ bool Kelvra::Restore(const VehicleState& state) {
   }
   const std::size_t switches = Contact.AdhesionGenerator().SwitchPositions().size();
   fits = fits && (state.adhesionSwitch < switches || state.adhesionSwitch == 0);
+  fits = fits && (!Line.Wsp.Enabled() || Line.Wsp.Fits(state.slideProtection));
   if (!fits) return false;
+  if (Line.Wsp.Enabled()) Line.Wsp.Restore(state.slideProtection);
   VehDyn.MtrxVeh.Restore(state.linearState);
   VehDyn.VehOut.Restore(state.vehicleSpeed, state.normalForce, state.position);
   VehDyn.AxleRot.Restore(state.wheelSpeed, state.wheelTravel, state.adhesionForce,
@@ -177,8 +180,9 @@ bool Kelvra::EvaluateForces(const std::vector<double>& brakeDemand, double tract
     *console << "\nBrkSys.DoStep() error in Kelvra\n";
     ok = false;
   }
-  AssembleInput(tractionForce, res, state.adhesionForce, VehDyn.AxleRot.BrakeForceRadius(),
-                VehDyn.BrkSys.BrakeForce(), VehDyn.MtrxVeh.InputDim(), input);
+  AssembleInput(Line.Traction(tractionForce, atEnd), res, state.adhesionForce,
+                VehDyn.AxleRot.BrakeForceRadius(), VehDyn.BrkSys.BrakeForce(),
+                VehDyn.MtrxVeh.InputDim(), input);
   if (Line.Gradient.Active()) Line.Gradient.FillInputs(state.linearState, input, firstGravityInput);
   const std::vector<double>* level =
       Line.AdhLevel.Active() ? &Line.AdhLevel.Factors(state.position) : nullptr;
@@ -229,9 +233,9 @@ void Kelvra::AverageOverStep(const std::vector<double>& startNormalForce) {
   }
   if (!Line.BrakesActive()) return;
   // Without a re-estimate the step holds its start values.
-  const std::vector<double>& cylinderStart = Line.BrkCyl.AppliedStart();
+  const std::vector<double>& cylinderStart = Line.BrakeStart();
   const std::vector<double>& cylinderEnd =
-      VehDyn.AxleRot.Iter() > 0 ? Line.BrkCyl.Applied() : cylinderStart;
+      VehDyn.AxleRot.Iter() > 0 ? Line.BrakeEnd() : cylinderStart;
   for (std::size_t i = 0; i < meanCylinderForce.size() && i < cylinderEnd.size(); ++i) {
     meanCylinderForce[i] = (cylinderStart[i] + cylinderEnd[i]) / 2.0;
   }
@@ -252,6 +256,7 @@ bool Kelvra::Commit() {
     ok = false;
   }
   if (Line.BrakesActive()) Line.BrkCyl.Finalize();
+  if (Line.Wsp.Enabled()) Line.Wsp.Finalize();
   return ok;
 }
 
@@ -277,8 +282,10 @@ bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce
   const AxleState newest{mtrxVeh.NextState(),  vehOut.VehicleSpeed(), vehOut.NormalForce(),
                          axleRot.WheelSpeed(), vehOut.Position(),     axleRot.AdhesionForce()};
 
-  // First pass: the forces of the committed state, kept as the start values
-  // and held over the step.
+  // The slide protection sets its valves for the step from the wheel speeds
+  // at its start. First pass: the forces of the committed state, kept as the
+  // start values and held over the step.
+  if (Line.Wsp.Enabled()) Line.Wsp.DoStep(committed.wheelSpeed, brakeDemand, tractionForce);
   bool ok = EvaluateForces(brakeDemand, tractionForce, committed, false, u0);
   CopyInto(res0, VehDyn.Res.AxleResistance());
   CopyInto(brake0, VehDyn.BrkSys.BrakeForce());

@@ -35,7 +35,9 @@ void AssembleInput(double tractionForce, const TResistance& res,
 // forces ramping from their start to their end values; finally every part commits.
 // On a real line (TLineSections) gravity along the track joins the inputs, each
 // axle's adhesion capacity takes the level factor where it stands, and the
-// brake forces come from the cylinders' applied forces and the holding brake.
+// brake forces come from the cylinders' applied forces, through the slide
+// protection's valves, and the holding brake. The slide protection sets its
+// valves once per step, from the wheel speeds at its start.
 class Kelvra {
  public:
   // Holds `model`, shared rather than copied. The parts that step the linear
@@ -144,8 +146,9 @@ class Kelvra {
   const std::vector<double>& MeanNormalForce() const { return meanNormalForce; }
   const std::vector<double>& AdhesionCapacity() const { return Contact.AdhesionCapacity(); }
   // The force each brake cylinder applied over the last step, the mean of its
-  // ramp from the start to the end of the step (TBrakeCylinder); zero while
-  // neither BRKCYL nor BRKHOLD is active, and before the first step.
+  // ramp from the start to the end of the step (TBrakeCylinder), behind the
+  // slide protection's valve; zero while none of BRKCYL, BRKHOLD and WSP is
+  // active, and before the first step.
   const std::vector<double>& MeanCylinderForce() const { return meanCylinderForce; }
   // Every part, read-only.
   const TVehDyn& Dynamics() const { return VehDyn; }
@@ -185,7 +188,8 @@ class Kelvra {
   bool EvaluateForces(const std::vector<double>& brakeDemand, double tractionForce,
                       const AxleState& state, bool atEnd, std::vector<double>& input);
   // The brake forces of `state`: from the brake inputs as the brake system
-  // has them, or through the cylinders and the hold when either is active.
+  // has them, or through the cylinders, the slide protection's valves and the
+  // hold when any of them is active.
   bool EvaluateBrakes(const std::vector<double>& brakeDemand, const AxleState& state, bool atEnd);
   // Takes over `sections`, the model's line sections, with where the bodies
   // and wheels stand and gravity's step response; while GRADIENT is active the

@@ -34,8 +34,9 @@ void Kelvra::StartAtSpeed() {
   VehDyn.AxleRot.Restore(std::vector<double>(axles, Line.StartSpeed.Speed()), rest, rest, rest);
 }
 
-// The cylinders take the step's demand once, at its start; the hold decides
-// at the start which wheels it holds and keeps the directions of the others.
+// The cylinders take the step's demand once, at its start, and the slide
+// protection's valves what they apply; the hold decides at the start which
+// wheels it holds and keeps the directions of the others.
 bool Kelvra::EvaluateBrakes(const std::vector<double>& brakeDemand, const AxleState& state,
                             bool atEnd) {
   TBrakeSys& brkSys = VehDyn.BrkSys;
@@ -44,16 +45,17 @@ bool Kelvra::EvaluateBrakes(const std::vector<double>& brakeDemand, const AxleSt
   if (!atEnd) {
     brkSys.DemandForces(brakeDemand, demandForce);
     cylinders.DoStep(demandForce);
+    Line.Valves();
   }
-  const std::vector<double>& applied = atEnd ? cylinders.Applied() : cylinders.AppliedStart();
+  const std::vector<double>& applied = atEnd ? Line.BrakeEnd() : Line.BrakeStart();
   const std::vector<double>& resistance = VehDyn.Res.AxleResistance();
   const std::vector<double>* factors = nullptr;
   if (Line.BrkHold.Active()) {
     if (atEnd) {
       Line.BrkHold.End(state.adhesionForce, resistance);
     } else {
-      Line.BrkHold.Start({cylinders.AppliedStart(), cylinders.Applied(), state.wheelSpeed,
-                          state.vehicleSpeed, state.adhesionForce, resistance},
+      Line.BrkHold.Start({Line.BrakeStart(), Line.BrakeEnd(), state.wheelSpeed, state.vehicleSpeed,
+                          state.adhesionForce, resistance},
                          VehDyn.AxleRot.Lim());
     }
     factors = &Line.BrkHold.Factors();

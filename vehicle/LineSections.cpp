@@ -33,20 +33,13 @@ bool TLineSections::ReadPar(const std::string& cleanedText, std::ostream& log) {
   return ok;
 }
 
-// WSP 0 only, so far: the controller that WSP 1 switches on is not yet part
-// of the program.
+// The switch and the settings stand on the line of WSP; a number on the
+// lines after it is a setting that went astray.
 bool TLineSections::ReadSlideProtection(const OptionalSections& sections, std::ostream& log) {
-  slideProtection = false;
+  Wsp = TWheelSlideProtection{};
   std::istringstream section;
   if (!sections.Open("WSP", section)) return true;
-  std::string word;
-  double value = 0.0;
-  if (!ReadNumberWord(section, value, word) || value != 0.0) {
-    log << "\nError - WSP " << QuotedExcerpt(word)
-        << ": wheel slide protection is not yet available; WSP 0 is the only value accepted.\n";
-    return false;
-  }
-  return NothingMoreRead(section, "WSP", log);
+  return Wsp.ReadPar(section, log) && NothingMoreRead(section, "WSP", log);
 }
 
 bool TLineSections::SetPar(const LineCoupling& line, const GravityStep& gravity, SparseMatrix& p,
@@ -56,6 +49,7 @@ bool TLineSections::SetPar(const LineCoupling& line, const GravityStep& gravity,
   BrkHold.SetPar(p, wheelDofIndices, brakeForceRadius);
   BrkCyl.SetTimeStep(timeStep);
   bool ok = AdhLevel.SetPar(&line, wheelDofIndices.size(), log);
+  ok = Wsp.SetPar(wheelDofIndices.size(), timeStep, log) && ok;
   ok = StartSpeed.SetPar(&line, log) && ok;
   ok = Gradient.SetPar(line, gravity, p, p1, log) && ok;
   return ok;
@@ -66,6 +60,30 @@ void TLineSections::Init(std::size_t axles, const std::vector<double>& initialSt
   AdhLevel.Init(initialState);
   BrkCyl.Init(axles);
   BrkHold.Init(axles);
+  Wsp.Init();
+  valvedStart.assign(axles, 0.0);
+  valvedEnd.assign(axles, 0.0);
+}
+
+void TLineSections::Valves() {
+  if (!Wsp.Enabled()) return;
+  const std::vector<double>& start = BrkCyl.AppliedStart();
+  const std::vector<double>& end = BrkCyl.Applied();
+  const std::vector<double>& shareStart = Wsp.BrakeShareCommitted();
+  const std::vector<double>& shareEnd = Wsp.BrakeShare();
+  for (std::size_t i = 0; i < valvedStart.size(); ++i) {
+    valvedStart[i] = i < start.size() && i < shareStart.size() ? start[i] * shareStart[i] : 0.0;
+    valvedEnd[i] = i < end.size() && i < shareEnd.size() ? end[i] * shareEnd[i] : 0.0;
+  }
+}
+
+double TLineSections::Traction(double traction, bool atEnd) const {
+  if (!Wsp.Enabled()) return traction;
+  const std::vector<double>& share = atEnd ? Wsp.TractionShare() : Wsp.TractionShareCommitted();
+  if (share.empty()) return traction;
+  double sum = 0.0;
+  for (const double s : share) sum += s;
+  return traction * (sum / static_cast<double>(share.size()));
 }
 
 std::vector<std::string> TLineSections::ActiveSections() const {
@@ -74,7 +92,7 @@ std::vector<std::string> TLineSections::ActiveSections() const {
   if (AdhLevel.Active()) active.push_back("ADHLEVEL");
   if (BrkCyl.Active()) active.push_back("BRKCYL");
   if (BrkHold.Active()) active.push_back("BRKHOLD");
-  if (slideProtection) active.push_back("WSP");
+  if (Wsp.Enabled()) active.push_back("WSP");
   if (StartSpeed.Active()) active.push_back("V0");
   return active;
 }

@@ -17,6 +17,7 @@
 #include "vehicle/Gradient.h"
 #include "vehicle/LineCoupling.h"
 #include "vehicle/StartSpeed.h"
+#include "vehicle/WheelSlideProtection.h"
 
 // The cleaned model text split right after the word WHLTMP that the sections
 // ITER to WHLTMP end with; false when they are not all there.
@@ -34,6 +35,23 @@ class TLineSections {
   // Every part to its start for `axles` axles and the initial linear state.
   void Init(std::size_t axles, const std::vector<double>& initialState);
 
+  // The force each brake applies at the start and at the end of the step:
+  // what its cylinder applies, times the share the slide protection's valve
+  // lets through, which the unit set for this step (the cylinder's force
+  // itself while the unit is off). Valves works them out once the cylinders
+  // have taken the step's demand.
+  void Valves();
+  const std::vector<double>& BrakeStart() const {
+    return Wsp.Enabled() ? valvedStart : BrkCyl.AppliedStart();
+  }
+  const std::vector<double>& BrakeEnd() const {
+    return Wsp.Enabled() ? valvedEnd : BrkCyl.Applied();
+  }
+  // The traction that reaches the vehicle at the start or the end of the
+  // step: `traction` times the mean of the axles' traction shares, each
+  // axle carrying an equal part; `traction` itself while the unit is off.
+  double Traction(double traction, bool atEnd) const;
+
   // The keywords of the sections off their neutral values, in file order of
   // the documentation: "GRADIENT", "ADHLEVEL", "BRKCYL", "BRKHOLD", "WSP", "V0".
   std::vector<std::string> ActiveSections() const;
@@ -41,17 +59,19 @@ class TLineSections {
   // Whether the brake goes through the cylinders (and the hold): the
   // cylinders, the hold or the slide protection, which acts on the
   // cylinders, is active.
-  bool BrakesActive() const { return BrkCyl.Active() || BrkHold.Active() || slideProtection; }
+  bool BrakesActive() const { return BrkCyl.Active() || BrkHold.Active() || Wsp.Enabled(); }
 
   TGradient Gradient;
   TAdhesionLevel AdhLevel;
   TBrakeCylinder BrkCyl;
   TBrakeHold BrkHold;
   TStartSpeed StartSpeed;
-  bool slideProtection = false;  // WSP 1; not yet available
+  TWheelSlideProtection Wsp;
 
  private:
   bool ReadSlideProtection(const OptionalSections& sections, std::ostream& log);
+
+  std::vector<double> valvedStart, valvedEnd;  // per axle, N
 };
 
 // The optional sections of `modelText` (a whole model file) that are off

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include "vehicle/WheelSlideProtection.h"
+
 struct VehicleState {
   std::vector<double> linearState;  // x: all velocities, then all displacements
   // Per axle, the outputs of x.
@@ -26,6 +28,8 @@ struct VehicleState {
   // step and over it.
   std::vector<double> cylinderForce;
   std::vector<double> meanCylinderForce;
+  // The wheel slide protection's valves and reference (WSP).
+  TWheelSlideProtection::State slideProtection;
   unsigned adhesionSwitch = 0;  // the entry of the adhesion table the track has reached
   long long stepsSinceInit = 0;
   bool broken = false;  // a step left the state not finite

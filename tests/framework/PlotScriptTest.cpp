@@ -274,6 +274,22 @@ TEST(PlotScriptTest, StudyFigureAgainstAParameterWithALinePerGroup) {
   EXPECT_TRUE(IsPng(folder.Read("p.png")));
 }
 
+// A group whose first value is 0 keeps its line and its name: a switch such
+// as WSP.enabled, off and on.
+TEST(PlotScriptTest, AGroupValueOfZeroIsALineOfItsOwn) {
+  if (!HaveGnuplot()) GTEST_SKIP() << "gnuplot is not installed";
+  TempFolder folder;
+  folder.Write("s.csv",
+               "case,ADHSET.1.mu_max,WSP.enabled,stopping_distance\n"
+               "1,0.05,0,\n2,0.05,1,215\n3,0.08,0,371\n4,0.08,1,132\n");
+  const auto svg = RunIn(folder.Path(), StudyPlotCommand("--svg s.csv stopping_distance "
+                                                         "ADHSET.1.mu_max WSP.enabled"));
+  ASSERT_EQ(0, svg.exitCode) << svg.err;
+  const std::string picture = folder.Read("s_stopping_distance.svg");
+  EXPECT_EQ(1, TextCount(picture, "WSP.enabled = 0"));
+  EXPECT_EQ(1, TextCount(picture, "WSP.enabled = 1"));
+}
+
 TEST(PlotScriptTest, StudyColumnsThatAreMissingAreRefused) {
   if (!HaveGnuplot()) GTEST_SKIP() << "gnuplot is not installed";
   TempFolder folder;

@@ -77,6 +77,26 @@ TEST(ModelParametersTest, EachPathChangesExactlyItsNumber) {
   }
 }
 
+// The settings of WSP stand on its line after the switch, each its own number.
+TEST(ModelParametersTest, WheelSlideSettingsAreChangedOnTheirLine) {
+  const std::string spelled = ModelWith("WSP 0", "WSP 0 1.5 2.5 0.4 0.15 4 1 4 1 3 1");
+  const struct {
+    const char* path;
+    const char* line;
+  } cases[] = {
+      {"WSP.ref_decel", "WSP 0 2 2.5 0.4 0.15 4 1 4 1 3 1"},
+      {"WSP.decel_diff", "WSP 0 1.5 2.5 0.4 2 4 1 4 1 3 1"},
+      {"WSP.refill_rate", "WSP 0 1.5 2.5 0.4 0.15 4 1 4 2 3 1"},
+      {"WSP.min_speed", "WSP 0 1.5 2.5 0.4 0.15 4 1 4 1 3 2"},
+  };
+  for (const auto& c : cases) {
+    std::string text = spelled;
+    std::string error;
+    EXPECT_TRUE(SetModelParameter(text, c.path, "2", error)) << c.path << ": " << error;
+    EXPECT_EQ(ModelWith("WSP 0", c.line), text) << c.path;
+  }
+}
+
 TEST(ModelParametersTest, PathsAndValuesThatNameNothingAreRefusedWithTheTextKept) {
   struct Case {
     const char* path;
@@ -106,6 +126,12 @@ TEST(ModelParametersTest, PathsAndValuesThatNameNothingAreRefusedWithTheTextKept
       {"ADHLEVEL.1.level", "1",
        "Parameter 'ADHLEVEL.1.level': names no field of ADHLEVEL (ADHLEVEL.<row from 1>.<field>)"},
       {"BRKCYL.time", "1", "Parameter 'BRKCYL.time': names no field of BRKCYL"},
+      // The settings after the switch are optional: one not written cannot
+      // be changed, or the change would land on the section after it.
+      {"WSP.ref_decel", "2",
+       "Parameter 'WSP.ref_decel': the line of WSP has no ref_decel; write the values up to it "
+       "on that line"},
+      {"WSP.dump", "2", "Parameter 'WSP.dump': names no field of WSP"},
       {"Y0.1", "1", "Parameter 'Y0.1': names no section that can be changed"},
       {"OUTDISP.Prim1VertDefl.x", "1",
        "Parameter 'OUTDISP.Prim1VertDefl.x': names no section that can be changed"},

@@ -61,19 +61,28 @@ TEST(ColumnCatalogueTest, PerAxleColumnsFollowTheAxleCount) {
 }
 
 // Brake cylinders add a force per axle after every other column of the time
-// series; a real line adds the adhesion a stop used after the figures.
+// series; a real line adds the adhesion a stop used after the figures; wheel
+// slide protection adds its valves last to the time series and its release
+// times last to the summaries.
 TEST(ColumnCatalogueTest, ColumnsOfARealLineFollowTheOthers) {
   ColumnShape line = Shape(2);
   line.brakeCylinders = true;
   line.adhesionUsed = true;
+  line.slideProtection = true;
+  const std::vector<Column> released = {
+      {"adhesion_used", "1"}, {"wsp_release_1", "s"}, {"wsp_release_2", "s"}};
   const struct {
     FileKind kind;
     std::vector<Column> added;
   } cases[] = {
-      {FileKind::TimeSeries, {{"cylinder_force_1", "N"}, {"cylinder_force_2", "N"}}},
-      {FileKind::Summary, {{"adhesion_used", "1"}}},
-      {FileKind::BatchSummary, {{"adhesion_used", "1"}}},
-      {FileKind::StudySummary, {{"adhesion_used", "1"}}},
+      {FileKind::TimeSeries,
+       {{"cylinder_force_1", "N"},
+        {"cylinder_force_2", "N"},
+        {"wsp_valve_1", "1"},
+        {"wsp_valve_2", "1"}}},
+      {FileKind::Summary, released},
+      {FileKind::BatchSummary, released},
+      {FileKind::StudySummary, released},
       {FileKind::States, {}},
   };
   for (const auto& c : cases) {
@@ -103,6 +112,9 @@ TEST(ColumnCatalogueTest, StudyParametersHaveTheUnitsOfTheirNumbers) {
                                                        {"GRADIENT.2.gradient", "1e-3"},
                                                        {"BRKCYL.fill", "s"},
                                                        {"V0", "m/s"},
+                                                       {"WSP.slide_decel", "m/s2"},
+                                                       {"WSP.dump_rate", "1/s"},
+                                                       {"WSP.safety_time", "s"},
                                                        {"RESIST.c3", "as in the model file"}};
   for (const auto& [path, unit] : units) EXPECT_EQ(unit, ParameterUnit(path)) << path;
 }

@@ -86,9 +86,10 @@ TEST(OptionalSectionsTest, ValuesOutOfRangeMiscountsAndRepeatsAreRefused) {
       {"BRKHOLD 2\n",
        "\nError - BRKHOLD '2' must be 0 (the linear band near standstill) or 1 (the brake holds a "
        "wheel at rest).\n"},
-      {"WSP 1\n",
-       "\nError - WSP '1': wheel slide protection is not yet available; WSP 0 is the only value "
-       "accepted.\n"},
+      {"WSP 1 1.5 2.5 fast\n", "\nError - WSP: the setting slide_diff 'fast' is no number.\n"},
+      {"WSP 1 1.5\n2.5\n",
+       "\nError - WSP: the number '2.5' follows its values; it reads no more numbers than it "
+       "expects.\n"},
       {"V0 300\n", "\nError - V0: the start speed '300' must be a number from -200 to 200 m/s.\n"},
       {"V0 1e999\n",
        "\nError - V0: the start speed '1e999' must be a number from -200 to 200 m/s.\n"},
@@ -155,10 +156,10 @@ TEST(OptionalSectionsTest, TheActiveSectionsOfAModelTextAreNamed) {
   ASSERT_TRUE(ActiveOptionalSections(plain + kNeutral, active, error)) << error;
   EXPECT_TRUE(active.empty());
   ASSERT_TRUE(
-      ActiveOptionalSections(plain + "V0 3 | a start at speed\nBRKCYL 0 2\n", active, error))
+      ActiveOptionalSections(plain + "V0 3 | a start at speed\nBRKCYL 0 2\nWSP 1\n", active, error))
       << error;
-  EXPECT_EQ((std::vector<std::string>{"BRKCYL", "V0"}), active);
-  EXPECT_EQ("BRKCYL and V0", SectionList(active));
+  EXPECT_EQ((std::vector<std::string>{"BRKCYL", "WSP", "V0"}), active);
+  EXPECT_EQ("BRKCYL, WSP and V0", SectionList(active));
   EXPECT_FALSE(ActiveOptionalSections(plain + "BRKHOLD 7\n", active, error));
   EXPECT_NE(std::string::npos, error.find("Error - BRKHOLD '7'")) << error;
 }

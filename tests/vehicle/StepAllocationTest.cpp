@@ -123,16 +123,17 @@ TEST(StepAllocationTest, CounterSeesAllocations) {
 }
 
 // The same on a real line, every optional section active: the shipped
-// vehicle runs down a gradient over an adhesion patch, its cylinders filling,
-// until its held wheels park it; the gravity inputs, the level factors, the
-// cylinders and the parking solve work in space made at the set-up.
+// vehicle runs down a gradient over an adhesion patch, its cylinders filling
+// and its slide protection at work, until its held wheels park it; the
+// gravity inputs, the level factors, the cylinders, the valves and the
+// parking solve work in space made at the set-up.
 TEST(StepAllocationTest, AStepOnARealLineAllocatesNothingAfterWarmUp) {
   const std::string shipped =
       testing_support::ReadFile(testing_support::DataDir() / "combined_train17_GEN.in");
   testing_support::TempFolder folder;
   folder.Write("model.in", shipped.substr(0, shipped.find("GRADIENT 1")) +
                                "GRADIENT 1\n-100 -5\nADHLEVEL 2\n10 0.5\n20 1\n"
-                               "BRKCYL 0.5 0.5\nBRKHOLD 1\nV0 5\n");
+                               "BRKCYL 0.5 0.5\nBRKHOLD 1\nWSP 1\nV0 5\n");
   VehicleSetUp setUp;
   ASSERT_TRUE(setUp.Build((folder.Path() / "model.in").string(), 0.005)) << setUp.Failure();
   Kelvra kelvra;
