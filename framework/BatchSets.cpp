@@ -58,7 +58,7 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle,
   const int setCount = sets.num_rows();
   vehicle.SetConsole(setConsole);
   const std::string name = ResultPath("batch_" + std::to_string(index));
-  RemoveEarlierFiles(name, {".csv", "_states.csv", ".txt"});
+  RemoveEarlierFiles(name, {".csv", "_states.csv", ".h5", ".txt"});
   if (!PrepareSetVehicle(outcome.timeStep, announce, vehicle, setConsole)) {
     setConsole << "\nSimulation " << index + 1 << " of " << setCount << " skipped\n" << std::flush;
     outcome.skipped = true;
@@ -84,22 +84,21 @@ Framework::BatchSetOutcome Framework::RunBatchSet(int index, Kelvra& vehicle,
   }
 
   LostResults lost(setWarnings);
-  const std::string seriesFile = name + ".csv";
   HistoryReplay replay(vehicle, coupling.externalForceHistory);
   RunRecording& recording = replay.Recording();
-  OpenRecording(vehicle, recording, seriesFile, lost);
+  OpenRecording(vehicle, recording, name, lost);
   recording.RecordInitial(vehicle);
   outcome.seconds = ReplayHistory(replay, showProgress, outcome.broke);
   if (outcome.broke) {
     setConsole << IncompleteRunLine(replay.Time()) << std::flush;
-    CloseRecording(recording, seriesFile, lost, outcome.filesWritten);
+    CloseRecording(recording, name, nullptr, lost, outcome.filesWritten);
     outcome.resultsLost = lost.Any();
     return outcome;
   }
   outcome.summary = recording.summary.Result();
   setConsole << "\tDone in " << outcome.seconds << " [s]\n"
              << vehicle.LiftReport() << SummaryLine(outcome.summary) << std::flush;
-  CloseRecording(recording, seriesFile, lost, outcome.filesWritten);
+  CloseRecording(recording, name, &outcome.summary, lost, outcome.filesWritten);
   const std::string resultFile = name + ".txt";
   if (vehicle.WriteResultText(resultFile)) {
     outcome.filesWritten.Add(resultFile);

@@ -26,6 +26,7 @@ enum class Option {
   Study,
   States,
   Modes,
+  Format,
   Init
 };
 
@@ -43,7 +44,7 @@ constexpr OptionEntry kOptions[] = {
     {"--results", Option::Results, true},     {"--jobs", Option::Jobs, true},
     {"--sets", Option::Sets, true},           {"--study", Option::Study, true},
     {"--states", Option::States, false},      {"--modes", Option::Modes, false},
-    {"--init", Option::Init, true},
+    {"--format", Option::Format, true},       {"--init", Option::Init, true},
 };
 
 const OptionEntry* FindOption(std::string_view name) {
@@ -105,6 +106,13 @@ bool ApplyValue(Option option, const std::string& value, Requests& requests,
     case Option::Sets:
       requests.sets = true;
       return ParseSetRange(value, commandLine.sets, error);
+    case Option::Format:
+      if (value == "csv" || value == "hdf5") {
+        commandLine.resultFormat = value == "csv" ? ResultFormat::kCsv : ResultFormat::kHdf5;
+        return true;
+      }
+      error = "--format needs csv or hdf5, not " + QuotedExcerpt(value);
+      return false;
     default:
       return true;
   }
@@ -272,6 +280,8 @@ const char* UsageText() {
          "  --states         also write each run's linear states beside its time series\n"
          "  --modes          also write the modes of the model, without and with the wheels\n"
          "                   rolling, as <run>_modes.csv beside the run's files\n"
+         "  --format FORMAT  csv (default): each run's time series, states and summary as\n"
+         "                   CSV files; hdf5: as one HDF5 file <run>.h5 in their place\n"
          "  --model FILE     read the model from FILE (default combined_train17_GEN.in)\n"
          "  --results DIR    write the result files into DIR, which must exist (default "
          "results)\n"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/SetRange.h"
+#include "results/ResultTable.h"
 
 struct CommandLine {
   int flags = 1;             // run-mode request bits for Framework::Initialize
@@ -23,6 +24,7 @@ struct CommandLine {
   bool realTimePacing = false;  // window runs keep simulated time with the wall clock
   bool writeStates = false;     // every run also writes its linear states
   bool writeModes = false;      // every run also writes the modes of its model
+  ResultFormat resultFormat = ResultFormat::kCsv;  // of each run's series, states and summary
   bool showHelp = false;
   bool showVersion = false;
   std::vector<char*> windowArguments;  // argv[0] and everything meant for the window system

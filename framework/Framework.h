@@ -68,6 +68,9 @@ class Framework {
   // Console, batch and window runs also write the modes of the linear model
   // and of the vehicle with rolling wheels.
   void SetWriteModes(bool on) { writeModes = on; }
+  // Console, batch and window runs write each run's time series, states and
+  // summary as CSV files, or as one HDF5 file.
+  void SetResultFormat(ResultFormat format) { resultFormat = format; }
   // A console run names its files "<base>.csv", "<base>.txt" and so on instead
   // of the numbered result name.
   void SetRunBaseName(const std::string& base) { runBaseName = base; }
@@ -163,13 +166,16 @@ class Framework {
   void CompareWithModelReference() const;
   // The run's linear model and wheels as the reference integration takes them.
   ReferenceModelData RunModelData() const;
-  // Opens the time series `seriesFile` of `vehicle`, the states beside it when
-  // asked for, and starts the summary; a file that cannot be opened goes to `lost`.
-  void OpenRecording(const Kelvra& vehicle, RunRecording& recording, const std::string& seriesFile,
+  // Opens the files of the run "<base>" of `vehicle`: its time series, and its
+  // states when asked for, as "<base>.csv" and "<base>_states.csv" or as
+  // "<base>.h5"; starts the summary. A file that cannot be opened goes to `lost`.
+  void OpenRecording(const Kelvra& vehicle, RunRecording& recording, const std::string& base,
                      LostResults& lost) const;
-  // Closes both files, noting those written in `written` and those lost in `lost`.
-  static void CloseRecording(RunRecording& recording, const std::string& seriesFile,
-                             LostResults& lost, WrittenFiles& written);
+  // Closes the files, noting those written in `written` and those lost in
+  // `lost`. Into an HDF5 file goes `summary` too, when given; a CSV run writes
+  // its summary file itself.
+  void CloseRecording(RunRecording& recording, const std::string& base, const RunSummary* summary,
+                      LostResults& lost, WrittenFiles& written) const;
   // Writes `text` to `fileName`, noting it as written or lost.
   void SaveWholeFile(const std::string& fileName, const std::string& text);
   // The modes file's text: the modes of the linear model alone and of the
@@ -205,6 +211,7 @@ class Framework {
   LostResults lostResults;
   bool writeStates = false;
   bool writeModes = false;
+  ResultFormat resultFormat = ResultFormat::kCsv;
   std::string runBaseName;  // empty: the numbered result name
   bool resampleHistory = false;
   WrittenFiles writtenFiles;

@@ -56,11 +56,10 @@ void Framework::RunConsole() {
   vehicleSystem.PickResultNumber();
   const std::string base =
       runBaseName.empty() ? vehicleSystem.DefaultResultName("", resultsFolder) : runBaseName;
-  const std::string seriesFile = base + ".csv";
   WriteModes(base);
   HistoryReplay replay(vehicleSystem, coupling.externalForceHistory);
   RunRecording& recording = replay.Recording();
-  OpenRecording(vehicleSystem, recording, seriesFile, lostResults);
+  OpenRecording(vehicleSystem, recording, base, lostResults);
   recording.RecordInitial(vehicleSystem);
   consoleSpeeds.Start(timeStep, axles, static_cast<std::size_t>(steps) + 1);
   const std::vector<double>& initialSpeed = vehicleSystem.InitialOutputs().vehicleSpeed;
@@ -81,16 +80,18 @@ void Framework::RunConsole() {
   if (runBroke) {
     // The time series keeps the sound steps; nothing says the run is complete.
     *console << IncompleteRunLine(replay.Time()) << vehicleSystem.LiftReport() << std::flush;
-    CloseRecording(recording, seriesFile, lostResults, writtenFiles);
+    CloseRecording(recording, base, nullptr, lostResults, writtenFiles);
     lostResults.Skipped();
     return;
   }
   *console << "\tDone in " << seconds << " [s]\n" << vehicleSystem.LiftReport();
   lastSummary = recording.summary.Result();
   *console << SummaryLine(lastSummary) << std::flush;
-  CloseRecording(recording, seriesFile, lostResults, writtenFiles);
-  SaveWholeFile(base + "_summary.csv", SummaryHeader({}, lastSummary.largestSlip.size()) +
-                                           SummaryCells(lastSummary) + "\n");
+  CloseRecording(recording, base, &lastSummary, lostResults, writtenFiles);
+  if (resultFormat == ResultFormat::kCsv) {
+    SaveWholeFile(base + "_summary.csv", SummaryHeader({}, lastSummary.largestSlip.size()) +
+                                             SummaryCells(lastSummary) + "\n");
+  }
   SaveWholeFile(base + ".txt", vehicleSystem.ResultText());
 }
 
@@ -365,6 +366,7 @@ void Framework::RunGraphics(int argc, char** argv) {
   data.background.enabled = true;
   data.run.realTimePacing = realTimePacing;
   data.run.seriesPrefix = ResultPath("realtime_");
+  data.run.format = resultFormat;
   data.run.writeStates = writeStates;
   if (writeStates) data.run.stateLayout = StatesLayout();
   data.run.warnUnwritable = [this](const std::string& fileName) {

@@ -12,20 +12,29 @@
 #include "solver/ModalAnalysis.h"
 
 void Framework::OpenRecording(const Kelvra& vehicle, RunRecording& recording,
-                              const std::string& seriesFile, LostResults& lost) const {
+                              const std::string& base, LostResults& lost) const {
   const int axles = vehicle.AxleCount();
-  if (!recording.series.Open(seriesFile, axles)) lost.CannotOpen(seriesFile);
-  if (writeStates) {
-    const std::string statesFile = StatesFileName(seriesFile);
-    if (!recording.states.Open(statesFile, StatesLayout())) lost.CannotOpen(statesFile);
+  if (resultFormat == ResultFormat::kHdf5) {
+    const StateLayout layout = writeStates ? StatesLayout() : StateLayout();
+    if (!recording.OpenHdf5(Hdf5FileName(base), axles, writeStates ? &layout : nullptr)) {
+      lost.CannotOpen(Hdf5FileName(base));
+    }
+  } else {
+    const std::string seriesFile = base + ".csv";
+    if (!recording.series.Open(seriesFile, axles)) lost.CannotOpen(seriesFile);
+    if (writeStates) {
+      const std::string statesFile = StatesFileName(seriesFile);
+      if (!recording.states.Open(statesFile, StatesLayout())) lost.CannotOpen(statesFile);
+    }
   }
   recording.massShares = MassShares();
   recording.summary.Start(static_cast<std::size_t>(axles), vehicle.Dynamics().AxleRot.Lim(),
                           vehicle.TimeStep());
 }
 
-void Framework::CloseRecording(RunRecording& recording, const std::string& seriesFile,
-                               LostResults& lost, WrittenFiles& written) {
+void Framework::CloseRecording(RunRecording& recording, const std::string& base,
+                               const RunSummary* summary, LostResults& lost,
+                               WrittenFiles& written) const {
   const auto close = [&](auto& recorder, const std::string& fileName) {
     if (!recorder.IsOpen()) return;
     if (recorder.Close()) {
@@ -34,8 +43,17 @@ void Framework::CloseRecording(RunRecording& recording, const std::string& serie
       lost.CannotWrite(fileName, recorder.ErrorNumber());
     }
   };
-  close(recording.series, seriesFile);
-  close(recording.states, StatesFileName(seriesFile));
+  if (resultFormat == ResultFormat::kHdf5) {
+    if (!recording.file.IsOpen()) return;
+    if (recording.CloseHdf5(summary)) {
+      written.Add(Hdf5FileName(base));
+    } else {
+      lost.CannotWrite(Hdf5FileName(base), recording.file.ErrorNumber());
+    }
+    return;
+  }
+  close(recording.series, base + ".csv");
+  close(recording.states, StatesFileName(base + ".csv"));
 }
 
 void Framework::SaveWholeFile(const std::string& fileName, const std::string& text) {
@@ -107,6 +125,7 @@ StateLayout Framework::StatesLayout() const {
   StateLayout layout;
   for (const DofEntry& dof : components.Dofs()) {
     layout.freedomNames.push_back(DofName(components.Bodies(), dof));
+    layout.freedomRotates.push_back(dof.kind == 'R');
   }
   for (const Outdisp& outdisp : components.Outdisps()) {
     layout.deflectionNames.push_back(outdisp.name);

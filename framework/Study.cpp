@@ -106,8 +106,8 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
   std::string caseModel = modelText;
   std::string error;
   const std::string modelFile = CaseName(settings, index) + "_model.in";
-  RemoveEarlierFiles(CaseName(settings, index),
-                     {"_model.in", ".csv", "_states.csv", "_modes.csv", "_summary.csv", ".txt"});
+  RemoveEarlierFiles(CaseName(settings, index), {"_model.in", ".csv", "_states.csv", "_modes.csv",
+                                                 "_summary.csv", ".h5", ".txt"});
   int errorNumber = 0;
   if (!ApplyStudyCase(plan, index, caseModel, error)) {
     console << "Reason: " << error << "\n";
@@ -122,6 +122,7 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
     framework->SetProgressBars(showProgress);
     framework->SetWriteStates(settings.writeStates);
     framework->SetWriteModes(settings.writeModes);
+    framework->SetResultFormat(settings.format);
     framework->SetResultsFolder(settings.resultsFolder);
     framework->SetRunBaseName(CaseName(settings, index));
     framework->SetResampleHistory(true);

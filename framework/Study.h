@@ -13,6 +13,7 @@
 
 #include "framework/SetRange.h"
 #include "framework/StudyPlan.h"
+#include "results/ResultTable.h"
 #include "results/RunSummary.h"
 
 struct StudySettings {
@@ -24,6 +25,7 @@ struct StudySettings {
   bool writeModes = false;
   int jobs = 1;    // cases run at once
   SetRange cases;  // the cases to run, numbered as in the whole study
+  ResultFormat format = ResultFormat::kCsv;
 };
 
 // What one case did: whether it ran, and what it left.

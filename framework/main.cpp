@@ -19,6 +19,7 @@ int RunOnce(const CommandLine& commandLine, bool locked) {
   auto framework = std::make_unique<Framework>();
   framework->SetWriteStates(commandLine.writeStates);
   framework->SetWriteModes(commandLine.writeModes);
+  framework->SetResultFormat(commandLine.resultFormat);
   framework->SetResultsFolder(commandLine.resultsFolder);
   framework->SetJobs(commandLine.jobs);
   framework->SetSetRange(commandLine.sets);
@@ -67,7 +68,7 @@ int Main(int argc, char** argv) {
   if (locked && !commandLine.studyFile.empty()) {
     status = RunStudy({commandLine.studyFile, commandLine.historyFile, commandLine.modelFile,
                        commandLine.resultsFolder, commandLine.writeStates, commandLine.writeModes,
-                       commandLine.jobs, commandLine.sets});
+                       commandLine.jobs, commandLine.sets, commandLine.resultFormat});
   } else {
     status = RunOnce(commandLine, locked);
   }

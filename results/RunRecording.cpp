@@ -38,6 +38,38 @@ void RunRecording::Record(double time, const std::vector<double>& brakeDemand, d
               CentreOfMassSpeed(massShares, vehicle.LinearState(), vehicle.VehicleSpeed()));
 }
 
+bool RunRecording::OpenHdf5(const std::string& fileName, int axleCount,
+                            const StateLayout* stateLayout) {
+  if (!file.Create(fileName)) return false;
+  series.OpenHdf5(file, axleCount);
+  if (stateLayout != nullptr) states.OpenHdf5(file, *stateLayout);
+  return true;
+}
+
+// The tables close before the file; a table that could not be made has said
+// so in the file's error.
+bool RunRecording::CloseHdf5(const RunSummary* runSummary) {
+  if (!file.IsOpen()) return true;
+  series.Close();
+  states.Close();
+  if (runSummary != nullptr) {
+    const std::size_t axles = runSummary->largestSlip.size();
+    file.WriteRow("summary", SummaryColumns(axles), SummaryUnits(axles),
+                  SummaryValues(*runSummary));
+  }
+  return file.Close();
+}
+
+bool RunRecording::Flush() {
+  const bool seriesFlushed = series.Flush();
+  const bool statesFlushed = states.Flush();
+  return file.Flush() && seriesFlushed && statesFlushed;
+}
+
+std::string Hdf5FileName(const std::string& base) {
+  return base + ".h5";
+}
+
 std::string WrittenFiles::Line() const {
   if (names.empty()) return "";
   std::string line = "Files written: ";

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "results/Hdf5File.h"
 #include "results/RunSummary.h"
 #include "results/StateRecorder.h"
 #include "results/StepRecorder.h"
@@ -26,6 +27,10 @@ double CentreOfMassSpeed(const std::vector<MassShare>& shares,
                          const std::vector<double>& vehicleSpeed);
 
 struct RunRecording {
+  // Under --format hdf5, the run's one file: the time series as its table
+  // "series", the states as "states", the summary as "summary". It comes
+  // first, so that its tables close before it.
+  Hdf5File file;
   StepRecorder series;
   StateRecorder states;  // closed unless the states were asked for
   RunSummaryBuilder summary;
@@ -33,12 +38,27 @@ struct RunRecording {
   // reports.
   std::vector<MassShare> massShares;
 
+  // Creates `fileName` with the table of the time series for `axleCount`
+  // axles, and that of the states when `stateLayout` is given; false, with
+  // nothing recorded, when the file cannot be created.
+  bool OpenHdf5(const std::string& fileName, int axleCount, const StateLayout* stateLayout);
+  // Adds `runSummary` as the table "summary" when given, then closes the
+  // tables and the file; false when any write to it failed (its error number
+  // in file.ErrorNumber()). True when no file was open.
+  bool CloseHdf5(const RunSummary* runSummary);
+
   // The initial state at time 0.
   void RecordInitial(const Kelvra& vehicle);
   // The step that ended at `time` (see StepRecorder::Record).
   void Record(double time, const std::vector<double>& brakeDemand, double tractionForce,
               const Kelvra& vehicle);
+  // Every row recorded so far reaches the files; false once a write failed.
+  bool Flush();
 };
+
+// The name of the one HDF5 file of the run whose time series would be
+// "<base>.csv": "<base>.h5".
+std::string Hdf5FileName(const std::string& base);
 
 // The file names written by a run, in the order written, for the line that
 // names them at its end.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <sstream>
 
 #include "results/CsvWriter.h"
@@ -168,13 +169,52 @@ std::string SummaryLine(const RunSummary& summary) {
   return line.str();
 }
 
+namespace {
+
+struct SummaryColumn {
+  const char* name;
+  const char* unit;
+};
+constexpr SummaryColumn kSummaryColumns[] = {
+    {"peak_speed", "m/s"}, {"peak_acceleration", "m/s2"}, {"peak_deceleration", "m/s2"},
+    {"brake_time", "s"},   {"stopping_time", "s"},        {"stopping_distance", "m"},
+    {"sliding_time", "s"},
+};
+
+}  // namespace
+
+std::vector<std::string> SummaryColumns(std::size_t axleCount) {
+  std::vector<std::string> names;
+  for (const SummaryColumn& column : kSummaryColumns) names.emplace_back(column.name);
+  for (std::size_t i = 1; i <= axleCount; ++i) names.push_back("largest_slip_" + std::to_string(i));
+  return names;
+}
+
+std::vector<std::string> SummaryUnits(std::size_t axleCount) {
+  std::vector<std::string> units;
+  for (const SummaryColumn& column : kSummaryColumns) units.emplace_back(column.unit);
+  units.insert(units.end(), axleCount, "m/s");
+  return units;
+}
+
+std::vector<double> SummaryValues(const RunSummary& summary) {
+  const double none = std::numeric_limits<double>::quiet_NaN();
+  std::vector<double> values = {summary.peakSpeed,
+                                summary.peakAcceleration,
+                                summary.peakDeceleration,
+                                summary.brakeTime.value_or(none),
+                                summary.stopTime.value_or(none),
+                                summary.stopDistance.value_or(none),
+                                summary.slidingTime};
+  values.insert(values.end(), summary.largestSlip.begin(), summary.largestSlip.end());
+  return values;
+}
+
 std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t axleCount) {
   std::string header;
   for (const std::string& name : leading) header += name + ",";
-  header +=
-      "peak_speed,peak_acceleration,peak_deceleration,brake_time,stopping_time,"
-      "stopping_distance,sliding_time";
-  for (std::size_t i = 1; i <= axleCount; ++i) header += ",largest_slip_" + std::to_string(i);
+  const std::vector<std::string> names = SummaryColumns(axleCount);
+  for (std::size_t i = 0; i < names.size(); ++i) header += (i > 0 ? "," : "") + names[i];
   return header + "\n";
 }
 

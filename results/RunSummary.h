@@ -117,6 +117,12 @@ RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCou
 // for a vehicle that slowed below the standstill speed and crept on.
 std::string SummaryLine(const RunSummary& summary);
 
+// The summary's columns for `axleCount` axles, their units, and the figures of
+// `summary` in that order, NaN for a missing one.
+std::vector<std::string> SummaryColumns(std::size_t axleCount);
+std::vector<std::string> SummaryUnits(std::size_t axleCount);
+std::vector<double> SummaryValues(const RunSummary& summary);
+
 // The summary file's column names after `leading` ones, and a row of it: the
 // figures in their shortest exact form, an empty cell for a missing one.
 std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t axleCount);

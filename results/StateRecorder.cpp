@@ -8,11 +8,29 @@ std::vector<std::string> StateRecorder::ColumnNames(const StateLayout& layout) {
   return names;
 }
 
+std::vector<std::string> StateRecorder::ColumnUnits(const StateLayout& layout) {
+  const std::size_t freedoms = layout.freedomNames.size();
+  const auto rotates = [&](std::size_t i) {
+    return i < layout.freedomRotates.size() && layout.freedomRotates[i];
+  };
+  std::vector<std::string> units = {"s"};
+  for (std::size_t i = 0; i < freedoms; ++i) units.push_back(rotates(i) ? "rad" : "m");
+  for (std::size_t i = 0; i < freedoms; ++i) units.push_back(rotates(i) ? "rad/s" : "m/s");
+  units.insert(units.end(), layout.deflectionNames.size(), "m");
+  return units;
+}
+
 bool StateRecorder::Open(const std::string& fileName, const StateLayout& stateLayout,
                          bool flushEveryRow) {
   layout = stateLayout;
   deflections.assign(layout.deflectionNames.size(), 0.0);
-  return writer.Open(fileName, ColumnNames(layout), flushEveryRow);
+  return writer.OpenCsv(fileName, ColumnNames(layout), flushEveryRow);
+}
+
+bool StateRecorder::OpenHdf5(Hdf5File& file, const StateLayout& stateLayout) {
+  layout = stateLayout;
+  deflections.assign(layout.deflectionNames.size(), 0.0);
+  return writer.OpenHdf5(file, "states", ColumnNames(layout), ColumnUnits(layout));
 }
 
 void StateRecorder::Record(double time, const std::vector<double>& linearState) {

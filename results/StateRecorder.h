@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "results/CsvWriter.h"
+#include "results/ResultTable.h"
 
 // What the states file shows of the linear state, which holds every freedom's
 // velocity, then every freedom's displacement.
 struct StateLayout {
   std::vector<std::string> freedomNames;  // in state order, such as "Car_Y"
+  std::vector<bool> freedomRotates;       // per freedom: a rotation, in rad
   std::vector<std::string> deflectionNames;
   // Deflection i is the sum of coefficient times displacement of each term.
   struct Term {
@@ -29,19 +30,24 @@ struct StateLayout {
 class StateRecorder {
  public:
   static std::vector<std::string> ColumnNames(const StateLayout& layout);
+  // The unit of each column, in the same order.
+  static std::vector<std::string> ColumnUnits(const StateLayout& layout);
 
   // Creates the file and writes the header; false when it cannot be opened,
   // and recording then does nothing. `flushEveryRow` as for CsvWriter.
   bool Open(const std::string& fileName, const StateLayout& layout, bool flushEveryRow = false);
+  // The same as the table "states" of `file`.
+  bool OpenHdf5(Hdf5File& file, const StateLayout& layout);
   bool IsOpen() const { return writer.IsOpen(); }
   // The row at `time` of `linearState` (velocities, then displacements).
   void Record(double time, const std::vector<double>& linearState);
 
+  bool Flush() { return writer.Flush(); }
   bool Close() { return writer.Close(); }
   int ErrorNumber() const { return writer.ErrorNumber(); }
 
  private:
-  CsvWriter writer;
+  ResultTable writer;
   StateLayout layout;
   std::vector<double> deflections;
 };

@@ -20,9 +20,23 @@ std::vector<std::string> StepRecorder::ColumnNames(int axleCount) {
   return names;
 }
 
+std::vector<std::string> StepRecorder::ColumnUnits(int axleCount) {
+  static const char* const kPerAxle[kColumnsPerAxle] = {"N", "m/s", "m/s", "m/s",
+                                                        "N", "N",   "N",   "m"};
+  std::vector<std::string> units = {"s", "N"};
+  for (int i = 1; i <= axleCount; ++i)
+    units.insert(units.end(), kPerAxle, kPerAxle + kColumnsPerAxle);
+  return units;
+}
+
 bool StepRecorder::Open(const std::string& fileName, int axleCount, bool flushEveryRow) {
   axles = axleCount > 0 ? static_cast<std::size_t>(axleCount) : 0;
-  return writer.Open(fileName, ColumnNames(axleCount), flushEveryRow);
+  return writer.OpenCsv(fileName, ColumnNames(axleCount), flushEveryRow);
+}
+
+bool StepRecorder::OpenHdf5(Hdf5File& file, int axleCount) {
+  axles = axleCount > 0 ? static_cast<std::size_t>(axleCount) : 0;
+  return writer.OpenHdf5(file, "series", ColumnNames(axleCount), ColumnUnits(axleCount));
 }
 
 void StepRecorder::RecordInitial(const Kelvra& vehicle) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "results/CsvWriter.h"
+#include "results/ResultTable.h"
 #include "vehicle/Kelvra.h"
 
 // Columns: time [s], traction [N], then per axle i = 1..c: brake_i (the brake
@@ -20,11 +20,15 @@ class StepRecorder {
 
   // "time", "traction", then the eight columns of every axle.
   static std::vector<std::string> ColumnNames(int axleCount);
+  // The unit of each column, in the same order.
+  static std::vector<std::string> ColumnUnits(int axleCount);
 
   // Creates the file and writes the header for `axleCount` axles; with
   // `flushEveryRow` each row reaches the file at once (see CsvWriter). False
   // when the file cannot be opened; recording then does nothing.
   bool Open(const std::string& fileName, int axleCount, bool flushEveryRow = false);
+  // The same as the table "series" of `file`.
+  bool OpenHdf5(Hdf5File& file, int axleCount);
   bool IsOpen() const { return writer.IsOpen(); }
 
   // The initial state at time 0, its per-axle outputs worked out from the
@@ -53,6 +57,6 @@ class StepRecorder {
   void Row(double time, const std::vector<double>* brakeDemand, double tractionForce,
            const Outputs& outputs, const Kelvra& vehicle);
 
-  CsvWriter writer;
+  ResultTable writer;
   std::size_t axles = 0;
 };

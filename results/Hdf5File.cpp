@@ -1,0 +1,261 @@
+#include "results/Hdf5File.h"
+
+#include <hdf5.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+#include <type_traits>
+
+#include "model/OutputFile.h"
+
+static_assert(std::is_same_v<Hdf5Id, hid_t>);
+
+namespace {
+
+// A write that failed without an error number still failed.
+int FailureCause(int error) {
+  return error != 0 ? error : EIO;
+}
+
+// Once, before the library's first use, it is told not to close the files at
+// the process's end by itself: their owners close them, the window's too when
+// closing it ends the process. Its own error reports are off on every thread
+// (each has an error stack of its own): a failure is said as a lost result.
+void PrepareLibrary() {
+  static const bool once = [] {
+    H5dont_atexit();
+    return true;
+  }();
+  thread_local bool quiet = false;
+  if (!quiet && once) quiet = H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr) >= 0;
+}
+
+// Closes `id` with `close` unless it is invalid; false when closing failed.
+template <typename Close>
+bool CloseId(hid_t& id, Close close) {
+  if (id < 0) return true;
+  const bool closed = close(id) >= 0;
+  id = -1;
+  return closed;
+}
+
+// A variable-length UTF-8 string type, as h5py and MATLAB read text.
+hid_t TextType() {
+  const hid_t type = H5Tcopy(H5T_C_S1);
+  if (type >= 0 && (H5Tset_size(type, H5T_VARIABLE) < 0 || H5Tset_cset(type, H5T_CSET_UTF8) < 0)) {
+    H5Tclose(type);
+    return -1;
+  }
+  return type;
+}
+
+// The attribute `name` of `object`: one text, or with `array` the list `texts`.
+bool WriteTextAttribute(hid_t object, const char* name, const std::vector<std::string>& texts,
+                        bool array) {
+  std::vector<const char*> pointers;
+  for (const std::string& text : texts) pointers.push_back(text.c_str());
+  const hsize_t count = pointers.size();
+  hid_t type = TextType();
+  hid_t space = array ? H5Screate_simple(1, &count, nullptr) : H5Screate(H5S_SCALAR);
+  hid_t attribute = type >= 0 && space >= 0
+                        ? H5Acreate2(object, name, type, space, H5P_DEFAULT, H5P_DEFAULT)
+                        : -1;
+  bool ok = attribute >= 0 && H5Awrite(attribute, type, pointers.data()) >= 0;
+  ok = CloseId(attribute, H5Aclose) && ok;
+  ok = CloseId(space, H5Sclose) && ok;
+  return CloseId(type, H5Tclose) && ok;
+}
+
+// The group `name` of `file`, its links kept in the order made, and the names
+// of its columns in order.
+hid_t CreateTableGroup(hid_t file, const std::string& name,
+                       const std::vector<std::string>& columns) {
+  hid_t properties = H5Pcreate(H5P_GROUP_CREATE);
+  const bool ordered =
+      properties >= 0 &&
+      H5Pset_link_creation_order(properties, H5P_CRT_ORDER_TRACKED | H5P_CRT_ORDER_INDEXED) >= 0;
+  hid_t group = ordered ? H5Gcreate2(file, name.c_str(), H5P_DEFAULT, properties, H5P_DEFAULT) : -1;
+  CloseId(properties, H5Pclose);
+  if (group >= 0 && !WriteTextAttribute(group, "columns", columns, true)) CloseId(group, H5Gclose);
+  return group;
+}
+
+// A growing dataset of doubles in chunks of `chunkRows`, with its unit. Its
+// chunk cache holds one chunk, in which the rows of a window run that reach
+// the file frame by frame gather until the chunk is full.
+hid_t CreateColumn(hid_t group, const std::string& name, const std::string& unit,
+                   hsize_t chunkRows) {
+  const hsize_t none = 0;
+  const hsize_t unlimited = H5S_UNLIMITED;
+  hid_t space = H5Screate_simple(1, &none, &unlimited);
+  hid_t creation = H5Pcreate(H5P_DATASET_CREATE);
+  hid_t access = H5Pcreate(H5P_DATASET_ACCESS);
+  const bool ready = space >= 0 && creation >= 0 && access >= 0 &&
+                     H5Pset_chunk(creation, 1, &chunkRows) >= 0 &&
+                     H5Pset_chunk_cache(access, 1, chunkRows * sizeof(double), 1.0) >= 0;
+  hid_t dataset = ready ? H5Dcreate2(group, Hdf5DatasetName(name).c_str(), H5T_IEEE_F64LE, space,
+                                     H5P_DEFAULT, creation, access)
+                        : -1;
+  CloseId(access, H5Pclose);
+  CloseId(creation, H5Pclose);
+  CloseId(space, H5Sclose);
+  if (dataset >= 0 && !WriteTextAttribute(dataset, "units", {unit}, false)) {
+    CloseId(dataset, H5Dclose);
+  }
+  return dataset;
+}
+
+// Appends `count` numbers from `values` to `dataset`, which holds `start`.
+bool AppendToColumn(hid_t dataset, hid_t memory, hsize_t start, hsize_t count,
+                    const double* values) {
+  const hsize_t total = start + count;
+  if (H5Dset_extent(dataset, &total) < 0) return false;
+  hid_t space = H5Dget_space(dataset);
+  const bool written =
+      space >= 0 &&
+      H5Sselect_hyperslab(space, H5S_SELECT_SET, &start, nullptr, &count, nullptr) >= 0 &&
+      H5Dwrite(dataset, H5T_NATIVE_DOUBLE, memory, space, H5P_DEFAULT, values) >= 0;
+  return CloseId(space, H5Sclose) && written;
+}
+
+}  // namespace
+
+std::string Hdf5DatasetName(const std::string& name) {
+  if (name == ".") return "%2E";
+  std::string escaped;
+  for (const char c : name) {
+    if (c == '%') {
+      escaped += "%25";
+    } else if (c == '/') {
+      escaped += "%2F";
+    } else {
+      escaped += c;
+    }
+  }
+  return escaped;
+}
+
+// A link at the name is removed, never followed, and the file is made anew
+// where nothing stands: whatever appears there meanwhile makes the creation fail.
+bool Hdf5File::Create(const std::string& fileName) {
+  Close();
+  failed = false;
+  errorNumber = 0;
+  if (IsRefusedOutput(fileName)) return false;
+  PrepareLibrary();
+  std::error_code ignored;
+  std::filesystem::remove(fileName, ignored);
+  id = H5Fcreate(fileName.c_str(), H5F_ACC_EXCL, H5P_DEFAULT, H5P_DEFAULT);
+  return id >= 0;
+}
+
+bool Hdf5File::WriteRow(const std::string& group, const std::vector<std::string>& columns,
+                        const std::vector<std::string>& units, const std::vector<double>& values) {
+  Hdf5Table table;
+  if (!table.Open(*this, group, columns, units)) return false;
+  for (double value : values) table.Add(value);
+  table.EndRow();
+  return table.Close();
+}
+
+bool Hdf5File::Flush() {
+  if (!IsOpen()) return true;
+  errno = 0;
+  if (H5Fflush(id, H5F_SCOPE_LOCAL) < 0) Fail(errno);
+  return !failed;
+}
+
+bool Hdf5File::Close() {
+  if (!IsOpen()) return true;
+  errno = 0;
+  if (!CloseId(id, H5Fclose)) Fail(errno);
+  return !failed;
+}
+
+void Hdf5File::Fail(int error) {
+  if (!failed) errorNumber = FailureCause(error);
+  failed = true;
+}
+
+bool Hdf5Table::Open(Hdf5File& hdf5File, const std::string& group,
+                     const std::vector<std::string>& columns,
+                     const std::vector<std::string>& units) {
+  Close();
+  if (!hdf5File.IsOpen()) return false;
+  PrepareLibrary();
+  errno = 0;
+  hid_t groupId = CreateTableGroup(hdf5File.Id(), group, columns);
+  bool made = groupId >= 0;
+  for (std::size_t c = 0; made && c < columns.size(); ++c) {
+    const hid_t dataset =
+        CreateColumn(groupId, columns[c], c < units.size() ? units[c] : "", kChunkRows);
+    made = dataset >= 0;
+    if (made) datasets.push_back(dataset);
+  }
+  made = CloseId(groupId, H5Gclose) && made;
+  if (!made) {
+    hdf5File.Fail(errno);
+    for (hid_t& dataset : datasets) CloseId(dataset, H5Dclose);
+    datasets.clear();
+    return false;
+  }
+  file = &hdf5File;
+  block.assign(kChunkRows * datasets.size(), 0.0);
+  cell = block.data();
+  filled = 0;
+  rowsGathered = 0;
+  rowsWritten = 0;
+  failed = false;
+  errorNumber = 0;
+  return true;
+}
+
+void Hdf5Table::EndRow() {
+  if (file == nullptr) return;
+  for (; filled < datasets.size(); ++filled) cell[filled * kChunkRows] = 0.0;
+  filled = 0;
+  ++rowsGathered;
+  ++cell;
+  if (rowsGathered == kChunkRows) WriteBlock();
+}
+
+bool Hdf5Table::WriteBlock() {
+  if (rowsGathered > 0 && !failed) {
+    errno = 0;
+    const hsize_t count = rowsGathered;
+    hid_t memory = H5Screate_simple(1, &count, nullptr);
+    bool written = memory >= 0;
+    for (std::size_t c = 0; written && c < datasets.size(); ++c) {
+      written = AppendToColumn(datasets[c], memory, rowsWritten, count, &block[c * kChunkRows]);
+    }
+    written = CloseId(memory, H5Sclose) && written;
+    if (written) {
+      rowsWritten += count;
+    } else {
+      failed = true;
+      file->Fail(errno);
+    }
+  }
+  rowsGathered = 0;
+  cell = block.data();
+  return !failed;
+}
+
+bool Hdf5Table::Close() {
+  if (file == nullptr) return true;
+  bool ok = WriteBlock();
+  errno = 0;
+  for (hid_t& dataset : datasets) {
+    if (!CloseId(dataset, H5Dclose)) {
+      ok = false;
+      file->Fail(errno);
+    }
+  }
+  datasets.clear();
+  errorNumber = file->ErrorNumber();
+  ok = ok && errorNumber == 0;
+  file = nullptr;
+  filled = 0;
+  return ok;
+}
