@@ -17,7 +17,7 @@ void Framework::OpenRecording(const Kelvra& vehicle, RunRecording& recording,
   if (resultFormat == ResultFormat::kHdf5) {
     const StateLayout layout = writeStates ? StatesLayout() : StateLayout();
     if (!recording.OpenHdf5(Hdf5FileName(base), axles, writeStates ? &layout : nullptr)) {
-      lost.CannotOpen(Hdf5FileName(base));
+      lost.CannotSave(Hdf5FileName(base), recording.file.ErrorNumber());
     }
   } else {
     const std::string seriesFile = base + ".csv";

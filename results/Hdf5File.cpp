@@ -146,7 +146,9 @@ bool Hdf5File::Create(const std::string& fileName) {
   PrepareLibrary();
   std::error_code ignored;
   std::filesystem::remove(fileName, ignored);
+  errno = 0;
   id = H5Fcreate(fileName.c_str(), H5F_ACC_EXCL, H5P_DEFAULT, H5P_DEFAULT);
+  if (id < 0) Fail(errno);
   return id >= 0;
 }
 
@@ -173,9 +175,12 @@ bool Hdf5File::Close() {
   return !failed;
 }
 
+// The library keeps what it reports of a failure on the thread's error stack
+// until it is cleared.
 void Hdf5File::Fail(int error) {
   if (!failed) errorNumber = FailureCause(error);
   failed = true;
+  H5Eclear2(H5E_DEFAULT);
 }
 
 bool Hdf5Table::Open(Hdf5File& hdf5File, const std::string& group,

@@ -31,7 +31,8 @@ class Hdf5File {
 
   // Creates the file, replacing a regular file of that name. As for every
   // result file, a symbolic link or anything but a regular file at the name is
-  // refused. False, leaving it closed, when it cannot be created.
+  // refused. False, leaving it closed, when it cannot be created (the error
+  // number of a failed write in ErrorNumber()).
   bool Create(const std::string& fileName);
   bool IsOpen() const { return id >= 0; }
   Hdf5Id Id() const { return id; }

@@ -25,11 +25,10 @@ constexpr std::size_t kRows = 2 * Hdf5Table::kChunkRows + 3;
 // and a third number only in even rows (odd rows end early and read 0).
 double Value(std::size_t row, std::size_t column) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
-  const double awkward[] = {-0.0,  std::numeric_limits<double>::quiet_NaN(),
-                            kInf,  -kInf,
-                            std::numeric_limits<double>::denorm_min(),
-                            std::numeric_limits<double>::max(),
-                            1.0 / 3.0};
+  const double awkward[] = {
+      -0.0,     std::numeric_limits<double>::quiet_NaN(),  kInf,
+      -kInf,    std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::max(),
+      1.0 / 3.0};
   if (column == 0) return static_cast<double>(row) * 0.005;
   if (column == 1) return awkward[row % 7];
   return row % 2 == 0 ? -1e-300 * static_cast<double>(row) : 0.0;

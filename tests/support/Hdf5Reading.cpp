@@ -46,8 +46,8 @@ bool ReadColumn(hid_t group, const char* name, Hdf5Column& column) {
   if (ok) H5Sget_simple_extent_dims(space, &rows, nullptr);
   column.values.assign(rows, 0.0);
   if (ok && rows > 0) {
-    ok = H5Dread(dataset, H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT,
-                 column.values.data()) >= 0;
+    ok = H5Dread(dataset, H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT, column.values.data()) >=
+         0;
   }
   std::vector<std::string> units;
   ok = ok && ReadTexts(dataset, "units", units) && units.size() == 1;
@@ -66,8 +66,8 @@ bool ReadGroup(hid_t file, const char* name, Hdf5Group& group) {
   ok = ok && H5Gget_info(id, &info) >= 0;
   for (hsize_t i = 0; ok && i < info.nlinks; ++i) {
     char linkName[1024];
-    ok = H5Lget_name_by_idx(id, ".", H5_INDEX_CRT_ORDER, H5_ITER_INC, i, linkName,
-                            sizeof linkName, H5P_DEFAULT) > 0;
+    ok = H5Lget_name_by_idx(id, ".", H5_INDEX_CRT_ORDER, H5_ITER_INC, i, linkName, sizeof linkName,
+                            H5P_DEFAULT) > 0;
     Hdf5Column column;
     ok = ok && ReadColumn(id, linkName, column);
     group.datasets.push_back(column);
