@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "XSession.h"
+#include "support/Hdf5Reading.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -436,6 +438,62 @@ TEST_F(WindowTest, RecordedHistoryEndsWithTheMessageAndTheWindowWaitsForStart) {
       consoleSeries.parent_path() / (consoleSeries.stem().string() + "_modes.csv"));
   EXPECT_EQ(testing_support::ReadFile(folder.Path() / "results/realtime_modes.csv"), consoleModes);
   EXPECT_NE(consoleModes, "");
+}
+
+// The HDF5 file of a results folder's run whose name starts with `prefix`.
+std::vector<fs::path> Hdf5Files(const fs::path& folder, const std::string& prefix) {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(folder / "results")) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) == 0 && entry.path().extension() == ".h5") files.push_back(entry);
+  }
+  return files;
+}
+
+// Under --format hdf5 the window's rows reach its file frame by frame, and the
+// file is whole when closing the window ends the process: its tables are the
+// console run's, row for row (a window run has no summary).
+TEST_F(WindowTest, Hdf5FileOfTheWindowHoldsTheConsoleRunsTables) {
+  folder.Write("three_rows.in",
+               "EFD 3 5\n"
+               "0 0 0 0 20000\n"
+               "0 0 0 0 20000\n"
+               "0 0 0 0 20000\n");
+  Program program(folder.Path(), "--states --format hdf5 --history three_rows.in");
+  const unsigned long window = FindWindow(program, 60s);
+  if (window == 0 && !DisplayStarted(program)) GTEST_SKIP() << "the program opens no window";
+  ASSERT_NE(window, 0u) << program.Report();
+  EXPECT_TRUE(WaitFor([&] { return program.Console().find(kEndOfData) != std::string::npos; }));
+  Close(program, window);
+  EXPECT_TRUE(WindowSeries(folder.Path()).size() == 1u &&
+              WindowSeries(folder.Path())[0].extension() == ".h5");
+
+  const testing_support::ProcessResult consoleRun = testing_support::RunIn(
+      folder.Path(), "'" + testing_support::KelvraBinary().string() +
+                         "' --console --states --format hdf5 --history three_rows.in");
+  ASSERT_EQ(consoleRun.exitCode, 0) << consoleRun.err;
+  const std::vector<fs::path> windowFiles = Hdf5Files(folder.Path(), "realtime_");
+  const std::vector<fs::path> consoleFiles = Hdf5Files(folder.Path(), "_kelvra_result_");
+  ASSERT_EQ(1u, windowFiles.size());
+  ASSERT_EQ(1u, consoleFiles.size());
+  std::map<std::string, testing_support::Hdf5Group> windowTables;
+  std::map<std::string, testing_support::Hdf5Group> consoleTables;
+  ASSERT_TRUE(testing_support::ReadHdf5Groups(windowFiles[0], windowTables));
+  ASSERT_TRUE(testing_support::ReadHdf5Groups(consoleFiles[0], consoleTables));
+  EXPECT_EQ(2u, windowTables.size());
+  EXPECT_EQ(1u, consoleTables.count("summary"));
+  for (const char* name : {"series", "states"}) {
+    const testing_support::Hdf5Group& shown = windowTables[name];
+    const testing_support::Hdf5Group& console = consoleTables[name];
+    EXPECT_EQ(console.columns, shown.columns) << name;
+    ASSERT_EQ(console.datasets.size(), shown.datasets.size()) << name;
+    for (std::size_t c = 0; c < console.datasets.size(); ++c) {
+      EXPECT_EQ(console.datasets[c].name, shown.datasets[c].name);
+      EXPECT_EQ(console.datasets[c].units, shown.datasets[c].units);
+      EXPECT_EQ(console.datasets[c].values, shown.datasets[c].values) << console.datasets[c].name;
+      EXPECT_EQ(4u, shown.datasets[c].values.size());
+    }
+  }
 }
 
 // The context menu opens at the pointer, one entry below the other; "Quit" is
