@@ -137,7 +137,10 @@ std::string Hdf5DatasetName(const std::string& name) {
 }
 
 // A link at the name is removed, never followed, and the file is made anew
-// where nothing stands: whatever appears there meanwhile makes the creation fail.
+// where nothing stands: whatever appears there meanwhile makes the creation
+// fail. The file is locked while it is written where the file system can lock
+// it; the shared file systems of clusters often cannot, and are written all
+// the same.
 bool Hdf5File::Create(const std::string& fileName) {
   Close();
   failed = false;
@@ -146,9 +149,13 @@ bool Hdf5File::Create(const std::string& fileName) {
   PrepareLibrary();
   std::error_code ignored;
   std::filesystem::remove(fileName, ignored);
+  hid_t access = H5Pcreate(H5P_FILE_ACCESS);
   errno = 0;
-  id = H5Fcreate(fileName.c_str(), H5F_ACC_EXCL, H5P_DEFAULT, H5P_DEFAULT);
+  if (access >= 0 && H5Pset_file_locking(access, true, true) >= 0) {
+    id = H5Fcreate(fileName.c_str(), H5F_ACC_EXCL, H5P_DEFAULT, access);
+  }
   if (id < 0) Fail(errno);
+  CloseId(access, H5Pclose);
   return id >= 0;
 }
 
