@@ -2,6 +2,7 @@
 
 #include <hdf5.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -214,7 +215,8 @@ bool Hdf5Table::Open(Hdf5File& hdf5File, const std::string& group,
   }
   file = &hdf5File;
   block.assign(kChunkRows * datasets.size(), 0.0);
-  cell = block.data();
+  column.assign(kChunkRows, 0.0);
+  row = block.data();
   filled = 0;
   rowsGathered = 0;
   rowsWritten = 0;
@@ -225,10 +227,10 @@ bool Hdf5Table::Open(Hdf5File& hdf5File, const std::string& group,
 
 void Hdf5Table::EndRow() {
   if (file == nullptr) return;
-  for (; filled < datasets.size(); ++filled) cell[filled * kChunkRows] = 0.0;
+  std::fill(row + filled, row + datasets.size(), 0.0);
   filled = 0;
   ++rowsGathered;
-  ++cell;
+  row += datasets.size();
   if (rowsGathered == kChunkRows) WriteBlock();
 }
 
@@ -238,8 +240,10 @@ bool Hdf5Table::WriteBlock() {
     const hsize_t count = rowsGathered;
     hid_t memory = H5Screate_simple(1, &count, nullptr);
     bool written = memory >= 0;
-    for (std::size_t c = 0; written && c < datasets.size(); ++c) {
-      written = AppendToColumn(datasets[c], memory, rowsWritten, count, &block[c * kChunkRows]);
+    const std::size_t columns = datasets.size();
+    for (std::size_t c = 0; written && c < columns; ++c) {
+      for (std::size_t r = 0; r < rowsGathered; ++r) column[r] = block[r * columns + c];
+      written = AppendToColumn(datasets[c], memory, rowsWritten, count, column.data());
     }
     written = CloseId(memory, H5Sclose) && written;
     if (written) {
@@ -250,7 +254,7 @@ bool Hdf5Table::WriteBlock() {
     }
   }
   rowsGathered = 0;
-  cell = block.data();
+  row = block.data();
   return !failed;
 }
 

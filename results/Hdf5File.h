@@ -7,9 +7,11 @@
 // the file while the run goes on, and what a run wrote before it stopped is
 // there to read.
 //
-// A table gathers its rows column by column in a block of kChunkRows rows,
+// A table gathers its rows, row after row, in a block of kChunkRows rows
 // reserved when it is opened; a full block goes to the file as one chunk of
-// every column. Adding a row neither allocates nor calls the library.
+// every column, each column gathered from the rows just before it is written.
+// Adding a row neither allocates nor calls the library, and touches only the
+// few cache lines of its own numbers.
 //
 // Every file and table of a thread is used by that thread alone; the library
 // is built thread-safe, so runs side by side may each write files of their own.
@@ -77,7 +79,7 @@ class Hdf5Table {
   // Appends one number to the current row; numbers beyond the column count,
   // and every number while the table is closed, are dropped.
   void Add(double value) {
-    if (filled < datasets.size()) cell[filled++ * kChunkRows] = value;
+    if (filled < datasets.size()) row[filled++] = value;
   }
   // Ends the current row; numbers missing from it are 0.
   void EndRow();
@@ -97,8 +99,9 @@ class Hdf5Table {
 
   Hdf5File* file = nullptr;
   std::vector<Hdf5Id> datasets;  // one per column
-  std::vector<double> block;     // kChunkRows numbers of each column, column after column
-  double* cell = nullptr;        // the current row's number of the first column
+  std::vector<double> block;     // kChunkRows rows of a number per column
+  std::vector<double> column;    // one column of the block, as it goes to the file
+  double* row = nullptr;         // the current row
   std::size_t filled = 0;        // numbers in the current row
   std::size_t rowsGathered = 0;  // finished rows in the block
   std::uint64_t rowsWritten = 0;
