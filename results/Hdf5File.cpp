@@ -3,6 +3,7 @@
 #include <hdf5.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -11,6 +12,9 @@
 #include "model/OutputFile.h"
 
 static_assert(std::is_same_v<Hdf5Id, hid_t>);
+// The chunks go to the file as the bytes of this machine's doubles, which the
+// datasets' type (IEEE 754, little-endian) must be.
+static_assert(std::endian::native == std::endian::little);
 
 namespace {
 
@@ -82,9 +86,9 @@ hid_t CreateTableGroup(hid_t file, const std::string& name,
   return group;
 }
 
-// A growing dataset of doubles in chunks of `chunkRows`, with its unit. Its
-// chunk cache holds one chunk, in which the rows of a window run that reach
-// the file frame by frame gather until the chunk is full.
+// A growing dataset of doubles in chunks of `chunkRows`, with its unit. The
+// chunks are written whole, as they are stored, so the dataset needs no chunk
+// cache.
 hid_t CreateColumn(hid_t group, const std::string& name, const std::string& unit,
                    hsize_t chunkRows) {
   const hsize_t none = 0;
@@ -94,7 +98,7 @@ hid_t CreateColumn(hid_t group, const std::string& name, const std::string& unit
   hid_t access = H5Pcreate(H5P_DATASET_ACCESS);
   const bool ready = space >= 0 && creation >= 0 && access >= 0 &&
                      H5Pset_chunk(creation, 1, &chunkRows) >= 0 &&
-                     H5Pset_chunk_cache(access, 1, chunkRows * sizeof(double), 1.0) >= 0;
+                     H5Pset_chunk_cache(access, 0, 0, 1.0) >= 0;
   hid_t dataset = ready ? H5Dcreate2(group, Hdf5DatasetName(name).c_str(), H5T_IEEE_F64LE, space,
                                      H5P_DEFAULT, creation, access)
                         : -1;
@@ -107,17 +111,13 @@ hid_t CreateColumn(hid_t group, const std::string& name, const std::string& unit
   return dataset;
 }
 
-// Appends `count` numbers from `values` to `dataset`, which holds `start`.
-bool AppendToColumn(hid_t dataset, hid_t memory, hsize_t start, hsize_t count,
-                    const double* values) {
-  const hsize_t total = start + count;
-  if (H5Dset_extent(dataset, &total) < 0) return false;
-  hid_t space = H5Dget_space(dataset);
-  const bool written =
-      space >= 0 &&
-      H5Sselect_hyperslab(space, H5S_SELECT_SET, &start, nullptr, &count, nullptr) >= 0 &&
-      H5Dwrite(dataset, H5T_NATIVE_DOUBLE, memory, space, H5P_DEFAULT, values) >= 0;
-  return CloseId(space, H5Sclose) && written;
+// The chunk that starts at row `start` of `dataset`, written whole as it is
+// stored (the doubles of this machine are those of the file); the dataset then
+// holds `rows` rows. The library neither copies nor converts the numbers.
+bool WriteChunk(hid_t dataset, hsize_t start, hsize_t rows, const std::vector<double>& chunk) {
+  return H5Dset_extent(dataset, &rows) >= 0 &&
+         H5Dwrite_chunk(dataset, H5P_DEFAULT, 0, &start, chunk.size() * sizeof(double),
+                        chunk.data()) >= 0;
 }
 
 }  // namespace
@@ -219,6 +219,7 @@ bool Hdf5Table::Open(Hdf5File& hdf5File, const std::string& group,
   row = block.data();
   filled = 0;
   rowsGathered = 0;
+  chunkStart = 0;
   rowsWritten = 0;
   failed = false;
   errorNumber = 0;
@@ -234,27 +235,31 @@ void Hdf5Table::EndRow() {
   if (rowsGathered == kChunkRows) WriteBlock();
 }
 
+// The block holds the rows of one chunk, from its start: a chunk written
+// before it was full (a window's frame) is written whole again with the rows
+// added since. The rest of a chunk that is not full is 0.
 bool Hdf5Table::WriteBlock() {
-  if (rowsGathered > 0 && !failed) {
+  if (rowsGathered > rowsWritten - chunkStart && !failed) {
     errno = 0;
-    const hsize_t count = rowsGathered;
-    hid_t memory = H5Screate_simple(1, &count, nullptr);
-    bool written = memory >= 0;
     const std::size_t columns = datasets.size();
+    bool written = true;
     for (std::size_t c = 0; written && c < columns; ++c) {
       for (std::size_t r = 0; r < rowsGathered; ++r) column[r] = block[r * columns + c];
-      written = AppendToColumn(datasets[c], memory, rowsWritten, count, column.data());
+      std::fill(column.begin() + static_cast<long>(rowsGathered), column.end(), 0.0);
+      written = WriteChunk(datasets[c], chunkStart, chunkStart + rowsGathered, column);
     }
-    written = CloseId(memory, H5Sclose) && written;
     if (written) {
-      rowsWritten += count;
+      rowsWritten = chunkStart + rowsGathered;
     } else {
       failed = true;
       file->Fail(errno);
     }
   }
-  rowsGathered = 0;
-  row = block.data();
+  if (rowsGathered == kChunkRows || failed) {
+    chunkStart += rowsGathered;
+    rowsGathered = 0;
+    row = block.data();
+  }
   return !failed;
 }
 
