@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -42,7 +43,7 @@ struct DemoReplay {
       state.SkipWithError(log.str().c_str());
       return false;
     }
-    steps.SetUp(kelvra, std::move(history));
+    steps.SetUp(kelvra, std::make_shared<const Matrix>(std::move(history)));
     return true;
   }
 

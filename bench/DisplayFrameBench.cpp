@@ -17,10 +17,7 @@
 #include <vector>
 
 #include "display/Window.h"
-#include "model/ModelCreation.h"
-#include "setup/InputReaders.h"
-#include "solver/SimulationModule.h"
-#include "solver/SparseMatrix.h"
+#include "setup/VehicleSetUp.h"
 #include "vehicle/Kelvra.h"
 #include "visual/StyleManager.h"
 
@@ -28,59 +25,30 @@ namespace {
 
 const std::string kDataDir = std::string(KELVRA_SOURCE_DIR) + "/data/";
 
-SparseMatrix Sparse(const Matrix& dense) {
-  SparseMatrix sparse;
-  sparse.FromRowMajor(static_cast<std::uint32_t>(dense.num_rows()), RowMajor(dense));
-  return sparse;
-}
-
-std::vector<double> Values(const Vector& v) {
-  return std::vector<double>(&v[0], &v[0] + v.dim());
-}
-
-std::vector<unsigned> Indices(const std::vector<int>& v) {
-  return std::vector<unsigned>(v.begin(), v.end());
-}
-
 // The shipped model, its step matrices, its styles and its vehicle system, set up
 // as the program does in graphics mode.
 struct ShippedScene {
-  ModelCreation model;
-  SimulationModule steps;
+  VehicleSetUp setUp;
   StyleManager styles;
   Kelvra vehicle;
   std::string error;
 
   bool Create() {
-    const std::string modelFile = kDataDir + "combined_train17_GEN.in";
-    if (!model.CreateComponents(modelFile) || !model.CalculateBasicMatrices()) {
-      error = model.GetLogText('M');
-      return false;
-    }
-    Matrix normal;
-    Vector loads, masses, radii, initialState;
-    std::vector<int> dofIndices, stateIndices;
     double dt = 0.0;
-    if (!model.GenerateNormalForceMatrix(normal) || !model.GenerateStaticAxleLoadVector(loads) ||
-        !model.GenerateReducedMassVector(masses) ||
-        !model.GenerateWheelIndices(dofIndices, stateIndices) ||
-        !model.GenerateBrakeForceRadii(radii) ||
-        !ReadModelFileItems(modelFile, dt, initialState, error) ||
-        !steps.PrepareFundamentalMatrices(model.GetMatrix('A'), model.GetMatrix('F'), dt)) {
+    if (!setUp.CreateLinearModel(kDataDir + "combined_train17_GEN.in") ||
+        !setUp.ReadModelFileItems(dt, error) || !setUp.PrepareStepMatrices(dt)) {
       if (error.empty()) error = "coupling data or step matrices failed";
       return false;
     }
-    const ComponentManager& c = model.Components();
+    const ComponentManager& c = setUp.Model().Components();
     if (!styles.Create(kDataDir + "combined_styles_GEN.in", c.Bodies(), c.Wheels(), c.Nodes(),
                        c.Forces(), c.ExtForces(), c.Outdisps(), c.Dofs())) {
       error = styles.GetLogText();
       return false;
     }
+    setUp.Complete();
     std::ostringstream log;
-    if (!vehicle.Create(modelFile, Sparse(steps.GetMatrix('C')), Sparse(steps.GetMatrix('P')),
-                        Sparse(steps.GetMatrix('Z')), Values(initialState), Sparse(normal),
-                        Values(loads), Indices(dofIndices), Indices(stateIndices), Values(masses),
-                        Values(radii), log, dt)) {
+    if (!setUp.CreateVehicle(vehicle, log)) {
       error = log.str();
       return false;
     }
@@ -123,14 +91,14 @@ void DisplayFrame(benchmark::State& state) {
     return;
   }
   DisplayData data;
-  data.resultValueCount = static_cast<int>(scene.model.Components().Dofs().size());
+  data.resultValueCount = static_cast<int>(scene.setUp.Model().Components().Dofs().size());
   data.background.fileName = kDataDir + "textures/wall2.png";
   data.background.enabled = true;
   CopyVisualModel(scene.styles, data);
   const std::filesystem::path folder = std::filesystem::temp_directory_path();
   if (kind != kPlainFrame) data.run.seriesPrefix = (folder / "kelvra_bench_series_").string();
   data.run.realTimePacing = kind == kPacedTenSteps;
-  for (const Wheel& wheel : scene.model.Components().Wheels()) {
+  for (const Wheel& wheel : scene.setUp.Model().Components().Wheels()) {
     data.wheelRadii.push_back(wheel.radius);
   }
   std::ostringstream console;

@@ -25,11 +25,12 @@ void BM_LinearStepAndOutputs(benchmark::State& state) {
   TMtrxVeh mtrxVeh;
   TMtrxVehOut vehOut;
   std::ostringstream log;
-  const VehicleSideData& side = vehicle.VehicleSide();
-  if (!mtrxVeh.SetPar(side.fundamental, side.forceStep, side.initialState, log, 0.005,
-                      side.rampStep) ||
-      !vehOut.SetPar(side.normalForce, side.staticAxleLoads, side.wheelDofIndices,
-                     side.wheelStateIndices, log)) {
+  const TimeStepMatrices& step = vehicle.Vehicle().Step();
+  const CouplingData& coupling = vehicle.Vehicle().Coupling();
+  if (!mtrxVeh.SetPar(step.fundamental, step.forceStep, vehicle.Vehicle().Definition().initialState,
+                      log, 0.005, step.rampStep) ||
+      !vehOut.SetPar(coupling.normalForce, coupling.staticAxleLoads, coupling.wheelDofIndices,
+                     coupling.wheelStateIndices, log)) {
     state.SkipWithError(log.str().c_str());
     return;
   }

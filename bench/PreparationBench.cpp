@@ -53,7 +53,7 @@ void BM_ShippedWholePreparation(benchmark::State& state) {
       state.SkipWithError(vehicle.Failure().c_str());
       break;
     }
-    benchmark::DoNotOptimize(vehicle.VehicleSide().fundamental);
+    benchmark::DoNotOptimize(vehicle.Vehicle().Step().fundamental);
   }
 }
 BENCHMARK(BM_ShippedWholePreparation)->Unit(benchmark::kMicrosecond);

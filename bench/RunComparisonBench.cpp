@@ -42,43 +42,43 @@ void BM_ConsoleRunPerSimulatedSecond(benchmark::State& state) {
 BENCHMARK(BM_ConsoleRunPerSimulatedSecond)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ValidatorPerSimulatedSecond(benchmark::State& state) {
-  // The validator writes its tables under results/ of the working folder.
+  // The validator writes its tables as a validator run does, in a folder of its own.
   TemporaryFolder folder;
-  const std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder.path);
-  {
-    Matrix history;
-    std::string error;
-    if (!ReadExternalForceHistory((kDataDir / "demo_history.in").string(), history, error)) {
-      state.SkipWithError(error.c_str());
-    } else {
-      ValidatorTrainModel model(kValidatorStep);
-      model.SetForceHistory(history, kSamplePeriod);
-      RungeKuttaSolver solver(model);
-      ValidatorStateRecorder states;
-      states.Open("results/ruku_states.csv");
-      ValidatorForces forces;
-      const int stepsPerSample = static_cast<int>(std::lround(kSamplePeriod / kValidatorStep));
-      const int steps = static_cast<int>(std::lround(kSimulatedSeconds / kValidatorStep));
-      int status = solver.Start();
-      for (auto _ : state) {
-        for (int k = 0; k < steps; ++k) {
-          if (status < 0 || solver.Step() < 0) {
-            state.PauseTiming();
-            status = solver.Start();
-            state.ResumeTiming();
-          }
-          if (solver.StepCount() % stepsPerSample == 0) {
-            model.EvaluateForces(solver.Time(), solver.State(), forces);
-            states.Record(solver.Time(), solver.State(), forces);
-          }
-        }
+  const std::filesystem::path results = folder.path / "results";
+  Matrix history;
+  std::string error;
+  if (!ReadExternalForceHistory((kDataDir / "demo_history.in").string(), history, error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  ValidatorFiles files;
+  files.OpenResultFile((results / "ode1_train17_rk4_result.txt").string());
+  files.OpenForceFile((results / "ruku_forces.txt").string());
+  ValidatorTrainModel model(kValidatorStep);
+  model.SetForceHistory(history, kSamplePeriod);
+  model.WriteTo(files);
+  RungeKuttaSolver solver(model);
+  ValidatorStateRecorder states;
+  states.Open((results / "ruku_states.csv").string());
+  ValidatorForces forces;
+  const int stepsPerSample = static_cast<int>(std::lround(kSamplePeriod / kValidatorStep));
+  const int steps = static_cast<int>(std::lround(kSimulatedSeconds / kValidatorStep));
+  int status = solver.Start();
+  for (auto _ : state) {
+    for (int k = 0; k < steps; ++k) {
+      if (status < 0 || solver.Step() < 0) {
+        state.PauseTiming();
+        status = solver.Start();
+        state.ResumeTiming();
       }
-      states.Close();
-      model.FlushFiles();
+      if (solver.StepCount() % stepsPerSample == 0) {
+        model.EvaluateForces(solver.Time(), solver.State(), forces);
+        states.Record(solver.Time(), solver.State(), forces);
+      }
     }
   }
-  std::filesystem::current_path(previous);
+  states.Close();
+  files.Flush();
 }
 BENCHMARK(BM_ValidatorPerSimulatedSecond)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -44,8 +44,7 @@ void BM_TrainSetUp(benchmark::State& state) {
     ModelCreation model;
     SimulationModule module;
     if (!model.CreateComponents(file.string()) || !model.CalculateBasicMatrices() ||
-        !module.PrepareFundamentalMatrices(model.GetMatrix('A'), model.GetMatrix('F'),
-                                           kTimeStep)) {
+        !module.PrepareFundamentalMatrices(model.GetMatrix('A'), model.GetMatrix('F'), kTimeStep)) {
       state.SkipWithError("set-up failed");
       break;
     }

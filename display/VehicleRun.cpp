@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -26,7 +27,7 @@ void VehicleRun::SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream&
   console = &consoleStream;
   vehicle->SetConsole(consoleStream);
   predefinedForces = data.predefinedForces;
-  replay.SetUp(vehicleSystem, std::move(data.externalForceHistory));
+  replay.SetUp(vehicleSystem, std::make_shared<const Matrix>(std::move(data.externalForceHistory)));
   realTimePacing = data.realTimePacing && replay.TimeStep() > 0.0;
   seriesPrefix = std::move(data.seriesPrefix);
   format = data.format;

@@ -81,10 +81,6 @@ bool Button::Hit(float mx, float my) const {
   return x - m < mx && mx < x + width + m && y - m < my && my < y + height + m;
 }
 
-PixelRect Button::Outline() const {
-  return {x - borderWidth, x + width + borderWidth, y - borderWidth, y + height + borderWidth};
-}
-
 float Button::LabelX() const {
   const float labelWidth =
       font != nullptr && label != nullptr ? TextWidth(*font, *label, textSize) : 0.0f;

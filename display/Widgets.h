@@ -68,11 +68,8 @@ struct Button {
   void SetUp(const std::string& caption, float left, float top, float buttonWidth,
              float buttonHeight, float border, const OverlayFont& overlayFont,
              const FontTextures& textures, float labelSize);
-  void SetLabel(const std::string& caption) { label = &caption; }
   // True when the press lies strictly inside the button widened by the border width.
   bool Hit(float mx, float my) const;
-  // The button with its outline: widened by the border width on every side.
-  PixelRect Outline() const;
   // Top-left corner of the centred label.
   float LabelX() const;
   float LabelY() const;

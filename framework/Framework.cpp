@@ -1,252 +1,179 @@
 #include "framework/Framework.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <limits>
+#include <memory>
 #include <sstream>
+#include <utility>
+#include <vector>
 
-#include "display/VehicleRun.h"
+#include "framework/BatchRun.h"
 #include "framework/Reporting.h"
-#include "framework/Resampling.h"
-#include "framework/RunSize.h"
+#include "framework/SetUpChecks.h"
+#include "framework/ValidatorRun.h"
+#include "framework/WindowRun.h"
+#include "model/OutputFile.h"
 #include "setup/InputReaders.h"
-#include "vehicle/StabilityCheck.h"
-
-namespace {
-
-const char* const kBatchParameterFile = "batch_paramsets.in";
-
-// Every set replays the whole history; a time step so small that its steps
-// cannot be counted would otherwise run no step at all.
-bool CheckStepCounts(const Matrix& sets, int historyRows, std::string& error) {
-  for (int i = 0; i < sets.num_rows(); ++i) {
-    if (ResampledStepCountFits(historyRows, sets[i][0])) continue;
-    std::ostringstream text;
-    text << "BATCH in '" << kBatchParameterFile << "': set " << i + 1 << " has DT " << sets[i][0]
-         << ", too small for the " << historyRows << " rows of the history: more than "
-         << std::numeric_limits<int>::max() << " steps";
-    error = text.str();
-    return false;
-  }
-  return true;
-}
-
-// A warning of a reader goes with the other warnings, apart from the set-up lines.
-void Warn(std::ostream& warnings, const std::string& warning) {
-  if (!warning.empty()) warnings << "Warning - " << warning << ".\n";
-}
-
-}  // namespace
 
 // The set-up sequence. Every step reports itself on one line ending in OK or
 // Failed; a failed model step skips everything after it, the later steps run
 // only while everything before them succeeded.
 bool Framework::Initialize(const std::string& stylesFile, const std::string& externalForceFile,
                            int flags, const std::string& modelFile) {
+  std::ostream& console = *report.console;
   ResolveModes(flags);
   if (!CreateModel(modelFile)) return false;
 
   std::string error;
-  if (!ReadModelFileItems(modelFile, coupling.timeStep, coupling.initialState, error)) {
-    *console << "Reading time step and initial state... Failed\nReason: " << error << "\n";
+  double fileTimeStep = 0.0;
+  if (!setUp.vehicle.ReadModelFileItems(fileTimeStep, error)) {
+    console << "Reading time step and initial state... Failed\nReason: " << error << "\n";
     return false;
   }
   bool ok = true;
   if (!realTimeExternalForce) ok = ReadHistory(externalForceFile);
   if (ok && batchRun) ok = ReadBatchSets();
   if (ok) {
-    *console << "Preparing Fundamental matrices... ";
-    ok = PrepareStepMatrices(modelCreation, coupling.timeStep, simulationModule, coupling);
-    PrintResult(*console, ok);
-    if (!ok) *console << "Reason:\n" << ErrorLines(simulationModule.GetLogText());
+    console << "Preparing Fundamental matrices... ";
+    ok = setUp.vehicle.PrepareStepMatrices(fileTimeStep);
+    PrintResult(console, ok);
+    if (!ok) console << "Reason:\n" << ErrorLines(setUp.vehicle.Simulation().GetLogText());
   }
   if (graphicsDisplay && ok) ok = CreateVisualModel(stylesFile);
-  if (ok) {
-    ConvertForVehicle(coupling);
-    *console << "Creating vehicle simulator... ";
-    std::ostringstream log;
-    const bool created = CreateVehicle(coupling, vehicleSystem, log);
-    vehicleCreationLog = log.str();
-    // A batch checks each set with the settings it brings.
-    std::string refusal;
-    const bool makesSteps = graphicsDisplay || coupling.externalForceHistory.num_rows() > 0;
-    ok = created && (batchRun || WheelsIntegrable(vehicleSystem, makesSteps, refusal)) &&
-         ConsoleRunSizeFits(refusal);
-    PrintResult(*console, ok);
-    if (!created) *console << "Reason:\n" << vehicleCreationLog;
-    if (created && !ok) *console << "Reason: " << refusal << "\n";
-  }
+  if (ok) ok = CreateVehicleSystem();
   return ok;
 }
 
-bool Framework::WheelsIntegrable(const Kelvra& vehicle, bool makesSteps,
-                                 std::string& reason) const {
-  return !makesSteps || CheckWheelIntegration(vehicle, LargestBrakeInputs(), reason);
+// The vehicle's model is complete here: its parameter sections are read. A
+// batch checks each set with the settings it brings.
+bool Framework::CreateVehicleSystem() {
+  std::ostream& console = *report.console;
+  console << "Creating vehicle simulator... ";
+  setUp.vehicle.Complete();
+  std::ostringstream log;
+  const bool created = setUp.vehicle.CreateVehicle(setUp.vehicleSystem, log);
+  setUp.vehicleCreationLog = log.str();
+  std::string refusal;
+  const Matrix& history = *setUp.inputs.history;
+  const bool makesSteps = graphicsDisplay || history.num_rows() > 0;
+  const bool consoleRunNext = !batchRun && !graphicsDisplay;
+  const bool ok =
+      created &&
+      (batchRun ||
+       WheelsIntegrable(setUp.vehicleSystem, history, graphicsDisplay, makesSteps, refusal)) &&
+      (!consoleRunNext || ConsoleRunSizeFits(setUp, settings, *report.warnings, refusal));
+  PrintResult(console, ok);
+  if (!created) console << "Reason:\n" << setUp.vehicleCreationLog;
+  if (created && !ok) console << "Reason: " << refusal << "\n";
+  return ok;
 }
 
-std::vector<double> Framework::LargestBrakeInputs() const {
-  const Matrix& history = coupling.externalForceHistory;
-  std::vector<double> largest(static_cast<std::size_t>(vehicleSystem.AxleCount()),
-                              graphicsDisplay ? kMaxBrakeInput : 0.0);
-  // The brake inputs come first, one column per axle, the traction last.
-  const int brakeColumns = std::min(history.num_cols() - 1, vehicleSystem.AxleCount());
-  for (int row = 0; row < history.num_rows(); ++row) {
-    for (int axle = 0; axle < brakeColumns; ++axle) {
-      largest[axle] = std::max(largest[axle], std::fabs(history[row][axle]));
-    }
-  }
-  return largest;
+int Framework::AxleCount() const {
+  return static_cast<int>(setUp.vehicle.Model().Components().Wheels().size());
 }
 
 // Batch runs replay a recorded history on the console, and real-time input
 // needs the window: the requests are reconciled in this order.
 void Framework::ResolveModes(int flags) {
+  std::ostream& console = *report.console;
   realTimeExternalForce = (flags & kRequestRealTimeExternalForce) != 0;
   graphicsDisplay = (flags & kRequestGraphicsDisplay) != 0;
   batchRun = (flags & kRequestBatchRun) != 0;
 
-  *console << (batchRun ? "Simulator was set to Batch Run (BR) mode.\n"
-                        : "Simulator has defaulted to Single Run (SR) mode.\n");
+  console << (batchRun ? "Simulator was set to Batch Run (BR) mode.\n"
+                       : "Simulator has defaulted to Single Run (SR) mode.\n");
 
   if (!realTimeExternalForce) {
-    *console << "Simulator has defaulted to Static External Force (SEF) mode.\n";
+    console << "Simulator has defaulted to Static External Force (SEF) mode.\n";
   } else if (batchRun) {
-    *console << "Simulator has defaulted to Static External Force (SEF) mode, required by BR "
-                "mode.\n";
+    console << "Simulator has defaulted to Static External Force (SEF) mode, required by BR "
+               "mode.\n";
     realTimeExternalForce = false;
   } else {
-    *console << "Simulator was set to Real Time External Force (RTEF) mode.\n";
+    console << "Simulator was set to Real Time External Force (RTEF) mode.\n";
   }
 
   if (graphicsDisplay && batchRun) {
-    *console << "Simulator has defaulted to Console Display (CD) mode, required by BR mode.\n";
+    console << "Simulator has defaulted to Console Display (CD) mode, required by BR mode.\n";
     graphicsDisplay = false;
   } else if (graphicsDisplay) {
-    *console << "Simulator was set to Graphics Display (GD) mode.\n";
+    console << "Simulator was set to Graphics Display (GD) mode.\n";
   } else if (realTimeExternalForce) {
-    *console << "Simulator has defaulted to Graphics Display (GD) mode, required by RTEF mode.\n";
+    console << "Simulator has defaulted to Graphics Display (GD) mode, required by RTEF mode.\n";
     graphicsDisplay = true;
   } else {
-    *console << "Simulator has defaulted to Console Display (CD) mode.\n";
+    console << "Simulator has defaulted to Console Display (CD) mode.\n";
   }
 }
 
 bool Framework::CreateModel(const std::string& modelFile) {
-  *console << "Creating internal model representation... ";
-  const bool ok = CreateLinearModel(modelFile, modelCreation, coupling);
-  PrintResult(*console, ok);
+  std::ostream& console = *report.console;
+  console << "Creating internal model representation... ";
+  const bool ok = setUp.vehicle.CreateLinearModel(modelFile);
+  PrintResult(console, ok);
   if (!ok) {
-    const std::string reason = ModelFailureReason(modelCreation);
-    if (!reason.empty()) *console << "Reason:" << reason;
+    const std::string reason = ModelFailureReason(setUp.vehicle.Model());
+    if (!reason.empty()) console << "Reason:" << reason;
   }
   return ok;
 }
 
 // The history must hold a brake input per axle and the traction in every row.
 bool Framework::ReadHistory(const std::string& externalForceFile) {
-  *console << "Reading external force history... ";
+  std::ostream& console = *report.console;
+  console << "Reading external force history... ";
   std::string error;
   std::string warning;
-  bool ok =
-      ReadExternalForceHistory(externalForceFile, coupling.externalForceHistory, error, &warning);
-  const int needed = static_cast<int>(coupling.wheelDofIndices.size()) + 1;
-  if (ok && coupling.externalForceHistory.num_cols() < needed) {
+  Matrix history;
+  bool ok = ReadExternalForceHistory(externalForceFile, history, error, &warning);
+  const int needed = AxleCount() + 1;
+  if (ok && history.num_cols() < needed) {
     ok = false;
     error = "EFD in '" + externalForceFile + "': the history has " +
-            std::to_string(coupling.externalForceHistory.num_cols()) + " columns, but " +
-            std::to_string(needed - 1) + " axles need " + std::to_string(needed) +
+            std::to_string(history.num_cols()) + " columns, but " + std::to_string(needed - 1) +
+            " axles need " + std::to_string(needed) +
             " (a brake input per axle, then the traction)";
   }
-  PrintResult(*console, ok);
-  if (!ok) *console << "Reason: " << error << "\n";
-  if (ok) Warn(*warnings, warning);
+  setUp.inputs.history = std::make_shared<const Matrix>(std::move(history));
+  PrintResult(console, ok);
+  if (!ok) console << "Reason: " << error << "\n";
+  if (ok) Warn(*report.warnings, warning);
   return ok;
 }
 
 bool Framework::ReadBatchSets() {
-  *console << "Reading batch run parameters... ";
+  std::ostream& console = *report.console;
+  console << "Reading batch run parameters... ";
   std::string error;
   std::string warning;
   const bool ok =
-      ReadBatchParameterSets(kBatchParameterFile, coupling.batchParameterSets, error, &warning) &&
-      CheckStepCounts(coupling.batchParameterSets, coupling.externalForceHistory.num_rows(),
-                      error) &&
-      SetsInRange(setRange, coupling.batchParameterSets.num_rows(), "sets", batchBegin, batchEnd,
-                  error) &&
-      BatchRunSizeFits(error);
-  PrintResult(*console, ok);
-  if (!ok) *console << "Reason: " << error << "\n";
-  if (ok) Warn(*warnings, warning);
+      ReadBatchParameterSets(kBatchParameterFile, setUp.inputs.batchSets, error, &warning) &&
+      CheckStepCounts(setUp.inputs.batchSets, setUp.inputs.history->num_rows(), error) &&
+      SetsInRange(settings.setRange, setUp.inputs.batchSets.num_rows(), "sets", setUp.batchBegin,
+                  setUp.batchEnd, error) &&
+      BatchRunSizeFits(setUp, settings, *report.warnings, error);
+  PrintResult(console, ok);
+  if (!ok) console << "Reason: " << error << "\n";
+  if (ok) Warn(*report.warnings, warning);
   return ok;
 }
 
-int Framework::ConsoleSteps() const {
-  const int rows = coupling.externalForceHistory.num_rows();
-  return resampleHistory ? ResampledStepCount(rows, coupling.stepMatricesTimeStep) : rows;
-}
-
-// The console run's steps, then the validator over the history's rows.
-bool Framework::ConsoleRunSizeFits(std::string& error) const {
-  if (batchRun || graphicsDisplay) return true;
-  const int rows = coupling.externalForceHistory.num_rows();
-  const double timeStep = coupling.stepMatricesTimeStep;
-  if (resampleHistory && !ResampledStepCountFits(rows, timeStep)) {
-    std::ostringstream text;
-    text << "DT " << timeStep << " is too small for the " << rows
-         << " rows of the history: more than " << std::numeric_limits<int>::max() << " steps";
-    error = text.str();
-    return false;
-  }
-  const int steps = ConsoleSteps();
-  const TAxleIntegrator& axleRot = vehicleSystem.Dynamics().AxleRot;
-  RunSize size = VehicleRunSize(steps, axleRot.Iter(), axleRot.Subdiv(), vehicleSystem.AxleCount());
-  size.outputBytes += ValidatorOutputBytes(rows) + StatesBytes(steps);
-  std::string warning;
-  const bool fits = CheckRunSize(size, error, warning);
-  Warn(*warnings, warning);
-  return fits;
-}
-
-// Every set of the range replays the whole history at its own time step, then
-// the validator replays it once.
-bool Framework::BatchRunSizeFits(std::string& error) const {
-  const Matrix& sets = coupling.batchParameterSets;
-  const int rows = coupling.externalForceHistory.num_rows();
-  const int axles = static_cast<int>(coupling.wheelDofIndices.size());
-  RunSize total;
-  total.outputBytes = ValidatorOutputBytes(rows);
-  for (int i = batchBegin; i < batchEnd; ++i) {
-    const RunSize set = VehicleRunSize(ResampledStepCount(rows, sets[i][0]),
-                                       static_cast<int>(std::trunc(sets[i][1])),
-                                       static_cast<int>(std::trunc(sets[i][2])), axles);
-    total.work += set.work;
-    total.outputBytes += set.outputBytes + StatesBytes(ResampledStepCount(rows, sets[i][0]));
-  }
-  std::string warning;
-  const bool fits = CheckRunSize(total, error, warning);
-  if (!fits) error = "BATCH in '" + std::string(kBatchParameterFile) + "': " + error;
-  Warn(*warnings, warning);
-  return fits;
-}
-
 bool Framework::CreateVisualModel(const std::string& stylesFile) {
-  *console << "Creating visual model representation... ";
-  const ComponentManager& components = modelCreation.Components();
-  const bool ok = styleManager.Create(
+  std::ostream& console = *report.console;
+  console << "Creating visual model representation... ";
+  const ComponentManager& components = setUp.vehicle.Model().Components();
+  const bool ok = setUp.styleManager.Create(
       stylesFile, components.Bodies(), components.Wheels(), components.Nodes(), components.Forces(),
       components.ExtForces(), components.Outdisps(), components.Dofs());
-  PrintResult(*console, ok);
+  PrintResult(console, ok);
   if (!ok) {
-    *console << "Reason:\n" << styleManager.GetLogText();
+    console << "Reason:\n" << setUp.styleManager.GetLogText();
     return false;
   }
-  *console << "Creating result manager... ";
+  console << "Creating result manager... ";
   const int dofCount = static_cast<int>(components.Dofs().size());
-  resultStore.Append(Vector(dofCount, 0.0), "Real-time simulation");
-  PrintResult(*console, true);
+  setUp.resultStore.Append(Vector(dofCount, 0.0), "Real-time simulation");
+  PrintResult(console, true);
   return true;
 }
 
@@ -257,9 +184,9 @@ bool Framework::WriteLogs(const std::string& directory) {
   std::error_code error;
   fs::create_directories(directory, error);
   if (!fs::is_directory(directory, error)) {
-    *warnings << "Warning - cannot make the log folder '" << directory
-              << "'; the module logs are not saved.\n";
-    lostResults.Skipped();
+    *report.warnings << "Warning - cannot make the log folder '" << directory
+                     << "'; the module logs are not saved.\n";
+    report.lostResults.Skipped();
     return false;
   }
   struct LogFile {
@@ -267,28 +194,47 @@ bool Framework::WriteLogs(const std::string& directory) {
     std::string text;
   };
   std::vector<LogFile> logs = {
-      {"model_creation.log", modelCreation.GetLogText('M')},
-      {"component_manager.log", modelCreation.GetLogText('C')},
-      {"basic_matrix_manager.log", modelCreation.GetLogText('B')},
-      {"advanced_matrix_manager.log", modelCreation.GetLogText('A')},
-      {"simulation_module.log", simulationModule.GetLogText()},
-      {"vehicle_system.log", vehicleCreationLog},
+      {"model_creation.log", setUp.vehicle.Model().GetLogText('M')},
+      {"component_manager.log", setUp.vehicle.Model().GetLogText('C')},
+      {"basic_matrix_manager.log", setUp.vehicle.Model().GetLogText('B')},
+      {"advanced_matrix_manager.log", setUp.vehicle.Model().GetLogText('A')},
+      {"simulation_module.log", setUp.vehicle.Simulation().GetLogText()},
+      {"vehicle_system.log", setUp.vehicleCreationLog},
   };
-  if (graphicsDisplay) logs.push_back({"style_manager.log", styleManager.GetLogText()});
+  if (graphicsDisplay) logs.push_back({"style_manager.log", setUp.styleManager.GetLogText()});
   bool ok = true;
   for (const LogFile& log : logs) {
     const std::string fileName = (fs::path(directory) / log.name).string();
     OutputFile out(fileName);
     if (!out.IsOpen()) {
-      lostResults.CannotOpen(fileName);
+      report.lostResults.CannotOpen(fileName);
       ok = false;
       continue;
     }
     out << log.text;
     if (!out.Close()) {
-      lostResults.CannotWrite(fileName, errno);
+      report.lostResults.CannotWrite(fileName, errno);
       ok = false;
     }
   }
   return ok;
+}
+
+// The graphics path never returns; the refusal of RTEF + CD is a guard that the
+// mode resolution makes unreachable.
+void Framework::Run(int argc, char** argv) {
+  if (graphicsDisplay) RunWindow(Context(), realTimeExternalForce, argc, argv);
+  if (realTimeExternalForce) {
+    *report.console << "Problem with Framework configuration: RTEF+CD Not supported!";
+    return;
+  }
+  if (batchRun) {
+    RunBatch(Context());
+  } else {
+    consoleRun = RunConsole(Context());
+  }
+}
+
+void Framework::RunValidator() {
+  ::RunValidator(Context(), consoleRun);
 }

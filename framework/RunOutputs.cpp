@@ -1,86 +1,35 @@
-// The files of a run besides its result text: the time series, the states and
-// the summary, and the list of what was written.
+// The files of a run besides its result text: the time series, the states,
+// the summary and the modes, and the list of what was written.
 
 #include <cerrno>
 #include <cmath>
 
-#include "framework/Framework.h"
+#include "framework/RunContext.h"
 #include "framework/RunSize.h"
 #include "model/ComponentManager.h"
 #include "model/TextPrepass.h"
 #include "results/ModesFile.h"
 #include "solver/ModalAnalysis.h"
 
-void Framework::OpenRecording(const Kelvra& vehicle, RunRecording& recording,
-                              const std::string& base, LostResults& lost) const {
-  const int axles = vehicle.AxleCount();
-  if (resultFormat == ResultFormat::kHdf5) {
-    const StateLayout layout = writeStates ? StatesLayout() : StateLayout();
-    if (!recording.OpenHdf5(Hdf5FileName(base), axles, writeStates ? &layout : nullptr)) {
-      lost.CannotSave(Hdf5FileName(base), recording.file.ErrorNumber());
-    }
-  } else {
-    const std::string seriesFile = base + ".csv";
-    if (!recording.series.Open(seriesFile, axles)) lost.CannotOpen(seriesFile);
-    if (writeStates) {
-      const std::string statesFile = StatesFileName(seriesFile);
-      if (!recording.states.Open(statesFile, StatesLayout())) lost.CannotOpen(statesFile);
-    }
-  }
-  recording.massShares = MassShares();
-  recording.summary.Start(static_cast<std::size_t>(axles), vehicle.Dynamics().AxleRot.Lim(),
-                          vehicle.TimeStep());
-}
-
-void Framework::CloseRecording(RunRecording& recording, const std::string& base,
-                               const RunSummary* summary, LostResults& lost,
-                               WrittenFiles& written) const {
-  const auto close = [&](auto& recorder, const std::string& fileName) {
-    if (!recorder.IsOpen()) return;
-    if (recorder.Close()) {
-      written.Add(fileName);
-    } else {
-      lost.CannotWrite(fileName, recorder.ErrorNumber());
-    }
-  };
-  if (resultFormat == ResultFormat::kHdf5) {
-    if (!recording.file.IsOpen()) return;
-    if (recording.CloseHdf5(summary)) {
-      written.Add(Hdf5FileName(base));
-    } else {
-      lost.CannotWrite(Hdf5FileName(base), recording.file.ErrorNumber());
-    }
-    return;
-  }
-  close(recording.series, base + ".csv");
-  close(recording.states, StatesFileName(base + ".csv"));
-}
-
-void Framework::SaveWholeFile(const std::string& fileName, const std::string& text) {
-  int error = 0;
-  if (WriteWholeFile(fileName, text, error)) {
-    writtenFiles.Add(fileName);
-  } else {
-    lostResults.CannotSave(fileName, error);
-  }
-}
+namespace {
 
 // While a wheel rolls, its slip stays inside the slip band, where the adhesion
 // force grows with the slip as a damper of capacity / LIM (about 2e5 N s/m on
 // the shipped vehicle): it ties the wheel's rotation to its wheelset's
 // longitudinal motion far faster (a few ms) than any mode of the suspension
 // swings, so the wheel's reduced mass moves with that freedom.
-bool Framework::ModesText(std::string& text, std::string& error) const {
-  const Matrix& a = modelCreation.GetMatrix('A');
-  const Matrix& mass = modelCreation.GetMatrix('M');
+bool ModesText(const VehicleSetUp& setUp, std::string& text, std::string& error) {
+  const Matrix& a = setUp.Model().GetMatrix('A');
+  const Matrix& mass = setUp.Model().GetMatrix('M');
   const int n = mass.num_rows();
   std::vector<double> masses(static_cast<std::size_t>(n));
   std::vector<double> rolling(masses.size(), 0.0);
   for (int j = 0; j < n; ++j) masses[static_cast<std::size_t>(j)] = mass[j][j];
+  const CouplingData& coupling = setUp.Vehicle().Coupling();
   for (std::size_t w = 0; w < coupling.wheelDofIndices.size(); ++w) {
-    const int dof = coupling.wheelDofIndices[w];
-    if (dof < 0 || dof >= n || static_cast<int>(w) >= coupling.reducedMasses.dim()) continue;
-    rolling[static_cast<std::size_t>(dof)] += coupling.reducedMasses[static_cast<int>(w)];
+    const std::size_t dof = coupling.wheelDofIndices[w];
+    if (dof >= masses.size() || w >= coupling.reducedMasses.size()) continue;
+    rolling[dof] += coupling.reducedMasses[w];
   }
   std::vector<double> rollingMasses = masses;
   for (std::size_t j = 0; j < masses.size(); ++j) rollingMasses[j] += rolling[j];
@@ -94,34 +43,95 @@ bool Framework::ModesText(std::string& text, std::string& error) const {
     error = "the eigenvalues of the system with the wheels' reduced masses cannot be worked out";
   }
   if (!error.empty()) return false;
-  const std::vector<std::string> names = StatesLayout().freedomNames;
+  const std::vector<std::string> names = StatesLayout(setUp.Model()).freedomNames;
   text = ModesHeader() + ModesRows("linear", linearModes, names) +
          ModesRows("rolling", rollingModes, names);
   return true;
 }
 
+}  // namespace
+
+void RunReport::SaveWholeFile(const std::string& fileName, const std::string& text) {
+  int error = 0;
+  if (WriteWholeFile(fileName, text, error)) {
+    writtenFiles.Add(fileName);
+  } else {
+    lostResults.CannotSave(fileName, error);
+  }
+}
+
+void OpenRecording(const RunContext& run, const Kelvra& vehicle, RunRecording& recording,
+                   const std::string& base, LostResults& lost) {
+  const int axles = vehicle.AxleCount();
+  const ModelCreation& model = run.setUp.vehicle.Model();
+  const bool writeStates = run.settings.writeStates;
+  if (run.settings.resultFormat == ResultFormat::kHdf5) {
+    const StateLayout layout = writeStates ? StatesLayout(model) : StateLayout();
+    const std::string fileName = Hdf5FileName(base);
+    if (!recording.OpenHdf5(fileName, axles, writeStates ? &layout : nullptr)) {
+      lost.CannotSave(fileName, recording.file.ErrorNumber());
+    }
+  } else {
+    const std::string seriesFile = base + ".csv";
+    if (!recording.series.Open(seriesFile, axles)) lost.CannotOpen(seriesFile);
+    if (writeStates) {
+      const std::string statesFile = StatesFileName(seriesFile);
+      if (!recording.states.Open(statesFile, StatesLayout(model))) lost.CannotOpen(statesFile);
+    }
+  }
+  recording.massShares = MassShares(model);
+  recording.summary.Start(static_cast<std::size_t>(axles), vehicle.Dynamics().AxleRot.Lim(),
+                          vehicle.TimeStep());
+}
+
+// A run recorded into an HDF5 file has it open; one recorded as CSV files has
+// its recorders open instead.
+void CloseRecording(RunRecording& recording, const std::string& base, const RunSummary* summary,
+                    LostResults& lost, WrittenFiles& written) {
+  if (recording.file.IsOpen()) {
+    const std::string fileName = Hdf5FileName(base);
+    if (recording.CloseHdf5(summary)) {
+      written.Add(fileName);
+    } else {
+      lost.CannotWrite(fileName, recording.file.ErrorNumber());
+    }
+    return;
+  }
+  const auto close = [&](auto& recorder, const std::string& fileName) {
+    if (!recorder.IsOpen()) return;
+    if (recorder.Close()) {
+      written.Add(fileName);
+    } else {
+      lost.CannotWrite(fileName, recorder.ErrorNumber());
+    }
+  };
+  close(recording.series, base + ".csv");
+  close(recording.states, StatesFileName(base + ".csv"));
+}
+
 // Without --modes, a modes file an earlier run left under the same name goes,
 // so that none stands beside this run's files as if it were its own.
-void Framework::WriteModes(const std::string& base) {
-  if (!writeModes) {
+void WriteModes(const RunContext& run, const std::string& base) {
+  if (!run.settings.writeModes) {
     RemoveEarlierFiles(base, {"_modes.csv"});
     return;
   }
   const std::string fileName = ModesFileName(base);
   std::string text;
   std::string error;
-  if (ModesText(text, error)) {
-    SaveWholeFile(fileName, text);
+  if (ModesText(run.setUp.vehicle, text, error)) {
+    run.report.SaveWholeFile(fileName, text);
     return;
   }
-  *warnings << "Warning - " << error << "; " << QuotedExcerpt(fileName) << " is not written.\n";
-  lostResults.Skipped();
+  *run.report.warnings << "Warning - " << error << "; " << QuotedExcerpt(fileName)
+                       << " is not written.\n";
+  run.report.lostResults.Skipped();
 }
 
 // The states hold every freedom's velocity, then its displacement; an output
 // displacement's deflection is its mapping row applied to the displacements.
-StateLayout Framework::StatesLayout() const {
-  const ComponentManager& components = modelCreation.Components();
+StateLayout StatesLayout(const ModelCreation& model) {
+  const ComponentManager& components = model.Components();
   StateLayout layout;
   for (const DofEntry& dof : components.Dofs()) {
     layout.freedomNames.push_back(DofName(components.Bodies(), dof));
@@ -130,7 +140,7 @@ StateLayout Framework::StatesLayout() const {
   for (const Outdisp& outdisp : components.Outdisps()) {
     layout.deflectionNames.push_back(outdisp.name);
   }
-  const Matrix& mapping = modelCreation.GetMatrix('O');
+  const Matrix& mapping = model.GetMatrix('O');
   for (int i = 0; i < mapping.num_rows(); ++i) {
     for (int j = 0; j < mapping.num_cols(); ++j) {
       if (mapping[i][j] == 0.0) continue;
@@ -142,8 +152,8 @@ StateLayout Framework::StatesLayout() const {
 }
 
 // The state holds every freedom's velocity first, in the order of the freedoms.
-std::vector<MassShare> Framework::MassShares() const {
-  const ComponentManager& components = modelCreation.Components();
+std::vector<MassShare> MassShares(const ModelCreation& model) {
+  const ComponentManager& components = model.Components();
   const std::vector<Body>& bodies = components.Bodies();
   std::vector<MassShare> shares;
   double total = 0.0;
@@ -160,7 +170,7 @@ std::vector<MassShare> Framework::MassShares() const {
   return shares;
 }
 
-double Framework::StatesBytes(double steps) const {
-  if (!writeStates) return 0.0;
-  return StatesOutputBytes(steps, StateRecorder::ColumnNames(StatesLayout()).size());
+double StatesBytes(const RunSettings& settings, const ModelCreation& model, double steps) {
+  if (!settings.writeStates) return 0.0;
+  return StatesOutputBytes(steps, StateRecorder::ColumnNames(StatesLayout(model)).size());
 }

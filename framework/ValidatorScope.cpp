@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -67,20 +68,26 @@ WheelView ValidatorView(const ValidatorTrainModel& validator) {
 // The model's inputs by position: adhesion of every axle, its brake force as
 // it acts on the vehicle (the sign set by the side of the brake), the traction.
 WheelView RunView(const ReferenceModelData& model) {
+  const CouplingData& coupling = model.vehicle.Coupling();
   const int n = model.a.num_rows();
   const int axles = kValidatorWheelsets;
   WheelView view{model.a, Matrix(n, kInputs, 0.0), Matrix(kOutputs, n, 0.0)};
   for (int i = 0; i < n; ++i) {
     for (int k = 0; k < axles; ++k) {
-      const double side = model.brakeForceRadii[k] < 0.0 ? -1.0 : 1.0;
+      const double side = coupling.brakeForceRadii[k] < 0.0 ? -1.0 : 1.0;
       view.b[i][k] = model.f[i][k];
       view.b[i][axles + k] = -side * model.f[i][axles + k];
     }
     view.b[i][kInputs - 1] = model.f[i][2 * axles];
   }
-  for (int k = 0; k < axles; ++k) {
-    view.c[k][model.wheelDofIndices[static_cast<std::size_t>(k)]] = 1.0;
-    for (int j = 0; j < n; ++j) view.c[axles + k][j] = model.normalForce[k][j];
+  for (int k = 0; k < axles; ++k) view.c[k][coupling.wheelDofIndices[k]] = 1.0;
+  // The normal forces' rows below the speeds: the stored elements, column by column.
+  const SparseMatrix& normal = coupling.normalForce;
+  std::uint32_t element = 0;
+  for (std::uint32_t j = 0; j < normal.Cols(); ++j) {
+    for (; element < normal.ColumnEnd()[j]; ++element) {
+      view.c[axles + normal.RowOf()[element]][j] = normal.Values()[element];
+    }
   }
   return view;
 }
@@ -141,12 +148,15 @@ bool SameResponse(const WheelView& run, const WheelView& reference) {
   return true;
 }
 
-bool SameWheels(const ValidatorTrainModel& validator, const ReferenceModelData& model) {
-  if (model.wheelDofIndices.size() != static_cast<std::size_t>(kValidatorWheelsets)) return false;
+bool SameWheels(const ValidatorParameters& reference, const CouplingData& coupling) {
+  if (coupling.wheelDofIndices.size() != static_cast<std::size_t>(kValidatorWheelsets)) {
+    return false;
+  }
   for (int k = 0; k < kValidatorWheelsets; ++k) {
-    if (!Same(model.reducedMasses[k], validator.wheelReducedMass) ||
-        !Same(model.staticAxleLoads[k], validator.staticWheelLoad) ||
-        !Same(std::fabs(model.brakeForceRadii[k]), validator.brakeRadius / validator.wheelRadius)) {
+    if (!Same(coupling.reducedMasses[k], reference.wheelReducedMass) ||
+        !Same(coupling.staticAxleLoads[k], reference.staticWheelLoad) ||
+        !Same(std::fabs(coupling.brakeForceRadii[k]),
+              reference.brakeRadius / reference.wheelRadius)) {
       return false;
     }
   }
@@ -154,14 +164,14 @@ bool SameWheels(const ValidatorTrainModel& validator, const ReferenceModelData& 
 }
 
 // The brake at wheel speeds inside and beyond its fading band, both ways.
-bool SameBrake(const ValidatorTrainModel& validator, const Kelvra& vehicle) {
+bool SameBrake(const ValidatorParameters& reference, const Kelvra& vehicle) {
   TBrakeSys brakes = vehicle.Dynamics().BrkSys;
   const std::vector<double> demand(kValidatorWheelsets, 1000.0);
   for (const double speed : {0.0, 0.01, -0.03, 0.049, 0.2, -3.0}) {
     const std::vector<double> wheelSpeed(kValidatorWheelsets, speed);
     if (!brakes.DoStep(demand, wheelSpeed)) return false;
     const double expected =
-        ValidatorTrainModel::Saturation(speed, validator.brakeSpeedLimit) * demand[0];
+        ValidatorTrainModel::Saturation(speed, reference.brakeSpeedLimit) * demand[0];
     for (const double force : brakes.BrakeForce()) {
       if (!(std::fabs(force - expected) <= kSameParameter * demand[0])) return false;
     }
@@ -169,9 +179,9 @@ bool SameBrake(const ValidatorTrainModel& validator, const Kelvra& vehicle) {
   return true;
 }
 
-bool NoResistance(const ValidatorTrainModel& validator, const Kelvra& vehicle) {
-  if (validator.resistanceLoadFactor != 0.0 || validator.resistanceConstant != 0.0 ||
-      validator.resistanceQuadratic != 0.0) {
+bool NoResistance(const ValidatorParameters& reference, const Kelvra& vehicle) {
+  if (reference.resistanceLoadFactor != 0.0 || reference.resistanceConstant != 0.0 ||
+      reference.resistanceQuadratic != 0.0) {
     return false;
   }
   TResistance resistance = vehicle.Dynamics().Res;
@@ -184,14 +194,14 @@ bool NoResistance(const ValidatorTrainModel& validator, const Kelvra& vehicle) {
 
 // Every characteristic the track may select, at slips from standstill to a
 // wheel locked at speed.
-bool SameAdhesion(const ValidatorTrainModel& validator, const Kelvra& vehicle) {
+bool SameAdhesion(const ValidatorParameters& reference, const Kelvra& vehicle) {
   const auto& characteristics = vehicle.ContactModel().AdhesionGenerator().Characteristics();
   for (const AdhesionCharacteristic& c : characteristics) {
     for (const double slip : {0.0, 0.02, -0.3, 2.0, 10.0, -40.0}) {
       const double mu =
-          validator.adhesionMax *
-          ((1.0 - validator.adhesionFloor) * std::exp(-std::fabs(slip) / validator.adhesionDecay) +
-           validator.adhesionFloor);
+          reference.adhesionMax *
+          ((1.0 - reference.adhesionFloor) * std::exp(-std::fabs(slip) / reference.adhesionDecay) +
+           reference.adhesionFloor);
       if (!Same(c.Coefficient(slip), mu)) return false;
     }
   }
@@ -202,15 +212,17 @@ bool SameAdhesion(const ValidatorTrainModel& validator, const Kelvra& vehicle) {
 
 std::string ValidatorVehicleDifference(const ValidatorTrainModel& validator,
                                        const ReferenceModelData& model, const Kelvra& vehicle) {
-  if (!SameWheels(validator, model)) return "its wheels";
-  if (!SameBrake(validator, vehicle)) return "its brake";
-  if (!NoResistance(validator, vehicle)) return "its running resistance";
-  if (!SameAdhesion(validator, vehicle)) return "its adhesion";
-  if (!Same(vehicle.Dynamics().AxleRot.Lim(), validator.adhesionSlipLimit)) return "LIM";
+  const ValidatorParameters& reference = validator.Parameters();
+  const CouplingData& coupling = model.vehicle.Coupling();
+  if (!SameWheels(reference, coupling)) return "its wheels";
+  if (!SameBrake(reference, vehicle)) return "its brake";
+  if (!NoResistance(reference, vehicle)) return "its running resistance";
+  if (!SameAdhesion(reference, vehicle)) return "its adhesion";
+  if (!Same(vehicle.Dynamics().AxleRot.Lim(), reference.adhesionSlipLimit)) return "LIM";
   const bool linearFits = model.a.num_rows() == kStates && model.f.num_rows() == kStates &&
                           model.f.num_cols() >= kInputs &&
-                          model.normalForce.num_rows() == kOutputs / 2 &&
-                          model.normalForce.num_cols() == kStates;
+                          coupling.normalForce.Rows() == kOutputs / 2 &&
+                          coupling.normalForce.Cols() == kStates;
   if (!linearFits || !SameResponse(RunView(model), ValidatorView(validator))) {
     return "its linear model";
   }

@@ -1,11 +1,14 @@
-// The vehicle-system sections of the model file (ITER ... WHLTMP), read by
-// Kelvra::Create over the shipped vehicle's linear model, four wheelsets. What reads successfully
-// is then stepped under traction and braking, so that the values read are also used.
+// The vehicle-system sections of the model file (ITER ... WHLTMP), read for the
+// shipped vehicle's linear model (four wheelsets) and made into a vehicle system
+// by Kelvra::Create. What reads successfully is then stepped under traction and
+// braking, so that the values read are also used.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FuzzInput.h"
@@ -20,26 +23,29 @@ namespace {
 constexpr long long kMaxSubstepsPerStep = 20000;
 constexpr int kAxles = 4;
 
-// The shipped vehicle's coupling data, made once.
-const VehicleSetUp& ShippedSetUp() {
-  static const VehicleSetUp setUp = [] {
+// The shipped vehicle's model, made once.
+const VehicleModel& ShippedModel() {
+  static const VehicleModel model = [] {
     VehicleSetUp built;
     FUZZ_CHECK(built.Build(KELVRA_SOURCE_DIR "/data/combined_train17_GEN.in", 0.005));
-    return built;
+    return built.Vehicle();
   }();
-  return setUp;
+  return model;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const VehicleSetUp& setUp = ShippedSetUp();
-  static CouplingData coupling = setUp.Coupling();
-  coupling.modelFileName = fuzzing::WriteInput(data, size, "combined_train17_GEN.in");
+  // The shipped linear model with the sections of the input.
+  static const auto step = std::make_shared<const TimeStepMatrices>(ShippedModel().Step());
+  VehicleDefinition definition = ShippedModel().Definition();
+  definition.modelFileName = fuzzing::WriteInput(data, size, "combined_train17_GEN.in");
+  ReadParameterSections(*step, definition);
+  const VehicleModel model(std::make_shared<const VehicleDefinition>(std::move(definition)), step);
 
   Kelvra kelvra;
   std::ostringstream log;
-  const bool created = CreateVehicle(coupling, kelvra, log);
+  const bool created = CreateVehicle(model, kelvra, log);
   FUZZ_CHECK(created == kelvra.Created());
   if (!created) return 0;
   FUZZ_CHECK(kelvra.AxleCount() == kAxles);

@@ -33,10 +33,7 @@ class ComponentManager {
   // Position of the first record of that name, or the list's length.
   int FindBody(const std::string& name) const { return bodies.Find(name); }
   int FindNode(const std::string& name) const { return nodes.Find(name); }
-  int FindForce(const std::string& name) const { return forces.Find(name); }
   int FindExtForce(const std::string& name) const { return extForces.Find(name); }
-  int FindOutdisp(const std::string& name) const { return outdisps.Find(name); }
-  int FindWheel(const std::string& name) const { return wheels.Find(name); }
 
   // Position of the DOF (body, kind) in the DOF list, or the list's length.
   int FindDof(int body, char kind) const;

@@ -14,9 +14,9 @@ void InputsOfRow(const Matrix& history, int row, std::vector<double>& brakeDeman
   tractionForce = cell(axles);
 }
 
-void HistoryReplay::SetUp(Kelvra& vehicleSystem, Matrix forceHistory) {
+void HistoryReplay::SetUp(Kelvra& vehicleSystem, std::shared_ptr<const Matrix> forceHistory) {
   vehicle = &vehicleSystem;
-  history = std::move(forceHistory);
+  history = forceHistory ? std::move(forceHistory) : std::make_shared<const Matrix>();
   timeStep = vehicleSystem.TimeStep();
   brakeDemand.assign(static_cast<std::size_t>(std::max(0, vehicleSystem.AxleCount())), 0.0);
   tractionForce = 0.0;
@@ -24,7 +24,7 @@ void HistoryReplay::SetUp(Kelvra& vehicleSystem, Matrix forceHistory) {
 }
 
 bool HistoryReplay::StepRow(int row) {
-  InputsOfRow(history, row, brakeDemand, tractionForce);
+  InputsOfRow(*history, row, brakeDemand, tractionForce);
   return Step();
 }
 

@@ -6,6 +6,7 @@
 // the step's end time k DT, k the steps made since the start.
 
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -22,12 +23,13 @@ class HistoryReplay {
  public:
   HistoryReplay() = default;
   // Steps `vehicleSystem`, which must outlive the replay, with the rows of
-  // `forceHistory` at the vehicle's time step.
-  HistoryReplay(Kelvra& vehicleSystem, Matrix forceHistory) {
+  // `forceHistory` at the vehicle's time step. The history is shared, not
+  // copied: every set of a batch replays the one the run read.
+  HistoryReplay(Kelvra& vehicleSystem, std::shared_ptr<const Matrix> forceHistory) {
     SetUp(vehicleSystem, std::move(forceHistory));
   }
   // The same for a replay made earlier; the step count starts over.
-  void SetUp(Kelvra& vehicleSystem, Matrix forceHistory);
+  void SetUp(Kelvra& vehicleSystem, std::shared_ptr<const Matrix> forceHistory);
 
   // Steps with the inputs of `row`; false, without recording, when the step
   // left the vehicle state broken (the vehicle system has said so).
@@ -49,11 +51,11 @@ class HistoryReplay {
   const std::vector<double>& BrakeDemand() const { return brakeDemand; }
   double& TractionForce() { return tractionForce; }
   double TractionForce() const { return tractionForce; }
-  const Matrix& History() const { return history; }
+  const Matrix& History() const { return *history; }
 
  private:
   Kelvra* vehicle = nullptr;
-  Matrix history;
+  std::shared_ptr<const Matrix> history = std::make_shared<const Matrix>();
   double timeStep = 0.0;
   RunRecording recording;
   std::vector<double> brakeDemand;  // one per axle

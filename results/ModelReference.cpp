@@ -46,10 +46,6 @@ SparseMatrix Sparse(const Matrix& m) {
   return sparse;
 }
 
-std::vector<double> Plain(const Vector& v) {
-  return std::vector<double>(v.begin(), v.end());
-}
-
 // The axle integrator's slip law: linear inside the band, its sign outside.
 double Saturation(double slip, double band) {
   if (std::fabs(band) > std::fabs(slip)) return slip / band;
@@ -65,35 +61,37 @@ bool AllFinite(const std::vector<double>& values) {
 bool ModelReference::SetUp(const ReferenceModelData& model, const Kelvra& vehicle,
                            double largestBrakeInput, std::string& reason) {
   const int n = model.a.num_rows();
-  const std::size_t axles = model.wheelDofIndices.size();
-  const bool fits = n > 0 && model.a.num_cols() == n && model.f.num_rows() == n &&
-                    model.normalForce.num_cols() == n &&
-                    static_cast<std::size_t>(model.normalForce.num_rows()) == axles &&
-                    model.initialState.dim() == n && model.wheelStateIndices.size() == axles &&
-                    static_cast<std::size_t>(model.staticAxleLoads.dim()) == axles &&
-                    static_cast<std::size_t>(model.reducedMasses.dim()) == axles &&
-                    static_cast<std::size_t>(model.brakeForceRadii.dim()) == axles &&
-                    static_cast<std::size_t>(model.f.num_cols()) > 2 * axles &&
-                    vehicle.AxleCount() == static_cast<int>(axles) && model.timeStep > 0.0;
+  const auto states = static_cast<std::size_t>(n);
+  const CouplingData& coupling = model.vehicle.Coupling();
+  const std::vector<double>& initial = model.vehicle.Definition().initialState;
+  const std::size_t axles = coupling.wheelDofIndices.size();
+  const bool fits =
+      n > 0 && model.a.num_cols() == n && model.f.num_rows() == n &&
+      coupling.normalForce.Cols() == states && coupling.normalForce.Rows() == axles &&
+      initial.size() == states && coupling.wheelStateIndices.size() == axles &&
+      coupling.staticAxleLoads.size() == axles && coupling.reducedMasses.size() == axles &&
+      coupling.brakeForceRadii.size() == axles &&
+      static_cast<std::size_t>(model.f.num_cols()) > 2 * axles &&
+      vehicle.AxleCount() == static_cast<int>(axles) && model.vehicle.TimeStep() > 0.0;
   if (!fits) {
     reason = "the model's matrices and wheels do not fit together";
     return false;
   }
   a = Sparse(model.a);
   f = Sparse(model.f);
-  normal = Sparse(model.normalForce);
-  initialState = Plain(model.initialState);
-  staticLoads = Plain(model.staticAxleLoads);
-  reducedMasses = Plain(model.reducedMasses);
-  brakeRadii = Plain(model.brakeForceRadii);
-  speedEntry.assign(model.wheelDofIndices.begin(), model.wheelDofIndices.end());
-  positionEntry.assign(model.wheelStateIndices.begin(), model.wheelStateIndices.end());
+  normal = coupling.normalForce;
+  initialState = initial;
+  staticLoads = coupling.staticAxleLoads;
+  reducedMasses = coupling.reducedMasses;
+  brakeRadii = coupling.brakeForceRadii;
+  speedEntry.assign(coupling.wheelDofIndices.begin(), coupling.wheelDofIndices.end());
+  positionEntry.assign(coupling.wheelStateIndices.begin(), coupling.wheelStateIndices.end());
   brakes = vehicle.Dynamics().BrkSys;
   resistance = vehicle.Dynamics().Res;
   contact = vehicle.ContactModel();
   contact.Init();
   lim = vehicle.Dynamics().AxleRot.Lim();
-  timeStep = model.timeStep;
+  timeStep = model.vehicle.TimeStep();
   inputCount = static_cast<std::size_t>(model.f.num_cols());
 
   // The stiffest wheel: d(adhesion)/dw over the slip band at the largest

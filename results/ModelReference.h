@@ -22,19 +22,14 @@
 #include "vehicle/Contact.h"
 #include "vehicle/Kelvra.h"
 #include "vehicle/Resistance.h"
+#include "vehicle/VehicleModel.h"
 
-// The linear model and the per-axle data of the run, as set up.
+// The linear model of the run: its first-order system, and the vehicle's
+// model for its coupling data, initial state and time step.
 struct ReferenceModelData {
-  const Matrix& a;                            // n x n
-  const Matrix& f;                            // n x inputs
-  const Matrix& normalForce;                  // axles x n
-  const Vector& initialState;                 // n
-  const Vector& staticAxleLoads;              // per axle
-  const Vector& reducedMasses;                // per axle
-  const Vector& brakeForceRadii;              // per axle
-  const std::vector<int>& wheelDofIndices;    // state entry of each axle's speed
-  const std::vector<int>& wheelStateIndices;  // state entry of each axle's position
-  double timeStep;                            // of the run, seconds
+  const Matrix& a;              // n x n
+  const Matrix& f;              // n x inputs
+  const VehicleModel& vehicle;  // n states, one wheel per axle
 };
 
 class ModelReference {

@@ -1,23 +1,26 @@
 #include "setup/VehicleSetUp.h"
 
 #include <cstdint>
+#include <fstream>
+#include <limits>
+#include <memory>
+#include <sstream>
+#include <utility>
 
+#include "model/TextInput.h"
+#include "model/TextPrepass.h"
 #include "setup/InputReaders.h"
 
 namespace {
 
-std::vector<double> ToStdVector(const Vector& v) {
-  std::vector<double> values(static_cast<std::size_t>(v.dim()));
-  for (int i = 0; i < v.dim(); ++i) values[static_cast<std::size_t>(i)] = v[i];
-  return values;
-}
-
-std::vector<unsigned> ToIndices(const std::vector<int>& indices) {
-  return std::vector<unsigned>(indices.begin(), indices.end());
-}
-
-void ToSparse(const Matrix& dense, SparseMatrix& sparse) {
+SparseMatrix Sparse(const Matrix& dense) {
+  SparseMatrix sparse;
   sparse.FromRowMajor(static_cast<std::uint32_t>(dense.num_rows()), RowMajor(dense));
+  return sparse;
+}
+
+std::vector<double> Plain(const Vector& v) {
+  return std::vector<double>(v.begin(), v.end());
 }
 
 // The first-order state: every DOF's velocity, then every DOF's displacement.
@@ -34,19 +37,32 @@ std::vector<std::string> StateNames(const ModelCreation& model) {
 
 }  // namespace
 
-bool CreateLinearModel(const std::string& modelFile, ModelCreation& model, CouplingData& coupling) {
-  coupling.modelFileName = modelFile;
+bool CreateLinearModel(const std::string& modelFile, ModelCreation& model,
+                       VehicleDefinition& definition) {
+  definition.modelFileName = modelFile;
   bool ok = model.CreateComponents(modelFile);
   if (ok) ok = model.CalculateBasicMatrices();
   if (!ok) return false;
-  coupling.stateNames = StateNames(model);
-  const bool normal = model.GenerateNormalForceMatrix(coupling.normalForceMatrix);
-  const bool loads = model.GenerateStaticAxleLoadVector(coupling.staticAxleLoads);
-  const bool masses = model.GenerateReducedMassVector(coupling.reducedMasses);
-  const bool indices =
-      model.GenerateWheelIndices(coupling.wheelDofIndices, coupling.wheelStateIndices);
-  const bool radii = model.GenerateBrakeForceRadii(coupling.brakeForceRadii);
-  return normal && loads && masses && indices && radii;
+  definition.stateNames = StateNames(model);
+  Matrix normalForce;
+  Vector loads;
+  Vector masses;
+  Vector radii;
+  std::vector<int> dofIndices;
+  std::vector<int> stateIndices;
+  const bool normal = model.GenerateNormalForceMatrix(normalForce);
+  const bool loadsMade = model.GenerateStaticAxleLoadVector(loads);
+  const bool massesMade = model.GenerateReducedMassVector(masses);
+  const bool indices = model.GenerateWheelIndices(dofIndices, stateIndices);
+  const bool radiiMade = model.GenerateBrakeForceRadii(radii);
+  CouplingData& coupling = definition.coupling;
+  coupling.normalForce = Sparse(normalForce);
+  coupling.staticAxleLoads = Plain(loads);
+  coupling.reducedMasses = Plain(masses);
+  coupling.brakeForceRadii = Plain(radii);
+  coupling.wheelDofIndices.assign(dofIndices.begin(), dofIndices.end());
+  coupling.wheelStateIndices.assign(stateIndices.begin(), stateIndices.end());
+  return normal && loadsMade && massesMade && indices && radiiMade;
 }
 
 std::string ModelFailureReason(const ModelCreation& model) {
@@ -67,88 +83,98 @@ std::string ModelFailureReason(const ModelCreation& model) {
 }
 
 bool PrepareStepMatrices(const ModelCreation& model, double timeStep, SimulationModule& simulation,
-                         CouplingData& coupling) {
+                         TimeStepMatrices& step) {
   const bool ok =
       simulation.PrepareFundamentalMatrices(model.GetMatrix('A'), model.GetMatrix('F'), timeStep);
-  coupling.fundamentalMatrix = simulation.GetMatrix('C');
-  coupling.forceStepMatrix = simulation.GetMatrix('P');
-  coupling.rampStepMatrix = simulation.GetMatrix('Z');
-  coupling.stepMatricesTimeStep = ok ? timeStep : std::numeric_limits<double>::quiet_NaN();
+  step.fundamental = Sparse(simulation.GetMatrix('C'));
+  step.forceStep = Sparse(simulation.GetMatrix('P'));
+  step.rampStep = Sparse(simulation.GetMatrix('Z'));
+  step.timeStep = ok ? timeStep : std::numeric_limits<double>::quiet_NaN();
   return ok;
 }
 
-void ConvertForVehicle(CouplingData& coupling) {
-  VehicleSideData& side = coupling.vehicleSide;
-  ToSparse(coupling.fundamentalMatrix, side.fundamental);
-  ToSparse(coupling.forceStepMatrix, side.forceStep);
-  ToSparse(coupling.rampStepMatrix, side.rampStep);
-  ToSparse(coupling.normalForceMatrix, side.normalForce);
-  side.initialState = ToStdVector(coupling.initialState);
-  side.staticAxleLoads = ToStdVector(coupling.staticAxleLoads);
-  side.reducedMasses = ToStdVector(coupling.reducedMasses);
-  side.brakeForceRadii = ToStdVector(coupling.brakeForceRadii);
-  side.wheelDofIndices = ToIndices(coupling.wheelDofIndices);
-  side.wheelStateIndices = ToIndices(coupling.wheelStateIndices);
+void ReadParameterSections(const TimeStepMatrices& step, VehicleDefinition& definition) {
+  std::stringstream sections;
+  {
+    std::ifstream file;
+    const TextInputState state = OpenTextInput(definition.modelFileName, kModelFileLimit, file);
+    if (state == TextInputState::Opened) StripCommentsKeepBlank(file, sections);
+  }
+  ReadVehicleParameters(sections, step, definition);
 }
 
-bool CreateVehicle(const CouplingData& coupling, Kelvra& vehicle, std::ostream& log) {
-  const VehicleSideData& side = coupling.vehicleSide;
+bool CreateVehicle(const VehicleModel& model, Kelvra& vehicle, std::ostream& log) {
   // The vehicle system steps wheels; a model without any has nothing for it to do.
-  if (side.wheelDofIndices.empty()) {
+  if (model.AxleCount() == 0) {
     log << "\nError - the model file has no WHEEL: the vehicle system needs at least one.\n";
     return false;
   }
-  const bool created = vehicle.Create(
-      coupling.modelFileName, side.fundamental, side.forceStep, side.rampStep, side.initialState,
-      side.normalForce, side.staticAxleLoads, side.wheelDofIndices, side.wheelStateIndices,
-      side.reducedMasses, side.brakeForceRadii, log, coupling.stepMatricesTimeStep);
-  vehicle.SetStateNames(coupling.stateNames);
-  return created;
+  return vehicle.Create(model, log);
 }
 
-TimeStepChange ChangeTimeStep(const ModelCreation& model, double timeStep,
-                              SimulationModule& simulation, CouplingData& coupling, Kelvra& vehicle,
-                              std::ostream& log) {
+TimeStepChange ChangeTimeStep(const ModelCreation& model, const VehicleModel& base, double timeStep,
+                              SimulationModule& simulation, Kelvra& vehicle, std::ostream& log) {
   TimeStepChange change;
-  change.prepared = PrepareStepMatrices(model, timeStep, simulation, coupling);
+  auto step = std::make_shared<TimeStepMatrices>();
+  change.prepared = PrepareStepMatrices(model, timeStep, simulation, *step);
   if (!change.prepared) return change;
-  ConvertForVehicle(coupling);
-  change.created = CreateVehicle(coupling, vehicle, log);
-  if (!change.created) coupling.stepMatricesTimeStep = std::numeric_limits<double>::quiet_NaN();
+  change.created = CreateVehicle(base.WithStep(std::move(step)), vehicle, log);
   return change;
 }
 
 bool VehicleSetUp::Build(const std::string& modelFile, double timeStep) {
   failure.clear();
-  if (!CreateLinearModel(modelFile, model, coupling)) {
+  if (!CreateLinearModel(modelFile)) {
     return Fail("model creation failed:" + ModelFailureReason(model));
   }
   std::string error;
   double fileTimeStep = 0.0;
-  if (!ReadModelFileItems(modelFile, fileTimeStep, coupling.initialState, error)) {
-    return Fail(error);
-  }
-  coupling.timeStep = fileTimeStep;
-  if (!PrepareStepMatrices(model, timeStep, simulation, coupling)) {
+  if (!ReadModelFileItems(fileTimeStep, error)) return Fail(error);
+  if (!PrepareStepMatrices(timeStep)) {
     return Fail("preparation failed:\n" + simulation.GetLogText());
   }
-  ConvertForVehicle(coupling);
+  Complete();
   return true;
 }
 
-bool VehicleSetUp::CreateVehicle(Kelvra& vehicle, std::ostream& log) const {
-  return ::CreateVehicle(coupling, vehicle, log);
+bool VehicleSetUp::CreateLinearModel(const std::string& modelFile) {
+  return ::CreateLinearModel(modelFile, model, definition);
 }
 
-bool VehicleSetUp::CreateVehicle(Kelvra& vehicle, int iter, int subdiv, std::ostream& log) const {
-  if (!CreateVehicle(vehicle, log)) return false;
-  const double lim = vehicle.Dynamics().AxleRot.Lim();
-  return vehicle.ChangeAxleIntegratorPar(subdiv, iter, lim, TimeStep(), log) && vehicle.Init(log);
+bool VehicleSetUp::ReadModelFileItems(double& fileTimeStep, std::string& error) {
+  Vector initialState;
+  if (!::ReadModelFileItems(definition.modelFileName, fileTimeStep, initialState, error)) {
+    return false;
+  }
+  definition.initialState = Plain(initialState);
+  return true;
 }
 
-bool VehicleSetUp::ChangeTimeStep(double timeStep, Kelvra& vehicle, std::ostream& log) {
-  const TimeStepChange change =
-      ::ChangeTimeStep(model, timeStep, simulation, coupling, vehicle, log);
+bool VehicleSetUp::PrepareStepMatrices(double timeStep) {
+  return ::PrepareStepMatrices(model, timeStep, simulation, step);
+}
+
+void VehicleSetUp::Complete() {
+  ReadParameterSections(step, definition);
+  vehicle = VehicleModel(std::make_shared<const VehicleDefinition>(std::move(definition)),
+                         std::make_shared<const TimeStepMatrices>(std::move(step)));
+  definition = VehicleDefinition();
+  step = TimeStepMatrices();
+}
+
+bool VehicleSetUp::CreateVehicle(Kelvra& kelvra, std::ostream& log) const {
+  return ::CreateVehicle(vehicle, kelvra, log);
+}
+
+bool VehicleSetUp::CreateVehicle(Kelvra& kelvra, int iter, int subdiv, std::ostream& log) const {
+  if (!CreateVehicle(kelvra, log)) return false;
+  const double lim = kelvra.Dynamics().AxleRot.Lim();
+  return kelvra.ChangeAxleIntegratorPar(subdiv, iter, lim, TimeStep(), log) && kelvra.Init(log);
+}
+
+bool VehicleSetUp::ChangeTimeStep(double timeStep, Kelvra& kelvra, std::ostream& log) {
+  const TimeStepChange change = ::ChangeTimeStep(model, vehicle, timeStep, simulation, kelvra, log);
+  if (change.created) vehicle = kelvra.Model();
   return change.prepared && change.created;
 }
 

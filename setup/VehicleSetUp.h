@@ -1,80 +1,42 @@
 #pragma once
 
 // From the model file to a ready vehicle. The chain runs in stages: the linear
-// model (components, A and F, the coupling data), the step matrices C, P and P1
-// for one time step, their vehicle-side copies, and the vehicle system made from
-// them. The stages report through their results and the module logs and print
-// nothing, so that the program can say what it does between them.
+// model (components, A and F, the coupling data), the initial state, the step
+// matrices C, P and P1 for one time step, and the parameter sections, which
+// complete the vehicle's model (VehicleModel); vehicle systems are then made
+// from it. The stages report through their results and the module logs and
+// print nothing, so that the program can say what it does between them.
 //
-// The time step lives with the step matrices made for it, in `CouplingData`:
-// whoever changes it calls ChangeTimeStep, which rebuilds the matrices and the
-// vehicle system (and with it the linear model's and the axle integrator's
-// copies of the step) in one go.
+// The time step lives with the step matrices made for it, in the model: a new
+// time step is a new model of the same vehicle (ChangeTimeStep), whose vehicle
+// system takes the step with the matrices.
 
-#include <limits>
 #include <ostream>
 #include <string>
-#include <vector>
 
-#include "linalg/Matrix.h"
 #include "model/ModelCreation.h"
 #include "solver/SimulationModule.h"
-#include "solver/SparseMatrix.h"
 #include "vehicle/Kelvra.h"
+#include "vehicle/VehicleModel.h"
 
-// The vehicle side's copies of the coupling data: compressed step matrices and
-// plain vectors, as the vehicle system takes them.
-struct VehicleSideData {
-  SparseMatrix fundamental;  // C
-  SparseMatrix forceStep;    // P
-  SparseMatrix rampStep;     // P1
-  SparseMatrix normalForce;  // N
-  std::vector<double> initialState;
-  std::vector<double> staticAxleLoads;
-  std::vector<double> reducedMasses;
-  std::vector<double> brakeForceRadii;
-  std::vector<unsigned> wheelDofIndices;
-  std::vector<unsigned> wheelStateIndices;
-};
-
-// Everything handed from the linear model to the vehicle system.
-struct CouplingData {
-  Matrix normalForceMatrix;
-  Matrix fundamentalMatrix;  // C = e^(A dt)
-  Matrix forceStepMatrix;    // P, forces constant over the step
-  Matrix rampStepMatrix;     // P1, forces growing linearly over the step
-  // The time step C, P and P1 were made for (seconds), and so the one the vehicle
-  // system steps with; NaN while their preparation failed.
-  double stepMatricesTimeStep = std::numeric_limits<double>::quiet_NaN();
-  Matrix externalForceHistory;
-  Matrix batchParameterSets;
-  Vector initialState;
-  Vector staticAxleLoads;
-  Vector reducedMasses;
-  Vector brakeForceRadii;
-  std::vector<int> wheelDofIndices;
-  std::vector<int> wheelStateIndices;
-  double timeStep = 0.0;  // seconds, as the model file says
-  std::string modelFileName;
-  // The linear state's entries by name, for the vehicle system's messages.
-  std::vector<std::string> stateNames;
-  VehicleSideData vehicleSide;
-};
-
-// Parsing, the first-order system and the five coupling products. The coupling
-// steps all run even after one failed, so that every message reaches the log.
-bool CreateLinearModel(const std::string& modelFile, ModelCreation& model, CouplingData& coupling);
+// Parsing, the first-order system and the five coupling products into the
+// coupling data and the state names of `definition`. The coupling steps all
+// run even after one failed, so that every message reaches the log.
+bool CreateLinearModel(const std::string& modelFile, ModelCreation& model,
+                       VehicleDefinition& definition);
 // Why CreateLinearModel failed, as the text to follow "Reason:" (a space or a
 // line break first); empty when the status names no reason.
 std::string ModelFailureReason(const ModelCreation& model);
-// C, P and P1 for `timeStep`; the copies are taken whatever the outcome.
+// C, P and P1 for `timeStep` into `step`, whatever the outcome; its time step
+// is NaN unless they could be made.
 bool PrepareStepMatrices(const ModelCreation& model, double timeStep, SimulationModule& simulation,
-                         CouplingData& coupling);
-// The compressed and plain vehicle-side copies of the coupling data.
-void ConvertForVehicle(CouplingData& coupling);
-// Creates `vehicle` from the vehicle-side copies and the parameter sections of
-// the model file, for the time step the step matrices were made for.
-bool CreateVehicle(const CouplingData& coupling, Kelvra& vehicle, std::ostream& log);
+                         TimeStepMatrices& step);
+// Reads the parameter sections of the definition's model file (see
+// ReadVehicleParameters); a file that cannot be read has none.
+void ReadParameterSections(const TimeStepMatrices& step, VehicleDefinition& definition);
+// Creates `vehicle` from `model`: a model without wheels is refused, with the
+// reason in `log`.
+bool CreateVehicle(const VehicleModel& model, Kelvra& vehicle, std::ostream& log);
 
 // What a change of the time step got to: the step matrices, then the vehicle.
 struct TimeStepChange {
@@ -82,41 +44,54 @@ struct TimeStepChange {
   bool created = false;
 };
 
-// New step matrices, copies and vehicle system for `timeStep`. The step becomes
-// the one in force only when all of them could be made; otherwise the coupling's
-// step is NaN and the vehicle must not be stepped.
-TimeStepChange ChangeTimeStep(const ModelCreation& model, double timeStep,
-                              SimulationModule& simulation, CouplingData& coupling, Kelvra& vehicle,
-                              std::ostream& log);
+// `vehicle` created anew from `base` with new step matrices for `timeStep`,
+// made by `simulation` from the linear model of `model`. The definition is
+// shared, not copied.
+TimeStepChange ChangeTimeStep(const ModelCreation& model, const VehicleModel& base, double timeStep,
+                              SimulationModule& simulation, Kelvra& vehicle, std::ostream& log);
 
-// The whole chain as one value: a model file and a time step in, the coupling
-// data for that step out, ready to create vehicles from. Copies are independent
-// of each other, and so are the vehicles created from them.
+// The whole chain, stage by stage or in one call, and the model it makes.
+// Copies are independent of each other, and so are the vehicles created from
+// them.
 class VehicleSetUp {
  public:
-  // Model, initial state and step matrices for `timeStep` (the model file's own
-  // DT is read but not used). False, with the reason in Failure(), at the
-  // first stage that fails.
+  // Model, initial state, step matrices for `timeStep` (the model file's own
+  // DT is read but not used) and parameter sections. False, with the reason in
+  // Failure(), at the first stage that fails.
   bool Build(const std::string& modelFile, double timeStep);
-  // A vehicle system for the current time step; its reading goes to `log`.
+
+  // The stages one by one, in this order. The linear model: on failure
+  // ModelFailureReason says why.
+  bool CreateLinearModel(const std::string& modelFile);
+  // DT into `fileTimeStep` and Y0; false with the reason in `error`.
+  bool ReadModelFileItems(double& fileTimeStep, std::string& error);
+  // The step matrices for `timeStep`; on failure the simulation log says why.
+  bool PrepareStepMatrices(double timeStep);
+  // Reads the parameter sections; the model is complete and constant from here.
+  void Complete();
+
+  // A vehicle system of the model; its creation's messages go to `log`.
   bool CreateVehicle(Kelvra& vehicle, std::ostream& log) const;
   // The same, then the axle integrator's iterations and subdivisions.
   bool CreateVehicle(Kelvra& vehicle, int iter, int subdiv, std::ostream& log) const;
-  // New step matrices for `timeStep` and `vehicle` created anew for them.
+  // The model for `timeStep` and `vehicle` created anew from it.
   bool ChangeTimeStep(double timeStep, Kelvra& vehicle, std::ostream& log);
 
   const std::string& Failure() const { return failure; }
-  double TimeStep() const { return coupling.stepMatricesTimeStep; }
+  double TimeStep() const { return vehicle.TimeStep(); }
   const ModelCreation& Model() const { return model; }
   const SimulationModule& Simulation() const { return simulation; }
-  const CouplingData& Coupling() const { return coupling; }
-  const VehicleSideData& VehicleSide() const { return coupling.vehicleSide; }
+  // The vehicle's model once Complete; empty before.
+  const VehicleModel& Vehicle() const { return vehicle; }
 
  private:
   bool Fail(const std::string& reason);
 
   ModelCreation model;
   SimulationModule simulation;
-  CouplingData coupling;
+  // The model's parts while the stages make them; Complete moves them into `vehicle`.
+  VehicleDefinition definition;
+  TimeStepMatrices step;
+  VehicleModel vehicle;
   std::string failure;
 };

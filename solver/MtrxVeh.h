@@ -23,7 +23,6 @@ class TMtrxVeh {
   // one entry per row of C.
   bool SetPar(const SparseMatrix& c, const SparseMatrix& p, const std::vector<double>& initialState,
               std::ostream& log, double timeStep, const SparseMatrix& p1);
-  void SetTimeStep(double timeStep) { dt = timeStep; }
 
   // Next and committed state = initial state.
   void Init();
@@ -40,7 +39,6 @@ class TMtrxVeh {
   double TimeStep() const { return dt; }
   const std::vector<double>& State() const { return current; }
   const std::vector<double>& NextState() const { return next; }
-  const std::vector<double>& InitialState() const { return x0; }
 
  private:
   StepMatrix C;

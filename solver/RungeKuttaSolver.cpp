@@ -17,7 +17,7 @@ int RungeKuttaSolver::Start() {
 // The first step reuses the k1 of Start. Only k1 decides the end of the run.
 int RungeKuttaSolver::Step() {
   if (!model.HasUsableHistory()) return Finish(-1);
-  const double h = model.stepSize;
+  const double h = model.StepSize();
   const double half = h / 2.0;
   if (stepCount >= 1) {
     const int status = model.Derivative(time, state, k1);

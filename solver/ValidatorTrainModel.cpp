@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "model/OutputFile.h"
 
@@ -20,19 +21,6 @@ constexpr int kTractionColumn = 4;
 constexpr int kHistoryColumns = 5;
 
 constexpr double kVerticalAngle = 1.5707963267948966;
-
-// Both files live for the rest of the process once opened, in the results
-// folder of the first call; a missing folder leaves them closed and every
-// write a no-op.
-OutputFile& ResultFileStream(const std::string& folder) {
-  static OutputFile file(folder + "/ode1_train17_rk4_result.txt");
-  return file;
-}
-
-OutputFile& ForceFileStream(const std::string& folder) {
-  static OutputFile file(folder + "/ruku_forces.txt");
-  return file;
-}
 
 // Keeps the system's error number of the first failed write of an open file.
 void NoteWriteError(const OutputFile& file, int& error) {
@@ -84,14 +72,13 @@ double ElementForce(const ElementLaw& law, const PointMotion& first, const Point
 
 }  // namespace
 
-ValidatorTrainModel::ValidatorTrainModel(double step, const std::string& folder)
+ValidatorTrainModel::ValidatorTrainModel(double step, const ValidatorParameters& parameters)
     : stepSize(step),
+      par(parameters),
       longitudinalCos(std::cos(0.0)),
       longitudinalSin(std::sin(0.0)),
       verticalCos(std::cos(kVerticalAngle)),
-      verticalSin(std::sin(kVerticalAngle)),
-      resultsFolder(folder),
-      resultFile(&ResultFileStream(folder)) {}
+      verticalSin(std::sin(kVerticalAngle)) {}
 
 void ValidatorTrainModel::SetForceHistory(const Matrix& history, double period) {
   forceHistory = history;
@@ -130,7 +117,7 @@ double ValidatorTrainModel::Saturation(double y, double y0) {
 int ValidatorTrainModel::Derivative(double t, const ValidatorState& x, ValidatorState& dxdt) {
   const int status = EvaluateForces(t, x, lastForces);
   ComputeAccelerations(x, lastForces, dxdt);
-  WriteForceLine(lastForces);
+  if (output != nullptr) output->WriteForceLine(lastForces);
   return status;
 }
 
@@ -164,17 +151,19 @@ void ValidatorTrainModel::Mechanics(const ValidatorState& x, const PerWheelset& 
 // bogies to their wheelsets. The leading element of each pair sits at -dx.
 void ValidatorTrainModel::ComputeSuspension(const ValidatorState& x,
                                             ValidatorForces& forces) const {
-  const ElementLaw secLong{secLongStiffness, secLongDamping, longitudinalCos, longitudinalSin};
-  const ElementLaw secVert{secVertStiffness, secVertDamping, verticalCos, verticalSin};
-  const ElementLaw primLong{primLongStiffness, primLongDamping, longitudinalCos, longitudinalSin};
-  const ElementLaw primVert{primVertStiffness, primVertDamping, verticalCos, verticalSin};
+  const ElementLaw secLong{par.secLongStiffness, par.secLongDamping, longitudinalCos,
+                           longitudinalSin};
+  const ElementLaw secVert{par.secVertStiffness, par.secVertDamping, verticalCos, verticalSin};
+  const ElementLaw primLong{par.primLongStiffness, par.primLongDamping, longitudinalCos,
+                            longitudinalSin};
+  const ElementLaw primVert{par.primVertStiffness, par.primVertDamping, verticalCos, verticalSin};
 
   const int bogies[2] = {kFrontBogie, kRearBogie};
   for (int side = 0; side < 2; ++side) {
     const double sign = side == 0 ? -1.0 : 1.0;
-    const PointMotion bogie = BodyPoint(x, bogies[side], bogieSecDx, bogieSecDz);
-    const PointMotion carLong = BodyPoint(x, kCar, sign * secLongDx, -secLongDz);
-    const PointMotion carVert = BodyPoint(x, kCar, sign * secVertDx, -secVertDz);
+    const PointMotion bogie = BodyPoint(x, bogies[side], par.bogieSecDx, par.bogieSecDz);
+    const PointMotion carLong = BodyPoint(x, kCar, sign * par.secLongDx, -par.secLongDz);
+    const PointMotion carVert = BodyPoint(x, kCar, sign * par.secVertDx, -par.secVertDz);
     forces.secondary[2 * side] = ElementForce(secLong, carLong, bogie);
     forces.secondary[2 * side + 1] = ElementForce(secVert, carVert, bogie);
   }
@@ -183,8 +172,8 @@ void ValidatorTrainModel::ComputeSuspension(const ValidatorState& x,
     const int bogie = bogies[k / 2];
     const double sign = k % 2 == 0 ? -1.0 : 1.0;
     const PointMotion wheelset = WheelsetPoint(x, k);
-    const PointMotion bogieLong = BodyPoint(x, bogie, sign * primLongDx, -primLongDz);
-    const PointMotion bogieVert = BodyPoint(x, bogie, sign * primVertDx, -primVertDz);
+    const PointMotion bogieLong = BodyPoint(x, bogie, sign * par.primLongDx, -par.primLongDz);
+    const PointMotion bogieVert = BodyPoint(x, bogie, sign * par.primVertDx, -par.primVertDz);
     forces.primaryLongitudinal[k] = ElementForce(primLong, bogieLong, wheelset);
     forces.primaryVertical[k] = ElementForce(primVert, bogieVert, wheelset);
   }
@@ -201,22 +190,23 @@ void ValidatorTrainModel::ComputeWheelsets(const ValidatorState& x, const double
                                            ValidatorForces& forces) const {
   for (int k = 0; k < kValidatorWheelsets; ++k) {
     const double wheelSpeed = x[kWheelRotation + k];
-    const double direction = Saturation(wheelSpeed, brakeSpeedLimit);
+    const double direction = Saturation(wheelSpeed, par.brakeSpeedLimit);
     const double brake = direction * std::abs(inputs[k]);
-    const double normal = staticWheelLoad + forces.primaryVertical[k] + brake;
+    const double normal = par.staticWheelLoad + forces.primaryVertical[k] + brake;
     const double slip = x[kWheelsetLongitudinal + k] - wheelSpeed;
-    const double mu =
-        adhesionMax *
-        ((1.0 - adhesionFloor) * std::exp(-std::abs(slip) / adhesionDecay) + adhesionFloor);
+    const double mu = par.adhesionMax *
+                      ((1.0 - par.adhesionFloor) * std::exp(-std::abs(slip) / par.adhesionDecay) +
+                       par.adhesionFloor);
     const double speed = std::abs(wheelSpeed);
-    const double resistance = std::abs(normal * resistanceLoadFactor +
-                                       (speed * resistanceQuadratic + resistanceConstant) * speed);
+    const double resistance =
+        std::abs(normal * par.resistanceLoadFactor +
+                 (speed * par.resistanceQuadratic + par.resistanceConstant) * speed);
 
     forces.brake[k] = brake;
     forces.normal[k] = normal;
     forces.slip[k] = slip;
-    forces.adhesion[k] = Saturation(slip, adhesionSlipLimit) * std::abs(normal * mu);
-    forces.tread[k] = brake * brakeRadius / wheelRadius + direction * resistance;
+    forces.adhesion[k] = Saturation(slip, par.adhesionSlipLimit) * std::abs(normal * mu);
+    forces.tread[k] = brake * par.brakeRadius / par.wheelRadius + direction * resistance;
   }
   forces.traction = inputs[kTractionColumn];
 }
@@ -233,11 +223,11 @@ void ValidatorTrainModel::ComputeAccelerations(const ValidatorState& x,
   const double T = forces.traction;
 
   // Car body: traction and the secondary forces of both bogies.
-  dxdt[kCar] = (S[0] + T + S[2]) / carMass;
-  dxdt[kCar + 1] = (S[3] + S[1]) / carMass;
-  dxdt[kCar + 2] = ((S[2] + S[0]) * carLeverLongitudinal + (S[3] - S[1]) * carLeverVertical +
-                    carLeverTraction * T) /
-                   carPitchInertia;
+  dxdt[kCar] = (S[0] + T + S[2]) / par.carMass;
+  dxdt[kCar + 1] = (S[3] + S[1]) / par.carMass;
+  dxdt[kCar + 2] = ((S[2] + S[0]) * par.carLeverLongitudinal +
+                    (S[3] - S[1]) * par.carLeverVertical + par.carLeverTraction * T) /
+                   par.carPitchInertia;
 
   // Bogies: their primary forces, the reaction of the secondary ones and the brakes.
   for (int side = 0; side < 2; ++side) {
@@ -246,26 +236,26 @@ void ValidatorTrainModel::ComputeAccelerations(const ValidatorState& x,
     const int trail = lead + 1;
     const double secLong = S[2 * side];
     const double secVert = S[2 * side + 1];
-    dxdt[dof] = (L[lead] + L[trail] - secLong) / bogieMass;
-    dxdt[dof + 1] = (V[trail] + V[lead] - secVert + B[lead] - B[trail]) / bogieMass;
+    dxdt[dof] = (L[lead] + L[trail] - secLong) / par.bogieMass;
+    dxdt[dof + 1] = (V[trail] + V[lead] - secVert + B[lead] - B[trail]) / par.bogieMass;
     dxdt[dof + 2] =
-        (secLong * bogieLeverSecLong + (L[lead] + L[trail]) * bogieLeverPrimLong +
-         (V[trail] - V[lead]) * bogieLeverPrimVert - (B[lead] + B[trail]) * bogieLeverBrake) /
-        bogiePitchInertia;
+        (secLong * par.bogieLeverSecLong + (L[lead] + L[trail]) * par.bogieLeverPrimLong +
+         (V[trail] - V[lead]) * par.bogieLeverPrimVert -
+         (B[lead] + B[trail]) * par.bogieLeverBrake) /
+        par.bogiePitchInertia;
   }
 
   // Wheelsets: adhesion drags the axle back and turns the wheel.
   for (int k = 0; k < kValidatorWheelsets; ++k) {
-    dxdt[kWheelsetLongitudinal + k] = (-A[k] - L[k]) / wheelsetMass;
-    dxdt[kWheelRotation + k] = (A[k] - R[k]) / wheelReducedMass;
+    dxdt[kWheelsetLongitudinal + k] = (-A[k] - L[k]) / par.wheelsetMass;
+    dxdt[kWheelRotation + k] = (A[k] - R[k]) / par.wheelReducedMass;
   }
 
   for (int i = 0; i < kValidatorDofCount; ++i) dxdt[kValidatorDofCount + i] = x[i];
 }
 
-void ValidatorTrainModel::WriteForceLine(const ValidatorForces& forces) {
-  if (forceFile == nullptr) forceFile = &ForceFileStream(resultsFolder);
-  if (!forceFile->IsOpen()) return;
+void ValidatorFiles::WriteForceLine(const ValidatorForces& forces) {
+  if (!forceFile.IsOpen()) return;
   // The forces of a state that stopped being finite are no result: the run
   // stops at that state, and the file keeps the lines before it.
   for (int k = 0; k < kValidatorWheelsets; ++k) {
@@ -283,35 +273,34 @@ void ValidatorTrainModel::WriteForceLine(const ValidatorForces& forces) {
   for (int k = 0; k < kValidatorWheelsets; ++k) {
     put(forces.tread[k], k + 1 < kValidatorWheelsets ? '\t' : '\n');
   }
-  forceFile->write(lineBuffer.data(), out - lineBuffer.data());
-  NoteWriteError(*forceFile, forceFileError);
+  forceFile.write(lineBuffer.data(), out - lineBuffer.data());
+  NoteWriteError(forceFile, forceFileError);
+}
+
+void ValidatorFiles::WriteHeader(double stepSize, double brakeSpeedLimit) {
+  resultFile << "DT = " << stepSize << "\nITER = 0\nSUBD = 0\nSGNT = " << brakeSpeedLimit
+             << "\nRK\n";
+  // At once: the header of a run that is killed is not left in a buffer.
+  errno = 0;
+  resultFile.flush();
+  NoteWriteError(resultFile, resultFileError);
+}
+
+void ValidatorFiles::Flush() {
+  for (auto [file, error] :
+       {std::pair{&resultFile, &resultFileError}, std::pair{&forceFile, &forceFileError}}) {
+    errno = 0;
+    file->flush();
+    NoteWriteError(*file, *error);
+  }
 }
 
 void ValidatorTrainModel::WriteHeader() {
-  *resultFile << "DT = " << stepSize << "\nITER = 0\nSUBD = 0\nSGNT = " << brakeSpeedLimit
-              << "\nRK\n";
-  // At once: the header of a run that is killed is not left in a buffer.
-  errno = 0;
-  resultFile->flush();
-  NoteWriteError(*resultFile, resultFileError);
+  if (output != nullptr) output->WriteHeader(stepSize, par.brakeSpeedLimit);
 }
 
 void ValidatorTrainModel::FlushFiles() {
-  errno = 0;
-  resultFile->flush();
-  NoteWriteError(*resultFile, resultFileError);
-  if (forceFile == nullptr) return;
-  errno = 0;
-  forceFile->flush();
-  NoteWriteError(*forceFile, forceFileError);
-}
-
-bool ValidatorTrainModel::ResultFileOpen() const {
-  return resultFile->IsOpen();
-}
-
-bool ValidatorTrainModel::ForceFileOpen() const {
-  return forceFile != nullptr && forceFile->IsOpen();
+  if (output != nullptr) output->Flush();
 }
 
 std::string ValidatorStateName(int i) {

@@ -98,6 +98,13 @@ bool TAxleIntegrator::ReadPar(std::istream& in, std::ostream& log, double step,
   return true;
 }
 
+void TAxleIntegrator::SetTimeStep(double step) {
+  timeStep = step;
+  for (std::size_t i = 0; i < massStepRatio.size(); ++i) {
+    massStepRatio[i] = timeStep / reducedMass[i];
+  }
+}
+
 // The mass step ratios follow the new time step, so that the reduced masses stay
 // what the model says whatever step the integrator is given.
 bool TAxleIntegrator::ChangePar(int subdiv, int iter, double lim, double step, std::ostream& log) {

@@ -55,6 +55,8 @@ class TAxleIntegrator {
   // and SUBDIV (a whole number from 1 to 10^7).
   bool ReadPar(std::istream& in, std::ostream& log, double timeStep,
                const std::vector<double>& reducedMass, const std::vector<double>& brakeForceRadius);
+  // The time step of another set of step matrices: the mass step ratios follow it.
+  void SetTimeStep(double step);
   // Overwrites SUBDIV, ITER, LIM and the time step; false, changing nothing, for a
   // SUBDIV below 1, a negative ITER or a LIM below kSmallestSlipBand.
   bool ChangePar(int subdiv, int iter, double lim, double timeStep, std::ostream& log);

@@ -32,7 +32,6 @@ class TContact {
                const std::vector<double>& vehicleSpeed, const std::vector<double>& position);
 
   const TAdhesionGenerator& AdhesionGenerator() const { return AdhGen; }
-  const std::vector<ContactDataSet>& DataSets() const { return dataSets; }
   const std::vector<ContactDataSet>& AxleDataSets() const { return axleDataSets; }
   const std::vector<double>& AdhesionCapacity() const { return adhesionCapacity; }
 

@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <iostream>
 
 #include "model/OutputFile.h"
-#include "model/TextInput.h"
-#include "model/TextPrepass.h"
 #include "vehicle/PerformanceCounter.h"
 
 namespace {
@@ -49,56 +46,33 @@ void AssembleInput(double tractionForce, const TResistance& res,
   std::fill(input.begin() + static_cast<std::ptrdiff_t>(a + b + 1), input.end(), 0.0);
 }
 
-bool Kelvra::Create(const std::string& modelFileName, const SparseMatrix& c, const SparseMatrix& p,
-                    const SparseMatrix& p1, const std::vector<double>& initialState,
-                    const SparseMatrix& n, const std::vector<double>& staticAxleLoads,
-                    const std::vector<unsigned>& wheelDofIndices,
-                    const std::vector<unsigned>& wheelStateIndices,
-                    const std::vector<double>& reducedMasses,
-                    const std::vector<double>& brakeForceRadii, std::ostream& log,
-                    double timeStep) {
-  std::stringstream parameters;
-  {
-    std::ifstream file;
-    const TextInputState state = OpenTextInput(modelFileName, kModelFileLimit, file);
-    if (state == TextInputState::Opened) StripCommentsKeepBlank(file, parameters);
-  }
-  const LinearModelData model{c,
-                              p,
-                              p1,
-                              initialState,
-                              n,
-                              staticAxleLoads,
-                              wheelDofIndices,
-                              wheelStateIndices,
-                              reducedMasses,
-                              brakeForceRadii,
-                              timeStep};
-  const bool read = ReadPar(parameters, model, log);
-  const bool initialised = Init(log);
-  return read && initialised;
-}
-
-bool Kelvra::ReadPar(std::istream& parameters, const LinearModelData& model, std::ostream& log) {
+bool Kelvra::Create(const VehicleModel& vehicleModel, std::ostream& log) {
+  model = vehicleModel;
   VehDyn = TVehDyn{};
   Contact = TContact{};
   Temperature = TTemperature{};
-  created = false;
-  if (!VehDyn.ReadPar(parameters, log, model)) {
+  created = TakeOver(log);
+  const bool initialised = Init(log);
+  return created && initialised;
+}
+
+bool Kelvra::TakeOver(std::ostream& log) {
+  if (!VehDyn.SetPar(model, log)) {
     log << "\nVehDyn.ReadPar() error in Kelvra\n";
     return false;
   }
-  const std::size_t axleCount = model.wheelDofIndices.size();
-  if (!Contact.ReadPar(axleCount, parameters, log)) {
-    log << "\nContact.ReadPar() error in Kelvra\n";
-    return false;
+  const VehicleParameters& parameters = model.Definition().parameters;
+  log << parameters.log;
+  if (parameters.read) {
+    VehDyn.AxleRot = parameters.AxleRot;
+    VehDyn.BrkSys = parameters.BrkSys;
+    VehDyn.Res = parameters.Res;
+    Contact = parameters.Contact;
+    Temperature = parameters.Temperature;
   }
-  if (!Temperature.ReadPar(axleCount, parameters, log)) {
-    log << "\nTemperature.ReadPar() error in Kelvra\n";
-    return false;
-  }
-  created = true;
-  return true;
+  // The result text's header says the step the vehicle was made for, read or not.
+  VehDyn.AxleRot.SetTimeStep(model.TimeStep());
+  return parameters.read;
 }
 
 bool Kelvra::Init(std::ostream&) {
@@ -343,6 +317,7 @@ bool Kelvra::CheckStateFinite() {
   const std::vector<double>& state = VehDyn.MtrxVeh.State();
   const std::vector<double>& wheelSpeed = VehDyn.AxleRot.WheelSpeedCommitted();
   if (AllFinite(state) && AllFinite(wheelSpeed)) return true;
+  const std::vector<std::string>& stateNames = model.Definition().stateNames;
   std::string quantity;
   double value = 0.0;
   for (std::size_t i = 0; i < state.size() && quantity.empty(); ++i) {

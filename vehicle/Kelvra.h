@@ -4,17 +4,16 @@
 
 #include <cstdint>
 #include <iostream>
-#include <istream>
 #include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "solver/SparseMatrix.h"
 #include "vehicle/Contact.h"
 #include "vehicle/Temperature.h"
 #include "vehicle/VehDyn.h"
+#include "vehicle/VehicleModel.h"
 #include "vehicle/VehicleState.h"
 
 // Lays out the linear model's input: the adhesion force of every axle (with the
@@ -35,18 +34,13 @@ void AssembleInput(double tractionForce, const TResistance& res,
 // forces ramping from their start to their end values; finally every part commits.
 class Kelvra {
  public:
-  // Reads the parameter sections of the model file, takes over the linear model
-  // and initialises. Init runs even when reading failed; the result is true only
-  // when both succeeded. The log receives every message of the reading.
-  bool Create(const std::string& modelFileName, const SparseMatrix& c, const SparseMatrix& p,
-              const SparseMatrix& p1, const std::vector<double>& initialState,
-              const SparseMatrix& n, const std::vector<double>& staticAxleLoads,
-              const std::vector<unsigned>& wheelDofIndices,
-              const std::vector<unsigned>& wheelStateIndices,
-              const std::vector<double>& reducedMasses, const std::vector<double>& brakeForceRadii,
-              std::ostream& log, double timeStep);
-  // The same from an already cleaned parameter text.
-  bool ReadPar(std::istream& parameters, const LinearModelData& model, std::ostream& log);
+  // Holds `model`, shared rather than copied. The parts that step the linear
+  // model take its step matrices and normal forces in the form they multiply
+  // fastest; the other parts start as copies of those its parameter sections
+  // made. Init runs even when that failed; the result is true only when the
+  // sections were read and the linear model fits. The log receives the
+  // take-over's messages and those of the sections' reading.
+  bool Create(const VehicleModel& model, std::ostream& log);
   // Back to the initial state with the wheels at rest; the result text holds only
   // its four header lines afterwards, InitialOutputs those of the initial state.
   bool Init(std::ostream& log);
@@ -75,8 +69,6 @@ class Kelvra {
   std::string LiftReport() const;
   // Whether a step left the linear state or a wheel speed NaN or infinite.
   bool StateBroken() const { return stateBroken; }
-  // Names of the linear state's entries, for the message of a broken state.
-  void SetStateNames(std::vector<std::string> names) { stateNames = std::move(names); }
   // Where the steps report their failures and a broken state; std::cout unless
   // set. The stream must outlive the stepping.
   void SetConsole(std::ostream& stream) { console = &stream; }
@@ -109,6 +101,8 @@ class Kelvra {
   double TimeStep() const { return VehDyn.MtrxVeh.TimeStep(); }
   // Whether the last Create read every section successfully.
   bool Created() const { return created; }
+  // What the vehicle is: the model of the last Create.
+  const VehicleModel& Model() const { return model; }
   int AxleCount() const { return static_cast<int>(VehDyn.AxleRot.WheelSpeed().size()); }
   // The committed state of the linear model: all velocities, then all displacements.
   const std::vector<double>& LinearState() const { return VehDyn.MtrxVeh.State(); }
@@ -148,7 +142,6 @@ class Kelvra {
   // Every part, read-only.
   const TVehDyn& Dynamics() const { return VehDyn; }
   const TContact& ContactModel() const { return Contact; }
-  const TTemperature& Temperatures() const { return Temperature; }
 
  private:
   // One state of the per-axle quantities, committed or new.
@@ -180,6 +173,11 @@ class Kelvra {
   void AverageOverStep(const std::vector<double>& startNormalForce);
   bool Commit();
 
+  // The parts of `model` for the parts that step the linear model, and copies
+  // of the parts its sections made; false when either does not fit.
+  bool TakeOver(std::ostream& log);
+
+  VehicleModel model;
   TVehDyn VehDyn;
   TTemperature Temperature;
   TContact Contact;
@@ -198,7 +196,6 @@ class Kelvra {
   bool created = false;
   bool stateBroken = false;
   long long stepsSinceInit = 0;
-  std::vector<std::string> stateNames;
   std::ostream* console = &std::cout;
 
   // Work space of DoStep, sized by Init: the start-of-step evaluation (0), the

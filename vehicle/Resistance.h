@@ -21,7 +21,6 @@ class TResistance {
   bool Compute(const std::vector<double>& vehicleSpeed, const std::vector<double>& normalForce,
                const std::vector<double>& wheelSpeed, const std::vector<double>& position);
 
-  const std::array<double, 7>& ResistanceCoefficients() const { return resistanceCoefficients; }
   double TotalResistance() const { return totalResistance; }
   const std::vector<double>& AxleResistance() const { return axleResistance; }
   const std::vector<double>& AxleResistanceA() const { return axleResistanceA; }

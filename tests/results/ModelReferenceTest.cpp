@@ -45,15 +45,9 @@ TEST(ModelReferenceTest, RollingWheelsFollowTheClosedForm) {
     Matrix f(2, inputs, 0.0);
     for (int i = 0; i < n; ++i) f[0][i] = -1.0 / vehicle.mass;
     f[0][inputs - 1] = 1.0 / vehicle.mass;
-    const Matrix normal(n, 2, 0.0);
-    const Vector initial(2, 0.0);
-    const Vector loads(n, vehicle.axleLoad);
-    const Vector masses(n, vehicle.reducedMass);
-    const Vector radii(n, vehicle.brakeRadius);
-    const std::vector<int> speedEntry(n, 0);
-    const std::vector<int> positionEntry(n, 1);
-    const ReferenceModelData model{a,      f,     normal,     initial,       loads,
-                                   masses, radii, speedEntry, positionEntry, vehicle.dt};
+    // The vehicle's model holds the wheels: no normal force from the state,
+    // the speed and position of every axle the mass's.
+    const ReferenceModelData model{a, f, kelvra.Model()};
     ModelReference reference;
     std::string reason;
     ASSERT_TRUE(reference.SetUp(model, kelvra, 0.0, reason)) << reason;

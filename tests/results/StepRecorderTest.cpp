@@ -201,8 +201,8 @@ TEST(StepRecorderTest, ReportedForcesBalanceEachStepsWheelMomentum) {
       const double w1 = row[axle + 2];
       const double adhesion = row[axle + 4];
       const double brake = row[axle + 6];
-      const double m = shipped.VehicleSide().reducedMasses[i];
-      const double r = std::abs(shipped.VehicleSide().brakeForceRadii[i]);
+      const double m = shipped.Vehicle().Coupling().reducedMasses[i];
+      const double r = std::abs(shipped.Vehicle().Coupling().brakeForceRadii[i]);
       const double rounding =
           1e-9 * kTimeStep * (std::abs(adhesion) + r * std::abs(brake)) +
           8.0 * m * std::numeric_limits<double>::epsilon() * std::max(std::abs(w0), std::abs(w1));

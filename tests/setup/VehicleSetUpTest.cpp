@@ -61,6 +61,42 @@ TEST(VehicleSetUpTest, ACopyChangesItsTimeStepWithoutTouchingTheOriginal) {
   EXPECT_EQ(StateAfterTraction(fromFresh, 20), StateAfterTraction(fromOriginal, 20));
 }
 
+// Vehicle systems hold the model they were made from, not a copy of it: those
+// of two time steps share the definition, and one made before a change keeps
+// its own step matrices.
+TEST(VehicleSetUpTest, VehiclesShareTheModelTheyWereMadeFrom) {
+  VehicleSetUp setUp = ShippedSetUp(0.005);
+  Kelvra before;
+  Kelvra after;
+  std::ostringstream log;
+  ASSERT_TRUE(setUp.CreateVehicle(before, log)) << log.str();
+  ASSERT_TRUE(setUp.ChangeTimeStep(0.002, after, log)) << log.str();
+  EXPECT_EQ(&before.Model().Definition(), &after.Model().Definition());
+  EXPECT_EQ(&setUp.Vehicle().Step(), &after.Model().Step());
+  EXPECT_NE(&before.Model().Step(), &after.Model().Step());
+  EXPECT_EQ(0.005, before.TimeStep());
+  EXPECT_EQ(0.002, after.TimeStep());
+}
+
+// The parameter sections are read once, into the model: a model file edited
+// while a batch runs cannot give its later sets other settings than those the
+// set-up read and checked.
+TEST(VehicleSetUpTest, ANewTimeStepKeepsTheSectionsTheSetUpRead) {
+  const std::string shipped =
+      testing_support::ReadFile(testing_support::ShippedModelFile(testing_support::DataDir()));
+  testing_support::TempFolder folder;
+  folder.Write("model.in", shipped);
+  VehicleSetUp setUp;
+  ASSERT_TRUE(setUp.Build((folder.Path() / "model.in").string(), 0.005)) << setUp.Failure();
+  std::string edited = shipped;
+  edited.replace(edited.find("ITER 3"), 6, "ITER 7");
+  folder.Write("model.in", edited);
+  Kelvra kelvra;
+  std::ostringstream log;
+  ASSERT_TRUE(setUp.ChangeTimeStep(0.002, kelvra, log)) << log.str();
+  EXPECT_EQ(3, kelvra.Dynamics().AxleRot.Iter());
+}
+
 TEST(VehicleSetUpTest, FailuresNameTheirReason) {
   struct Case {
     const char* name;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <ostream>
 #include <string>
 
@@ -33,21 +33,19 @@ std::string RestInputsName(const ::testing::TestParamInfo<RestInputs>& info) {
   return names[info.index];
 }
 
-class ValidatorAtRestTest : public InResultsFolder,
+class ValidatorAtRestTest : public ValidatorFilesTest,
                             public ::testing::WithParamInterface<RestInputs> {};
 
 // Without traction nothing moves, and a brake cannot push a wheel at rest.
 TEST_P(ValidatorAtRestTest, StateStaysZeroAndEveryForceIsZero) {
-  if (!FirstInProcess()) GTEST_SKIP() << kNeedsOwnProcess;
   ValidatorTrainModel model(0.0005);
   model.SetForceHistory(ConstantHistory(21, GetParam().brake, GetParam().traction), 0.005);
+  WriteFilesOf(model);
   RungeKuttaSolver solver(model);
   EXPECT_EQ(-1, RunToEnd(solver));
 
   EXPECT_GT(solver.StepCount(), 150);
   for (int i = 0; i < kValidatorStateSize; ++i) EXPECT_EQ(0.0, solver.State()[i]) << i;
-  EXPECT_TRUE(model.ResultFileOpen());
-  EXPECT_TRUE(model.ForceFileOpen());
   const auto lines = ForceLines();
   ASSERT_EQ(static_cast<size_t>(4 * solver.StepCount() + 1), lines.size());
   for (const std::string& line : lines) ASSERT_EQ("0\t0\t0\t0\t0\t0\t0\t0", line);
@@ -58,12 +56,11 @@ INSTANTIATE_TEST_SUITE_P(Inputs, ValidatorAtRestTest,
                                            RestInputs{-25000.0, 0.0}),
                          RestInputsName);
 
-class RungeKuttaSolverTest : public InResultsFolder {};
+class RungeKuttaSolverTest : public ValidatorFilesTest {};
 
 // The run ends at the first step whose opening slope reads row 100; the time is a
 // running sum of the step, so the count follows that sum, not 0.5 / 0.0005.
 TEST_F(RungeKuttaSolverTest, RunsUntilTheLastHistoryRow) {
-  if (!FirstInProcess()) GTEST_SKIP() << kNeedsOwnProcess;
   int expectedSteps = 0;
   double t = 0.0;
   while (expectedSteps == 0 || std::trunc(t / 0.005) < 100) {
@@ -74,10 +71,11 @@ TEST_F(RungeKuttaSolverTest, RunsUntilTheLastHistoryRow) {
 
   ValidatorTrainModel model(0.0005);
   model.SetForceHistory(ConstantHistory(101, 3000.0, 20000.0), 0.005);
+  WriteFilesOf(model);
   RungeKuttaSolver solver(model);
   // The header is on disk as soon as the run starts: a run killed midway keeps it.
   int status = solver.Start();
-  EXPECT_EQ(kHeader, folder.Read("results/ode1_train17_rk4_result.txt"));
+  EXPECT_EQ(kHeader, ResultText());
   while (status == 0) status = solver.Step();
   EXPECT_EQ(-1, status);
 
@@ -86,45 +84,69 @@ TEST_F(RungeKuttaSolverTest, RunsUntilTheLastHistoryRow) {
   // One line from Start, three from the first step, four from each later one and
   // one from the slope that ended the run.
   EXPECT_EQ(static_cast<size_t>(1 + 3 + 4 * (expectedSteps - 1) + 1), ForceLines().size());
-  EXPECT_EQ(kHeader, folder.Read("results/ode1_train17_rk4_result.txt"));
+  EXPECT_EQ(kHeader, ResultText());
 }
 
 TEST_F(RungeKuttaSolverTest, SingleRowHistoryEndsAtStart) {
-  if (!FirstInProcess()) GTEST_SKIP() << kNeedsOwnProcess;
   ValidatorTrainModel model(0.0005);
   model.SetForceHistory(ConstantHistory(1, 0.0, 20000.0), 0.005);
+  WriteFilesOf(model);
   RungeKuttaSolver solver(model);
   EXPECT_EQ(-1, solver.Start());
   EXPECT_EQ(0, solver.StepCount());
   EXPECT_EQ(0.0, solver.Time());
-  EXPECT_EQ(kHeader, folder.Read("results/ode1_train17_rk4_result.txt"));
+  EXPECT_EQ(kHeader, ResultText());
   ASSERT_EQ(1u, ForceLines().size());
   EXPECT_EQ("0\t0\t0\t0\t0\t0\t0\t0", ForceLines()[0]);
 }
 
 TEST_F(RungeKuttaSolverTest, RefusedHistoryRunsNothing) {
-  if (!FirstInProcess()) GTEST_SKIP() << kNeedsOwnProcess;
   ValidatorTrainModel model(0.0005);
   model.SetForceHistory(Matrix(), 0.005);
+  WriteFilesOf(model);
   RungeKuttaSolver solver(model);
   EXPECT_EQ(-1, solver.Start());
   EXPECT_EQ(-1, solver.Step());
   EXPECT_EQ(0, solver.StepCount());
-  EXPECT_FALSE(model.ForceFileOpen());
-  EXPECT_EQ("", folder.Read("results/ode1_train17_rk4_result.txt"));
-  EXPECT_FALSE(folder.Exists("results/ruku_forces.txt"));
+  files.Flush();
+  EXPECT_EQ("", ResultText());
+  EXPECT_EQ("", folder.Read(kForceFile));
 }
 
-TEST_F(RungeKuttaSolverTest, RunsWithoutResultsFolder) {
-  if (!FirstInProcess()) GTEST_SKIP() << kNeedsOwnProcess;
-  std::filesystem::remove(folder.Path() / "results");
+// Files that could not be opened take no writes; the run goes on without them.
+TEST_F(RungeKuttaSolverTest, RunsWithoutItsFiles) {
+  EXPECT_FALSE(files.OpenResultFile((folder.Path() / "missing" / kResultFile).string()));
+  EXPECT_FALSE(files.OpenForceFile((folder.Path() / "missing" / kForceFile).string()));
   ValidatorTrainModel model(0.0005);
   model.SetForceHistory(ConstantHistory(3, 0.0, 20000.0), 0.005);
+  model.WriteTo(files);
   RungeKuttaSolver solver(model);
   EXPECT_EQ(-1, RunToEnd(solver));
-  EXPECT_FALSE(model.ResultFileOpen());
-  EXPECT_FALSE(model.ForceFileOpen());
+  EXPECT_EQ(0, files.ResultFileError());
+  EXPECT_EQ(0, files.ForceFileError());
   EXPECT_GT(solver.State()[0], 0.0);
+}
+
+// Each run writes the files it opened: two runs side by side in one process
+// keep their lines apart.
+TEST_F(RungeKuttaSolverTest, RunsOfOneProcessWriteTheirOwnFiles) {
+  ValidatorTrainModel first(0.0005);
+  first.SetForceHistory(ConstantHistory(2, 0.0, 0.0), 0.005);
+  WriteFilesOf(first);
+  testing_support::TempFolder otherFolder;
+  ValidatorFiles otherFiles;
+  ASSERT_TRUE(otherFiles.OpenForceFile((otherFolder.Path() / kForceFile).string()));
+  ValidatorTrainModel second(0.0005);
+  second.SetForceHistory(ConstantHistory(3, 0.0, 0.0), 0.005);
+  second.WriteTo(otherFiles);
+  RungeKuttaSolver firstSolver(first);
+  RungeKuttaSolver secondSolver(second);
+  EXPECT_EQ(-1, RunToEnd(firstSolver));
+  EXPECT_EQ(-1, RunToEnd(secondSolver));
+  EXPECT_EQ(static_cast<size_t>(4 * firstSolver.StepCount() + 1), ForceLines().size());
+  const std::string otherLines = otherFolder.Read(kForceFile);
+  EXPECT_EQ(4 * secondSolver.StepCount() + 1,
+            std::count(otherLines.begin(), otherLines.end(), '\n'));
 }
 
 // Constant traction, no brakes: the whole vehicle (car 31000, bogies 6000,

@@ -68,17 +68,16 @@ struct Evaluation {
   double traction = 0.0;
 };
 
-class ShippedAgainstValidatorTest : public InResultsFolder {
+class ShippedAgainstValidatorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InResultsFolder::SetUp();
     ASSERT_TRUE(vehicle.Build(ShippedFile(), 0.005)) << vehicle.Failure();
     const ComponentManager& components = vehicle.Model().Components();
     ASSERT_EQ(static_cast<std::size_t>(kFreedoms), components.Dofs().size());
     for (const DofEntry& dof : components.Dofs()) {
       freedom.push_back(kValidatorFreedom.at(DofName(components.Bodies(), dof)));
     }
-    const Vector& radii = vehicle.Coupling().brakeForceRadii;
+    const std::vector<double>& radii = vehicle.Vehicle().Coupling().brakeForceRadii;
     for (int k = 0; k < kAxles; ++k) brakeSide[k] = radii[k] < 0.0 ? -1.0 : 1.0;
   }
 

@@ -2,45 +2,38 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "linalg/Matrix.h"
+#include "solver/ValidatorTrainModel.h"
 #include "support/TestSupport.h"
 
-// Runs a test inside a fresh working folder with a results/ subfolder. The
-// validator opens its files once per process, so every test that reads them must
-// be the first in its process: ctest runs each test in its own, a plain run of the
-// executable skips those tests after the first.
-class InResultsFolder : public ::testing::Test {
+// The validator's two files in a fresh folder of the test's own, opened the
+// way a validator run opens them.
+class ValidatorFilesTest : public ::testing::Test {
  protected:
-  static constexpr const char* kNeedsOwnProcess =
-      "the validator files belong to an earlier test of this process; run it through ctest";
+  static constexpr const char* kResultFile = "ode1_train17_rk4_result.txt";
+  static constexpr const char* kForceFile = "ruku_forces.txt";
 
-  static bool FirstInProcess() { return testsInProcess == 1; }
-
-  void SetUp() override {
-    ++testsInProcess;
-    std::filesystem::create_directories(folder.Path() / "results");
-    previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder.Path());
+  // Opens both files and has `model` write into them.
+  void WriteFilesOf(ValidatorTrainModel& model) {
+    ASSERT_TRUE(files.OpenResultFile((folder.Path() / kResultFile).string()));
+    ASSERT_TRUE(files.OpenForceFile((folder.Path() / kForceFile).string()));
+    model.WriteTo(files);
   }
-  void TearDown() override { std::filesystem::current_path(previous); }
 
+  std::string ResultText() const { return folder.Read(kResultFile); }
   std::vector<std::string> ForceLines() const {
-    std::istringstream text(folder.Read("results/ruku_forces.txt"));
+    std::istringstream text(folder.Read(kForceFile));
     std::vector<std::string> lines;
     for (std::string line; std::getline(text, line);) lines.push_back(line);
     return lines;
   }
 
   testing_support::TempFolder folder;
-  std::filesystem::path previous;
-
- private:
-  static inline int testsInProcess = 0;
+  ValidatorFiles files;
 };
 
 // `rows` samples of equal brake inputs on all four wheelsets and one traction value.

@@ -28,7 +28,7 @@ TEST(ValidatorSaturationTest, LinearInsideTheLimitAndTheSignOutside) {
 // Slopes worked out by hand from the element law, the lever arms and the masses.
 struct SlopeCase {
   std::string name;
-  std::function<void(ValidatorTrainModel&, ValidatorState&)> set;
+  std::function<void(ValidatorParameters&, ValidatorState&)> set;
   double brake[4];
   double traction;
   std::map<int, double> expected;  // velocity slopes; all others must be zero
@@ -43,20 +43,20 @@ std::vector<SlopeCase> SlopeCases() {
   const double bogieI = 3312.5;
   std::vector<SlopeCase> cases;
   cases.push_back({"traction alone pushes the car",
-                   [](ValidatorTrainModel&, ValidatorState&) {},
+                   [](ValidatorParameters&, ValidatorState&) {},
                    {0, 0, 0, 0},
                    20000.0,
                    {{0, 20000.0 / 31000.0}}});
   // Car 10 mm up: both secondary springs stretch by 10 mm (15000 N each).
   cases.push_back({"car heave",
-                   [](ValidatorTrainModel&, ValidatorState& x) { x[17 + 1] = 0.01; },
+                   [](ValidatorParameters&, ValidatorState& x) { x[17 + 1] = 0.01; },
                    {0, 0, 0, 0},
                    0.0,
                    {{1, -30000.0 / 31000.0}, {4, 15000.0 / 3000.0}, {7, 15000.0 / 3000.0}}});
   // Car pitched by 1 mrad: the ends move 9.5 mm vertically (14250 N), the secondary
   // longitudinal points 0.5 m below the centre move 0.5 mm forward (750 N).
   cases.push_back({"car pitch",
-                   [](ValidatorTrainModel&, ValidatorState& x) { x[17 + 2] = 0.001; },
+                   [](ValidatorParameters&, ValidatorState& x) { x[17 + 2] = 0.001; },
                    {0, 0, 0, 0},
                    0.0,
                    {{0, -1500.0 / 31000.0},
@@ -68,7 +68,7 @@ std::vector<SlopeCase> SlopeCases() {
   // Front bogie rising at 0.1 m/s: primary dampers 12000 N each, secondary 6000 N,
   // which also pitches the car at its front end.
   cases.push_back({"front bogie heave velocity",
-                   [](ValidatorTrainModel&, ValidatorState& x) { x[4] = 0.1; },
+                   [](ValidatorParameters&, ValidatorState& x) { x[4] = 0.1; },
                    {0, 0, 0, 0},
                    0.0,
                    {{1, 6000.0 / 31000.0}, {2, -6000.0 * 9.5 / carI}, {4, -30000.0 / 3000.0}}});
@@ -77,7 +77,7 @@ std::vector<SlopeCase> SlopeCases() {
   {
     const double adhesion = 0.2 * 98300.0 * Mu(0.01);
     cases.push_back({"braked slipping wheel",
-                     [](ValidatorTrainModel&, ValidatorState& x) {
+                     [](ValidatorParameters&, ValidatorState& x) {
                        x[9] = 0.02;
                        x[13] = 0.01;
                      },
@@ -94,7 +94,7 @@ std::vector<SlopeCase> SlopeCases() {
   {
     const double adhesion = 103100.0 * Mu(8.0);
     cases.push_back({"skidding rear wheel",
-                     [](ValidatorTrainModel&, ValidatorState& x) {
+                     [](ValidatorParameters&, ValidatorState& x) {
                        x[12] = 10.0;
                        x[16] = 2.0;
                      },
@@ -108,10 +108,10 @@ std::vector<SlopeCase> SlopeCases() {
   }
   // Rolling resistance at 3 m/s without slip: |98100 * 0.001 + (3 * 2 + 100) * 3|.
   cases.push_back({"running resistance",
-                   [](ValidatorTrainModel& model, ValidatorState& x) {
-                     model.resistanceLoadFactor = 0.001;
-                     model.resistanceQuadratic = 2.0;
-                     model.resistanceConstant = 100.0;
+                   [](ValidatorParameters& parameters, ValidatorState& x) {
+                     parameters.resistanceLoadFactor = 0.001;
+                     parameters.resistanceQuadratic = 2.0;
+                     parameters.resistanceConstant = 100.0;
                      x[10] = 3.0;
                      x[14] = 3.0;
                    },
@@ -121,17 +121,16 @@ std::vector<SlopeCase> SlopeCases() {
   return cases;
 }
 
-class ValidatorSlopeTest : public InResultsFolder {};
-
-TEST_F(ValidatorSlopeTest, MatchesHandComputedSlopes) {
+TEST(ValidatorSlopeTest, MatchesHandComputedSlopes) {
   for (const SlopeCase& c : SlopeCases()) {
     SCOPED_TRACE(c.name);
-    ValidatorTrainModel model(0.0005);
+    ValidatorParameters parameters;
+    ValidatorState x{};
+    c.set(parameters, x);
+    ValidatorTrainModel model(0.0005, parameters);
     Matrix history = ConstantHistory(3, 0.0, c.traction);
     for (int k = 0; k < 4; ++k) history[0][k] = c.brake[k];
     model.SetForceHistory(history, 0.005);
-    ValidatorState x{};
-    c.set(model, x);
 
     ValidatorState slope{};
     EXPECT_EQ(0, model.Derivative(0.0, x, slope));
@@ -144,7 +143,7 @@ TEST_F(ValidatorSlopeTest, MatchesHandComputedSlopes) {
   }
 }
 
-TEST_F(ValidatorSlopeTest, WheelsetForcesOfTheLastEvaluation) {
+TEST(ValidatorSlopeTest, WheelsetForcesOfTheLastEvaluation) {
   ValidatorTrainModel model(0.0005);
   Matrix history = ConstantHistory(3, 0.0, 0.0);
   history[0][0] = 1000.0;
@@ -168,7 +167,7 @@ TEST_F(ValidatorSlopeTest, WheelsetForcesOfTheLastEvaluation) {
 }
 
 // Rows are held for one sample period; the last row, and anything past it, ends the run.
-TEST_F(ValidatorSlopeTest, ReadsTheSampleHeldAtTheTime) {
+TEST(ValidatorSlopeTest, ReadsTheSampleHeldAtTheTime) {
   ValidatorTrainModel model(0.0005);
   Matrix history = ConstantHistory(3, 0.0, 0.0);
   history[0][4] = 1000.0;
@@ -190,7 +189,7 @@ TEST_F(ValidatorSlopeTest, ReadsTheSampleHeldAtTheTime) {
   }
 }
 
-TEST_F(ValidatorSlopeTest, RefusesHistoriesThatCannotDriveARun) {
+TEST(ValidatorSlopeTest, RefusesHistoriesThatCannotDriveARun) {
   struct Case {
     Matrix history;
     double period;

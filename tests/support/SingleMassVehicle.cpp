@@ -1,7 +1,9 @@
 #include "support/SingleMassVehicle.h"
 
 #include <cmath>
+#include <memory>
 #include <sstream>
+#include <utility>
 
 SingleMassVehicle::SingleMassVehicle(int axleCount, double timeStep)
     : axles(axleCount), dt(timeStep) {
@@ -57,20 +59,16 @@ std::string SingleMassVehicle::ParameterText() const {
 
 bool SingleMassVehicle::Create(Kelvra& kelvra, const std::string& modelFile,
                                std::ostream& log) const {
-  CouplingData coupling;
-  coupling.modelFileName = modelFile;
-  coupling.stepMatricesTimeStep = dt;
-  coupling.vehicleSide = {C,
-                          P,
-                          P1,
-                          N,
-                          initialState,
-                          staticAxleLoads,
-                          reducedMasses,
-                          brakeForceRadii,
-                          wheelDofIndices,
-                          wheelStateIndices};
-  return CreateVehicle(coupling, kelvra, log);
+  VehicleDefinition definition;
+  definition.modelFileName = modelFile;
+  definition.initialState = initialState;
+  definition.coupling = {
+      N, staticAxleLoads, reducedMasses, brakeForceRadii, wheelDofIndices, wheelStateIndices};
+  auto step = std::make_shared<const TimeStepMatrices>(TimeStepMatrices{C, P, P1, dt});
+  ReadParameterSections(*step, definition);
+  const VehicleModel model(std::make_shared<const VehicleDefinition>(std::move(definition)),
+                           std::move(step));
+  return CreateVehicle(model, kelvra, log);
 }
 
 double Mu(double slip) {

@@ -24,7 +24,6 @@ TEST(BrokenStateTest, NonFiniteInputStopsTheVehicleSystemUntilInit) {
   Kelvra kelvra;
   std::ostringstream log;
   ASSERT_TRUE(shipped.CreateVehicle(kelvra, log)) << log.str();
-  kelvra.SetStateNames({"Car_X_VELO"});
   const std::vector<double> noBrake(4, 0.0);
 
   kelvra.SetConsole(console);
@@ -56,19 +55,21 @@ TEST(BrokenStateTest, NonFiniteInputStopsTheVehicleSystemUntilInit) {
   EXPECT_EQ("", console.str());
 }
 
+// The hand-made vehicle's state has no names.
 TEST(BrokenStateTest, AnUnnamedEntryIsNamedByItsPosition) {
-  VehicleSetUp shipped;
-  ASSERT_TRUE(shipped.Build(testing_support::ShippedModelFile(testing_support::DataDir()), 0.005));
-  std::ostringstream console;
+  testing_support::TempFolder folder;
+  const SingleMassVehicle vehicle;
+  folder.Write("model.in", vehicle.ParameterText());
   Kelvra kelvra;
   std::ostringstream log;
-  ASSERT_TRUE(shipped.CreateVehicle(kelvra, log));
-  kelvra.SetStateNames({});
-  const std::vector<double> nanBrake(4, std::numeric_limits<double>::quiet_NaN());
+  ASSERT_TRUE(vehicle.Create(kelvra, (folder.Path() / "model.in").string(), log)) << log.str();
+  std::ostringstream console;
   kelvra.SetConsole(console);
-  EXPECT_FALSE(kelvra.DoStep(nanBrake, 0.0));
-  const std::string out = console.str();
-  EXPECT_NE(std::string::npos, out.find("after step 1 (t = 0.005 s): linear state entry ")) << out;
+  const std::vector<double> noBrake(2, 0.0);
+  EXPECT_FALSE(kelvra.DoStep(noBrake, std::numeric_limits<double>::quiet_NaN()));
+  EXPECT_NE(std::string::npos,
+            console.str().find("after step 1 (t = 0.005 s): linear state entry 0 is NaN"))
+      << console.str();
 }
 
 // Inputs the fuzzer found: parameters that pass the reading yet make no sense

@@ -17,8 +17,8 @@
 
 namespace {
 
-std::size_t StateIndex(const CouplingData& coupling, const std::string& name) {
-  const std::vector<std::string>& names = coupling.stateNames;
+std::size_t StateIndex(const VehicleModel& model, const std::string& name) {
+  const std::vector<std::string>& names = model.Definition().stateNames;
   const auto at = std::find(names.begin(), names.end(), name);
   EXPECT_NE(names.end(), at) << name;
   return static_cast<std::size_t>(at - names.begin());
@@ -39,8 +39,8 @@ TEST(ExampleCoachTest, CarSwingsAgainstItsBogiesAsTheClosedFormSays) {
   Kelvra kelvra;
   std::ostringstream log;
   ASSERT_TRUE(setUp.CreateVehicle(kelvra, log)) << log.str();
-  const std::size_t car = StateIndex(setUp.Coupling(), "Car_X_DISP");
-  const std::size_t bogie = StateIndex(setUp.Coupling(), "Bogie1_X_DISP");
+  const std::size_t car = StateIndex(setUp.Vehicle(), "Car_X_DISP");
+  const std::size_t bogie = StateIndex(setUp.Vehicle(), "Bogie1_X_DISP");
 
   const double traction = 20000.0;
   const double k = 2 * 2.77e5;
