@@ -123,4 +123,27 @@ TEST(Hdf5OutputTest, DemoRunsHoldTheirCsvFilesNumberForNumber) {
   }
 }
 
+// A study case that breaks at its first step keeps its sound rows, the
+// initial one, in a file that reads back whole, without a summary; the study
+// fails, and the next case writes its file in full.
+TEST(Hdf5OutputTest, ACaseThatBreaksKeepsItsSoundRowsWithoutASummary) {
+  TempFolder folder;
+  folder.CopyShippedData();
+  folder.Write("h.in", RampHistory(20));
+  folder.Write("s.csv", "RESIST.c1\n1e300\n0\n");
+  const auto run =
+      RunIn(folder.Path(), KelvraCommand("--study s.csv --history h.in --format hdf5"), "\n");
+  EXPECT_EQ(1, run.exitCode);
+  std::map<std::string, Hdf5Group> broken;
+  ASSERT_TRUE(testing_support::ReadHdf5Groups(folder.Path() / "results/study_1.h5", broken));
+  ASSERT_EQ(1u, broken.size());
+  const testing_support::Hdf5Column* time = broken["series"].Find("time");
+  ASSERT_NE(nullptr, time);
+  EXPECT_EQ(std::vector<double>{0.0}, time->values);
+  std::map<std::string, Hdf5Group> sound;
+  ASSERT_TRUE(testing_support::ReadHdf5Groups(folder.Path() / "results/study_2.h5", sound));
+  EXPECT_EQ(2u, sound.size());
+  EXPECT_EQ(1u, sound.count("summary"));
+}
+
 }  // namespace
