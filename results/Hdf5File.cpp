@@ -55,9 +55,11 @@ hid_t TextType() {
   return type;
 }
 
-// The attribute `name` of `object`: one text, or with `array` the list `texts`.
+// The attribute `name` of `object`: one text, or with `array` the list `texts`
+// (which may be empty).
 bool WriteTextAttribute(hid_t object, const char* name, const std::vector<std::string>& texts,
                         bool array) {
+  if (!array && texts.size() != 1) return false;
   std::vector<const char*> pointers;
   for (const std::string& text : texts) pointers.push_back(text.c_str());
   const hsize_t count = pointers.size();
@@ -66,10 +68,33 @@ bool WriteTextAttribute(hid_t object, const char* name, const std::vector<std::s
   hid_t attribute = type >= 0 && space >= 0
                         ? H5Acreate2(object, name, type, space, H5P_DEFAULT, H5P_DEFAULT)
                         : -1;
-  bool ok = attribute >= 0 && H5Awrite(attribute, type, pointers.data()) >= 0;
+  bool ok = attribute >= 0 && (count == 0 || H5Awrite(attribute, type, pointers.data()) >= 0);
   ok = CloseId(attribute, H5Aclose) && ok;
   ok = CloseId(space, H5Sclose) && ok;
   return CloseId(type, H5Tclose) && ok;
+}
+
+// The attribute `attribute` of `object`: texts in UTF-8, whole numbers as
+// 64-bit integers, numbers as doubles; a single value as a scalar.
+bool WriteAttribute(hid_t object, const Hdf5Attribute& attribute) {
+  using Kind = Hdf5Attribute::Kind;
+  if (attribute.kind == Kind::kText) {
+    return WriteTextAttribute(object, attribute.name.c_str(), attribute.texts, attribute.list);
+  }
+  const bool whole = attribute.kind == Kind::kInteger;
+  const hsize_t count = whole ? attribute.integers.size() : attribute.numbers.size();
+  if (!attribute.list && count != 1) return false;
+  hid_t space = attribute.list ? H5Screate_simple(1, &count, nullptr) : H5Screate(H5S_SCALAR);
+  const hid_t fileType = whole ? H5T_STD_I64LE : H5T_IEEE_F64LE;
+  hid_t id = space >= 0 ? H5Acreate2(object, attribute.name.c_str(), fileType, space, H5P_DEFAULT,
+                                     H5P_DEFAULT)
+                        : -1;
+  const void* values = whole ? static_cast<const void*>(attribute.integers.data())
+                             : static_cast<const void*>(attribute.numbers.data());
+  bool ok = id >= 0 &&
+            (count == 0 || H5Awrite(id, whole ? H5T_NATIVE_INT64 : H5T_NATIVE_DOUBLE, values) >= 0);
+  ok = CloseId(id, H5Aclose) && ok;
+  return CloseId(space, H5Sclose) && ok;
 }
 
 // The group `name` of `file`, its links kept in the order made, and the names
@@ -167,6 +192,18 @@ bool Hdf5File::WriteRow(const std::string& group, const std::vector<std::string>
   for (double value : values) table.Add(value);
   table.EndRow();
   return table.Close();
+}
+
+bool Hdf5File::WriteAttributes(const std::vector<Hdf5Attribute>& attributes) {
+  if (!IsOpen()) return false;
+  errno = 0;
+  for (const Hdf5Attribute& attribute : attributes) {
+    if (!WriteAttribute(id, attribute)) {
+      Fail(errno);
+      return false;
+    }
+  }
+  return true;
 }
 
 bool Hdf5File::Flush() {

@@ -25,6 +25,18 @@
 // The library's identifier of an open file, group or dataset (hid_t).
 using Hdf5Id = std::int64_t;
 
+// An attribute of a file's root: texts, whole numbers or numbers, one of them
+// alone or a list (which may be empty).
+struct Hdf5Attribute {
+  enum class Kind { kText, kInteger, kNumber };
+  std::string name;
+  Kind kind = Kind::kText;
+  bool list = false;
+  std::vector<std::string> texts;
+  std::vector<std::int64_t> integers;
+  std::vector<double> numbers;
+};
+
 class Hdf5File {
  public:
   Hdf5File() = default;
@@ -44,6 +56,9 @@ class Hdf5File {
   // column whose value is NaN is a figure the run does not have.
   bool WriteRow(const std::string& group, const std::vector<std::string>& columns,
                 const std::vector<std::string>& units, const std::vector<double>& values);
+  // The attributes of the file's root, each name once; false, failing the
+  // file, when one cannot be written.
+  bool WriteAttributes(const std::vector<Hdf5Attribute>& attributes);
   // Hands everything written so far to the system; false once anything failed.
   bool Flush();
   // Closes the file; false when any write to it failed. Its tables must be

@@ -96,6 +96,46 @@ TEST(Hdf5FileTest, TablesReadBackBitForBitAcrossChunksAndFlushes) {
   EXPECT_TRUE(std::isnan(summary.datasets[1].values[0]));
 }
 
+// Root attributes of every kind read back as written: texts in UTF-8, whole
+// numbers as integers, numbers to the bit, single values as scalars, lists
+// (an empty one too) as lists. A name given twice fails the file.
+TEST(Hdf5FileTest, RootAttributesReadBackAsWritten) {
+  using Kind = Hdf5Attribute::Kind;
+  testing_support::TempFolder folder;
+  const fs::path name = folder.Path() / "run.h5";
+  std::vector<Hdf5Attribute> attributes(5);
+  attributes[0] = {"model.sha256", Kind::kText, false, {"9f86d081\u00e9"}, {}, {}};
+  attributes[1] = {"command_line", Kind::kText, true, {"kelvra", "--format", "hdf5"}, {}, {}};
+  attributes[2] = {"settings.ITER", Kind::kInteger, false, {}, {-3}, {}};
+  attributes[3] = {"sections.GRADIENT", Kind::kNumber, true, {}, {}, {0.1, -0.0, 1.0 / 3.0}};
+  attributes[4] = {"batch_sets", Kind::kNumber, true, {}, {}, {}};
+  Hdf5File file;
+  ASSERT_TRUE(file.Create(name.string()));
+  ASSERT_TRUE(file.WriteAttributes(attributes));
+  ASSERT_TRUE(file.Close());
+
+  std::map<std::string, testing_support::Hdf5AttributeValue> read;
+  ASSERT_TRUE(testing_support::ReadHdf5RootAttributes(name, read));
+  ASSERT_EQ(5u, read.size());
+  EXPECT_EQ(std::vector<std::string>{"9f86d081\u00e9"}, read["model.sha256"].texts);
+  EXPECT_TRUE(read["model.sha256"].scalar);
+  EXPECT_EQ(attributes[1].texts, read["command_line"].texts);
+  EXPECT_FALSE(read["command_line"].scalar);
+  EXPECT_EQ(std::vector<double>{-3.0}, read["settings.ITER"].numbers);
+  EXPECT_TRUE(read["settings.ITER"].whole && read["settings.ITER"].scalar);
+  const std::vector<double>& gradient = read["sections.GRADIENT"].numbers;
+  ASSERT_EQ(3u, gradient.size());
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(SameBits(attributes[3].numbers[i], gradient[i]));
+  EXPECT_FALSE(read["sections.GRADIENT"].whole || read["sections.GRADIENT"].scalar);
+  EXPECT_TRUE(read["batch_sets"].numbers.empty());
+  EXPECT_FALSE(read["batch_sets"].scalar);
+
+  Hdf5File twice;
+  ASSERT_TRUE(twice.Create((folder.Path() / "twice.h5").string()));
+  EXPECT_FALSE(twice.WriteAttributes({attributes[2], attributes[2]}));
+  EXPECT_FALSE(twice.Close());
+}
+
 // A file is made anew where a regular file stood; a link, a missing folder
 // or a column named twice is refused, and a refused table fails its file.
 TEST(Hdf5FileTest, RefusesLinksMissingFoldersAndRepeatedColumns) {

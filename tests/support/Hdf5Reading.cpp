@@ -34,6 +34,28 @@ bool ReadTexts(hid_t object, const char* name, std::vector<std::string>& texts) 
   return read;
 }
 
+// The attribute `name` of `object`, open as `attribute`.
+bool ReadAttribute(hid_t object, hid_t attribute, const char* name, Hdf5AttributeValue& value) {
+  const hid_t space = H5Aget_space(attribute);
+  const hid_t type = H5Aget_type(attribute);
+  const H5T_class_t kind = H5Tget_class(type);
+  const hssize_t count = H5Sget_simple_extent_npoints(space);
+  value.scalar = H5Sget_simple_extent_type(space) == H5S_SCALAR;
+  value.whole = kind == H5T_INTEGER;
+  bool ok = count >= 0;
+  if (ok && kind == H5T_STRING) {
+    ok = ReadTexts(object, name, value.texts);
+  } else if (ok && (kind == H5T_INTEGER || kind == H5T_FLOAT)) {
+    value.numbers.assign(static_cast<std::size_t>(count), 0.0);
+    ok = count == 0 || H5Aread(attribute, H5T_NATIVE_DOUBLE, value.numbers.data()) >= 0;
+  } else {
+    ok = false;
+  }
+  H5Tclose(type);
+  H5Sclose(space);
+  return ok;
+}
+
 bool ReadColumn(hid_t group, const char* name, Hdf5Column& column) {
   column.name = name;
   const hid_t dataset = H5Dopen2(group, name, H5P_DEFAULT);
@@ -101,14 +123,24 @@ bool ReadHdf5Groups(const std::filesystem::path& file, std::map<std::string, Hdf
   return H5Fclose(id) >= 0 && ok;
 }
 
-std::string ReadHdf5RootText(const std::filesystem::path& file, const std::string& name) {
+bool ReadHdf5RootAttributes(const std::filesystem::path& file,
+                            std::map<std::string, Hdf5AttributeValue>& attributes) {
+  attributes.clear();
   H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
   const hid_t id = H5Fopen(file.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
-  if (id < 0) return "";
-  std::vector<std::string> texts;
-  ReadTexts(id, name.c_str(), texts);
-  H5Fclose(id);
-  return texts.size() == 1 ? texts[0] : "";
+  if (id < 0) return false;
+  std::vector<std::string> names;
+  const auto addName = [](hid_t, const char* name, const H5A_info_t*, void* list) -> herr_t {
+    static_cast<std::vector<std::string>*>(list)->push_back(name);
+    return 0;
+  };
+  bool ok = H5Aiterate2(id, H5_INDEX_NAME, H5_ITER_INC, nullptr, addName, &names) >= 0;
+  for (const std::string& name : names) {
+    const hid_t attribute = H5Aopen(id, name.c_str(), H5P_DEFAULT);
+    ok = ok && attribute >= 0 && ReadAttribute(id, attribute, name.c_str(), attributes[name]);
+    if (attribute >= 0) H5Aclose(attribute);
+  }
+  return H5Fclose(id) >= 0 && ok;
 }
 
 }  // namespace testing_support

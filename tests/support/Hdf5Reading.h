@@ -29,7 +29,18 @@ struct Hdf5Group {
 // doubles.
 bool ReadHdf5Groups(const std::filesystem::path& file, std::map<std::string, Hdf5Group>& groups);
 
-// The text attribute `name` of the root group of `file`; empty when missing.
-std::string ReadHdf5RootText(const std::filesystem::path& file, const std::string& name);
+// An attribute as read back: its texts, or its numbers (whole ones too), and
+// whether it is a single value rather than a list.
+struct Hdf5AttributeValue {
+  std::vector<std::string> texts;
+  std::vector<double> numbers;
+  bool whole = false;  // stored as integers
+  bool scalar = false;
+};
+
+// Every attribute of the root group of `file` by name; false when the file or
+// any attribute cannot be read, or one holds anything but texts or numbers.
+bool ReadHdf5RootAttributes(const std::filesystem::path& file,
+                            std::map<std::string, Hdf5AttributeValue>& attributes);
 
 }  // namespace testing_support
