@@ -59,6 +59,43 @@ void ReadSlipLamps(const Kelvra& vehicle, std::vector<unsigned char>& lamps) {
   }
 }
 
+void ReadLineReadout(const Kelvra& vehicle, LineReadout& line) {
+  const TLineSections& sections = vehicle.LineParts();
+  line.shown = sections.Gradient.Active() || sections.AdhLevel.Active();
+  if (!line.shown) return;
+  const auto axles = static_cast<std::size_t>(vehicle.AxleCount());
+  double place = 0.0;
+  line.levelLow = line.levelHigh = axles > 0 ? vehicle.AdhesionLevelAtAxle(0) : 1.0;
+  for (std::size_t i = 0; i < axles; ++i) {
+    place += vehicle.AxlePlace(i);
+    line.levelLow = std::min(line.levelLow, vehicle.AdhesionLevelAtAxle(i));
+    line.levelHigh = std::max(line.levelHigh, vehicle.AdhesionLevelAtAxle(i));
+  }
+  line.gradient = sections.Gradient.GradientAt(axles > 0 ? place / axles : 0.0);
+}
+
+std::string LineReadoutText(const LineReadout& line) {
+  if (!line.shown) return "";
+  std::array<char, 100> text;
+  const int used =
+      std::snprintf(text.data(), text.size(), "Gradient %+.1f o/oo, adhesion level %.2f",
+                    line.gradient, line.levelLow);
+  std::string result(text.data(), static_cast<std::size_t>(std::max(used, 0)));
+  if (line.levelHigh != line.levelLow) {
+    std::snprintf(text.data(), text.size(), " to %.2f", line.levelHigh);
+    result += text.data();
+  }
+  return result;
+}
+
+PixelRect LineReadoutRect(const WorldView& view, float worldX, float width, float textSize) {
+  const float x = (worldX - view.MinX()) * view.zoom - 0.5f * width;
+  const float left = std::clamp(x, 0.0f, std::max(0.0f, view.width - width));
+  const float top = std::clamp((view.MaxY() - 0.0f) * view.zoom + 0.5f * textSize, 0.0f,
+                               std::max(0.0f, view.height - textSize));
+  return {left, left + width, top, top + textSize};
+}
+
 double DriverReadout::Value(int item) const {
   switch (item) {
     case kDriverSpeed:

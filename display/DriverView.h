@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "display/SceneGeometry.h"
 #include "display/Widgets.h"
 #include "vehicle/Kelvra.h"
 
@@ -49,6 +50,24 @@ bool WheelSlides(double vehicleSpeed, double wheelSpeed, double limit);
 // Entry i of `lamps` (its length is kept) lit (1) when wheel i slides.
 void ReadSlipLamps(const Kelvra& vehicle, std::vector<unsigned char>& lamps);
 
+// The line under the vehicle, while GRADIENT or ADHLEVEL is active (`shown`):
+// the gradient under the middle of its axles and the lowest and the highest
+// adhesion level factor that an axle meets.
+struct LineReadout {
+  bool shown = false;
+  double gradient = 0.0;  // per mille, positive uphill towards +x
+  double levelLow = 1.0;
+  double levelHigh = 1.0;
+};
+void ReadLineReadout(const Kelvra& vehicle, LineReadout& line);
+// "Gradient +10.0 o/oo, adhesion level 0.20", with "0.20 to 1.00" where the
+// axles meet different levels; empty while not shown.
+std::string LineReadoutText(const LineReadout& line);
+// Where that text of `width` pixels stands: centred under the world point x
+// `worldX`, just below the rail (world y 0), in window pixels with y down;
+// kept inside the window.
+PixelRect LineReadoutRect(const WorldView& view, float worldX, float width, float textSize);
+
 // The panel's values as they stand.
 struct DriverReadout {
   double speedKmh = 0.0;
@@ -56,6 +75,7 @@ struct DriverReadout {
   double tractionKn = 0.0;               // applied in the last step
   double brakeKn = 0.0;                  // at the treads in the last step, all wheels
   std::vector<unsigned char> slipLamps;  // one per axle, 1 while its wheel slides
+  LineReadout line;                      // shown under the vehicle
 
   // The value shown on line `item`.
   double Value(int item) const;

@@ -57,8 +57,7 @@ void VehicleRun::StartSeries() {
   RunRecording& recording = replay.Recording();
   StepRecorder& series = recording.series;
   if (binary) {
-    if (!recording.OpenHdf5(seriesFile, vehicle->AxleCount(),
-                            writeStates ? &stateLayout : nullptr)) {
+    if (!recording.OpenHdf5(seriesFile, *vehicle, writeStates ? &stateLayout : nullptr)) {
       WarnUnwritable(seriesFile);
       return;
     }
@@ -67,7 +66,7 @@ void VehicleRun::StartSeries() {
     recording.Flush();
     return;
   }
-  if (!series.Open(seriesFile, vehicle->AxleCount(), true)) {
+  if (!series.Open(seriesFile, *vehicle, true)) {
     WarnUnwritable(seriesFile);
     return;
   }
@@ -184,4 +183,5 @@ void VehicleRun::ReadDriverView() {
   readout.tractionKn = stepped ? appliedTraction / kNewtonsPerKn : 0.0;
   readout.brakeKn = stepped ? TreadBrakeForce(*vehicle) / kNewtonsPerKn : 0.0;
   ReadSlipLamps(*vehicle, readout.slipLamps);
+  ReadLineReadout(*vehicle, readout.line);
 }

@@ -94,6 +94,19 @@ void DrawDriverPanel(const DisplayState& d) {
   }
 }
 
+// Under the vehicle, where the line is not level or the adhesion not the
+// same everywhere: the gradient and the adhesion level its axles meet.
+void DrawLineReadout(const DisplayState& d) {
+  const std::string text = LineReadoutText(d.run.Readout().line);
+  if (text.empty()) return;
+  const float size = d.controls.layout.textSize;
+  const float width = TextWidth(d.font, text, size);
+  const PixelRect at = LineReadoutRect(d.View(), d.view.followX, width, size);
+  DrawPanel({at.left - 0.3f * size, at.right + 0.3f * size, at.top - 0.15f * size,
+             at.bottom + 0.15f * size});
+  DrawText(text, at.left, at.top, size, kWhite, d.font, d.fontTextures);
+}
+
 // Two translucent panels behind the values and controls, the five values, the
 // sliders and the buttons, in window pixels with y down; then the driver's panel.
 void DrawHud(const DisplayState& d) {
@@ -109,6 +122,7 @@ void DrawHud(const DisplayState& d) {
   for (const Slider* s : {&c.scaleSlider, &c.timeStepSlider, &c.lever}) s->Draw();
   for (const Button* b : {&c.startStopButton, &c.resetButton, &c.leverResetButton}) b->Draw();
   DrawDriverPanel(d);
+  DrawLineReadout(d);
 }
 
 void DrawOverlay(const DisplayState& d) {

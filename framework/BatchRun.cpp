@@ -46,6 +46,7 @@ struct BatchFiles {
   OutputFile summaries;
   bool timesLost = false;
   bool summariesLost = false;
+  bool onRealLine = false;  // the summaries have the adhesion used
 };
 
 // The whole history at the vehicle's time step, each row held until the next;
@@ -105,8 +106,10 @@ void BatchRun::Run() {
   if (!files.times) report.lostResults.CannotOpen(files.timesName);
   files.summaries.Open(files.summariesName);
   if (!files.summaries) report.lostResults.CannotOpen(files.summariesName);
+  // Every set runs the same model: on a real line all of them or none.
+  files.onRealLine = setUp.vehicleSystem.LineParts().AnyActive();
   files.summaries << SummaryHeader({"set", "DT", "ITER", "SUBD", "SGNT", "run_time"},
-                                   setUp.vehicle.Vehicle().AxleCount());
+                                   setUp.vehicle.Vehicle().AxleCount(), files.onRealLine);
   files.timesLost = !files.times;
   files.summariesLost = !files.summaries;
   // The modes belong to the model, the same for every set whatever its DT.
@@ -255,7 +258,7 @@ void BatchRun::FinishSet(int index, const SetOutcome& outcome, BatchFiles& files
   files.summaries << index << ','
                   << BatchSetCells(outcome.timeStep, outcome.iterations, outcome.subdivisions,
                                    outcome.signLimit, outcome.seconds)
-                  << ',' << SummaryCells(outcome.summary) << '\n';
+                  << ',' << SummaryCells(outcome.summary, files.onRealLine) << '\n';
   int error = 0;
   if (!files.timesLost && !FlushFile(files.times, error)) {
     report.lostResults.CannotWrite(files.timesName, error);

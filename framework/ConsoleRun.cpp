@@ -76,9 +76,10 @@ ConsoleOutcome RunConsole(const RunContext& run) {
   console << SummaryLine(outcome.summary) << std::flush;
   CloseRecording(recording, base, &outcome.summary, report.lostResults, report.writtenFiles);
   if (settings.resultFormat == ResultFormat::kCsv) {
+    const bool onRealLine = outcome.summary.onRealLine;
     report.SaveWholeFile(base + "_summary.csv",
-                         SummaryHeader({}, outcome.summary.largestSlip.size()) +
-                             SummaryCells(outcome.summary) + "\n");
+                         SummaryHeader({}, outcome.summary.largestSlip.size(), onRealLine) +
+                             SummaryCells(outcome.summary, onRealLine) + "\n");
   }
   report.SaveWholeFile(base + ".txt", vehicle.ResultText());
   return outcome;

@@ -68,18 +68,19 @@ void OpenRecording(const RunContext& run, const Kelvra& vehicle, RunRecording& r
   if (run.settings.resultFormat == ResultFormat::kHdf5) {
     const StateLayout layout = writeStates ? StatesLayout(model) : StateLayout();
     const std::string fileName = Hdf5FileName(base);
-    if (!recording.OpenHdf5(fileName, axles, writeStates ? &layout : nullptr)) {
+    if (!recording.OpenHdf5(fileName, vehicle, writeStates ? &layout : nullptr)) {
       lost.CannotSave(fileName, recording.file.ErrorNumber());
     }
   } else {
     const std::string seriesFile = base + ".csv";
-    if (!recording.series.Open(seriesFile, axles)) lost.CannotOpen(seriesFile);
+    if (!recording.series.Open(seriesFile, vehicle)) lost.CannotOpen(seriesFile);
     if (writeStates) {
       const std::string statesFile = StatesFileName(seriesFile);
       if (!recording.states.Open(statesFile, StatesLayout(model))) lost.CannotOpen(statesFile);
     }
   }
   recording.massShares = MassShares(model);
+  recording.onRealLine = vehicle.LineParts().AnyActive();
   recording.summary.Start(static_cast<std::size_t>(axles), vehicle.Dynamics().AxleRot.Lim(),
                           vehicle.TimeStep());
 }

@@ -17,6 +17,7 @@
 #include "model/TextPrepass.h"
 #include "results/RunRecording.h"
 #include "setup/InputReaders.h"
+#include "vehicle/LineSections.h"
 
 namespace {
 
@@ -54,15 +55,17 @@ bool CheckParameters(const StudyPlan& plan, const std::string& modelText, std::s
 // header waits for the first case that ran, which gives the axle count.
 class StudySummaryFile {
  public:
-  StudySummaryFile(const std::string& fileName, const StudyPlan& studyPlan, LostResults& lost)
-      : name(fileName), plan(studyPlan), lostResults(lost), file(fileName) {
+  // With `realLine` the table has the adhesion used of every case.
+  StudySummaryFile(const std::string& fileName, const StudyPlan& studyPlan, bool realLine,
+                   LostResults& lost)
+      : name(fileName), plan(studyPlan), onRealLine(realLine), lostResults(lost), file(fileName) {
     if (!file) lostResults.CannotOpen(name);
   }
   void Add(std::size_t index, const RunSummary& summary) {
     WriteHeader(summary.largestSlip.size());
     file << index + 1;
     for (const std::string& value : plan.cases[index]) file << ',' << value;
-    file << ',' << SummaryCells(summary) << '\n';
+    file << ',' << SummaryCells(summary, onRealLine) << '\n';
     Flush();
   }
   // True when the file is complete on disk.
@@ -77,7 +80,7 @@ class StudySummaryFile {
     if (headerWritten) return;
     std::vector<std::string> leading = {"case"};
     leading.insert(leading.end(), plan.parameters.begin(), plan.parameters.end());
-    file << SummaryHeader(leading, axles);
+    file << SummaryHeader(leading, axles, onRealLine);
     headerWritten = true;
   }
   void Flush() {
@@ -89,6 +92,7 @@ class StudySummaryFile {
 
   const std::string name;
   const StudyPlan& plan;
+  const bool onRealLine;
   LostResults& lostResults;
   OutputFile file;
   bool headerWritten = false;
@@ -214,6 +218,22 @@ bool ReadStudy(const StudySettings& settings, StudyPlan& plan, std::string& mode
   return false;
 }
 
+// Whether some case of the range runs on a real line: its model text, with
+// the case's values, has an optional section off its neutral value. A case
+// whose sections cannot be read says so when it runs.
+bool AnyCaseOnRealLine(const StudyPlan& plan, const std::string& modelText, int begin, int end) {
+  for (int i = begin; i < end; ++i) {
+    std::string text = modelText;
+    std::string error;
+    std::vector<std::string> active;
+    if (ApplyStudyCase(plan, static_cast<std::size_t>(i), text, error) &&
+        ActiveOptionalSections(text, active, error) && !active.empty()) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 // The cases of the range run side by side when jobs allow, each with a vehicle
@@ -237,7 +257,8 @@ int RunStudy(const StudySettings& settings) {
   }
   LostResults lostResults;
   const std::string summaryFile = settings.resultsFolder + "/study_summary.csv";
-  StudySummaryFile summaries(summaryFile, plan, lostResults);
+  StudySummaryFile summaries(summaryFile, plan, AnyCaseOnRealLine(plan, modelText, begin, end),
+                             lostResults);
   WrittenFiles written;
   bool allRan = true;
   const int count = end - begin;

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "framework/Reporting.h"
 #include "framework/Resampling.h"
@@ -18,6 +20,7 @@
 #include "results/ValidatorStates.h"
 #include "solver/RungeKuttaSolver.h"
 #include "solver/ValidatorTrainModel.h"
+#include "vehicle/LineSections.h"
 #include "vehicle/PerformanceCounter.h"
 
 namespace {
@@ -33,6 +36,12 @@ bool StartsMoving(const std::vector<double>& initialState) {
   return std::any_of(initialState.begin(), initialState.end(), [](double x) { return x != 0.0; });
 }
 
+// The validator and the reference integration step the level line and the
+// instant brake with the wheels starting at rest.
+std::string NotModelled(const std::vector<std::string>& sections) {
+  return "it does not model " + SectionList(sections) + ", which this run uses";
+}
+
 ReferenceModelData RunModelData(const RunSetUp& setUp) {
   const ModelCreation& model = setUp.vehicle.Model();
   return {model.GetMatrix('A'), model.GetMatrix('F'), setUp.vehicle.Vehicle()};
@@ -45,12 +54,15 @@ bool CompareWithValidator(const RunContext& run, const ConsoleOutcome& consoleRu
   std::ostream& console = *run.report.console;
   const VehicleModel& model = run.setUp.vehicle.Vehicle();
   std::ostringstream reason;
+  const std::vector<std::string> sections = run.setUp.vehicleSystem.LineParts().ActiveSections();
   const std::string difference =
-      consoleRun.broke
+      consoleRun.broke || !sections.empty()
           ? std::string()
           : ValidatorVehicleDifference(validator, RunModelData(run.setUp), run.setUp.vehicleSystem);
   if (consoleRun.broke) {
     reason << "the run stopped at a step that broke the vehicle state";
+  } else if (!sections.empty()) {
+    reason << NotModelled(sections);
   } else if (!difference.empty()) {
     reason << "it models the shipped vehicle only, and this run's vehicle differs in "
            << difference;
@@ -88,6 +100,12 @@ void CompareWithModelReference(const RunContext& run, const SpeedSeries& console
   }
   ModelReference reference;
   std::string reason;
+  const std::vector<std::string> sections = vehicleSystem.LineParts().ActiveSections();
+  if (!sections.empty()) {
+    console << "No reference integration of the model: " << NotModelled(sections) << "\n"
+            << std::flush;
+    return;
+  }
   if (reference.SetUp(RunModelData(run.setUp), vehicleSystem, largestBrake, reason) &&
       !(reference.Operations(steps) <= kReferenceOperationLimit)) {
     std::ostringstream text;

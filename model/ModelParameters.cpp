@@ -74,18 +74,28 @@ const std::vector<RecordKind>& SectionKinds() {
       {"SUBDIV", {{"", 0}}},
       {"BRKSYS", {{"gain", 0}, {"threshold", 1}}},
       {"RESIST", {{"c1", 0}, {"c2", 1}, {"c3", 2}, {"c4", 3}, {"c5", 4}, {"c6", 5}, {"c7", 6}}},
+      {"BRKCYL", {{"fill", 0}, {"release", 1}}},
+      {"BRKHOLD", {{"", 0}}},
+      {"WSP", {{"enabled", 0}}},
+      {"V0", {{"", 0}}},
   };
   return kinds;
 }
 
-// The five numbers of an adhesion characteristic, after the count.
-const std::vector<Field>& AdhesionFields() {
-  static const std::vector<Field> fields = {{"mu_max", 0},
-                                            {"limit_ratio", 1},
-                                            {"decay_velocity", 2},
-                                            {"shape_scale", 3},
-                                            {"shape_exponent", 4}};
-  return fields;
+// Sections of a count followed by that many records of the same numbers:
+// the fields of one record.
+const std::vector<RecordKind>& TableKinds() {
+  static const std::vector<RecordKind> kinds = {
+      {"ADHSET",
+       {{"mu_max", 0},
+        {"limit_ratio", 1},
+        {"decay_velocity", 2},
+        {"shape_scale", 3},
+        {"shape_exponent", 4}}},
+      {"GRADIENT", {{"position", 0}, {"gradient", 1}}},
+      {"ADHLEVEL", {{"position", 0}, {"factor", 1}}},
+  };
+  return kinds;
 }
 
 const RecordKind* FindKind(const std::vector<RecordKind>& kinds, const std::string& keyword) {
@@ -200,28 +210,36 @@ bool SetSectionWord(std::string& text, const std::string& keyword, std::size_t o
   return true;
 }
 
-// ADHSET, the count, then five numbers per characteristic.
-bool SetAdhesionField(std::string& text, const std::vector<std::string>& parts,
-                      const std::string& value, std::string& error) {
-  const Field* field = parts.size() == 3 ? FindField(AdhesionFields(), parts[2]) : nullptr;
+// A table section: the count, then the records of its fields, record
+// `parts[1]` (from 1) changed. ADHSET's records are its characteristics,
+// GRADIENT's and ADHLEVEL's their rows.
+bool SetTableField(std::string& text, const RecordKind& kind, const std::vector<std::string>& parts,
+                   const std::string& value, std::string& error) {
+  const std::string keyword = kind.keyword;
+  const bool characteristics = keyword == "ADHSET";
+  const Field* field = parts.size() == 3 ? FindField(kind.fields, parts[2]) : nullptr;
   char* end = nullptr;
   const long index = parts.size() == 3 ? std::strtol(parts[1].c_str(), &end, 10) : 0;
   if (field == nullptr || end == nullptr || *end != '\0' || parts[1].empty() || index < 1 ||
       index > 1000000) {
-    error = "names no field of ADHSET (ADHSET.<characteristic from 1>.<field>)";
+    error = "names no field of " + keyword + " (" + keyword +
+            (characteristics ? ".<characteristic from 1>.<field>)" : ".<row from 1>.<field>)");
     return false;
   }
+  const std::string missing = characteristics ? "the model has no adhesion characteristic "
+                                              : "the model has no " + keyword + " row ";
   const std::vector<Word> words = AllWords(text);
-  const std::size_t countAt = WordAfterKeyword(text, words, "ADHSET", 0);
+  const std::size_t countAt = WordAfterKeyword(text, words, keyword, 0);
   double count = 0.0;
   if (countAt >= words.size() || !ParseDouble(WordText(text, words[countAt]), count) ||
       static_cast<double>(index) > count) {
-    error = "the model has no adhesion characteristic " + parts[1];
+    error = missing + parts[1];
     return false;
   }
-  const std::size_t at = countAt + 1 + static_cast<std::size_t>(index - 1) * 5 + field->position;
+  const std::size_t at =
+      countAt + 1 + static_cast<std::size_t>(index - 1) * kind.fields.size() + field->position;
   if (at >= words.size()) {
-    error = "the model has no adhesion characteristic " + parts[1];
+    error = missing + parts[1];
     return false;
   }
   ReplaceWords(text, {words[at]}, value);
@@ -239,8 +257,8 @@ bool SetModelParameter(std::string& modelText, const std::string& path, const st
     problem = "value " + QuotedExcerpt(value) + " is no finite number";
   } else if (const RecordKind* component = FindKind(ComponentKinds(), parts[0])) {
     ok = SetComponentField(modelText, *component, parts, value, problem);
-  } else if (parts[0] == "ADHSET") {
-    ok = SetAdhesionField(modelText, parts, value, problem);
+  } else if (const RecordKind* table = FindKind(TableKinds(), parts[0])) {
+    ok = SetTableField(modelText, *table, parts, value, problem);
   } else if (const RecordKind* section = FindKind(SectionKinds(), parts[0])) {
     const std::string name = parts.size() == 2 ? parts[1] : "";
     const Field* field = parts.size() <= 2 ? FindField(section->fields, name) : nullptr;

@@ -11,14 +11,17 @@
 //                        (BODY.Car.mass, FORCE.Sec1Vert.stiffness,
 //                        WHEEL.*.reduced_mass)
 //   KEYWORD.field        a vehicle-system section of several numbers
-//                        (BRKSYS.gain, RESIST.c1)
+//                        (BRKSYS.gain, RESIST.c1, BRKCYL.fill, WSP.enabled)
 //   ADHSET.j.field       adhesion characteristic j, counted from 1 in file order
-//                        (ADHSET.1.mu_max)
-//   KEYWORD              a section of one number: DT, ITER, LIM, SUBDIV
+//                        (ADHSET.1.mu_max); GRADIENT.j.field and ADHLEVEL.j.field
+//                        their row j (GRADIENT.2.gradient, ADHLEVEL.1.factor)
+//   KEYWORD              a section of one number: DT, ITER, LIM, SUBDIV,
+//                        BRKHOLD, V0
 // Fields: BODY mass, inertia, center_x, center_y; NODE rel_x, rel_y; FORCE
 // stiffness, damping; WHEEL reduced_mass, static_load, radius; BRKSYS gain,
 // threshold; RESIST c1 to c7; ADHSET mu_max (muStatic), limit_ratio,
-// decay_velocity, shape_scale, shape_exponent.
+// decay_velocity, shape_scale, shape_exponent; GRADIENT position, gradient;
+// ADHLEVEL position, factor; BRKCYL fill, release; WSP enabled.
 
 #include <string>
 #include <vector>

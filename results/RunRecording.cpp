@@ -1,6 +1,7 @@
 #include "results/RunRecording.h"
 
 #include <cerrno>
+#include <cmath>
 
 #include "model/OutputFile.h"
 #include "results/CsvWriter.h"
@@ -21,11 +22,33 @@ double CentreOfMassSpeed(const std::vector<MassShare>& shares,
   return speed;
 }
 
+namespace {
+
+// The adhesion coefficient at zero slip and sin(theta) the axles meet, each
+// the mean over them.
+void LineConditions(const Kelvra& vehicle, RunSummaryBuilder& summary) {
+  const std::vector<double>& adhesion = vehicle.ContactModel().AvailableAdhesion();
+  const int axles = vehicle.AxleCount();
+  if (axles == 0) return;
+  double mu = 0.0;
+  double sine = 0.0;
+  for (int i = 0; i < axles; ++i) {
+    const auto axle = static_cast<std::size_t>(i);
+    mu += axle < adhesion.size() ? adhesion[axle] : 0.0;
+    const double perMille = vehicle.GradientAtAxle(axle);
+    sine += perMille / std::sqrt(1e6 + perMille * perMille);
+  }
+  summary.SetLineConditions(mu / axles, sine / axles);
+}
+
+}  // namespace
+
 void RunRecording::RecordInitial(const Kelvra& vehicle) {
   static const std::vector<double> kNoBrake;
   series.RecordInitial(vehicle);
   states.Record(0.0, vehicle.LinearState());
   const Kelvra::AxleOutputs& initial = vehicle.InitialOutputs();
+  if (onRealLine) LineConditions(vehicle, summary);
   summary.Add(0.0, kNoBrake, initial.vehicleSpeed, vehicle.WheelSpeed(), initial.position,
               CentreOfMassSpeed(massShares, vehicle.LinearState(), initial.vehicleSpeed));
 }
@@ -34,14 +57,15 @@ void RunRecording::Record(double time, const std::vector<double>& brakeDemand, d
                           const Kelvra& vehicle) {
   series.Record(time, brakeDemand, tractionForce, vehicle);
   states.Record(time, vehicle.LinearState());
+  if (onRealLine) LineConditions(vehicle, summary);
   summary.Add(time, brakeDemand, vehicle.VehicleSpeed(), vehicle.WheelSpeed(), vehicle.Position(),
               CentreOfMassSpeed(massShares, vehicle.LinearState(), vehicle.VehicleSpeed()));
 }
 
-bool RunRecording::OpenHdf5(const std::string& fileName, int axleCount,
+bool RunRecording::OpenHdf5(const std::string& fileName, const Kelvra& vehicle,
                             const StateLayout* stateLayout) {
   if (!file.Create(fileName)) return false;
-  series.OpenHdf5(file, axleCount);
+  series.OpenHdf5(file, vehicle);
   if (stateLayout != nullptr) states.OpenHdf5(file, *stateLayout);
   return true;
 }
@@ -54,8 +78,9 @@ bool RunRecording::CloseHdf5(const RunSummary* runSummary) {
   states.Close();
   if (runSummary != nullptr) {
     const std::size_t axles = runSummary->largestSlip.size();
-    file.WriteRow("summary", SummaryColumns(axles), SummaryUnits(axles),
-                  SummaryValues(*runSummary));
+    const bool adhesionUsed = runSummary->onRealLine;
+    file.WriteRow("summary", SummaryColumns(axles, adhesionUsed), SummaryUnits(axles, adhesionUsed),
+                  SummaryValues(*runSummary, adhesionUsed));
   }
   return file.Close();
 }

@@ -37,12 +37,16 @@ struct RunRecording {
   // The bodies that make up the centre of mass whose acceleration the summary
   // reports.
   std::vector<MassShare> massShares;
+  // Whether the vehicle runs on a real line (one of its optional sections
+  // active): the summary then follows the conditions its axles meet.
+  bool onRealLine = false;
 
-  // Creates `fileName` with the table of the time series for `axleCount`
-  // axles, and that of the states when `stateLayout` is given; false, with
-  // nothing recorded, when the file cannot be created.
-  bool OpenHdf5(const std::string& fileName, int axleCount, const StateLayout* stateLayout);
-  // Adds `runSummary` as the table "summary" when given, then closes the
+  // Creates `fileName` with the table of the time series of `vehicle`, and
+  // that of the states when `stateLayout` is given; false, with nothing
+  // recorded, when the file cannot be created.
+  bool OpenHdf5(const std::string& fileName, const Kelvra& vehicle, const StateLayout* stateLayout);
+  // Adds `runSummary` as the table "summary" when given (adhesion_used last on
+  // a real line, as in the summary file), then closes the
   // tables and the file; false when any write to it failed (its error number
   // in file.ErrorNumber()). True when no file was open.
   bool CloseHdf5(const RunSummary* runSummary);

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "results/CsvWriter.h"
+#include "vehicle/Gradient.h"
 
 namespace {
 
@@ -53,6 +54,13 @@ void RunSummaryBuilder::Start(std::size_t axleCount, double slipBand, double tim
   braking = false;
   slowSince.reset();
   movedOn = 0.0;
+  adhesion = gradientSine = 0.0;
+}
+
+void RunSummaryBuilder::SetLineConditions(double adhesionNow, double gradientSineNow) {
+  summary.onRealLine = true;
+  adhesion = adhesionNow;
+  gradientSine = gradientSineNow;
 }
 
 void RunSummaryBuilder::Add(double time, const std::vector<double>& brakeInput,
@@ -64,7 +72,13 @@ void RunSummaryBuilder::Add(double time, const std::vector<double>& brakeInput,
   const double travelled = Mean(position, axles);
   const double step = time - last.time;
   const double stepSpeed = !first && step > 0.0 ? (travelled - last.position) / step : speed;
-  const Place row{time, travelled, stepSpeed};
+  Place row{time, travelled, stepSpeed, last.adhesionRun, last.gradientRun};
+  if (!first) {
+    // Each step's stretch at the conditions of its end.
+    const double dx = travelled - last.position;
+    row.adhesionRun += adhesion * std::fabs(dx);
+    row.gradientRun += gradientSine * dx;
+  }
   bool sliding = false;
   for (std::size_t i = 0; i < axles; ++i) {
     const double slip = std::fabs(At(vehicleSpeed, i) - At(wheelSpeed, i));
@@ -129,6 +143,7 @@ void RunSummaryBuilder::FollowStandstill(const Place& row) {
   summary.stopTime.reset();
   summary.stopDistance.reset();
   summary.creepDistance.reset();
+  summary.adhesionUsed.reset();
   if (!slowSince) return;
   if (movedOn > kCreepDistance) {
     summary.creepDistance = movedOn;
@@ -136,6 +151,17 @@ void RunSummaryBuilder::FollowStandstill(const Place& row) {
   }
   summary.stopTime = slowSince->time - brakeStart->time;
   summary.stopDistance = std::fabs(slowSince->position - brakeStart->position);
+  FollowAdhesionUsed();
+}
+
+void RunSummaryBuilder::FollowAdhesionUsed() {
+  summary.adhesionUsed.reset();
+  if (!summary.onRealLine) return;
+  const double adhesionRun = slowSince->adhesionRun - brakeStart->adhesionRun;
+  const double gradientRun = slowSince->gradientRun - brakeStart->gradientRun;
+  const double v0 = brakeStart->speed;
+  if (!(adhesionRun > 0.0)) return;
+  summary.adhesionUsed = (v0 * v0 / 2.0 - kGravity * gradientRun) / (kGravity * adhesionRun);
 }
 
 RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCount, double slipBand,
@@ -165,7 +191,11 @@ std::string SummaryLine(const RunSummary& summary) {
   }
   line << "sliding " << summary.slidingTime << " s, largest slip";
   for (double slip : summary.largestSlip) line << ' ' << slip;
-  line << " m/s\n";
+  line << " m/s";
+  if (summary.onRealLine && summary.adhesionUsed) {
+    line << ", adhesion used " << *summary.adhesionUsed;
+  }
+  line << "\n";
   return line.str();
 }
 
@@ -183,21 +213,23 @@ constexpr SummaryColumn kSummaryColumns[] = {
 
 }  // namespace
 
-std::vector<std::string> SummaryColumns(std::size_t axleCount) {
+std::vector<std::string> SummaryColumns(std::size_t axleCount, bool adhesionUsed) {
   std::vector<std::string> names;
   for (const SummaryColumn& column : kSummaryColumns) names.emplace_back(column.name);
   for (std::size_t i = 1; i <= axleCount; ++i) names.push_back("largest_slip_" + std::to_string(i));
+  if (adhesionUsed) names.emplace_back("adhesion_used");
   return names;
 }
 
-std::vector<std::string> SummaryUnits(std::size_t axleCount) {
+std::vector<std::string> SummaryUnits(std::size_t axleCount, bool adhesionUsed) {
   std::vector<std::string> units;
   for (const SummaryColumn& column : kSummaryColumns) units.emplace_back(column.unit);
   units.insert(units.end(), axleCount, "m/s");
+  if (adhesionUsed) units.emplace_back("1");
   return units;
 }
 
-std::vector<double> SummaryValues(const RunSummary& summary) {
+std::vector<double> SummaryValues(const RunSummary& summary, bool adhesionUsed) {
   const double none = std::numeric_limits<double>::quiet_NaN();
   std::vector<double> values = {summary.peakSpeed,
                                 summary.peakAcceleration,
@@ -207,22 +239,25 @@ std::vector<double> SummaryValues(const RunSummary& summary) {
                                 summary.stopDistance.value_or(none),
                                 summary.slidingTime};
   values.insert(values.end(), summary.largestSlip.begin(), summary.largestSlip.end());
+  if (adhesionUsed) values.push_back(summary.adhesionUsed.value_or(none));
   return values;
 }
 
-std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t axleCount) {
+std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t axleCount,
+                          bool adhesionUsed) {
   std::string header;
   for (const std::string& name : leading) header += name + ",";
-  const std::vector<std::string> names = SummaryColumns(axleCount);
+  const std::vector<std::string> names = SummaryColumns(axleCount, adhesionUsed);
   for (std::size_t i = 0; i < names.size(); ++i) header += (i > 0 ? "," : "") + names[i];
   return header + "\n";
 }
 
-std::string SummaryCells(const RunSummary& summary) {
+std::string SummaryCells(const RunSummary& summary, bool adhesionUsed) {
   std::string cells = Number(summary.peakSpeed) + "," + Number(summary.peakAcceleration) + "," +
                       Number(summary.peakDeceleration) + "," + Cell(summary.brakeTime) + "," +
                       Cell(summary.stopTime) + "," + Cell(summary.stopDistance) + "," +
                       Number(summary.slidingTime);
   for (double slip : summary.largestSlip) cells += "," + Number(slip);
+  if (adhesionUsed) cells += "," + Cell(summary.adhesionUsed);
   return cells;
 }

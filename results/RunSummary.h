@@ -23,6 +23,19 @@
 // below the standstill speed when the brake was applied stops at once (time
 // and distance 0) unless it creeps.
 //
+// On a real line (any of the sections GRADIENT, ADHLEVEL, BRKCYL, BRKHOLD,
+// WSP and V0 active) the summary also tells the adhesion used by the stop:
+// the adhesion's share of the deceleration over it, divided by g times the
+// adhesion the axles met,
+//   eta = (v0^2 / 2 - g integral sin(theta) dx) / (g integral mu |dx|),
+// v0 the speed when the brake was applied, the integrals over the stop's
+// distance run, theta the gradient and mu the adhesion coefficient at zero
+// slip (muStatic of the characteristic times the ADHLEVEL factor), each the
+// mean over the axles. With the gradient and mu the same all along, eta is
+// (v0^2 / (2 s) - g sin(theta)) / (g mu); where they vary, each stretch counts
+// by its length, so that a vehicle that uses the same share of the adhesion
+// everywhere shows that share.
+//
 // A wheel slides while its slip (vehicle minus wheel speed) lies beyond the slip
 // band of the axle integrator; the sliding time adds up the steps at whose end
 // some wheel slid while the vehicle moved (at kStandstillSpeed or faster): a
@@ -49,6 +62,10 @@ struct RunSummary {
   std::optional<double> creepDistance;
   double slidingTime = 0.0;         // time with some wheel sliding [s]
   std::vector<double> largestSlip;  // per axle, the largest slip magnitude [m/s]
+  // Whether the run met the line's conditions (SetLineConditions), and the
+  // adhesion used by the stop when there was one over some distance.
+  bool onRealLine = false;
+  std::optional<double> adhesionUsed;
 };
 
 // One row of a time series as the summary reads it.
@@ -74,6 +91,10 @@ class RunSummaryBuilder {
   void Add(double time, const std::vector<double>& brakeInput,
            const std::vector<double>& vehicleSpeed, const std::vector<double>& wheelSpeed,
            const std::vector<double>& position, double centreSpeed);
+  // The conditions the axles met at the row added next: the mean over them
+  // of the adhesion coefficient at zero slip and of sin(theta). Once called,
+  // the summary tells the adhesion used.
+  void SetLineConditions(double adhesion, double gradientSine);
   const RunSummary& Result() const { return summary; }
   // Whether Start was called: rows added before are not looked at.
   bool Started() const { return !recentTimes.empty(); }
@@ -85,7 +106,11 @@ class RunSummaryBuilder {
     double time = 0.0;
     double position = 0.0;
     double speed = 0.0;
+    // From the start of the run to here: integral mu |dx| and integral sin(theta) dx.
+    double adhesionRun = 0.0;
+    double gradientRun = 0.0;
   };
+  void FollowAdhesionUsed();
   void FollowBrake(const Place& row, bool braked);
   void FollowStandstill(const Place& row);
   void FollowAcceleration(double time, double centreSpeed);
@@ -105,6 +130,9 @@ class RunSummaryBuilder {
   std::size_t spanRows = 1;
   std::size_t rowsAdded = 0;
   std::vector<double> recentTimes, recentSpeeds;
+  // The line conditions of the row to come.
+  double adhesion = 0.0;
+  double gradientSine = 0.0;
 };
 
 RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCount, double slipBand,
@@ -115,15 +143,20 @@ RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCou
 // largest slip 13.1 13.1 13.1 13.1 m/s\n"; without a stop "does not stop" stands
 // for the two stopping figures, followed by "(creeps on 0.19 m below 0.02 m/s)"
 // for a vehicle that slowed below the standstill speed and crept on.
+// On a real line ", adhesion used 0.93" follows the largest slip where the
+// figure is known.
 std::string SummaryLine(const RunSummary& summary);
 
 // The summary's columns for `axleCount` axles, their units, and the figures of
-// `summary` in that order, NaN for a missing one.
-std::vector<std::string> SummaryColumns(std::size_t axleCount);
-std::vector<std::string> SummaryUnits(std::size_t axleCount);
-std::vector<double> SummaryValues(const RunSummary& summary);
+// `summary` in that order, NaN for a missing one; with `adhesionUsed` the
+// column adhesion_used last.
+std::vector<std::string> SummaryColumns(std::size_t axleCount, bool adhesionUsed = false);
+std::vector<std::string> SummaryUnits(std::size_t axleCount, bool adhesionUsed = false);
+std::vector<double> SummaryValues(const RunSummary& summary, bool adhesionUsed = false);
 
 // The summary file's column names after `leading` ones, and a row of it: the
-// figures in their shortest exact form, an empty cell for a missing one.
-std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t axleCount);
-std::string SummaryCells(const RunSummary& summary);
+// figures in their shortest exact form, an empty cell for a missing one; with
+// `adhesionUsed` the column adhesion_used last.
+std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t axleCount,
+                          bool adhesionUsed = false);
+std::string SummaryCells(const RunSummary& summary, bool adhesionUsed = false);

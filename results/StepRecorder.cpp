@@ -9,7 +9,7 @@ double At(const std::vector<double>& values, std::size_t i) {
 
 }  // namespace
 
-std::vector<std::string> StepRecorder::ColumnNames(int axleCount) {
+std::vector<std::string> StepRecorder::ColumnNames(int axleCount, bool cylinders) {
   static const char* const kPerAxle[kColumnsPerAxle] = {
       "brake",          "vehicle_speed", "wheel_speed", "slip",
       "adhesion_force", "normal_force",  "brake_force", "position"};
@@ -17,26 +17,43 @@ std::vector<std::string> StepRecorder::ColumnNames(int axleCount) {
   for (int i = 1; i <= axleCount; ++i) {
     for (const char* name : kPerAxle) names.push_back(std::string(name) + "_" + std::to_string(i));
   }
+  for (int i = 1; cylinders && i <= axleCount; ++i) {
+    names.push_back("cylinder_force_" + std::to_string(i));
+  }
   return names;
 }
 
-std::vector<std::string> StepRecorder::ColumnUnits(int axleCount) {
+std::vector<std::string> StepRecorder::ColumnUnits(int axleCount, bool cylinders) {
   static const char* const kPerAxle[kColumnsPerAxle] = {"N", "m/s", "m/s", "m/s",
                                                         "N", "N",   "N",   "m"};
   std::vector<std::string> units = {"s", "N"};
-  for (int i = 1; i <= axleCount; ++i)
+  for (int i = 1; i <= axleCount; ++i) {
     units.insert(units.end(), kPerAxle, kPerAxle + kColumnsPerAxle);
+  }
+  if (cylinders && axleCount > 0) units.insert(units.end(), axleCount, "N");
   return units;
 }
 
-bool StepRecorder::Open(const std::string& fileName, int axleCount, bool flushEveryRow) {
+bool StepRecorder::Open(const std::string& fileName, int axleCount, bool flushEveryRow,
+                        bool cylinders) {
   axles = axleCount > 0 ? static_cast<std::size_t>(axleCount) : 0;
-  return writer.OpenCsv(fileName, ColumnNames(axleCount), flushEveryRow);
+  cylinderColumns = cylinders;
+  return writer.OpenCsv(fileName, ColumnNames(axleCount, cylinders), flushEveryRow);
 }
 
-bool StepRecorder::OpenHdf5(Hdf5File& file, int axleCount) {
+bool StepRecorder::Open(const std::string& fileName, const Kelvra& vehicle, bool flushEveryRow) {
+  return Open(fileName, vehicle.AxleCount(), flushEveryRow, vehicle.LineParts().BrkCyl.Active());
+}
+
+bool StepRecorder::OpenHdf5(Hdf5File& file, int axleCount, bool cylinders) {
   axles = axleCount > 0 ? static_cast<std::size_t>(axleCount) : 0;
-  return writer.OpenHdf5(file, "series", ColumnNames(axleCount), ColumnUnits(axleCount));
+  cylinderColumns = cylinders;
+  return writer.OpenHdf5(file, "series", ColumnNames(axleCount, cylinders),
+                         ColumnUnits(axleCount, cylinders));
+}
+
+bool StepRecorder::OpenHdf5(Hdf5File& file, const Kelvra& vehicle) {
+  return OpenHdf5(file, vehicle.AxleCount(), vehicle.LineParts().BrkCyl.Active());
 }
 
 void StepRecorder::RecordInitial(const Kelvra& vehicle) {
@@ -74,5 +91,9 @@ void StepRecorder::Row(double time, const std::vector<double>* brakeDemand, doub
     writer.Add(stepped ? At(brakeForce, i) : 0.0);
     writer.Add(At(outputs.position, i));
   }
+  // Before the first step, what the cylinders hold.
+  const std::vector<double>& cylinder =
+      stepped ? vehicle.MeanCylinderForce() : vehicle.LineParts().BrkCyl.AppliedCommitted();
+  for (std::size_t i = 0; cylinderColumns && i < axles; ++i) writer.Add(At(cylinder, i));
   writer.EndRow();
 }

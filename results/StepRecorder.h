@@ -13,22 +13,29 @@
 // input), vehicle_speed_i, wheel_speed_i and slip_i (vehicle minus wheel speed)
 // [m/s], adhesion_force_i, normal_force_i and brake_force_i [N], position_i [m].
 // The forces of a step are the means over the step of those it applied (see
-// Kelvra::MeanBrakeForce).
+// Kelvra::MeanBrakeForce). Where brake cylinders act (BRKCYL), the columns
+// cylinder_force_1..c [N] follow all of these: the force each cylinder
+// applied, the mean over the step.
 class StepRecorder {
  public:
   static constexpr int kColumnsPerAxle = 8;
 
-  // "time", "traction", then the eight columns of every axle.
-  static std::vector<std::string> ColumnNames(int axleCount);
+  // "time", "traction", then the eight columns of every axle; with
+  // `cylinders` one cylinder force column per axle after them.
+  static std::vector<std::string> ColumnNames(int axleCount, bool cylinders = false);
   // The unit of each column, in the same order.
-  static std::vector<std::string> ColumnUnits(int axleCount);
+  static std::vector<std::string> ColumnUnits(int axleCount, bool cylinders = false);
 
   // Creates the file and writes the header for `axleCount` axles; with
   // `flushEveryRow` each row reaches the file at once (see CsvWriter). False
   // when the file cannot be opened; recording then does nothing.
-  bool Open(const std::string& fileName, int axleCount, bool flushEveryRow = false);
+  bool Open(const std::string& fileName, int axleCount, bool flushEveryRow = false,
+            bool cylinders = false);
+  // The same with the columns that `vehicle`'s sections call for.
+  bool Open(const std::string& fileName, const Kelvra& vehicle, bool flushEveryRow = false);
   // The same as the table "series" of `file`.
-  bool OpenHdf5(Hdf5File& file, int axleCount);
+  bool OpenHdf5(Hdf5File& file, int axleCount, bool cylinders = false);
+  bool OpenHdf5(Hdf5File& file, const Kelvra& vehicle);
   bool IsOpen() const { return writer.IsOpen(); }
 
   // The initial state at time 0, its per-axle outputs worked out from the
@@ -59,4 +66,5 @@ class StepRecorder {
 
   ResultTable writer;
   std::size_t axles = 0;
+  bool cylinderColumns = false;
 };

@@ -1,5 +1,6 @@
 #include "setup/VehicleSetUp.h"
 
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <limits>
@@ -10,6 +11,7 @@
 #include "model/TextInput.h"
 #include "model/TextPrepass.h"
 #include "setup/InputReaders.h"
+#include "setup/LineData.h"
 
 namespace {
 
@@ -44,6 +46,7 @@ bool CreateLinearModel(const std::string& modelFile, ModelCreation& model,
   if (ok) ok = model.CalculateBasicMatrices();
   if (!ok) return false;
   definition.stateNames = StateNames(model);
+  FindLinePlaces(model, definition.coupling.line);
   Matrix normalForce;
   Vector loads;
   Vector masses;
@@ -93,6 +96,18 @@ bool PrepareStepMatrices(const ModelCreation& model, double timeStep, Simulation
   return ok;
 }
 
+void PrepareGravitySteps(const ModelCreation& model, const SimulationModule& simulation,
+                         const VehicleDefinition& definition, TimeStepMatrices& step) {
+  step.gravity = GravityStep{};
+  if (std::isnan(step.timeStep) || !definition.parameters.Line.Gradient.Active()) return;
+  Matrix held;
+  Matrix ramp;
+  GravitySteps(model.GetMatrix('A'), simulation.GetMatrix('C'), definition.coupling.line,
+               step.timeStep, held, ramp, step.gravity.problem);
+  step.gravity.held = Sparse(held);
+  step.gravity.ramp = Sparse(ramp);
+}
+
 void ReadParameterSections(const TimeStepMatrices& step, VehicleDefinition& definition) {
   std::stringstream sections;
   {
@@ -118,6 +133,7 @@ TimeStepChange ChangeTimeStep(const ModelCreation& model, const VehicleModel& ba
   auto step = std::make_shared<TimeStepMatrices>();
   change.prepared = PrepareStepMatrices(model, timeStep, simulation, *step);
   if (!change.prepared) return change;
+  PrepareGravitySteps(model, simulation, base.Definition(), *step);
   change.created = CreateVehicle(base.WithStep(std::move(step)), vehicle, log);
   return change;
 }
@@ -156,6 +172,7 @@ bool VehicleSetUp::PrepareStepMatrices(double timeStep) {
 
 void VehicleSetUp::Complete() {
   ReadParameterSections(step, definition);
+  PrepareGravitySteps(model, simulation, definition, step);
   vehicle = VehicleModel(std::make_shared<const VehicleDefinition>(std::move(definition)),
                          std::make_shared<const TimeStepMatrices>(std::move(step)));
   definition = VehicleDefinition();

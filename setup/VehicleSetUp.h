@@ -31,6 +31,12 @@ std::string ModelFailureReason(const ModelCreation& model);
 // is NaN unless they could be made.
 bool PrepareStepMatrices(const ModelCreation& model, double timeStep, SimulationModule& simulation,
                          TimeStepMatrices& step);
+// Gravity's step response along the track for the step matrices `step`, which
+// `simulation` made last: worked out only for a model on a gradient, since it
+// costs another matrix exponential of the size of the step matrices' own.
+// Where it cannot be had exactly, `step.gravity.problem` says why.
+void PrepareGravitySteps(const ModelCreation& model, const SimulationModule& simulation,
+                         const VehicleDefinition& definition, TimeStepMatrices& step);
 // Reads the parameter sections of the definition's model file (see
 // ReadVehicleParameters); a file that cannot be read has none.
 void ReadParameterSections(const TimeStepMatrices& step, VehicleDefinition& definition);
@@ -67,7 +73,8 @@ class VehicleSetUp {
   bool ReadModelFileItems(double& fileTimeStep, std::string& error);
   // The step matrices for `timeStep`; on failure the simulation log says why.
   bool PrepareStepMatrices(double timeStep);
-  // Reads the parameter sections; the model is complete and constant from here.
+  // Reads the parameter sections, then gravity's step response where the
+  // line has a gradient; the model is complete and constant from here.
   void Complete();
 
   // A vehicle system of the model; its creation's messages go to `log`.

@@ -226,6 +226,14 @@ bool TAxleIntegrator::DoStep(const std::vector<double>& res0, const std::vector<
   return true;
 }
 
+void TAxleIntegrator::HoldWheel(std::size_t axle, double adhesion, double meanAdhesion) {
+  if (axle >= wheelSpeed.size()) return;
+  wheelSpeed[axle] = 0.0;
+  wheelTravel[axle] = wheelTravelCommitted[axle];
+  adhesionForce[axle] = adhesion;
+  meanAdhesionForce[axle] = meanAdhesion;
+}
+
 bool TAxleIntegrator::Finalize() {
   if (!stepDone) return false;
   wheelSpeedCommitted.assign(wheelSpeed.begin(), wheelSpeed.end());

@@ -75,6 +75,10 @@ class TAxleIntegrator {
               const std::vector<double>& brake0, const std::vector<double>& brake1,
               const std::vector<double>& cap0, const std::vector<double>& cap1,
               const std::vector<double>& vStart, const std::vector<double>& vEnd);
+  // Axle `axle` at rest over the last step, as a brake holds it: its wheel
+  // speed 0, its travel as committed, and the adhesion force on it at the end
+  // and over the step.
+  void HoldWheel(std::size_t axle, double adhesion, double meanAdhesion);
   // Commits the last step; false when there is none since the last commit.
   bool Finalize();
   // The first axle (from 0) that the last DoStep could not integrate stably

@@ -38,3 +38,27 @@ bool TBrakeSys::DoStep(const std::vector<double>& brakeDemand,
   for (std::size_t i = demanded; i < wheels; ++i) brakeForce[i] = 0.0;
   return wheels >= brakeDemand.size();
 }
+
+bool TBrakeSys::Apply(const std::vector<double>& appliedForce,
+                      const std::vector<double>& wheelSpeed, const std::vector<double>* factor) {
+  const std::size_t wheels = wheelSpeed.size();
+  const std::size_t applied = std::min(appliedForce.size(), wheels);
+  if (brakeForce.size() != wheels) brakeForce.resize(wheels);
+  const double threshold = brakeSpeedThreshold;
+  for (std::size_t i = 0; i < applied; ++i) {
+    const double w = wheelSpeed[i];
+    double direction = w >= 0.0 ? 1.0 : -1.0;
+    if (std::fabs(threshold) > std::fabs(w)) direction = w / threshold;
+    if (factor != nullptr && i < factor->size()) direction = (*factor)[i];
+    brakeForce[i] = appliedForce[i] * direction;
+  }
+  for (std::size_t i = applied; i < wheels; ++i) brakeForce[i] = 0.0;
+  return wheels >= appliedForce.size();
+}
+
+void TBrakeSys::DemandForces(const std::vector<double>& brakeDemand,
+                             std::vector<double>& demandForce) const {
+  for (std::size_t i = 0; i < demandForce.size(); ++i) {
+    demandForce[i] = i < brakeDemand.size() ? std::fabs(brakeDemand[i] * brakeGain) : 0.0;
+  }
+}

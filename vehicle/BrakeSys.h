@@ -16,6 +16,15 @@ class TBrakeSys {
   // brakeForce[i] = |brakeDemand[i] gain| times the direction factor of wheel i;
   // axles without a demand get 0. False when there are more demands than wheels.
   bool DoStep(const std::vector<double>& brakeDemand, const std::vector<double>& wheelSpeed);
+  // The same from the force each brake cylinder applies [N] (TBrakeCylinder):
+  // brakeForce[i] = appliedForce[i] times `factor[i]` where factors are given
+  // (a brake that holds its wheel, TBrakeHold), else the direction factor of
+  // wheel i. False when there are more forces than wheels.
+  bool Apply(const std::vector<double>& appliedForce, const std::vector<double>& wheelSpeed,
+             const std::vector<double>* factor = nullptr);
+  // The forces the brake inputs `brakeDemand` ask for, |input x gain|, one
+  // per wheel of `demandForce` (0 where an input is missing).
+  void DemandForces(const std::vector<double>& brakeDemand, std::vector<double>& demandForce) const;
 
   double BrakeGain() const { return brakeGain; }
   double BrakeSpeedThreshold() const { return brakeSpeedThreshold; }

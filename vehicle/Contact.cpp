@@ -70,18 +70,24 @@ bool TContact::ReadAxleIndices(std::size_t axleCount, std::istream& in, std::ost
 
 bool TContact::Compute(const std::vector<double>& normalForce,
                        const std::vector<double>& wheelSpeed,
-                       const std::vector<double>& vehicleSpeed,
-                       const std::vector<double>& position) {
+                       const std::vector<double>& vehicleSpeed, const std::vector<double>& position,
+                       const std::vector<double>* level) {
   const std::size_t axles = std::min(vehicleSpeed.size(), wheelSpeed.size());
   if (axles != normalForce.size() || position.size() < axles) return false;
+  if (level != nullptr && level->size() < axles) return false;
   if (axles != 0 && !AdhGen.HasTable()) return false;
   if (adhesionCapacity.size() != axles) adhesionCapacity.resize(axles);
+  if (availableAdhesion.size() != axles) availableAdhesion.resize(axles);
   for (std::size_t i = 0; i < axles; ++i) {
     const AdhesionCharacteristic& characteristic = AdhGen.Select(position[i]);
     const double slip = vehicleSpeed[i] - wheelSpeed[i];
     // The rail only pushes: a wheel whose normal force reaches 0 has lifted and
     // transmits nothing, rather than a reversed force.
-    adhesionCapacity[i] = characteristic.Coefficient(slip) * std::max(normalForce[i], 0.0);
+    const double mu = characteristic.Coefficient(slip);
+    const double factor = level != nullptr ? (*level)[i] : 1.0;
+    const double levelled = level != nullptr ? mu * factor : mu;
+    adhesionCapacity[i] = levelled * std::max(normalForce[i], 0.0);
+    availableAdhesion[i] = characteristic.muStatic * factor;
   }
   return true;
 }

@@ -26,14 +26,19 @@ class TContact {
   void Init() { AdhGen.Init(); }
   void RestoreSwitchCursor(unsigned cursor) { AdhGen.RestoreSwitchCursor(cursor); }
   // adhesionCapacity[i] = mu(vehicleSpeed[i] - wheelSpeed[i]) * normalForce[i],
-  // 0 for a lifted wheel (a normal force of 0 or below). False, changing
-  // nothing, when the lengths do not fit together.
+  // 0 for a lifted wheel (a normal force of 0 or below); mu times level[i]
+  // where a level factor is given (TAdhesionLevel). False, changing nothing,
+  // when the lengths do not fit together.
   bool Compute(const std::vector<double>& normalForce, const std::vector<double>& wheelSpeed,
-               const std::vector<double>& vehicleSpeed, const std::vector<double>& position);
+               const std::vector<double>& vehicleSpeed, const std::vector<double>& position,
+               const std::vector<double>* level = nullptr);
 
   const TAdhesionGenerator& AdhesionGenerator() const { return AdhGen; }
   const std::vector<ContactDataSet>& AxleDataSets() const { return axleDataSets; }
   const std::vector<double>& AdhesionCapacity() const { return adhesionCapacity; }
+  // Per axle, the adhesion coefficient at zero slip of the last evaluation:
+  // muStatic of the characteristic it met, times its level factor.
+  const std::vector<double>& AvailableAdhesion() const { return availableAdhesion; }
 
  private:
   bool ReadDataSets(std::istream& in, std::ostream& log);
@@ -44,4 +49,5 @@ class TContact {
   std::vector<ContactDataSet> dataSets;
   std::vector<ContactDataSet> axleDataSets;
   std::vector<double> adhesionCapacity;
+  std::vector<double> availableAdhesion;
 };

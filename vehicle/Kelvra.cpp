@@ -51,6 +51,7 @@ bool Kelvra::Create(const VehicleModel& vehicleModel, std::ostream& log) {
   VehDyn = TVehDyn{};
   Contact = TContact{};
   Temperature = TTemperature{};
+  Line = TLineSections{};
   created = TakeOver(log);
   const bool initialised = Init(log);
   return created && initialised;
@@ -72,13 +73,19 @@ bool Kelvra::TakeOver(std::ostream& log) {
   }
   // The result text's header says the step the vehicle was made for, read or not.
   VehDyn.AxleRot.SetTimeStep(model.TimeStep());
-  return parameters.read;
+  if (!parameters.read) return false;
+  if (!TakeOverLineSections(parameters.Line, log)) {
+    log << "\nLine.ReadPar() error in Kelvra\n";
+    return false;
+  }
+  return true;
 }
 
 bool Kelvra::Init(std::ostream&) {
   stateBroken = false;
   stepsSinceInit = 0;
   VehDyn.Init();
+  StartAtSpeed();
   // The first step starts from the outputs of the initial state, as every later
   // step starts from those of the state before it: its adhesion capacity is
   // that of the static (or Y0's) normal force, not of none.
@@ -92,10 +99,11 @@ bool Kelvra::Init(std::ostream&) {
 
   const std::size_t axles = VehDyn.AxleRot.AxleNum();
   lifts.assign(axles, WheelLift{});
-  for (std::vector<double>* perAxle :
-       {&res0, &brake0, &cap0, &endNormalForce, &meanBrakeForce, &meanNormalForce}) {
+  for (std::vector<double>* perAxle : {&res0, &brake0, &cap0, &endNormalForce, &meanBrakeForce,
+                                       &meanNormalForce, &meanCylinderForce, &demandForce}) {
     perAxle->assign(axles, 0.0);
   }
+  Line.Init(axles, model.Definition().initialState);
   u0.assign(VehDyn.MtrxVeh.InputDim(), 0.0);
   u1.assign(VehDyn.MtrxVeh.InputDim(), 0.0);
 
@@ -123,6 +131,8 @@ VehicleState Kelvra::Snapshot() const {
   state.meanAdhesionForce = axleRot.MeanAdhesionForceCommitted();
   state.meanBrakeForce = meanBrakeForce;
   state.meanNormalForce = meanNormalForce;
+  state.cylinderForce = Line.BrkCyl.AppliedCommitted();
+  state.meanCylinderForce = meanCylinderForce;
   state.adhesionSwitch = Contact.AdhesionGenerator().SwitchCursor();
   state.stepsSinceInit = stepsSinceInit;
   state.broken = stateBroken;
@@ -135,7 +145,7 @@ bool Kelvra::Restore(const VehicleState& state) {
   for (const std::vector<double>* perAxle :
        {&state.vehicleSpeed, &state.normalForce, &state.position, &state.wheelSpeed,
         &state.wheelTravel, &state.adhesionForce, &state.meanAdhesionForce, &state.meanBrakeForce,
-        &state.meanNormalForce}) {
+        &state.meanNormalForce, &state.cylinderForce, &state.meanCylinderForce}) {
     fits = fits && perAxle->size() == axles;
   }
   const std::size_t switches = Contact.AdhesionGenerator().SwitchPositions().size();
@@ -147,6 +157,8 @@ bool Kelvra::Restore(const VehicleState& state) {
                          state.meanAdhesionForce);
   meanBrakeForce = state.meanBrakeForce;
   meanNormalForce = state.meanNormalForce;
+  Line.BrkCyl.Restore(state.cylinderForce);
+  meanCylinderForce = state.meanCylinderForce;
   Contact.RestoreSwitchCursor(state.adhesionSwitch);
   stepsSinceInit = state.stepsSinceInit;
   stateBroken = state.broken;
@@ -154,21 +166,24 @@ bool Kelvra::Restore(const VehicleState& state) {
 }
 
 bool Kelvra::EvaluateForces(const std::vector<double>& brakeDemand, double tractionForce,
-                            const AxleState& state, std::vector<double>& input) {
+                            const AxleState& state, bool atEnd, std::vector<double>& input) {
   TResistance& res = VehDyn.Res;
-  TBrakeSys& brkSys = VehDyn.BrkSys;
   bool ok = true;
   if (!res.Compute(state.vehicleSpeed, state.normalForce, state.wheelSpeed, state.position)) {
     *console << "\nRes.Compute() error in Kelvra\n";
     ok = false;
   }
-  if (!brkSys.DoStep(brakeDemand, state.wheelSpeed)) {
+  if (!EvaluateBrakes(brakeDemand, state, atEnd)) {
     *console << "\nBrkSys.DoStep() error in Kelvra\n";
     ok = false;
   }
   AssembleInput(tractionForce, res, state.adhesionForce, VehDyn.AxleRot.BrakeForceRadius(),
-                brkSys.BrakeForce(), VehDyn.MtrxVeh.InputDim(), input);
-  if (!Contact.Compute(state.normalForce, state.wheelSpeed, state.vehicleSpeed, state.position)) {
+                VehDyn.BrkSys.BrakeForce(), VehDyn.MtrxVeh.InputDim(), input);
+  if (Line.Gradient.Active()) Line.Gradient.FillInputs(state.linearState, input, firstGravityInput);
+  const std::vector<double>* level =
+      Line.AdhLevel.Active() ? &Line.AdhLevel.Factors(state.position) : nullptr;
+  if (!Contact.Compute(state.normalForce, state.wheelSpeed, state.vehicleSpeed, state.position,
+                       level)) {
     *console << "\nContact.Compute() error in Kelvra\n";
     ok = false;
   }
@@ -178,6 +193,7 @@ bool Kelvra::EvaluateForces(const std::vector<double>& brakeDemand, double tract
 bool Kelvra::Advance(const AxleForces& start, const AxleForces& end) {
   TMtrxVehOut& vehOut = VehDyn.VehOut;
   bool ok = true;
+  if (Line.BrkHold.AnyParked()) ParkHeldWheels(start, end);
   if (!VehDyn.MtrxVeh.DoStep(start.input, end.input)) {
     *console << "\nMtrxVeh.DoStep() error in Kelvra\n";
     ok = false;
@@ -191,6 +207,9 @@ bool Kelvra::Advance(const AxleForces& start, const AxleForces& end) {
                              vehOut.VehicleSpeed())) {
     *console << "\nAxleRot.DoStep() error in Kelvra\n";
     ok = false;
+  }
+  if (Line.BrkHold.Active()) {
+    Line.BrkHold.Settle(VehDyn.AxleRot, end.capacity, vehOut.VehicleSpeed());
   }
   return ok;
 }
@@ -208,6 +227,14 @@ void Kelvra::AverageOverStep(const std::vector<double>& startNormalForce) {
   for (std::size_t i = 0; i < normals; ++i) {
     meanNormalForce[i] = (startNormalForce[i] + endNormalForce[i]) / 2.0;
   }
+  if (!Line.BrakesActive()) return;
+  // Without a re-estimate the step holds its start values.
+  const std::vector<double>& cylinderStart = Line.BrkCyl.AppliedStart();
+  const std::vector<double>& cylinderEnd =
+      VehDyn.AxleRot.Iter() > 0 ? Line.BrkCyl.Applied() : cylinderStart;
+  for (std::size_t i = 0; i < meanCylinderForce.size() && i < cylinderEnd.size(); ++i) {
+    meanCylinderForce[i] = (cylinderStart[i] + cylinderEnd[i]) / 2.0;
+  }
 }
 
 bool Kelvra::Commit() {
@@ -224,6 +251,7 @@ bool Kelvra::Commit() {
     *console << "\nMtrxVeh.Finalize() error in Kelvra, run DoStep() first!\n";
     ok = false;
   }
+  if (Line.BrakesActive()) Line.BrkCyl.Finalize();
   return ok;
 }
 
@@ -239,15 +267,19 @@ bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce
   if (!created || stateBroken) return false;
   const TMtrxVehOut& vehOut = VehDyn.VehOut;
   const TAxleIntegrator& axleRot = VehDyn.AxleRot;
-  const AxleState committed{vehOut.VehicleSpeedCommitted(), vehOut.NormalForceCommitted(),
-                            axleRot.WheelSpeedCommitted(), vehOut.PositionCommitted(),
+  const TMtrxVeh& mtrxVeh = VehDyn.MtrxVeh;
+  const AxleState committed{mtrxVeh.State(),
+                            vehOut.VehicleSpeedCommitted(),
+                            vehOut.NormalForceCommitted(),
+                            axleRot.WheelSpeedCommitted(),
+                            vehOut.PositionCommitted(),
                             axleRot.AdhesionForceCommitted()};
-  const AxleState newest{vehOut.VehicleSpeed(), vehOut.NormalForce(), axleRot.WheelSpeed(),
-                         vehOut.Position(), axleRot.AdhesionForce()};
+  const AxleState newest{mtrxVeh.NextState(),  vehOut.VehicleSpeed(), vehOut.NormalForce(),
+                         axleRot.WheelSpeed(), vehOut.Position(),     axleRot.AdhesionForce()};
 
   // First pass: the forces of the committed state, kept as the start values
   // and held over the step.
-  bool ok = EvaluateForces(brakeDemand, tractionForce, committed, u0);
+  bool ok = EvaluateForces(brakeDemand, tractionForce, committed, false, u0);
   CopyInto(res0, VehDyn.Res.AxleResistance());
   CopyInto(brake0, VehDyn.BrkSys.BrakeForce());
   CopyInto(cap0, Contact.AdhesionCapacity());
@@ -258,7 +290,7 @@ bool Kelvra::DoStep(const std::vector<double>& brakeDemand, double tractionForce
   // hold them, ramping from the start values; every pass restarts from the
   // committed state.
   for (int k = 0; k < axleRot.Iter(); ++k) {
-    ok = EvaluateForces(brakeDemand, tractionForce, newest, u1) && ok;
+    ok = EvaluateForces(brakeDemand, tractionForce, newest, true, u1) && ok;
     if (k + 1 == axleRot.Iter()) CopyInto(endNormalForce, newest.normalForce);
     const AxleForces end{u1, VehDyn.Res.AxleResistance(), VehDyn.BrkSys.BrakeForce(),
                          Contact.AdhesionCapacity()};

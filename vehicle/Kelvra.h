@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "vehicle/Contact.h"
+#include "vehicle/LineSections.h"
 #include "vehicle/Temperature.h"
 #include "vehicle/VehDyn.h"
 #include "vehicle/VehicleModel.h"
@@ -32,6 +33,9 @@ void AssembleInput(double tractionForce, const TResistance& res,
 // and the wheelsets advance; then, ITER times, they are re-evaluated from the
 // newest estimate of the end of the step and the whole step is repeated with the
 // forces ramping from their start to their end values; finally every part commits.
+// On a real line (TLineSections) gravity along the track joins the inputs, each
+// axle's adhesion capacity takes the level factor where it stands, and the
+// brake forces come from the cylinders' applied forces and the holding brake.
 class Kelvra {
  public:
   // Holds `model`, shared rather than copied. The parts that step the linear
@@ -139,13 +143,26 @@ class Kelvra {
   }
   const std::vector<double>& MeanNormalForce() const { return meanNormalForce; }
   const std::vector<double>& AdhesionCapacity() const { return Contact.AdhesionCapacity(); }
+  // The force each brake cylinder applied over the last step, the mean of its
+  // ramp from the start to the end of the step (TBrakeCylinder); zero while
+  // neither BRKCYL nor BRKHOLD is active, and before the first step.
+  const std::vector<double>& MeanCylinderForce() const { return meanCylinderForce; }
   // Every part, read-only.
   const TVehDyn& Dynamics() const { return VehDyn; }
+  const TLineSections& LineParts() const { return Line; }
+  // Where the line sections find axle `axle` now: its line position [m] (the
+  // displacement of its wheelset where the vehicle was handed no places), the
+  // gradient [per mille] and the adhesion level factor there.
+  double AxlePlace(std::size_t axle) const;
+  double GradientAtAxle(std::size_t axle) const;
+  double AdhesionLevelAtAxle(std::size_t axle) const;
   const TContact& ContactModel() const { return Contact; }
 
  private:
-  // One state of the per-axle quantities, committed or new.
+  // One state of the per-axle quantities, committed or new, and the linear
+  // state they come from.
   struct AxleState {
+    const std::vector<double>& linearState;
     const std::vector<double>& vehicleSpeed;
     const std::vector<double>& normalForce;
     const std::vector<double>& wheelSpeed;
@@ -156,16 +173,28 @@ class Kelvra {
   // The forces of one evaluation: the linear model's input vector and, per
   // axle, the resistance, the brake force and the adhesion capacity.
   struct AxleForces {
-    const std::vector<double>& input;
+    std::vector<double>& input;
     const std::vector<double>& resistance;
     const std::vector<double>& brake;
     const std::vector<double>& capacity;
   };
 
   // Resistance, brake forces and adhesion capacities of `state`, held by the
-  // parts, and the input vector, written to `input`.
+  // parts, and the input vector, written to `input`; `atEnd` for an estimate
+  // of the end of the step.
   bool EvaluateForces(const std::vector<double>& brakeDemand, double tractionForce,
-                      const AxleState& state, std::vector<double>& input);
+                      const AxleState& state, bool atEnd, std::vector<double>& input);
+  // The brake forces of `state`: from the brake inputs as the brake system
+  // has them, or through the cylinders and the hold when either is active.
+  bool EvaluateBrakes(const std::vector<double>& brakeDemand, const AxleState& state, bool atEnd);
+  // Takes over `sections`, the model's line sections, with where the bodies
+  // and wheels stand and gravity's step response; while GRADIENT is active the
+  // linear model steps with gravity's inputs after its own.
+  bool TakeOverLineSections(const TLineSections& sections, std::ostream& log);
+  // The vehicle started at V0, before its outputs are worked out.
+  void StartAtSpeed();
+  // The parked wheelsets' adhesion forces in both inputs (TBrakeHold).
+  void ParkHeldWheels(const AxleForces& start, const AxleForces& end);
   // Linear model and wheelsets over the step from the committed state, the
   // forces ramping from `start` to `end`.
   bool Advance(const AxleForces& start, const AxleForces& end);
@@ -181,6 +210,9 @@ class Kelvra {
   TVehDyn VehDyn;
   TTemperature Temperature;
   TContact Contact;
+  TLineSections Line;
+  // The first input of gravity along the track, after the model's own.
+  std::size_t firstGravityInput = 0;
   // False, after saying which quantity and step, when the committed state holds
   // a NaN or an infinite value.
   bool CheckStateFinite();
@@ -201,5 +233,6 @@ class Kelvra {
   // Work space of DoStep, sized by Init: the start-of-step evaluation (0), the
   // newest input vector (1) and the normal forces of the last evaluation.
   std::vector<double> res0, brake0, cap0, u0, u1, endNormalForce;
-  std::vector<double> meanBrakeForce, meanNormalForce;
+  std::vector<double> meanBrakeForce, meanNormalForce, meanCylinderForce;
+  std::vector<double> demandForce;  // per axle, |brake input x gain|
 };

@@ -7,6 +7,12 @@
 
 namespace {
 
+std::string Number(double value) {
+  std::ostringstream text;
+  text << value;
+  return text.str();
+}
+
 // The wheel with the largest figure of one kind.
 struct Worst {
   double figure = 0.0;
@@ -22,10 +28,12 @@ bool CheckAdhesion(const Kelvra& vehicle, std::string& reason) {
   const std::set<unsigned> selected(adhesion.SwitchIndices().begin(),
                                     adhesion.SwitchIndices().end());
   const double substep = axleRot.TimeStep() / axleRot.Subdiv();
+  // ADHLEVEL scales every characteristic, at most by its largest factor.
+  const double level = vehicle.LineParts().AdhLevel.Largest();
   Worst worst;
   for (std::size_t i = 0; i < std::min(loads.size(), masses.size()); ++i) {
     for (const unsigned j : selected) {
-      const double mu = adhesion.Characteristics()[j].muStatic;
+      const double mu = adhesion.Characteristics()[j].muStatic * level;
       const double figure = mu * loads[i] / (axleRot.Lim() * masses[i]) * substep;
       if (!(figure <= worst.figure)) worst = {figure, i, j};
     }
@@ -35,8 +43,11 @@ bool CheckAdhesion(const Kelvra& vehicle, std::string& reason) {
   std::ostringstream text;
   text << "Error - The wheel integration is unstable: wheel " << worst.wheel + 1
        << " with ADHSET characteristic " << worst.characteristic + 1
-       << " has muStatic x staticLoad / (LIM x reducedMass) x DT / SUBDIV = "
-       << adhesion.Characteristics()[worst.characteristic].muStatic << " x " << loads[worst.wheel]
+       << (level != 1.0 ? " on its ADHLEVEL factor of " + Number(level) : std::string())
+       << " has muStatic x " << (level != 1.0 ? "factor x " : "")
+       << "staticLoad / (LIM x reducedMass) x DT / SUBDIV = "
+       << adhesion.Characteristics()[worst.characteristic].muStatic
+       << (level != 1.0 ? " x " + Number(level) : std::string()) << " x " << loads[worst.wheel]
        << " / (" << axleRot.Lim() << " x " << masses[worst.wheel] << ") x " << axleRot.TimeStep()
        << " / " << axleRot.Subdiv() << " = " << worst.figure << ", above " << kWheelFigureLimit
        << " (its Runge-Kutta substeps are stable up to " << kRungeKuttaStableFigure << "). ";
@@ -49,8 +60,12 @@ bool CheckAdhesion(const Kelvra& vehicle, std::string& reason) {
   return false;
 }
 
+// A brake that holds its wheel at rest (BRKHOLD) has no linear band near
+// standstill: the figure does not apply. Brake cylinders (BRKCYL) apply at
+// most the largest demand, so the largest input still bounds the figure.
 bool CheckBrake(const Kelvra& vehicle, const std::vector<double>& largestBrakeInput,
                 std::string& reason) {
+  if (vehicle.LineParts().BrkHold.Active()) return true;
   const TAxleIntegrator& axleRot = vehicle.Dynamics().AxleRot;
   const TBrakeSys& brakes = vehicle.Dynamics().BrkSys;
   const std::vector<double>& masses = axleRot.ReducedMass();

@@ -1,6 +1,8 @@
 #include "vehicle/VehicleModel.h"
 
+#include <iterator>
 #include <sstream>
+#include <string>
 #include <utility>
 
 namespace {
@@ -83,7 +85,15 @@ void ReadVehicleParameters(std::istream& sections, const TimeStepMatrices& step,
                            VehicleDefinition& definition) {
   VehicleParameters parameters;
   std::ostringstream log;
-  parameters.read = ReadSections(sections, step, definition, parameters, log);
+  // The whole text, for the optional sections that follow WHLTMP.
+  const std::string text{std::istreambuf_iterator<char>(sections),
+                         std::istreambuf_iterator<char>()};
+  std::istringstream in(text);
+  parameters.read = ReadSections(in, step, definition, parameters, log);
+  if (parameters.read && !parameters.Line.ReadPar(text, log)) {
+    log << "\nLine.ReadPar() error in Kelvra\n";
+    parameters.read = false;
+  }
   parameters.log = log.str();
   definition.parameters = std::move(parameters);
 }

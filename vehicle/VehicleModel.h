@@ -21,6 +21,8 @@
 #include "vehicle/AxleIntegrator.h"
 #include "vehicle/BrakeSys.h"
 #include "vehicle/Contact.h"
+#include "vehicle/LineCoupling.h"
+#include "vehicle/LineSections.h"
 #include "vehicle/Resistance.h"
 #include "vehicle/Temperature.h"
 
@@ -36,6 +38,7 @@ struct CouplingData {
   std::vector<double> brakeForceRadii;
   std::vector<unsigned> wheelDofIndices;    // state entry of each axle's speed
   std::vector<unsigned> wheelStateIndices;  // state entry of each axle's position
+  LineCoupling line;                        // where the bodies and wheels stand along the line
 };
 
 // The exact step x(k+1) = C x(k) + P u(k) + P1 (u(k+1) - u(k)) / dt.
@@ -43,18 +46,22 @@ struct TimeStepMatrices {
   SparseMatrix fundamental;  // C = e^(A dt)
   SparseMatrix forceStep;    // P, inputs constant over the step
   SparseMatrix rampStep;     // P1, inputs growing linearly over the step
+  // Gravity's along the track, worked out only for a model on a gradient.
+  GravityStep gravity;
   // The time step they were made for, seconds: the one the vehicle steps with.
   double timeStep = std::numeric_limits<double>::quiet_NaN();
 };
 
-// The parameter sections ITER to WHLTMP: each part of the vehicle system as
-// its sections make it, and what the reading said.
+// The parameter sections ITER to WHLTMP and the optional sections of a real
+// line after them: each part of the vehicle system as its sections make it,
+// and what the reading said.
 struct VehicleParameters {
   TAxleIntegrator AxleRot;   // ITER, LIM, SUBDIV, with the reduced masses and brake force radii
   TBrakeSys BrkSys;          // BRKSYS
   TResistance Res;           // RESIST
   TContact Contact;          // ADHSET, ADHTBL, HTIMPCT, SETIDX
   TTemperature Temperature;  // WHLTMP
+  TLineSections Line;        // GRADIENT, ADHLEVEL, BRKCYL, BRKHOLD, WSP, V0
   // Every section was read and the parts fit the linear model.
   bool read = false;
   // The reading's messages; the creation of a vehicle system repeats them.

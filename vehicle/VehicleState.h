@@ -22,6 +22,10 @@ struct VehicleState {
   std::vector<double> meanAdhesionForce;
   std::vector<double> meanBrakeForce;
   std::vector<double> meanNormalForce;
+  // Per axle, the brake cylinders: the force applied at the end of the last
+  // step and over it.
+  std::vector<double> cylinderForce;
+  std::vector<double> meanCylinderForce;
   unsigned adhesionSwitch = 0;  // the entry of the adhesion table the track has reached
   long long stepsSinceInit = 0;
   bool broken = false;  // a step left the state not finite

@@ -26,7 +26,9 @@ using testing_support::TempFolder;
 std::string DocumentedUnit(const std::string& column) {
   static const std::pair<std::regex, const char*> kUnits[] = {
       {std::regex("time|.*_time"), "s"},
-      {std::regex("traction|(brake|adhesion_force|normal_force|brake_force)_[0-9]+"), "N"},
+      {std::regex("traction|(brake|adhesion_force|normal_force|brake_force|cylinder_force)_[0-9]+"),
+       "N"},
+      {std::regex("adhesion_used"), "1"},  // a share
       {std::regex("peak_speed|(vehicle_speed|wheel_speed|slip|largest_slip)_[0-9]+"), "m/s"},
       {std::regex("peak_(acceleration|deceleration)"), "m/s2"},
       {std::regex(".*_R"), "rad"},
@@ -89,6 +91,8 @@ TEST(Hdf5OutputTest, DemoRunsHoldTheirCsvFilesNumberForNumber) {
   };
   const Case cases[] = {
       {"--console --history demo_history.in", "", "_summary.csv", 0},
+      // On a real line with brake cylinders: their columns, and the adhesion used.
+      {"--console --history demo_history.in --model real_line.in", "", "_summary.csv", 0},
       {"--batch --history demo_history.in --sets 2", "results/batch_1", "results/batch_summary.csv",
        6},
       {"--study study_brake_adhesion.csv --history demo_history.in --sets 3", "results/study_3",
@@ -100,6 +104,9 @@ TEST(Hdf5OutputTest, DemoRunsHoldTheirCsvFilesNumberForNumber) {
     TempFolder hdf5Folder;
     for (const TempFolder* folder : {&csvFolder, &hdf5Folder}) {
       folder->CopyShippedData();
+      std::string model = folder->Read("combined_train17_GEN.in");
+      model = model.substr(0, model.find("GRADIENT 1")) + "V0 10\nBRKCYL 1.5 1.0\n";
+      folder->Write("real_line.in", model);
       const std::string format = folder == &csvFolder ? "csv" : "hdf5";
       const auto run =
           RunIn(folder->Path(), KelvraCommand(c.options + " --states --format " + format), "\n");

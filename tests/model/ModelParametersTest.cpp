@@ -22,7 +22,10 @@ const char* const kModel =
     "BRKSYS 1 0.05\n"
     "RESIST 0 0 0 0 0 0 0\n"
     "ADHSET 2\n0.1 0.2 5 1 1\n0.3 0.4 6 1 1\n"
-    "WHLTMP\n";
+    "WHLTMP\n"
+    "GRADIENT 2\n0 0\n500 12\n"
+    "ADHLEVEL 1\n0 1\n"
+    "BRKCYL 0 0\nBRKHOLD 0\nWSP 0\nV0 0\n";
 
 // The model with `from` replaced by `to`, which must occur exactly once.
 std::string ModelWith(const std::string& from, const std::string& to) {
@@ -57,6 +60,14 @@ TEST(ModelParametersTest, EachPathChangesExactlyItsNumber) {
       {"RESIST.c1", "6.5", ModelWith("RESIST 0 0", "RESIST 6.5 0")},
       {"ADHSET.1.mu_max", "0.15", ModelWith("0.1 0.2 5", "0.15 0.2 5")},
       {"ADHSET.2.decay_velocity", "3", ModelWith("0.4 6", "0.4 3")},
+      {"GRADIENT.2.gradient", "-8", ModelWith("500 12", "500 -8")},
+      {"GRADIENT.1.position", "-50", ModelWith("GRADIENT 2\n0 0", "GRADIENT 2\n-50 0")},
+      {"ADHLEVEL.1.factor", "0.3", ModelWith("ADHLEVEL 1\n0 1", "ADHLEVEL 1\n0 0.3")},
+      {"BRKCYL.fill", "1.5", ModelWith("BRKCYL 0 0", "BRKCYL 1.5 0")},
+      {"BRKCYL.release", "1", ModelWith("BRKCYL 0 0", "BRKCYL 0 1")},
+      {"BRKHOLD", "1", ModelWith("BRKHOLD 0", "BRKHOLD 1")},
+      {"WSP.enabled", "1", ModelWith("WSP 0", "WSP 1")},
+      {"V0", "27.78", ModelWith("V0 0", "V0 27.78")},
   };
   for (const Case& c : cases) {
     std::string text = kModel;
@@ -90,6 +101,11 @@ TEST(ModelParametersTest, PathsAndValuesThatNameNothingAreRefusedWithTheTextKept
       {"ADHSET.0.mu_max", "0.1",
        "Parameter 'ADHSET.0.mu_max': names no field of ADHSET "
        "(ADHSET.<characteristic from 1>.<field>)"},
+      {"GRADIENT.3.gradient", "1",
+       "Parameter 'GRADIENT.3.gradient': the model has no GRADIENT row 3"},
+      {"ADHLEVEL.1.level", "1",
+       "Parameter 'ADHLEVEL.1.level': names no field of ADHLEVEL (ADHLEVEL.<row from 1>.<field>)"},
+      {"BRKCYL.time", "1", "Parameter 'BRKCYL.time': names no field of BRKCYL"},
       {"Y0.1", "1", "Parameter 'Y0.1': names no section that can be changed"},
       {"OUTDISP.Prim1VertDefl.x", "1",
        "Parameter 'OUTDISP.Prim1VertDefl.x': names no section that can be changed"},

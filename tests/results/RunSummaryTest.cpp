@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -159,6 +160,60 @@ TEST(RunSummaryTest, LineAndCsvCellsSayEveryFigureAndLeaveAMissingStopEmpty) {
       "does not stop (creeps on 0.076 m below 0.02 m/s), sliding 0 s, largest slip 0 m/s\n",
       SummaryLine(creeping));
   EXPECT_EQ("0.019,0,0.038,0,,,0,0", SummaryCells(creeping));
+}
+
+// A braked stop from 10 m/s on a line whose adhesion mu(x) and gradient
+// sin(theta) change along it, the vehicle decelerating at
+// eta g mu(x) + g sin(theta) everywhere: its summary's adhesion used is eta.
+// Rows 0.01 s apart, the acceleration of each step that of where it starts.
+RunSummary StopOnALine(double eta, double (*mu)(double), double sine) {
+  RunSummaryBuilder builder;
+  builder.Start(1, 0.05, 0.01);
+  const double g = 9.81;
+  double v = 10.0;
+  double x = 0.0;
+  for (int k = 0; k < 10000; ++k) {
+    if (k > 0) {
+      const double a = std::min(v / 0.01, eta * g * mu(x) + g * sine);
+      x += v * 0.01 - a * 0.01 * 0.01 / 2.0;
+      v -= a * 0.01;
+    }
+    builder.SetLineConditions(mu(x), sine);
+    builder.Add(0.01 * k, {k > 0 ? 1.0 : 0.0}, {v}, {v}, {x}, v);
+  }
+  return builder.Result();
+}
+
+TEST(RunSummaryTest, TheAdhesionUsedIsTheAdhesionsShareOfTheStop) {
+  struct Case {
+    const char* what;
+    double eta;
+    double (*mu)(double);
+    double sine;
+  };
+  const Case cases[] = {
+      {"level, mu 0.1", 0.8, [](double) { return 0.1; }, 0.0},
+      {"uphill 20 per mille", 0.6, [](double) { return 0.1; }, 0.02},
+      {"downhill, a wet stretch from 20 m to 40 m", 0.7,
+       [](double x) { return x > 20.0 && x < 40.0 ? 0.05 : 0.12; }, -0.01},
+  };
+  for (const Case& c : cases) {
+    const RunSummary summary = StopOnALine(c.eta, c.mu, c.sine);
+    ASSERT_TRUE(summary.adhesionUsed) << c.what;
+    EXPECT_NEAR(c.eta, *summary.adhesionUsed, 1e-3) << c.what;
+  }
+  // Without line conditions the figure is neither worked out nor said.
+  const RunSummary plain = SummariseRun(TwoAxleRun(), 2, 0.1, 1.0);
+  EXPECT_FALSE(plain.onRealLine);
+  EXPECT_FALSE(plain.adhesionUsed);
+  RunSummary onLine = StopOnALine(
+      0.8, [](double) { return 0.1; }, 0.0);
+  onLine.adhesionUsed = 0.8;
+  EXPECT_NE(std::string::npos, SummaryLine(onLine).find(" m/s, adhesion used 0.8\n"));
+  EXPECT_EQ(",adhesion_used\n", SummaryHeader({}, 1, true).substr(SummaryHeader({}, 1).size() - 1));
+  EXPECT_EQ(",0.8", SummaryCells(onLine, true).substr(SummaryCells(onLine).size()));
+  onLine.adhesionUsed.reset();
+  EXPECT_EQ(",", SummaryCells(onLine, true).substr(SummaryCells(onLine).size()));
 }
 
 }  // namespace

@@ -62,9 +62,10 @@ bool SingleMassVehicle::Create(Kelvra& kelvra, const std::string& modelFile,
   VehicleDefinition definition;
   definition.modelFileName = modelFile;
   definition.initialState = initialState;
+  // No places along the line: the sections that need them are refused.
   definition.coupling = {
-      N, staticAxleLoads, reducedMasses, brakeForceRadii, wheelDofIndices, wheelStateIndices};
-  auto step = std::make_shared<const TimeStepMatrices>(TimeStepMatrices{C, P, P1, dt});
+      N, staticAxleLoads, reducedMasses, brakeForceRadii, wheelDofIndices, wheelStateIndices, {}};
+  auto step = std::make_shared<const TimeStepMatrices>(TimeStepMatrices{C, P, P1, {}, dt});
   ReadParameterSections(*step, definition);
   const VehicleModel model(std::make_shared<const VehicleDefinition>(std::move(definition)),
                            std::move(step));

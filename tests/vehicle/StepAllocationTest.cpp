@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <new>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "results/StepRecorder.h"
+#include "setup/VehicleSetUp.h"
 #include "support/Hdf5Reading.h"
 #include "support/SingleMassVehicle.h"
 #include "support/TestSupport.h"
@@ -89,7 +91,7 @@ TEST(StepAllocationTest, StepAndRecordingAllocateNothingAfterWarmUp) {
       StepRecorder recorder;
       if (recording == Recording::Hdf5) {
         ASSERT_TRUE(file.Create((folder.Path() / "steps.h5").string()));
-        ASSERT_TRUE(recorder.OpenHdf5(file, axles));
+        ASSERT_TRUE(recorder.OpenHdf5(file, kelvra));
       } else if (recording != Recording::None) {
         ASSERT_TRUE(recorder.Open((folder.Path() / "steps.csv").string(), axles,
                                   recording == Recording::EveryRow));
@@ -131,6 +133,39 @@ TEST(StepAllocationTest, CounterSeesAllocations) {
   std::vector<double>* grown = new std::vector<double>(100);
   delete grown;
   EXPECT_EQ(2, allocationCount.load() - before);
+}
+
+// The same on a real line, every optional section active: the shipped
+// vehicle runs down a gradient over an adhesion patch, its cylinders filling,
+// until its held wheels park it; the gravity inputs, the level factors, the
+// cylinders and the parking solve work in space made at the set-up.
+TEST(StepAllocationTest, AStepOnARealLineAllocatesNothingAfterWarmUp) {
+  const std::string shipped =
+      testing_support::ReadFile(testing_support::DataDir() / "combined_train17_GEN.in");
+  testing_support::TempFolder folder;
+  folder.Write("model.in", shipped.substr(0, shipped.find("GRADIENT 1")) +
+                               "GRADIENT 1\n-100 -5\nADHLEVEL 2\n10 0.5\n20 1\n"
+                               "BRKCYL 0.5 0.5\nBRKHOLD 1\nV0 5\n");
+  VehicleSetUp setUp;
+  ASSERT_TRUE(setUp.Build((folder.Path() / "model.in").string(), 0.005)) << setUp.Failure();
+  Kelvra kelvra;
+  std::ostringstream log;
+  ASSERT_TRUE(setUp.CreateVehicle(kelvra, log)) << log.str();
+  StepRecorder recorder;
+  ASSERT_TRUE(recorder.Open((folder.Path() / "steps.csv").string(), kelvra));
+  const std::vector<double> braking(4, 25000.0);
+  ASSERT_TRUE(kelvra.DoStep(braking, 0.0));
+  recorder.RecordInitial(kelvra);
+  const long before = allocationCount.load();
+  bool ok = true;
+  for (int k = 0; k < 2000; ++k) {
+    ok = kelvra.DoStep(braking, 0.0) && ok;
+    recorder.Record((k + 1) * 0.005, braking, 0.0, kelvra);
+  }
+  ASSERT_TRUE(recorder.Flush());
+  EXPECT_EQ(0, allocationCount.load() - before);
+  EXPECT_TRUE(ok);
+  EXPECT_LT(std::fabs(kelvra.VehicleSpeed()[0]), 0.01) << "parked by the end";
 }
 
 }  // namespace

@@ -176,4 +176,63 @@ TEST(WheelStabilityTest, BrakeFigureBeyondItsLimitFeedsEnergyIn) {
   }
 }
 
+// A brake that holds its wheel at rest (BRKHOLD 1) has no band near
+// standstill to overshoot: the set-up does not hold it to the brake figure,
+// and at the figure of 4.25 (refused without the hold) the full brake from
+// 3 m/s only ever opposes the wheels' rotation, stops the vehicle and keeps
+// it at rest.
+TEST(WheelStabilityTest, AHoldingBrakeIsFreeOfTheBrakeFigure) {
+  for (const bool hold : {false, true}) {
+    SCOPED_TRACE(hold ? "BRKHOLD 1" : "BRKHOLD 0");
+    const std::string model =
+        testing_support::ShippedModelEdited({{"BRKSYS 1 0.05", "BRKSYS 1.7 0.05"},
+                                             {"BRKHOLD 0", hold ? "BRKHOLD 1" : "BRKHOLD 0"},
+                                             {"V0 0", "V0 3"}});
+    testing_support::TempFolder folder;
+    folder.Write("model.in", model);
+    VehicleSetUp setUp;
+    ASSERT_TRUE(setUp.Build((folder.Path() / "model.in").string(), 0.005)) << setUp.Failure();
+    Kelvra kelvra;
+    std::ostringstream log;
+    ASSERT_TRUE(setUp.CreateVehicle(kelvra, log)) << log.str();
+    std::string reason;
+    EXPECT_EQ(hold, CheckWheelIntegration(kelvra, std::vector<double>(4, 25000.0), reason));
+    if (!hold) continue;
+    int pushing = 0;
+    for (int k = 0; k < 2000; ++k) {
+      const std::vector<double> before = kelvra.WheelSpeed();
+      ASSERT_TRUE(kelvra.DoStep({25000, 25000, 25000, 25000}, 0.0));
+      for (std::size_t i = 0; i < 4; ++i) {
+        const double turning = before[i] + kelvra.WheelSpeed()[i];
+        if (kelvra.MeanBrakeForce()[i] * turning < 0.0) ++pushing;
+      }
+    }
+    EXPECT_EQ(0, pushing);
+    EXPECT_LT(std::fabs(kelvra.VehicleSpeed()[0]), 1e-4);
+  }
+}
+
+// ADHLEVEL raises every characteristic's coefficient by its factor, and the
+// adhesion figure with it: 0.1 x 12 x 98100 / (0.05 x 500) x 0.005 / 10 =
+// 2.35 on the shipped vehicle is refused, with the factor named.
+TEST(WheelStabilityTest, TheAdhesionFigureTakesTheLargestAdhesionLevel) {
+  const std::string model =
+      testing_support::ShippedModelEdited({{"ADHLEVEL 1\n0 1", "ADHLEVEL 2\n500 12\n600 0.5"}});
+  testing_support::TempFolder folder;
+  folder.Write("model.in", model);
+  VehicleSetUp setUp;
+  ASSERT_TRUE(setUp.Build((folder.Path() / "model.in").string(), 0.005)) << setUp.Failure();
+  Kelvra kelvra;
+  std::ostringstream log;
+  ASSERT_TRUE(setUp.CreateVehicle(kelvra, log)) << log.str();
+  std::string reason;
+  EXPECT_FALSE(CheckWheelIntegration(kelvra, {}, reason));
+  EXPECT_EQ(
+      "Error - The wheel integration is unstable: wheel 1 with ADHSET characteristic 1 on its "
+      "ADHLEVEL factor of 12 has muStatic x factor x staticLoad / (LIM x reducedMass) x DT / "
+      "SUBDIV = 0.1 x 12 x 98100 / (0.05 x 500) x 0.005 / 10 = 2.3544, above 2 (its Runge-Kutta "
+      "substeps are stable up to 2.78529). A SUBDIV of 12 keeps it within.",
+      reason);
+}
+
 }  // namespace
