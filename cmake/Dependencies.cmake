@@ -11,6 +11,11 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   target_compile_definitions(tnt_jama INTERFACE TNT_SPARSE_MATRIX_CSR_H)
 endif()
 
+# The run manifests: JSON written by nlohmann-json, the SHA-256 of the input
+# files by OpenSSL's libcrypto.
+find_package(nlohmann_json 3 REQUIRED)
+find_package(OpenSSL REQUIRED COMPONENTS Crypto)
+
 # LAPACK gives the singular values alone, without the singular vectors.
 find_package(LAPACK REQUIRED)
 

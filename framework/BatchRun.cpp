@@ -99,6 +99,8 @@ void BatchRun::Run() {
   RunReport& report = run.report;
   const RunSettings& settings = run.settings;
   RunSetUp& setUp = run.setUp;
+  // The record of an earlier batch goes: the one of this batch follows its end.
+  RemoveEarlierFiles(settings.ResultPath("batch"), {".json"});
   BatchFiles files;
   files.timesName = settings.ResultPath("batch_run_times.txt");
   files.summariesName = settings.ResultPath("batch_summary.csv");
@@ -144,8 +146,8 @@ void BatchRun::Run() {
     FinishSet(setUp.batchBegin + j, outcomes[j], files);
   };
   RunOrderedJobs(count, settings.jobs, runSet, finish);
-  if (!files.timesLost) report.writtenFiles.Add(files.timesName);
-  if (!files.summariesLost) report.writtenFiles.Add(files.summariesName);
+  if (!files.timesLost) report.writtenFiles.Add(files.timesName, FileKind::BatchRunTimes);
+  if (!files.summariesLost) report.writtenFiles.Add(files.summariesName, FileKind::BatchSummary);
 }
 
 // A run of one set after another makes new step matrices for the first set
@@ -210,7 +212,7 @@ SetOutcome BatchRun::RunSet(int index, Kelvra& vehicle, std::ostream& setConsole
   CloseRecording(recording, name, &outcome.summary, lost, outcome.filesWritten);
   const std::string resultFile = name + ".txt";
   if (vehicle.WriteResultText(resultFile)) {
-    outcome.filesWritten.Add(resultFile);
+    outcome.filesWritten.Add(resultFile, FileKind::ResultText);
   } else {
     lost.CannotSave(resultFile, errno);
   }
@@ -248,7 +250,7 @@ bool BatchRun::PrepareSetVehicle(double timeStep, bool announce, Kelvra& vehicle
 void BatchRun::FinishSet(int index, const SetOutcome& outcome, BatchFiles& files) {
   RunReport& report = run.report;
   if (outcome.resultsLost) report.lostResults.SaidElsewhere();
-  for (const std::string& name : outcome.filesWritten.Names()) report.writtenFiles.Add(name);
+  report.writtenFiles.Add(outcome.filesWritten);
   if (outcome.skipped || outcome.broke) {
     report.lostResults.Skipped();
     return;

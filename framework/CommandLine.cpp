@@ -27,7 +27,10 @@ enum class Option {
   States,
   Modes,
   Format,
-  Init
+  Init,
+  Name,
+  RecordEvery,
+  NoValidator
 };
 
 struct OptionEntry {
@@ -37,14 +40,25 @@ struct OptionEntry {
 };
 
 constexpr OptionEntry kOptions[] = {
-    {"--help", Option::Help, false},          {"--version", Option::Version, false},
-    {"--console", Option::Console, false},    {"--batch", Option::Batch, false},
-    {"--real-time", Option::RealTime, false}, {"--history", Option::History, true},
-    {"--log-dir", Option::LogDir, true},      {"--model", Option::Model, true},
-    {"--results", Option::Results, true},     {"--jobs", Option::Jobs, true},
-    {"--sets", Option::Sets, true},           {"--study", Option::Study, true},
-    {"--states", Option::States, false},      {"--modes", Option::Modes, false},
-    {"--format", Option::Format, true},       {"--init", Option::Init, true},
+    {"--help", Option::Help, false},
+    {"--version", Option::Version, false},
+    {"--console", Option::Console, false},
+    {"--batch", Option::Batch, false},
+    {"--real-time", Option::RealTime, false},
+    {"--history", Option::History, true},
+    {"--log-dir", Option::LogDir, true},
+    {"--model", Option::Model, true},
+    {"--results", Option::Results, true},
+    {"--jobs", Option::Jobs, true},
+    {"--sets", Option::Sets, true},
+    {"--study", Option::Study, true},
+    {"--states", Option::States, false},
+    {"--modes", Option::Modes, false},
+    {"--format", Option::Format, true},
+    {"--init", Option::Init, true},
+    {"--name", Option::Name, true},
+    {"--record-every", Option::RecordEvery, true},
+    {"--no-validator", Option::NoValidator, false},
 };
 
 const OptionEntry* FindOption(std::string_view name) {
@@ -60,7 +74,28 @@ struct Requests {
   bool jobs = false;
   bool sets = false;
   bool others = false;  // any option but --init
+  bool recordEvery = false;
 };
+
+// The most rows a run may leave out between two it keeps.
+constexpr int kMostRecordEvery = 1000000000;
+// A run's name with "_summary.csv" appended stays within a file name's 255 bytes.
+constexpr std::size_t kLongestRunName = 200;
+
+// A name a person gives a run's files: the portable file name characters
+// (letters, digits, '.', '_', '-'), neither hidden nor taken for an option, so
+// that "<results>/<name>.csv" names a file in the results folder and nowhere else.
+bool IsSafeRunName(const std::string& name) {
+  if (name.empty() || name.size() > kLongestRunName || name[0] == '.' || name[0] == '-') {
+    return false;
+  }
+  for (const char c : name) {
+    const bool portable = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
+    if (!portable) return false;
+  }
+  return true;
+}
 
 // A results folder named with a trailing slash names the same folder; the file
 // names are built with one slash.
@@ -73,7 +108,8 @@ std::string WithoutTrailingSlashes(std::string folder) {
 // the current folder, or prefixed to the result file names as "/".
 bool NamesAPath(Option option) {
   return option == Option::History || option == Option::LogDir || option == Option::Study ||
-         option == Option::Model || option == Option::Results || option == Option::Init;
+         option == Option::Model || option == Option::Results || option == Option::Init ||
+         option == Option::Name;
 }
 
 bool ApplyValue(Option option, const std::string& value, Requests& requests,
@@ -113,6 +149,20 @@ bool ApplyValue(Option option, const std::string& value, Requests& requests,
       }
       error = "--format needs csv or hdf5, not " + QuotedExcerpt(value);
       return false;
+    case Option::Name:
+      commandLine.runName = value;
+      if (IsSafeRunName(value)) return true;
+      error =
+          "--name needs a file name of letters, digits, '.', '_' and '-', not starting with "
+          "'.' or '-' and at most " +
+          std::to_string(kLongestRunName) + " characters, not " + QuotedExcerpt(value);
+      return false;
+    case Option::RecordEvery:
+      requests.recordEvery = true;
+      if (ParseWholeNumber(value, 1, kMostRecordEvery, commandLine.recordEvery)) return true;
+      error = "--record-every needs a whole number from 1 to " + std::to_string(kMostRecordEvery) +
+              ", not " + QuotedExcerpt(value);
+      return false;
     default:
       return true;
   }
@@ -140,6 +190,9 @@ void ApplyFlag(Option option, Requests& requests, CommandLine& commandLine) {
       break;
     case Option::Modes:
       commandLine.writeModes = true;
+      break;
+    case Option::NoValidator:
+      commandLine.skipValidator = true;
       break;
     default:
       break;
@@ -209,6 +262,14 @@ bool ResolveFlags(const Requests& requests, CommandLine& commandLine, std::strin
   } else if ((requests.jobs || requests.sets) && !requests.batch && !study) {
     error = std::string(requests.jobs ? "--jobs" : "--sets") +
             " applies to batch runs and studies only";
+  } else if (!commandLine.runName.empty() && !requests.console) {
+    error =
+        "--name applies to console runs only; a batch or study names its files by set or "
+        "case, and a window run by its number";
+  } else if (requests.recordEvery && !consoleRun) {
+    error = "--record-every applies to console, batch and study runs only";
+  } else if (commandLine.skipValidator && !requests.console && !requests.batch) {
+    error = "--no-validator applies to console and batch runs only";
   } else if (consoleRun && commandLine.windowArguments.size() > 1) {
     error = "unexpected argument " + QuotedExcerpt(commandLine.windowArguments[1]) +
             ": window system arguments apply to the window runs only";
@@ -282,6 +343,13 @@ const char* UsageText() {
          "                   rolling, as <run>_modes.csv beside the run's files\n"
          "  --format FORMAT  csv (default): each run's time series, states and summary as\n"
          "                   CSV files; hdf5: as one HDF5 file <run>.h5 in their place\n"
+         "  --name NAME      console runs: name the run's files NAME.csv, NAME_summary.csv,\n"
+         "                   NAME.txt, NAME.json, ... in the results folder\n"
+         "  --record-every N console, batch and study runs: keep every N-th step's row\n"
+         "                   (and the first) in the time series and the states; the\n"
+         "                   summaries still see every step\n"
+         "  --no-validator   console and batch runs: skip the validator and the reference\n"
+         "                   integration of the run's model, and their comparison\n"
          "  --model FILE     read the model from FILE (default combined_train17_GEN.in)\n"
          "  --results DIR    write the result files into DIR, which must exist (default "
          "results)\n"
@@ -291,6 +359,10 @@ const char* UsageText() {
          "                   installed data; refused where DIR holds any of them\n"
          "  -h, --help       show this text\n"
          "  --version        show the program's version\n"
+         "\n"
+         "Every console, batch and study run also writes a record of itself, <run>.json\n"
+         "(batch.json, study.json): command line, inputs and their SHA-256, settings,\n"
+         "exit status and every file written with its columns and units.\n"
          "\n"
          "Exit status:\n"
          "  0  the run went through and every result file was written\n"

@@ -42,12 +42,18 @@ ConsoleOutcome RunConsole(const RunContext& run) {
   const std::string base = settings.runBaseName.empty()
                                ? vehicle.DefaultResultName("", settings.resultsFolder)
                                : settings.runBaseName;
+  // A named run replaces an earlier run of that name whole: none of its files
+  // stays beside this run's as if it were its own, should this one be cut short.
+  if (!settings.runBaseName.empty()) {
+    RemoveEarlierFiles(base, {".csv", "_states.csv", "_summary.csv", ".h5", ".txt", ".json"});
+  }
+  ConsoleOutcome outcome;
+  outcome.base = base;
   WriteModes(run, base);
   HistoryReplay replay(vehicle, run.setUp.inputs.history);
   RunRecording& recording = replay.Recording();
   OpenRecording(run, vehicle, recording, base, report.lostResults);
   recording.RecordInitial(vehicle);
-  ConsoleOutcome outcome;
   outcome.speeds.Start(timeStep, axles, static_cast<std::size_t>(steps) + 1);
   const std::vector<double>& initialSpeed = vehicle.InitialOutputs().vehicleSpeed;
   outcome.speeds.Add(initialSpeed, AnyWheelSlides(vehicle, initialSpeed));
@@ -79,8 +85,9 @@ ConsoleOutcome RunConsole(const RunContext& run) {
     const bool onRealLine = outcome.summary.onRealLine;
     report.SaveWholeFile(base + "_summary.csv",
                          SummaryHeader({}, outcome.summary.largestSlip.size(), onRealLine) +
-                             SummaryCells(outcome.summary, onRealLine) + "\n");
+                             SummaryCells(outcome.summary, onRealLine) + "\n",
+                         FileKind::Summary);
   }
-  report.SaveWholeFile(base + ".txt", vehicle.ResultText());
+  report.SaveWholeFile(base + ".txt", vehicle.ResultText(), FileKind::ResultText);
   return outcome;
 }

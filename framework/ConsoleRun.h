@@ -12,6 +12,7 @@
 struct ConsoleOutcome {
   RunSummary summary;
   bool broke = false;  // stopped at a step that broke the vehicle state
+  std::string base;    // the run's files are "<base>.csv", "<base>.txt" and so on
   // The vehicle speeds at the start and after every step; empty when no
   // console run was made.
   SpeedSeries speeds;

@@ -1,6 +1,7 @@
 #include "framework/Framework.h"
 
 #include <cerrno>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -236,5 +237,23 @@ void Framework::Run(int argc, char** argv) {
 }
 
 void Framework::RunValidator() {
-  ::RunValidator(Context(), consoleRun);
+  if (!settings.skipValidator) ::RunValidator(Context(), consoleRun);
+}
+
+ColumnShape Framework::ResultColumns() const {
+  ColumnShape shape = ResultColumnShape(setUp.vehicle.Model().Components());
+  const TLineSections& line = setUp.vehicleSystem.LineParts();
+  shape.brakeCylinders = line.BrkCyl.Active();
+  shape.adhesionUsed = line.AnyActive();
+  return shape;
+}
+
+std::vector<BatchSetRecord> Framework::BatchSetsRun() const {
+  std::vector<BatchSetRecord> sets;
+  const Matrix& table = setUp.inputs.batchSets;
+  for (int i = setUp.batchBegin; i < setUp.batchEnd && i < table.num_rows(); ++i) {
+    sets.push_back({i, table[i][0], static_cast<int>(std::trunc(table[i][1])),
+                    static_cast<int>(std::trunc(table[i][2])), table[i][3]});
+  }
+  return sets;
 }

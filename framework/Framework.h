@@ -10,6 +10,7 @@
 
 #include "framework/ConsoleRun.h"
 #include "framework/RunContext.h"
+#include "framework/RunManifest.h"
 #include "framework/SetRange.h"
 #include "results/RunRecording.h"
 #include "results/RunSummary.h"
@@ -66,6 +67,18 @@ class Framework {
   // A console run names its files "<base>.csv", "<base>.txt" and so on instead
   // of the numbered result name.
   void SetRunBaseName(const std::string& base) { settings.runBaseName = base; }
+  // The time series and states keep every `n`-th step's row (and the first).
+  void SetRecordEvery(int n) { settings.recordEvery = n; }
+  // Console and batch runs skip the validator and the reference integration.
+  void SetSkipValidator(bool on) { settings.skipValidator = on; }
+  // The base of the console run's files, such as "results/_kelvra_result_12";
+  // empty when no console run was made.
+  const std::string& ConsoleRunBase() const { return consoleRun.base; }
+  // The columns of the model's result files, with those of the optional
+  // sections it holds.
+  ColumnShape ResultColumns() const;
+  // The batch sets of the range, with their settings.
+  std::vector<BatchSetRecord> BatchSetsRun() const;
   // A console run plays each history row for one step of the model's time
   // step; with this on, it takes the rows as samples 0.005 s apart and plays
   // them resampled at its time step, as a batch set does, so that its time is

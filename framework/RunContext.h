@@ -35,6 +35,9 @@ struct RunSettings {
   // A console run plays the history's rows as samples 0.005 s apart,
   // resampled at its time step as a batch set does, rather than one row a step.
   bool resampleHistory = false;
+  // The time series and the states keep the initial row and every N-th step's.
+  int recordEvery = 1;
+  bool skipValidator = false;   // no reference integration after a console or batch run
   bool realTimePacing = false;  // window runs keep simulated time with the wall clock
   bool progressBars = true;     // on a terminal's standard error
   int jobs = 1;                 // batch sets run at once
@@ -52,7 +55,7 @@ struct RunReport {
   WrittenFiles writtenFiles;
 
   // Writes `text` to `fileName`, noting it as written or lost.
-  void SaveWholeFile(const std::string& fileName, const std::string& text);
+  void SaveWholeFile(const std::string& fileName, const std::string& text, FileKind kind);
 };
 
 // What the set-up made for the run.
@@ -91,3 +94,5 @@ void CloseRecording(RunRecording& recording, const std::string& base, const RunS
                     LostResults& lost, WrittenFiles& written);
 // Writes the modes of the run "<base>" beside its files when they were asked for.
 void WriteModes(const RunContext& run, const std::string& base);
+// The per-axle columns and the states' columns of the model's result files.
+ColumnShape ResultColumnShape(const ComponentManager& components);

@@ -51,10 +51,10 @@ bool ModesText(const VehicleSetUp& setUp, std::string& text, std::string& error)
 
 }  // namespace
 
-void RunReport::SaveWholeFile(const std::string& fileName, const std::string& text) {
+void RunReport::SaveWholeFile(const std::string& fileName, const std::string& text, FileKind kind) {
   int error = 0;
   if (WriteWholeFile(fileName, text, error)) {
-    writtenFiles.Add(fileName);
+    writtenFiles.Add(fileName, kind);
   } else {
     lostResults.CannotSave(fileName, error);
   }
@@ -80,34 +80,36 @@ void OpenRecording(const RunContext& run, const Kelvra& vehicle, RunRecording& r
     }
   }
   recording.massShares = MassShares(model);
+  recording.recordEvery = run.settings.recordEvery;
   recording.onRealLine = vehicle.LineParts().AnyActive();
   recording.summary.Start(static_cast<std::size_t>(axles), vehicle.Dynamics().AxleRot.Lim(),
                           vehicle.TimeStep());
 }
 
 // A run recorded into an HDF5 file has it open; one recorded as CSV files has
-// its recorders open instead.
+// its recorders open instead. The HDF5 file's columns are those of its tables.
 void CloseRecording(RunRecording& recording, const std::string& base, const RunSummary* summary,
                     LostResults& lost, WrittenFiles& written) {
   if (recording.file.IsOpen()) {
     const std::string fileName = Hdf5FileName(base);
+    const ColumnShape shape = recording.Hdf5Shape(summary != nullptr);
     if (recording.CloseHdf5(summary)) {
-      written.Add(fileName);
+      written.Add(fileName, FileKind::Hdf5, shape);
     } else {
       lost.CannotWrite(fileName, recording.file.ErrorNumber());
     }
     return;
   }
-  const auto close = [&](auto& recorder, const std::string& fileName) {
+  const auto close = [&](auto& recorder, const std::string& fileName, FileKind kind) {
     if (!recorder.IsOpen()) return;
     if (recorder.Close()) {
-      written.Add(fileName);
+      written.Add(fileName, kind);
     } else {
       lost.CannotWrite(fileName, recorder.ErrorNumber());
     }
   };
-  close(recording.series, base + ".csv");
-  close(recording.states, StatesFileName(base + ".csv"));
+  close(recording.series, base + ".csv", FileKind::TimeSeries);
+  close(recording.states, StatesFileName(base + ".csv"), FileKind::States);
 }
 
 // Without --modes, a modes file an earlier run left under the same name goes,
@@ -121,7 +123,7 @@ void WriteModes(const RunContext& run, const std::string& base) {
   std::string text;
   std::string error;
   if (ModesText(run.setUp.vehicle, text, error)) {
-    run.report.SaveWholeFile(fileName, text);
+    run.report.SaveWholeFile(fileName, text, FileKind::Modes);
     return;
   }
   *run.report.warnings << "Warning - " << error << "; " << QuotedExcerpt(fileName)
@@ -136,7 +138,7 @@ StateLayout StatesLayout(const ModelCreation& model) {
   StateLayout layout;
   for (const DofEntry& dof : components.Dofs()) {
     layout.freedomNames.push_back(DofName(components.Bodies(), dof));
-    layout.freedomRotates.push_back(dof.kind == 'R');
+    layout.freedomAngular.push_back(dof.kind == 'R');
   }
   for (const Outdisp& outdisp : components.Outdisps()) {
     layout.deflectionNames.push_back(outdisp.name);
@@ -173,5 +175,16 @@ std::vector<MassShare> MassShares(const ModelCreation& model) {
 
 double StatesBytes(const RunSettings& settings, const ModelCreation& model, double steps) {
   if (!settings.writeStates) return 0.0;
-  return StatesOutputBytes(steps, StateRecorder::ColumnNames(StatesLayout(model)).size());
+  return StatesOutputBytes(steps, StateRecorder::ColumnNames(StatesLayout(model)).size(),
+                           settings.recordEvery);
+}
+
+ColumnShape ResultColumnShape(const ComponentManager& components) {
+  ColumnShape shape;
+  shape.axles = static_cast<int>(components.Wheels().size());
+  for (const DofEntry& dof : components.Dofs()) {
+    shape.freedoms.push_back({DofName(components.Bodies(), dof), dof.kind == 'R'});
+  }
+  for (const Outdisp& outdisp : components.Outdisps()) shape.deflections.push_back(outdisp.name);
+  return shape;
 }

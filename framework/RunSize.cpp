@@ -1,5 +1,7 @@
 #include "framework/RunSize.h"
 
+#include <algorithm>
+#include <cmath>
 #include <iomanip>
 #include <sstream>
 
@@ -26,13 +28,18 @@ std::string Gigabytes(double bytes) {
 
 }  // namespace
 
-RunSize VehicleRunSize(double steps, int iterations, int subdivisions, int axles) {
-  const double columns = 2.0 + StepRecorder::kColumnsPerAxle * static_cast<double>(axles);
-  return {steps * (iterations + 1.0) * subdivisions, (steps + 1.0) * columns * kBytesPerNumber};
+double RowsKept(double steps, int recordEvery) {
+  return std::floor(steps / std::max(1, recordEvery)) + 1.0;
 }
 
-double StatesOutputBytes(double steps, std::size_t columns) {
-  return (steps + 1.0) * static_cast<double>(columns) * kBytesPerNumber;
+RunSize VehicleRunSize(double steps, int iterations, int subdivisions, int axles, int recordEvery) {
+  const double columns = 2.0 + StepRecorder::kColumnsPerAxle * static_cast<double>(axles);
+  return {steps * (iterations + 1.0) * subdivisions,
+          RowsKept(steps, recordEvery) * columns * kBytesPerNumber};
+}
+
+double StatesOutputBytes(double steps, std::size_t columns, int recordEvery) {
+  return RowsKept(steps, recordEvery) * static_cast<double>(columns) * kBytesPerNumber;
 }
 
 double ValidatorOutputBytes(int rows) {

@@ -23,11 +23,17 @@ struct RunSize {
   double outputBytes = 0.0;  // result files, estimated
 };
 
-// A vehicle run of `steps` steps: its substeps and its time series.
-RunSize VehicleRunSize(double steps, int iterations, int subdivisions, int axles);
+// The rows a time series or states file keeps of a run of `steps` steps: the
+// initial one and every `recordEvery`-th step's.
+double RowsKept(double steps, int recordEvery);
+
+// A vehicle run of `steps` steps: its substeps and its time series, which
+// keeps every `recordEvery`-th step's row.
+RunSize VehicleRunSize(double steps, int iterations, int subdivisions, int axles,
+                       int recordEvery = 1);
 
 // A states file of `columns` columns over a run of `steps` steps.
-double StatesOutputBytes(double steps, std::size_t columns);
+double StatesOutputBytes(double steps, std::size_t columns, int recordEvery = 1);
 
 // The validator's files over a history of `rows` rows.
 double ValidatorOutputBytes(int rows);

@@ -66,9 +66,10 @@ bool ConsoleRunSizeFits(const RunSetUp& setUp, const RunSettings& settings, std:
   const int steps = ConsoleSteps(setUp, settings);
   const Kelvra& vehicle = setUp.vehicleSystem;
   const TAxleIntegrator& axleRot = vehicle.Dynamics().AxleRot;
-  RunSize size = VehicleRunSize(steps, axleRot.Iter(), axleRot.Subdiv(), vehicle.AxleCount());
-  size.outputBytes +=
-      ValidatorOutputBytes(rows) + StatesBytes(settings, setUp.vehicle.Model(), steps);
+  RunSize size = VehicleRunSize(steps, axleRot.Iter(), axleRot.Subdiv(), vehicle.AxleCount(),
+                                settings.recordEvery);
+  size.outputBytes += (settings.skipValidator ? 0.0 : ValidatorOutputBytes(rows)) +
+                      StatesBytes(settings, setUp.vehicle.Model(), steps);
   std::string warning;
   const bool fits = CheckRunSize(size, error, warning);
   Warn(warnings, warning);
@@ -83,11 +84,12 @@ bool BatchRunSizeFits(const RunSetUp& setUp, const RunSettings& settings, std::o
   const int rows = setUp.inputs.history->num_rows();
   const int axles = static_cast<int>(setUp.vehicle.Model().Components().Wheels().size());
   RunSize total;
-  total.outputBytes = ValidatorOutputBytes(rows);
+  total.outputBytes = settings.skipValidator ? 0.0 : ValidatorOutputBytes(rows);
   for (int i = setUp.batchBegin; i < setUp.batchEnd; ++i) {
     const int steps = ResampledStepCount(rows, sets[i][0]);
-    const RunSize set = VehicleRunSize(steps, static_cast<int>(std::trunc(sets[i][1])),
-                                       static_cast<int>(std::trunc(sets[i][2])), axles);
+    const RunSize set =
+        VehicleRunSize(steps, static_cast<int>(std::trunc(sets[i][1])),
+                       static_cast<int>(std::trunc(sets[i][2])), axles, settings.recordEvery);
     total.work += set.work;
     total.outputBytes += set.outputBytes + StatesBytes(settings, setUp.vehicle.Model(), steps);
   }

@@ -119,7 +119,7 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
     console << "Reason: cannot write the case's model file " << QuotedExcerpt(modelFile) << "\n";
     outcome.resultsLost = true;
   } else {
-    outcome.filesWritten.push_back(modelFile);
+    outcome.filesWritten.Add(modelFile, FileKind::StudyCaseModel);
     auto framework = std::make_unique<Framework>();
     framework->SetConsole(console);
     framework->SetWarnings(warnings);
@@ -130,12 +130,13 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
     framework->SetResultsFolder(settings.resultsFolder);
     framework->SetRunBaseName(CaseName(settings, index));
     framework->SetResampleHistory(true);
+    framework->SetRecordEvery(settings.recordEvery);
     outcome.ran = framework->Initialize(kStylesFile, settings.historyFile, 0, modelFile);
     if (outcome.ran) framework->Run(0, nullptr);
     outcome.ran = outcome.ran && !framework->RunBroke();
     outcome.summary = framework->LastSummary();
-    const std::vector<std::string>& written = framework->FilesWritten().Names();
-    outcome.filesWritten.insert(outcome.filesWritten.end(), written.begin(), written.end());
+    outcome.filesWritten.Add(framework->FilesWritten());
+    outcome.shape = framework->ResultColumns();
     outcome.resultsLost = framework->ResultsLost();
   }
   if (!outcome.ran) console << caseLine << " failed\n";
@@ -191,12 +192,13 @@ bool StudySizeFits(const StudySettings& settings, const StudyPlan& plan,
   RunSize total;
   for (int i = begin; i < end; ++i) {
     const auto index = static_cast<std::size_t>(i);
-    const RunSize one =
-        VehicleRunSize(rows, static_cast<int>(std::min(iterations.Value(index), 1e9)),
-                       static_cast<int>(std::min(subdivisions.Value(index), 1e9)), axles);
+    const RunSize one = VehicleRunSize(
+        rows, static_cast<int>(std::min(iterations.Value(index), 1e9)),
+        static_cast<int>(std::min(subdivisions.Value(index), 1e9)), axles, settings.recordEvery);
     total.work += one.work;
-    total.outputBytes += one.outputBytes + static_cast<double>(modelText.size()) +
-                         (settings.writeStates ? StatesOutputBytes(rows, stateColumns) : 0.0);
+    total.outputBytes +=
+        one.outputBytes + static_cast<double>(modelText.size()) +
+        (settings.writeStates ? StatesOutputBytes(rows, stateColumns, settings.recordEvery) : 0.0);
   }
   return CheckRunSize(total, error, warning);
 }
@@ -216,6 +218,16 @@ bool ReadStudy(const StudySettings& settings, StudyPlan& plan, std::string& mode
   if (StudySizeFits(settings, plan, modelText, begin, end, error, warning)) return true;
   error = "Study cases in " + QuotedExcerpt(settings.studyFile) + ": " + error;
   return false;
+}
+
+// The columns of the cases' files: the model's, whose cases change numbers
+// only, and the summary's parameters.
+ColumnShape StudyColumnShape(const std::string& modelFile, const StudyPlan& plan) {
+  ColumnShape shape;
+  ComponentManager components;
+  if (components.ReadModelFile(modelFile)) shape = ResultColumnShape(components);
+  shape.studyParameters = plan.parameters;
+  return shape;
 }
 
 // Whether some case of the range runs on a real line: its model text, with
@@ -240,7 +252,7 @@ bool AnyCaseOnRealLine(const StudyPlan& plan, const std::string& modelText, int 
 // system of its own; each one's console text and warnings are held until every
 // case before it is finished, then go out whole with its summary row, exactly
 // as when the cases run one after another.
-int RunStudy(const StudySettings& settings) {
+int RunStudy(const StudySettings& settings, WrittenFiles& written, ColumnShape& shape) {
   std::cout << "Reading study cases... ";
   StudyPlan plan;
   std::string modelText;
@@ -257,9 +269,10 @@ int RunStudy(const StudySettings& settings) {
   }
   LostResults lostResults;
   const std::string summaryFile = settings.resultsFolder + "/study_summary.csv";
-  StudySummaryFile summaries(summaryFile, plan, AnyCaseOnRealLine(plan, modelText, begin, end),
-                             lostResults);
-  WrittenFiles written;
+  const bool realLine = AnyCaseOnRealLine(plan, modelText, begin, end);
+  StudySummaryFile summaries(summaryFile, plan, realLine, lostResults);
+  shape = StudyColumnShape(settings.modelFile, plan);
+  shape.adhesionUsed = realLine;
   bool allRan = true;
   const int count = end - begin;
   const bool buffered = settings.jobs > 1 && count > 1;
@@ -282,13 +295,12 @@ int RunStudy(const StudySettings& settings) {
       texts[j] = CaseText();
     }
     const StudyCaseOutcome& outcome = outcomes[j];
-    for (const std::string& name : outcome.filesWritten) written.Add(name);
+    written.Add(outcome.filesWritten, outcome.shape);
     if (outcome.ran) summaries.Add(static_cast<std::size_t>(begin + j), outcome.summary);
     allRan = allRan && outcome.ran && !outcome.resultsLost;
     outcomes[j] = StudyCaseOutcome();
   };
   RunOrderedJobs(count, settings.jobs, run, finish);
-  if (summaries.Close()) written.Add(summaryFile);
-  std::cout << written.Line();
+  if (summaries.Close()) written.Add(summaryFile, FileKind::StudySummary);
   return allRan && !lostResults.Any() ? 0 : 1;
 }

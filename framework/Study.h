@@ -14,6 +14,7 @@
 #include "framework/SetRange.h"
 #include "framework/StudyPlan.h"
 #include "results/ResultTable.h"
+#include "results/RunRecording.h"
 #include "results/RunSummary.h"
 
 struct StudySettings {
@@ -23,8 +24,9 @@ struct StudySettings {
   std::string resultsFolder = "results";
   bool writeStates = false;
   bool writeModes = false;
-  int jobs = 1;    // cases run at once
-  SetRange cases;  // the cases to run, numbered as in the whole study
+  int jobs = 1;         // cases run at once
+  SetRange cases;       // the cases to run, numbered as in the whole study
+  int recordEvery = 1;  // the time series and states keep every N-th step's row
   ResultFormat format = ResultFormat::kCsv;
 };
 
@@ -32,7 +34,8 @@ struct StudySettings {
 struct StudyCaseOutcome {
   bool ran = false;
   RunSummary summary;
-  std::vector<std::string> filesWritten;
+  WrittenFiles filesWritten;
+  ColumnShape shape;  // the columns of the case's files
   bool resultsLost = false;
 };
 
@@ -48,5 +51,6 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
 
 // The study's cases of `settings.cases` on the console, up to `settings.jobs`
 // at once, with the text and files of a run of one case after another; the exit
-// status: 0 when every case ran and every file was written, 1 otherwise.
-int RunStudy(const StudySettings& settings);
+// status: 0 when every case ran and every file was written, 1 otherwise. The
+// files written go to `written`, the columns of the model's files to `shape`.
+int RunStudy(const StudySettings& settings, WrittenFiles& written, ColumnShape& shape);

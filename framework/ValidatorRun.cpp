@@ -233,11 +233,13 @@ void RunValidator(const RunContext& run, const ConsoleOutcome& consoleRun) {
   files.Flush();
   if (files.ResultFileError() != 0) lostResults.CannotWrite(resultFile, files.ResultFileError());
   if (files.ForceFileError() != 0) lostResults.CannotWrite(forceFile, files.ForceFileError());
-  if (resultOpen && files.ResultFileError() == 0) writtenFiles.Add(resultFile);
-  if (forceOpen && files.ForceFileError() == 0) writtenFiles.Add(forceFile);
+  if (resultOpen && files.ResultFileError() == 0)
+    writtenFiles.Add(resultFile, FileKind::ValidatorResult);
+  if (forceOpen && files.ForceFileError() == 0)
+    writtenFiles.Add(forceFile, FileKind::ValidatorForces);
   const bool statesOpen = states.IsOpen();
   if (states.Close()) {
-    if (statesOpen) writtenFiles.Add(statesFile);
+    if (statesOpen) writtenFiles.Add(statesFile, FileKind::ValidatorStates);
   } else {
     lostResults.CannotWrite(statesFile, states.ErrorNumber());
   }
@@ -245,7 +247,7 @@ void RunValidator(const RunContext& run, const ConsoleOutcome& consoleRun) {
   int error = 0;
   if (runTime.IsOpen()) {
     if (FlushFile(runTime, error)) {
-      writtenFiles.Add(runTimeFile);
+      writtenFiles.Add(runTimeFile, FileKind::ValidatorRunTime);
     } else {
       lostResults.CannotWrite(runTimeFile, error);
     }

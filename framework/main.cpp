@@ -8,14 +8,31 @@
 #include "framework/Console.h"
 #include "framework/Framework.h"
 #include "framework/Reporting.h"
+#include "framework/RunManifest.h"
 #include "framework/Study.h"
 #include "framework/WorkingFolder.h"
 #include "results/ResultsLock.h"
 
 namespace {
 
-// A console, batch or window run; its exit status.
-int RunOnce(const CommandLine& commandLine, bool locked) {
+// Writes the run's record beside its files as `fileName`, with the exit status
+// the process ends with; the manifest joins `written`. The status becomes 1
+// when the record itself cannot be written.
+int SaveManifest(const std::string& fileName, const RunRecord& record, int status,
+                 WrittenFiles& written) {
+  int error = 0;
+  if (WriteWholeFile(fileName, ManifestText(record, status), error)) {
+    written.Add(fileName, FileKind::Manifest);
+    return status;
+  }
+  LostResults lost;
+  lost.CannotSave(fileName, error);
+  return 1;
+}
+
+// A console, batch or window run; its exit status. A console or batch run
+// that got through its set-up ends with its record.
+int RunOnce(const CommandLine& commandLine, bool locked, RunRecord& record) {
   auto framework = std::make_unique<Framework>();
   framework->SetWriteStates(commandLine.writeStates);
   framework->SetWriteModes(commandLine.writeModes);
@@ -23,18 +40,47 @@ int RunOnce(const CommandLine& commandLine, bool locked) {
   framework->SetResultsFolder(commandLine.resultsFolder);
   framework->SetJobs(commandLine.jobs);
   framework->SetSetRange(commandLine.sets);
+  framework->SetRecordEvery(commandLine.recordEvery);
+  framework->SetSkipValidator(commandLine.skipValidator);
+  if (!commandLine.runName.empty()) {
+    framework->SetRunBaseName(commandLine.resultsFolder + "/" + commandLine.runName);
+  }
   const bool ready =
       locked && framework->Initialize("combined_styles_GEN.in", commandLine.historyFile,
                                       commandLine.flags, commandLine.modelFile);
   if (locked && !commandLine.logDirectory.empty()) framework->WriteLogs(commandLine.logDirectory);
   framework->SetRealTimePacing(commandLine.realTimePacing);
-  if (ready) {
-    std::vector<char*> windowArguments = commandLine.windowArguments;
-    framework->Run(static_cast<int>(windowArguments.size()), windowArguments.data());
-    framework->RunValidator();
-    std::cout << framework->FilesWritten().Line();
-  }
-  return !ready || framework->ResultsLost() ? 1 : 0;
+  if (!ready) return 1;
+  std::vector<char*> windowArguments = commandLine.windowArguments;
+  framework->Run(static_cast<int>(windowArguments.size()), windowArguments.data());
+  framework->RunValidator();
+  int status = framework->ResultsLost() ? 1 : 0;
+  WrittenFiles written = framework->FilesWritten();
+  const bool batch = framework->BatchRun();
+  record.files = written;
+  record.shape = framework->ResultColumns();
+  record.batchSets = framework->BatchSetsRun();
+  const std::string base =
+      batch ? commandLine.resultsFolder + "/batch" : framework->ConsoleRunBase();
+  if (!base.empty()) status = SaveManifest(base + ".json", record, status, written);
+  std::cout << written.Line();
+  return status;
+}
+
+RunRecord StartRecord(int argc, char** argv, const CommandLine& commandLine) {
+  const bool study = !commandLine.studyFile.empty();
+  const bool batch = (commandLine.flags & Framework::kRequestBatchRun) != 0;
+  RunRecord record =
+      StartRunRecord(argc, argv,
+                     study   ? "study"
+                     : batch ? "batch"
+                             : "console",
+                     commandLine.modelFile, commandLine.historyFile, commandLine.studyFile);
+  record.recordEvery = commandLine.recordEvery;
+  record.validator = study                       ? "not run: a study runs no validator"
+                     : commandLine.skipValidator ? "skipped: --no-validator"
+                                                 : "run";
+  return record;
 }
 
 int Main(int argc, char** argv) {
@@ -57,6 +103,7 @@ int Main(int argc, char** argv) {
                                                                                                 : 1;
   }
 
+  RunRecord record = StartRecord(argc, argv, commandLine);
   PrintBanner(std::cout, ConsoleColoursEnabled());
   // Static, so that the lock file is also removed when the window's close ends
   // the process from within its main loop.
@@ -66,11 +113,19 @@ int Main(int argc, char** argv) {
   if (!locked) std::cout << lockError << "\n";
   int status = 1;
   if (locked && !commandLine.studyFile.empty()) {
-    status = RunStudy({commandLine.studyFile, commandLine.historyFile, commandLine.modelFile,
-                       commandLine.resultsFolder, commandLine.writeStates, commandLine.writeModes,
-                       commandLine.jobs, commandLine.sets, commandLine.resultFormat});
+    WrittenFiles written;
+    status = RunStudy(
+        {commandLine.studyFile, commandLine.historyFile, commandLine.modelFile,
+         commandLine.resultsFolder, commandLine.writeStates, commandLine.writeModes,
+         commandLine.jobs, commandLine.sets, commandLine.recordEvery, commandLine.resultFormat},
+        written, record.shape);
+    if (!written.Empty()) {
+      record.files = written;
+      status = SaveManifest(commandLine.resultsFolder + "/study.json", record, status, written);
+    }
+    std::cout << written.Line();
   } else {
-    status = RunOnce(commandLine, locked);
+    status = RunOnce(commandLine, locked, record);
   }
   // Every file is written: the folder is free for the next run while this one
   // waits for its Enter.

@@ -185,10 +185,10 @@ bool Hdf5File::Create(const std::string& fileName) {
   return id >= 0;
 }
 
-bool Hdf5File::WriteRow(const std::string& group, const std::vector<std::string>& columns,
-                        const std::vector<std::string>& units, const std::vector<double>& values) {
+bool Hdf5File::WriteRow(const std::string& group, const std::vector<Column>& columns,
+                        const std::vector<double>& values) {
   Hdf5Table table;
-  if (!table.Open(*this, group, columns, units)) return false;
+  if (!table.Open(*this, group, columns)) return false;
   for (double value : values) table.Add(value);
   table.EndRow();
   return table.Close();
@@ -229,17 +229,15 @@ void Hdf5File::Fail(int error) {
 }
 
 bool Hdf5Table::Open(Hdf5File& hdf5File, const std::string& group,
-                     const std::vector<std::string>& columns,
-                     const std::vector<std::string>& units) {
+                     const std::vector<Column>& columns) {
   Close();
   if (!hdf5File.IsOpen()) return false;
   PrepareLibrary();
   errno = 0;
-  hid_t groupId = CreateTableGroup(hdf5File.Id(), group, columns);
+  hid_t groupId = CreateTableGroup(hdf5File.Id(), group, ColumnNames(columns));
   bool made = groupId >= 0;
   for (std::size_t c = 0; made && c < columns.size(); ++c) {
-    const hid_t dataset =
-        CreateColumn(groupId, columns[c], c < units.size() ? units[c] : "", kChunkRows);
+    const hid_t dataset = CreateColumn(groupId, columns[c].name, columns[c].unit, kChunkRows);
     made = dataset >= 0;
     if (made) datasets.push_back(dataset);
   }

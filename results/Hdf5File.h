@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "results/ColumnCatalogue.h"
+
 // The library's identifier of an open file, group or dataset (hid_t).
 using Hdf5Id = std::int64_t;
 
@@ -54,8 +56,8 @@ class Hdf5File {
 
   // A table of a single row in the group `group`: the summary of a run. A
   // column whose value is NaN is a figure the run does not have.
-  bool WriteRow(const std::string& group, const std::vector<std::string>& columns,
-                const std::vector<std::string>& units, const std::vector<double>& values);
+  bool WriteRow(const std::string& group, const std::vector<Column>& columns,
+                const std::vector<double>& values);
   // The attributes of the file's root, each name once; false, failing the
   // file, when one cannot be written.
   bool WriteAttributes(const std::vector<Hdf5Attribute>& attributes);
@@ -84,12 +86,11 @@ class Hdf5Table {
   Hdf5Table(const Hdf5Table&) = delete;
   Hdf5Table& operator=(const Hdf5Table&) = delete;
 
-  // Creates the group `group` of `file` with a dataset per column; every row
-  // then has one number per column. `units` holds one unit per column. False,
+  // Creates the group `group` of `file` with a dataset per column, named
+  // after it, with its unit; every row then has one number per column. False,
   // leaving the table closed, when a dataset cannot be made (a column name
   // repeated, or the file failed).
-  bool Open(Hdf5File& file, const std::string& group, const std::vector<std::string>& columns,
-            const std::vector<std::string>& units);
+  bool Open(Hdf5File& file, const std::string& group, const std::vector<Column>& columns);
   bool IsOpen() const { return file != nullptr; }
 
   // Appends one number to the current row; numbers beyond the column count,

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "results/ColumnCatalogue.h"
 #include "results/CsvWriter.h"
 
 namespace {
@@ -36,7 +37,11 @@ std::string Cell(const std::string& text) {
 }  // namespace
 
 std::string ModesHeader() {
-  return "set,mode,damped_frequency_hz,natural_frequency_hz,damping_ratio,shape\n";
+  std::string header;
+  for (const std::string& name : ColumnNames(FileColumns(FileKind::Modes, {}))) {
+    header += (header.empty() ? "" : ",") + name;
+  }
+  return header + "\n";
 }
 
 std::string ModesRows(const std::string& set, const std::vector<Mode>& modes,

@@ -8,9 +8,8 @@ bool ResultTable::OpenCsv(const std::string& fileName, const std::vector<std::st
 }
 
 bool ResultTable::OpenHdf5(Hdf5File& file, const std::string& group,
-                           const std::vector<std::string>& columns,
-                           const std::vector<std::string>& units) {
+                           const std::vector<Column>& columns) {
   Close();
   binary = true;
-  return hdf5.Open(file, group, columns, units);
+  return hdf5.Open(file, group, columns);
 }

@@ -18,8 +18,7 @@ class ResultTable {
   bool OpenCsv(const std::string& fileName, const std::vector<std::string>& columns,
                bool flushEveryRow);
   // The table `group` of `file`, a dataset per column with its unit.
-  bool OpenHdf5(Hdf5File& file, const std::string& group, const std::vector<std::string>& columns,
-                const std::vector<std::string>& units);
+  bool OpenHdf5(Hdf5File& file, const std::string& group, const std::vector<Column>& columns);
   bool IsOpen() const { return binary ? hdf5.IsOpen() : csv.IsOpen(); }
 
   void Add(double value) {

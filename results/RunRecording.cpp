@@ -45,6 +45,7 @@ void LineConditions(const Kelvra& vehicle, RunSummaryBuilder& summary) {
 
 void RunRecording::RecordInitial(const Kelvra& vehicle) {
   static const std::vector<double> kNoBrake;
+  stepsSinceRow = 0;
   series.RecordInitial(vehicle);
   states.Record(0.0, vehicle.LinearState());
   const Kelvra::AxleOutputs& initial = vehicle.InitialOutputs();
@@ -55,8 +56,11 @@ void RunRecording::RecordInitial(const Kelvra& vehicle) {
 
 void RunRecording::Record(double time, const std::vector<double>& brakeDemand, double tractionForce,
                           const Kelvra& vehicle) {
-  series.Record(time, brakeDemand, tractionForce, vehicle);
-  states.Record(time, vehicle.LinearState());
+  if (++stepsSinceRow >= recordEvery) {
+    stepsSinceRow = 0;
+    series.Record(time, brakeDemand, tractionForce, vehicle);
+    states.Record(time, vehicle.LinearState());
+  }
   if (onRealLine) LineConditions(vehicle, summary);
   summary.Add(time, brakeDemand, vehicle.VehicleSpeed(), vehicle.WheelSpeed(), vehicle.Position(),
               CentreOfMassSpeed(massShares, vehicle.LinearState(), vehicle.VehicleSpeed()));
@@ -77,12 +81,23 @@ bool RunRecording::CloseHdf5(const RunSummary* runSummary) {
   series.Close();
   states.Close();
   if (runSummary != nullptr) {
-    const std::size_t axles = runSummary->largestSlip.size();
-    const bool adhesionUsed = runSummary->onRealLine;
-    file.WriteRow("summary", SummaryColumns(axles, adhesionUsed), SummaryUnits(axles, adhesionUsed),
-                  SummaryValues(*runSummary, adhesionUsed));
+    ColumnShape shape;
+    shape.axles = static_cast<int>(runSummary->largestSlip.size());
+    shape.adhesionUsed = runSummary->onRealLine;
+    file.WriteRow("summary", FileColumns(FileKind::Summary, shape),
+                  SummaryValues(*runSummary, shape.adhesionUsed));
   }
   return file.Close();
+}
+
+ColumnShape RunRecording::Hdf5Shape(bool withSummary) const {
+  ColumnShape shape = states.IsOpen() ? StatesShape(states.Layout()) : ColumnShape();
+  shape.axles = static_cast<int>(series.AxleCount());
+  shape.brakeCylinders = series.CylinderColumns();
+  shape.adhesionUsed = onRealLine;
+  shape.withStates = states.IsOpen();
+  shape.withSummary = withSummary;
+  return shape;
 }
 
 bool RunRecording::Flush() {
@@ -93,6 +108,30 @@ bool RunRecording::Flush() {
 
 std::string Hdf5FileName(const std::string& base) {
   return base + ".h5";
+}
+
+void WrittenFiles::Add(const WrittenFiles& other) {
+  const int offset = static_cast<int>(shapes.size());
+  names.insert(names.end(), other.names.begin(), other.names.end());
+  kinds.insert(kinds.end(), other.kinds.begin(), other.kinds.end());
+  for (const int shape : other.shapeOf)
+    shapeOf.push_back(shape == kRunShape ? shape : shape + offset);
+  shapes.insert(shapes.end(), other.shapes.begin(), other.shapes.end());
+}
+
+void WrittenFiles::Add(const WrittenFiles& other, const ColumnShape& shape) {
+  const std::size_t first = names.size();
+  Add(other);
+  shapes.push_back(shape);
+  for (std::size_t i = first; i < names.size(); ++i) {
+    if (shapeOf[i] == kRunShape) shapeOf[i] = static_cast<int>(shapes.size()) - 1;
+  }
+}
+
+std::vector<Column> WrittenFiles::Columns(std::size_t i, const ColumnShape& runShape) const {
+  const int shape = shapeOf[i];
+  return FileColumns(kinds[i],
+                     shape == kRunShape ? runShape : shapes[static_cast<std::size_t>(shape)]);
 }
 
 std::string WrittenFiles::Line() const {

@@ -5,6 +5,7 @@
 #include <limits>
 #include <sstream>
 
+#include "results/ColumnCatalogue.h"
 #include "results/CsvWriter.h"
 #include "vehicle/Gradient.h"
 
@@ -199,36 +200,6 @@ std::string SummaryLine(const RunSummary& summary) {
   return line.str();
 }
 
-namespace {
-
-struct SummaryColumn {
-  const char* name;
-  const char* unit;
-};
-constexpr SummaryColumn kSummaryColumns[] = {
-    {"peak_speed", "m/s"}, {"peak_acceleration", "m/s2"}, {"peak_deceleration", "m/s2"},
-    {"brake_time", "s"},   {"stopping_time", "s"},        {"stopping_distance", "m"},
-    {"sliding_time", "s"},
-};
-
-}  // namespace
-
-std::vector<std::string> SummaryColumns(std::size_t axleCount, bool adhesionUsed) {
-  std::vector<std::string> names;
-  for (const SummaryColumn& column : kSummaryColumns) names.emplace_back(column.name);
-  for (std::size_t i = 1; i <= axleCount; ++i) names.push_back("largest_slip_" + std::to_string(i));
-  if (adhesionUsed) names.emplace_back("adhesion_used");
-  return names;
-}
-
-std::vector<std::string> SummaryUnits(std::size_t axleCount, bool adhesionUsed) {
-  std::vector<std::string> units;
-  for (const SummaryColumn& column : kSummaryColumns) units.emplace_back(column.unit);
-  units.insert(units.end(), axleCount, "m/s");
-  if (adhesionUsed) units.emplace_back("1");
-  return units;
-}
-
 std::vector<double> SummaryValues(const RunSummary& summary, bool adhesionUsed) {
   const double none = std::numeric_limits<double>::quiet_NaN();
   std::vector<double> values = {summary.peakSpeed,
@@ -247,8 +218,11 @@ std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t a
                           bool adhesionUsed) {
   std::string header;
   for (const std::string& name : leading) header += name + ",";
-  const std::vector<std::string> names = SummaryColumns(axleCount, adhesionUsed);
-  for (std::size_t i = 0; i < names.size(); ++i) header += (i > 0 ? "," : "") + names[i];
+  ColumnShape shape;
+  shape.axles = static_cast<int>(axleCount);
+  shape.adhesionUsed = adhesionUsed;
+  const std::vector<std::string> figures = ColumnNames(FileColumns(FileKind::Summary, shape));
+  for (std::size_t i = 0; i < figures.size(); ++i) header += (i > 0 ? "," : "") + figures[i];
   return header + "\n";
 }
 

@@ -147,11 +147,8 @@ RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCou
 // figure is known.
 std::string SummaryLine(const RunSummary& summary);
 
-// The summary's columns for `axleCount` axles, their units, and the figures of
-// `summary` in that order, NaN for a missing one; with `adhesionUsed` the
-// column adhesion_used last.
-std::vector<std::string> SummaryColumns(std::size_t axleCount, bool adhesionUsed = false);
-std::vector<std::string> SummaryUnits(std::size_t axleCount, bool adhesionUsed = false);
+// The figures of `summary` in the order of the summary file's columns, NaN
+// for a missing one; with `adhesionUsed` the adhesion used last.
 std::vector<double> SummaryValues(const RunSummary& summary, bool adhesionUsed = false);
 
 // The summary file's column names after `leading` ones, and a row of it: the

@@ -1,23 +1,17 @@
 #include "results/StateRecorder.h"
 
-std::vector<std::string> StateRecorder::ColumnNames(const StateLayout& layout) {
-  std::vector<std::string> names = {"time"};
-  for (const std::string& name : layout.freedomNames) names.push_back(name);
-  for (const std::string& name : layout.freedomNames) names.push_back(name + "_velo");
-  for (const std::string& name : layout.deflectionNames) names.push_back(name);
-  return names;
+ColumnShape StatesShape(const StateLayout& layout) {
+  ColumnShape shape;
+  for (std::size_t j = 0; j < layout.freedomNames.size(); ++j) {
+    const bool angular = j < layout.freedomAngular.size() && layout.freedomAngular[j];
+    shape.freedoms.push_back({layout.freedomNames[j], angular});
+  }
+  shape.deflections = layout.deflectionNames;
+  return shape;
 }
 
-std::vector<std::string> StateRecorder::ColumnUnits(const StateLayout& layout) {
-  const std::size_t freedoms = layout.freedomNames.size();
-  const auto rotates = [&](std::size_t i) {
-    return i < layout.freedomRotates.size() && layout.freedomRotates[i];
-  };
-  std::vector<std::string> units = {"s"};
-  for (std::size_t i = 0; i < freedoms; ++i) units.push_back(rotates(i) ? "rad" : "m");
-  for (std::size_t i = 0; i < freedoms; ++i) units.push_back(rotates(i) ? "rad/s" : "m/s");
-  units.insert(units.end(), layout.deflectionNames.size(), "m");
-  return units;
+std::vector<std::string> StateRecorder::ColumnNames(const StateLayout& layout) {
+  return ::ColumnNames(FileColumns(FileKind::States, StatesShape(layout)));
 }
 
 bool StateRecorder::Open(const std::string& fileName, const StateLayout& stateLayout,
@@ -30,7 +24,7 @@ bool StateRecorder::Open(const std::string& fileName, const StateLayout& stateLa
 bool StateRecorder::OpenHdf5(Hdf5File& file, const StateLayout& stateLayout) {
   layout = stateLayout;
   deflections.assign(layout.deflectionNames.size(), 0.0);
-  return writer.OpenHdf5(file, "states", ColumnNames(layout), ColumnUnits(layout));
+  return writer.OpenHdf5(file, "states", FileColumns(FileKind::States, StatesShape(layout)));
 }
 
 void StateRecorder::Record(double time, const std::vector<double>& linearState) {

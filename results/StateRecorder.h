@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "results/ColumnCatalogue.h"
 #include "results/ResultTable.h"
 
 // What the states file shows of the linear state, which holds every freedom's
 // velocity, then every freedom's displacement.
 struct StateLayout {
   std::vector<std::string> freedomNames;  // in state order, such as "Car_Y"
-  std::vector<bool> freedomRotates;       // per freedom: a rotation, in rad
+  std::vector<bool> freedomAngular;       // per freedom: it turns (rad), not moves (m)
   std::vector<std::string> deflectionNames;
   // Deflection i is the sum of coefficient times displacement of each term.
   struct Term {
@@ -30,8 +31,6 @@ struct StateLayout {
 class StateRecorder {
  public:
   static std::vector<std::string> ColumnNames(const StateLayout& layout);
-  // The unit of each column, in the same order.
-  static std::vector<std::string> ColumnUnits(const StateLayout& layout);
 
   // Creates the file and writes the header; false when it cannot be opened,
   // and recording then does nothing. `flushEveryRow` as for CsvWriter.
@@ -39,6 +38,7 @@ class StateRecorder {
   // The same as the table "states" of `file`.
   bool OpenHdf5(Hdf5File& file, const StateLayout& layout);
   bool IsOpen() const { return writer.IsOpen(); }
+  const StateLayout& Layout() const { return layout; }
   // The row at `time` of `linearState` (velocities, then displacements).
   void Record(double time, const std::vector<double>& linearState);
 
@@ -51,6 +51,9 @@ class StateRecorder {
   StateLayout layout;
   std::vector<double> deflections;
 };
+
+// The freedoms and deflections of `layout` as the column catalogue takes them.
+ColumnShape StatesShape(const StateLayout& layout);
 
 // "<base>_states.csv" for the time series "<base>.csv".
 std::string StatesFileName(const std::string& seriesFile);

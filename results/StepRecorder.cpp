@@ -1,5 +1,7 @@
 #include "results/StepRecorder.h"
 
+#include "results/ColumnCatalogue.h"
+
 namespace {
 
 // Entry `i` of `values`, or 0 where the vector is shorter.
@@ -9,29 +11,15 @@ double At(const std::vector<double>& values, std::size_t i) {
 
 }  // namespace
 
-std::vector<std::string> StepRecorder::ColumnNames(int axleCount, bool cylinders) {
-  static const char* const kPerAxle[kColumnsPerAxle] = {
-      "brake",          "vehicle_speed", "wheel_speed", "slip",
-      "adhesion_force", "normal_force",  "brake_force", "position"};
-  std::vector<std::string> names = {"time", "traction"};
-  for (int i = 1; i <= axleCount; ++i) {
-    for (const char* name : kPerAxle) names.push_back(std::string(name) + "_" + std::to_string(i));
-  }
-  for (int i = 1; cylinders && i <= axleCount; ++i) {
-    names.push_back("cylinder_force_" + std::to_string(i));
-  }
-  return names;
+std::vector<Column> StepRecorder::Columns(int axleCount, bool cylinders) {
+  ColumnShape shape;
+  shape.axles = axleCount;
+  shape.brakeCylinders = cylinders;
+  return FileColumns(FileKind::TimeSeries, shape);
 }
 
-std::vector<std::string> StepRecorder::ColumnUnits(int axleCount, bool cylinders) {
-  static const char* const kPerAxle[kColumnsPerAxle] = {"N", "m/s", "m/s", "m/s",
-                                                        "N", "N",   "N",   "m"};
-  std::vector<std::string> units = {"s", "N"};
-  for (int i = 1; i <= axleCount; ++i) {
-    units.insert(units.end(), kPerAxle, kPerAxle + kColumnsPerAxle);
-  }
-  if (cylinders && axleCount > 0) units.insert(units.end(), axleCount, "N");
-  return units;
+std::vector<std::string> StepRecorder::ColumnNames(int axleCount, bool cylinders) {
+  return ::ColumnNames(Columns(axleCount, cylinders));
 }
 
 bool StepRecorder::Open(const std::string& fileName, int axleCount, bool flushEveryRow,
@@ -48,8 +36,7 @@ bool StepRecorder::Open(const std::string& fileName, const Kelvra& vehicle, bool
 bool StepRecorder::OpenHdf5(Hdf5File& file, int axleCount, bool cylinders) {
   axles = axleCount > 0 ? static_cast<std::size_t>(axleCount) : 0;
   cylinderColumns = cylinders;
-  return writer.OpenHdf5(file, "series", ColumnNames(axleCount, cylinders),
-                         ColumnUnits(axleCount, cylinders));
+  return writer.OpenHdf5(file, "series", Columns(axleCount, cylinders));
 }
 
 bool StepRecorder::OpenHdf5(Hdf5File& file, const Kelvra& vehicle) {

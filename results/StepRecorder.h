@@ -23,8 +23,8 @@ class StepRecorder {
   // "time", "traction", then the eight columns of every axle; with
   // `cylinders` one cylinder force column per axle after them.
   static std::vector<std::string> ColumnNames(int axleCount, bool cylinders = false);
-  // The unit of each column, in the same order.
-  static std::vector<std::string> ColumnUnits(int axleCount, bool cylinders = false);
+  // The same with their units.
+  static std::vector<Column> Columns(int axleCount, bool cylinders = false);
 
   // Creates the file and writes the header for `axleCount` axles; with
   // `flushEveryRow` each row reaches the file at once (see CsvWriter). False
@@ -37,6 +37,8 @@ class StepRecorder {
   bool OpenHdf5(Hdf5File& file, int axleCount, bool cylinders = false);
   bool OpenHdf5(Hdf5File& file, const Kelvra& vehicle);
   bool IsOpen() const { return writer.IsOpen(); }
+  std::size_t AxleCount() const { return axles; }
+  bool CylinderColumns() const { return cylinderColumns; }
 
   // The initial state at time 0, its per-axle outputs worked out from the
   // initial linear state; traction, brake inputs and brake forces are 0.

@@ -1,14 +1,9 @@
 #include "results/ValidatorStates.h"
 
+#include "results/ColumnCatalogue.h"
+
 std::vector<std::string> ValidatorStateRecorder::ColumnNames() {
-  std::vector<std::string> names = {"time"};
-  for (int i = 1; i <= kValidatorWheelsets; ++i) {
-    for (const char* name :
-         {"vehicle_speed", "wheel_speed", "slip", "adhesion_force", "normal_force"}) {
-      names.push_back(std::string(name) + "_" + std::to_string(i));
-    }
-  }
-  return names;
+  return ::ColumnNames(FileColumns(FileKind::ValidatorStates, {}));
 }
 
 bool ValidatorStateRecorder::Open(const std::string& fileName) {

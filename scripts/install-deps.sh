@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build (the HDF5 library among them), the tests, the window
-# tests, scripts/plot.sh, the cluster recipe's GNU parallel and the robustness checks (fuzzing,
-# memcheck) need.
+# tests, scripts/plot.sh, the run manifests (JSON, SHA-256), the cluster recipe's GNU parallel and
+# the robustness checks (fuzzing, memcheck) need.
 # Idempotent: checks every package with dpkg and only calls apt-get when one is missing.
 set -euo pipefail
 
@@ -14,6 +14,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core
   gnuplot-nox
+  # The run manifests: JSON written by nlohmann-json, SHA-256 by OpenSSL's libcrypto.
+  nlohmann-json3-dev libssl-dev
   # The README's recipe that spreads a batch over processes or machines.
   parallel
   # Robustness checks: libFuzzer targets (clang and its runtime), the memcheck test.

@@ -142,6 +142,22 @@ bool CheckOutput(const std::string& output, const RunKind& kind, std::string& er
   return false;
 }
 
+// A shard's record of its run (batch.json, study.json) describes that run
+// alone: it is kept under the sets it ran, as batch_sets_11-20.json, beside
+// the records of the other shards. A shard without one has none to keep.
+bool CopyShardRecord(const Shard& shard, const std::string& output, NewFiles& written,
+                     std::string& error) {
+  const RunKind& kind = *shard.kind;
+  const std::string record = shard.folder + "/" + kind.name + ".json";
+  std::error_code code;
+  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(record, code))) {
+    return true;
+  }
+  const std::string name = std::string(kind.name) + "_" + kind.item + "s_" +
+                           std::to_string(shard.first) + "-" + std::to_string(shard.last) + ".json";
+  return written.Copy(record, output + "/" + name, error);
+}
+
 // Every file of every set, then the tables joined in set order.
 bool WriteMerged(const std::vector<Shard>& shards, const std::string& output, NewFiles& written,
                  int& fileCount, std::string& error) {
@@ -158,6 +174,7 @@ bool WriteMerged(const std::vector<Shard>& shards, const std::string& output, Ne
     }
     for (const std::string& row : shard.rows) summary += row + "\n";
     for (const std::string& line : shard.timingLines) timing += line + "\n";
+    if (!CopyShardRecord(shard, output, written, error)) return false;
   }
   if (kind.timing != nullptr && !written.Write(output + "/" + kind.timing, timing, error)) {
     return false;

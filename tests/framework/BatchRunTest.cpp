@@ -65,11 +65,12 @@ TEST(BatchRunTest, ThreeSetsThenASecondRunOverwritesTheTimes) {
                 SetRun(3, 3, "DT=0.01 ITER=2 SUBD=20 SGNT=0.02") + kValidatorRun + kFilesWritten +
                 kExitPrompt,
             MaskDurations(run.out));
-  EXPECT_EQ((std::vector<std::string>{"batch_0.csv", "batch_0.txt", "batch_1.csv", "batch_1.txt",
-                                      "batch_2.csv", "batch_2.txt", "batch_run_times.txt",
-                                      "batch_summary.csv", "ode1_train17_rk4_result.txt",
-                                      "ruku_forces.txt", "ruku_run_time.txt", "ruku_states.csv"}),
-            ResultFiles(folder));
+  EXPECT_EQ(
+      (std::vector<std::string>{"batch.json", "batch_0.csv", "batch_0.txt", "batch_1.csv",
+                                "batch_1.txt", "batch_2.csv", "batch_2.txt", "batch_run_times.txt",
+                                "batch_summary.csv", "ode1_train17_rk4_result.txt",
+                                "ruku_forces.txt", "ruku_run_time.txt", "ruku_states.csv"}),
+      ResultFiles(folder));
   ExpectSetSeries(ReadCsv(folder.Read("results/batch_0.csv")), 0.005, 40);
   ExpectSetSeries(ReadCsv(folder.Read("results/batch_1.csv")), 0.005, 40);
   ExpectSetSeries(ReadCsv(folder.Read("results/batch_2.csv")), 0.01, 20, 2, 1);

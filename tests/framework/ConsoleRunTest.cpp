@@ -121,15 +121,16 @@ TEST(ConsoleRunTest, PrintsEveryStepAndWritesTheResultAndValidatorFiles) {
   EXPECT_EQ(ConsoleRunOutput(), MaskDurations(run.out));
 
   const std::vector<std::string> files = ResultFiles(folder);
-  ASSERT_EQ(7u, files.size()) << ::testing::PrintToString(files);
+  ASSERT_EQ(8u, files.size()) << ::testing::PrintToString(files);
   const std::string resultName = ConsoleResultName(files);
   ASSERT_FALSE(resultName.empty());
   const std::string seriesName = resultName.substr(0, resultName.size() - 3) + "csv";
   const std::string summaryName = resultName.substr(0, resultName.size() - 4) + "_summary.csv";
-  EXPECT_EQ(
-      (std::vector<std::string>{seriesName, resultName, summaryName, "ode1_train17_rk4_result.txt",
-                                "ruku_forces.txt", "ruku_run_time.txt", "ruku_states.csv"}),
-      files);
+  const std::string recordName = resultName.substr(0, resultName.size() - 3) + "json";
+  EXPECT_EQ((std::vector<std::string>{seriesName, recordName, resultName, summaryName,
+                                      "ode1_train17_rk4_result.txt", "ruku_forces.txt",
+                                      "ruku_run_time.txt", "ruku_states.csv"}),
+            files);
   EXPECT_EQ(kConsoleResult, folder.Read("results/" + resultName));
   EXPECT_EQ(kValidatorHeader, folder.Read("results/ode1_train17_rk4_result.txt"));
   EXPECT_EQ(kValidatorTiming,
@@ -234,7 +235,8 @@ TEST(ConsoleRunTest, WithoutResultsFolderEveryFileIsAWarning) {
       {"--console --history h.in", ConsoleRunOutput(false),
        Unwritable("results/_kelvra_result_#.csv") +
            Unwritable("results/_kelvra_result_#_summary.csv") +
-           Unwritable("results/_kelvra_result_#.txt") + validatorWarnings},
+           Unwritable("results/_kelvra_result_#.txt") + validatorWarnings +
+           Unwritable("results/_kelvra_result_#.json")},
       {"--batch --history h.in",
        BatchStart() + kModelOK + kHistoryOK + kBatchOK + kPreparedOK + kVehicleOK +
            "\nTime step changed, recalculate solution operators... OK\n"
@@ -247,7 +249,7 @@ TEST(ConsoleRunTest, WithoutResultsFolderEveryFileIsAWarning) {
        Unwritable("results/batch_run_times.txt") + Unwritable("results/batch_summary.csv") +
            Unwritable("results/batch_0.csv") + Unwritable("results/batch_0.txt") +
            Unwritable("results/batch_1.csv") + Unwritable("results/batch_1.txt") +
-           validatorWarnings},
+           validatorWarnings + Unwritable("results/batch.json")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.options);

@@ -47,7 +47,7 @@ TEST(FailuresSeenTest, EveryFileOnAFullDiskIsNamedOnce) {
     for (const std::string& file : std::vector<std::string>{
              "batch_0" + series, "batch_0.txt", "batch_run_times.txt", "batch_summary.csv",
              "batch_1" + series, "batch_1.txt", "ode1_train17_rk4_result.txt", "ruku_forces.txt",
-             "ruku_states.csv", "ruku_run_time.txt"}) {
+             "ruku_states.csv", "ruku_run_time.txt", "batch.json"}) {
       files.push_back("results/" + file);
     }
     const auto run = RunWithFileLimit(
@@ -150,7 +150,7 @@ TEST(FailuresSeenTest, SecondRunInTheSameFolderIsRefused) {
   close(held);
   const auto alone = RunIn(folder.Path(), KelvraCommand("--console --history h.in"), "\n");
   EXPECT_EQ(0, alone.exitCode);
-  EXPECT_EQ(7u, ResultFiles(folder).size());
+  EXPECT_EQ(8u, ResultFiles(folder).size());
   EXPECT_FALSE(folder.Exists("results/.kelvra.lock"));
 }
 

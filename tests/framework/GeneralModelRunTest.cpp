@@ -61,7 +61,7 @@ TEST(GeneralModelRunTest, ChangedVehiclesAreSetUpAndRun) {
                   "Simulation in progress...\n\tDone in # [s]\nSummary: #\n" + kValidatorRun +
                   kNotTheValidatorsLinearModel + kReferenceCheck + kFilesWritten + kExitPrompt,
               MaskDurations(run.out));
-    EXPECT_EQ(7u, ResultFiles(folder).size());
+    EXPECT_EQ(8u, ResultFiles(folder).size());
     const std::string log = folder.Read("L/simulation_module.log");
     EXPECT_NE(std::string::npos, log.find(c.method));
     EXPECT_EQ(c.fallback, log.find(kFallback) != std::string::npos);

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ProgramRun.h"
 #include "results/ResultsLock.h"
@@ -65,14 +67,24 @@ TEST_F(MergeToolTest, ShardsInAnyOrderMergeIntoTheFilesOfTheWholeRun) {
     const char* wholeRun;
     const char* prefix;
     const char* out;
+    // Each shard's record, kept under the sets it ran.
+    std::vector<std::pair<std::string, std::string>> records;
   };
   const Case cases[] = {
-      {"merged c a b", "results", "batch_",
+      {"merged c a b",
+       "results",
+       "batch_",
        "Merged sets 1 to 5 of 3 shards into 'merged': 12 files of the sets, "
-       "batch_run_times.txt, batch_summary.csv\n"},
-      {"--sets 1-3 merged s3 s12", "study", "study_",
+       "batch_run_times.txt, batch_summary.csv\n",
+       {{"a/batch.json", "batch_sets_1-1.json"},
+        {"b/batch.json", "batch_sets_2-4.json"},
+        {"c/batch.json", "batch_sets_5-5.json"}}},
+      {"--sets 1-3 merged s3 s12",
+       "study",
+       "study_",
        "Merged cases 1 to 3 of 2 shards into 'merged': 12 files of the cases, "
-       "study_summary.csv\n"},
+       "study_summary.csv\n",
+       {{"s12/study.json", "study_cases_1-2.json"}, {"s3/study.json", "study_cases_3-3.json"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
@@ -82,6 +94,10 @@ TEST_F(MergeToolTest, ShardsInAnyOrderMergeIntoTheFilesOfTheWholeRun) {
     EXPECT_EQ("", run.err);
     EXPECT_EQ(c.out, run.out);
     ExpectSameRunFiles(folder->Path() / c.wholeRun, folder->Path() / "merged", c.prefix);
+    for (const auto& [shardRecord, kept] : c.records) {
+      ASSERT_TRUE(folder->Exists(shardRecord));
+      EXPECT_EQ(folder->Read(shardRecord), folder->Read("merged/" + kept)) << kept;
+    }
   }
   fs::remove_all(folder->Path() / "merged");
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "ProgramRun.h"
@@ -51,10 +52,14 @@ TEST(NumericalFaultTest, ConsoleRunStopsAtTheBrokenStepAndFails) {
                             "that broke the vehicle state\n"));
 
   // The time series holds what was valid, the initial row only; nothing else
-  // of the run is written.
+  // of the run is written but its record, which holds the exit status 1.
   int runFiles = 0;
   for (const std::string& name : ResultFiles(folder)) {
     if (name.rfind("_kelvra_result_", 0) != 0) continue;
+    if (name.ends_with(".json")) {
+      EXPECT_EQ(1, nlohmann::json::parse(folder.Read("results/" + name))["exit_status"]);
+      continue;
+    }
     ++runFiles;
     ASSERT_EQ(std::string::npos, name.find("_summary")) << name;
     ASSERT_EQ(name.size() - 4, name.find(".csv")) << name;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 namespace program_run {
@@ -240,7 +241,8 @@ std::map<std::string, std::string> RunFiles(const fs::path& folder, const std::s
   std::map<std::string, std::string> files;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();
-    if (name.rfind(prefix, 0) != 0 || !entry.is_regular_file()) continue;
+    // A run's record names its own command line and times: no two runs share it.
+    if (name.rfind(prefix, 0) != 0 || name.ends_with(".json") || !entry.is_regular_file()) continue;
     std::string text = ReadFile(entry.path());
     if (name == "batch_run_times.txt") text = MaskNumbers(text, "TIME = ", "\n");
     if (name == "batch_summary.csv") text = MaskRunTimeColumn(text);
@@ -250,6 +252,19 @@ std::map<std::string, std::string> RunFiles(const fs::path& folder, const std::s
 }
 
 }  // namespace
+
+std::string StableRecord(const std::string& recordText) {
+  nlohmann::json record = nlohmann::json::parse(recordText, nullptr, false);
+  if (record.is_discarded()) {
+    ADD_FAILURE() << "no JSON: " << recordText;
+    return recordText;
+  }
+  for (const char* key : {"command_line", "working_folder", "start_time_utc", "duration_s"}) {
+    EXPECT_TRUE(record.contains(key)) << key;
+    record.erase(key);
+  }
+  return record.dump(1);
+}
 
 void ExpectSameRunFiles(const fs::path& expected, const fs::path& actual,
                         const std::string& prefix) {

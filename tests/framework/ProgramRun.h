@@ -119,6 +119,10 @@ struct CsvTable {
 // length differs from the header's; with `emptyCells` an empty cell reads as NaN.
 CsvTable ReadCsv(const std::string& text, bool emptyCells = false);
 
+// A run's record (<run>.json) without what differs from run to run of the
+// same inputs: the command line, the working folder, the start and the duration.
+std::string StableRecord(const std::string& recordText);
+
 // The names of the files under results/ (without hidden files), sorted.
 std::vector<std::string> ResultFiles(const testing_support::TempFolder& folder);
 
@@ -145,7 +149,8 @@ std::vector<std::string> MarkedBlocks(const std::string& text, const std::string
 // Records a test failure unless `actual` holds the same files of a batch or
 // study as `expected` (the files whose names start with `prefix`, "batch_" or
 // "study_"), with the same content apart from the run times in
-// batch_run_times.txt and batch_summary.csv. Other files are not compared.
+// batch_run_times.txt and batch_summary.csv. Other files, and the runs'
+// records (*.json), are not compared.
 void ExpectSameRunFiles(const std::filesystem::path& expected, const std::filesystem::path& actual,
                         const std::string& prefix);
 

@@ -47,9 +47,9 @@ TEST(Hdf5FileTest, TablesReadBackBitForBitAcrossChunksAndFlushes) {
   Hdf5File file;
   ASSERT_TRUE(file.Create(name.string()));
   Hdf5Table table;
-  ASSERT_TRUE(table.Open(file, "series", {"time", "a/b", "50%"}, {"s", "m/s", "N"}));
+  ASSERT_TRUE(table.Open(file, "series", {{"time", "s"}, {"a/b", "m/s"}, {"50%", "N"}}));
   Hdf5Table other;
-  ASSERT_TRUE(other.Open(file, "states", {"."}, {"rad"}));
+  ASSERT_TRUE(other.Open(file, "states", {{".", "rad"}}));
   for (std::size_t r = 0; r < kRows; ++r) {
     const std::size_t numbers = r % 2 == 0 ? 4 : 2;  // one too many, or one short
     for (std::size_t c = 0; c < numbers; ++c) table.Add(Value(r, c));
@@ -63,7 +63,7 @@ TEST(Hdf5FileTest, TablesReadBackBitForBitAcrossChunksAndFlushes) {
   other.EndRow();
   EXPECT_TRUE(table.Close());
   EXPECT_TRUE(other.Close());
-  EXPECT_TRUE(file.WriteRow("summary", {"peak_speed", "stopping_time"}, {"m/s", "s"},
+  EXPECT_TRUE(file.WriteRow("summary", {{"peak_speed", "m/s"}, {"stopping_time", "s"}},
                             {14.0425, std::nan("")}));
   ASSERT_TRUE(file.Close());
 
@@ -160,7 +160,7 @@ TEST(Hdf5FileTest, RefusesLinksMissingFoldersAndRepeatedColumns) {
   Hdf5File file;
   ASSERT_TRUE(file.Create((folder.Path() / "twice.h5").string()));
   Hdf5Table table;
-  EXPECT_FALSE(table.Open(file, "states", {"Car_Y", "Car_Y"}, {"m", "m"}));
+  EXPECT_FALSE(table.Open(file, "states", {{"Car_Y", "m"}, {"Car_Y", "m"}}));
   EXPECT_FALSE(table.IsOpen());
   table.Add(1.0);
   table.EndRow();
