@@ -31,6 +31,7 @@ void VehicleRun::SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream&
   realTimePacing = data.realTimePacing && replay.TimeStep() > 0.0;
   seriesPrefix = std::move(data.seriesPrefix);
   format = data.format;
+  fileAttributes = std::move(data.fileAttributes);
   warnUnwritable = std::move(data.warnUnwritable);
   writeStates = data.writeStates;
   stateLayout = std::move(data.stateLayout);
@@ -61,6 +62,7 @@ void VehicleRun::StartSeries() {
       WarnUnwritable(seriesFile);
       return;
     }
+    recording.file.WriteAttributes(fileAttributes);
     series.RecordInitial(*vehicle);
     recording.states.Record(0.0, vehicle->LinearState());
     recording.Flush();

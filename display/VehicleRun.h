@@ -45,6 +45,8 @@ struct VehicleRunData {
   // number>.h5"; without a prefix none is written.
   std::string seriesPrefix;
   ResultFormat format = ResultFormat::kCsv;
+  // The attributes of every HDF5 file: the run's record.
+  std::vector<Hdf5Attribute> fileAttributes;
   // With `writeStates`, every time series gets its linear states beside it
   // (see StateRecorder), laid out as `stateLayout` says.
   bool writeStates = false;
@@ -127,6 +129,7 @@ class VehicleRun {
 
   std::string seriesPrefix;
   ResultFormat format = ResultFormat::kCsv;
+  std::vector<Hdf5Attribute> fileAttributes;
   std::function<void(const std::string&)> warnUnwritable;
   bool writeStates = false;
   StateLayout stateLayout;

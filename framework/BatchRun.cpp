@@ -13,6 +13,7 @@
 #include "framework/OrderedJobs.h"
 #include "framework/Reporting.h"
 #include "framework/Resampling.h"
+#include "framework/RunManifest.h"
 #include "framework/SetUpChecks.h"
 #include "model/OutputFile.h"
 #include "results/HistoryReplay.h"
@@ -198,6 +199,10 @@ SetOutcome BatchRun::RunSet(int index, Kelvra& vehicle, std::ostream& setConsole
   HistoryReplay replay(vehicle, run.setUp.inputs.history);
   RunRecording& recording = replay.Recording();
   OpenRecording(run, vehicle, recording, name, lost);
+  if (recording.file.IsOpen()) {
+    recording.file.WriteAttributes(BatchSetAttributes(
+        {index, timeStep, outcome.iterations, outcome.subdivisions, outcome.signLimit}));
+  }
   recording.RecordInitial(vehicle);
   outcome.seconds = ReplayHistory(replay, showProgress, outcome.broke);
   if (outcome.broke) {

@@ -29,6 +29,8 @@ struct RunSettings {
   bool writeModes = false;                // the modes of the linear and the rolling vehicle
   // Each run's time series, states and summary as CSV files, or as one HDF5 file.
   ResultFormat resultFormat = ResultFormat::kCsv;
+  // The attributes every HDF5 file of the run gets: its record's fields.
+  std::vector<Hdf5Attribute> recordAttributes;
   // A console run names its files "<base>.csv", "<base>.txt" and so on; empty:
   // the numbered result name.
   std::string runBaseName;

@@ -70,6 +70,9 @@ void OpenRecording(const RunContext& run, const Kelvra& vehicle, RunRecording& r
     const std::string fileName = Hdf5FileName(base);
     if (!recording.OpenHdf5(fileName, vehicle, writeStates ? &layout : nullptr)) {
       lost.CannotSave(fileName, recording.file.ErrorNumber());
+    } else {
+      // A failure here fails the file, which its close then says.
+      recording.file.WriteAttributes(run.settings.recordAttributes);
     }
   } else {
     const std::string seriesFile = base + ".csv";

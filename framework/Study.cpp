@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "framework/Framework.h"
 #include "framework/OrderedJobs.h"
@@ -127,6 +129,14 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
     framework->SetWriteStates(settings.writeStates);
     framework->SetWriteModes(settings.writeModes);
     framework->SetResultFormat(settings.format);
+    std::vector<Hdf5Attribute> attributes = settings.recordAttributes;
+    attributes.push_back({"study_case",
+                          Hdf5Attribute::Kind::kInteger,
+                          false,
+                          {},
+                          {static_cast<std::int64_t>(index) + 1},
+                          {}});
+    framework->SetRecordAttributes(std::move(attributes));
     framework->SetResultsFolder(settings.resultsFolder);
     framework->SetRunBaseName(CaseName(settings, index));
     framework->SetResampleHistory(true);

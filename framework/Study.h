@@ -28,6 +28,8 @@ struct StudySettings {
   SetRange cases;       // the cases to run, numbered as in the whole study
   int recordEvery = 1;  // the time series and states keep every N-th step's row
   ResultFormat format = ResultFormat::kCsv;
+  // The study's record as attributes of every case's HDF5 file.
+  std::vector<Hdf5Attribute> recordAttributes;
 };
 
 // What one case did: whether it ran, and what it left.

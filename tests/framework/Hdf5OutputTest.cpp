@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <string>
 #include <vector>
@@ -78,25 +79,131 @@ std::string ConsoleBase(const TempFolder& folder) {
   return "";
 }
 
+using nlohmann::json;
+using Attributes = std::map<std::string, testing_support::Hdf5AttributeValue>;
+
+// Whether `attribute` holds the record's `field`: a list as a list, numbers
+// as numbers (whole ones as integers), anything else as the JSON's text.
+bool Holds(const testing_support::Hdf5AttributeValue& attribute, const json& field) {
+  const json items = field.is_array() ? field : json::array({field});
+  if (attribute.scalar == field.is_array()) return false;
+  bool numbers = !items.empty();
+  bool whole = true;
+  for (const json& item : items) {
+    numbers = numbers && item.is_number();
+    whole = whole && item.is_number_integer();
+  }
+  std::vector<double> values;
+  std::vector<std::string> texts;
+  for (const json& item : items) {
+    if (numbers) values.push_back(item.get<double>());
+    if (!numbers) texts.push_back(item.is_string() ? item.get<std::string>() : item.dump());
+  }
+  return attribute.numbers == values && attribute.texts == texts &&
+         (!numbers || attribute.whole == whole);
+}
+
+// Every field of the record under `name` is the attribute of its name, an
+// object's fields "<name>.<field>"; `compared` counts them.
+void ExpectAttributesHold(const Attributes& attributes, const std::string& name, const json& field,
+                          std::size_t& compared) {
+  if (field.is_object()) {
+    for (const auto& [key, value] : field.items()) {
+      ExpectAttributesHold(attributes, name.empty() ? key : name + "." + key, value, compared);
+    }
+    return;
+  }
+  const auto attribute = attributes.find(name);
+  ++compared;
+  EXPECT_TRUE(attribute != attributes.end() && Holds(attribute->second, field))
+      << name << " is not " << field.dump();
+}
+
+// The run's record beside `file` lists it with its datasets, in the order
+// made, and their units; the file's attributes are the record's fields but
+// those its end brings, and `own` ones of its set or case.
+void ExpectFileHoldsItsRecord(const TempFolder& folder, const std::string& manifestFile,
+                              const std::string& file,
+                              const std::map<std::string, Hdf5Group>& tables,
+                              const Attributes& own) {
+  const json record = json::parse(folder.Read(manifestFile));
+  json entry;
+  for (const json& listed : record["files"]) {
+    if (listed["path"] == file) entry = listed;
+  }
+  ASSERT_EQ("hdf5", entry.value("kind", "")) << file;
+  std::vector<std::string> listed;
+  for (const json& column : entry["columns"]) {
+    listed.push_back(column["name"].get<std::string>() + " " + column["unit"].get<std::string>());
+  }
+  std::vector<std::string> held;
+  for (const char* group : {"series", "states", "summary"}) {
+    if (tables.count(group) == 0) continue;
+    for (const testing_support::Hdf5Column& column : tables.at(group).datasets) {
+      held.push_back(std::string(group) + "/" + column.name + " " + column.units);
+    }
+  }
+  EXPECT_EQ(held, listed);
+
+  Attributes attributes;
+  ASSERT_TRUE(testing_support::ReadHdf5RootAttributes(folder.Path() / file, attributes));
+  json started = record;
+  for (const char* late : {"duration_s", "exit_status", "batch_sets", "files"}) {
+    started.erase(late);
+  }
+  std::size_t compared = 0;
+  ExpectAttributesHold(attributes, "", started, compared);
+  for (const auto& [name, value] : own) {
+    ++compared;
+    const auto attribute = attributes.find(name);
+    EXPECT_TRUE(attribute != attributes.end() && attribute->second.numbers == value.numbers &&
+                attribute->second.whole == value.whole)
+        << name;
+  }
+  EXPECT_EQ(compared, attributes.size());
+}
+
 // The demo in a console run, a batch set and a study case, with the states:
 // the one HDF5 file holds what the three CSV files hold, and stands in their
 // place. The summary of a batch set is its row of batch_summary.csv, after
-// the set's number, settings and run time.
+// the set's number, settings and run time. The file carries its run's record
+// as its attributes, and the record lists the file's datasets.
 TEST(Hdf5OutputTest, DemoRunsHoldTheirCsvFilesNumberForNumber) {
+  using testing_support::Hdf5AttributeValue;
   struct Case {
     std::string options;
     std::string base;  // empty: the console run's numbered name
     std::string summaryFile;
     std::size_t summarySkipped;
+    std::string manifest;  // empty: the console run's "<base>.json"
+    Attributes own;        // the attributes of the set or case
   };
   const Case cases[] = {
-      {"--console --history demo_history.in", "", "_summary.csv", 0},
+      {"--console --no-validator --history demo_history.in", "", "_summary.csv", 0, "", {}},
       // On a real line with brake cylinders: their columns, and the adhesion used.
-      {"--console --history demo_history.in --model real_line.in", "", "_summary.csv", 0},
-      {"--batch --history demo_history.in --sets 2", "results/batch_1", "results/batch_summary.csv",
-       6},
-      {"--study study_brake_adhesion.csv --history demo_history.in --sets 3", "results/study_3",
-       "_summary.csv", 0},
+      {"--console --no-validator --history demo_history.in --model real_line.in",
+       "",
+       "_summary.csv",
+       0,
+       "",
+       {}},
+      // The second set of the shipped four: DT 0.0025, ITER 1, SUBDIV 5, LIM 0.05.
+      {"--batch --no-validator --history demo_history.in --sets 2",
+       "results/batch_1",
+       "results/batch_summary.csv",
+       6,
+       "results/batch.json",
+       {{"batch_set.set", Hdf5AttributeValue{{}, {1.0}, true, true}},
+        {"batch_set.DT", Hdf5AttributeValue{{}, {0.0025}, false, true}},
+        {"batch_set.ITER", Hdf5AttributeValue{{}, {1.0}, true, true}},
+        {"batch_set.SUBDIV", Hdf5AttributeValue{{}, {5.0}, true, true}},
+        {"batch_set.LIM", Hdf5AttributeValue{{}, {0.05}, false, true}}}},
+      {"--study study_brake_adhesion.csv --history demo_history.in --sets 3",
+       "results/study_3",
+       "_summary.csv",
+       0,
+       "results/study.json",
+       {{"study_case", Hdf5AttributeValue{{}, {3.0}, true, true}}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.options);
@@ -127,6 +234,8 @@ TEST(Hdf5OutputTest, DemoRunsHoldTheirCsvFilesNumberForNumber) {
         c.summaryFile.front() == '_' ? csvBase + c.summaryFile : c.summaryFile;
     ExpectTableIsCsv(tables["summary"], ReadCsv(csvFolder.Read(summaryFile), true),
                      c.summarySkipped);
+    ExpectFileHoldsItsRecord(hdf5Folder, c.manifest.empty() ? hdf5Base + ".json" : c.manifest,
+                             hdf5Base + ".h5", tables, c.own);
   }
 }
 
@@ -151,6 +260,9 @@ TEST(Hdf5OutputTest, ACaseThatBreaksKeepsItsSoundRowsWithoutASummary) {
   ASSERT_TRUE(testing_support::ReadHdf5Groups(folder.Path() / "results/study_2.h5", sound));
   EXPECT_EQ(2u, sound.size());
   EXPECT_EQ(1u, sound.count("summary"));
+  // The study's record lists each file with the datasets it holds.
+  const Attributes own = {{"study_case", {{}, {1.0}, true, true}}};
+  ExpectFileHoldsItsRecord(folder, "results/study.json", "results/study_1.h5", broken, own);
 }
 
 }  // namespace

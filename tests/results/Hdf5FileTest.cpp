@@ -103,12 +103,13 @@ TEST(Hdf5FileTest, RootAttributesReadBackAsWritten) {
   using Kind = Hdf5Attribute::Kind;
   testing_support::TempFolder folder;
   const fs::path name = folder.Path() / "run.h5";
-  std::vector<Hdf5Attribute> attributes(5);
+  std::vector<Hdf5Attribute> attributes(6);
   attributes[0] = {"model.sha256", Kind::kText, false, {"9f86d081\u00e9"}, {}, {}};
   attributes[1] = {"command_line", Kind::kText, true, {"kelvra", "--format", "hdf5"}, {}, {}};
   attributes[2] = {"settings.ITER", Kind::kInteger, false, {}, {-3}, {}};
   attributes[3] = {"sections.GRADIENT", Kind::kNumber, true, {}, {}, {0.1, -0.0, 1.0 / 3.0}};
   attributes[4] = {"batch_sets", Kind::kNumber, true, {}, {}, {}};
+  attributes[5] = {"sections_in_force", Kind::kText, true, {}, {}, {}};
   Hdf5File file;
   ASSERT_TRUE(file.Create(name.string()));
   ASSERT_TRUE(file.WriteAttributes(attributes));
@@ -116,7 +117,7 @@ TEST(Hdf5FileTest, RootAttributesReadBackAsWritten) {
 
   std::map<std::string, testing_support::Hdf5AttributeValue> read;
   ASSERT_TRUE(testing_support::ReadHdf5RootAttributes(name, read));
-  ASSERT_EQ(5u, read.size());
+  ASSERT_EQ(6u, read.size());
   EXPECT_EQ(std::vector<std::string>{"9f86d081\u00e9"}, read["model.sha256"].texts);
   EXPECT_TRUE(read["model.sha256"].scalar);
   EXPECT_EQ(attributes[1].texts, read["command_line"].texts);
@@ -129,6 +130,8 @@ TEST(Hdf5FileTest, RootAttributesReadBackAsWritten) {
   EXPECT_FALSE(read["sections.GRADIENT"].whole || read["sections.GRADIENT"].scalar);
   EXPECT_TRUE(read["batch_sets"].numbers.empty());
   EXPECT_FALSE(read["batch_sets"].scalar);
+  EXPECT_TRUE(read["sections_in_force"].texts.empty());
+  EXPECT_FALSE(read["sections_in_force"].scalar);
 
   Hdf5File twice;
   ASSERT_TRUE(twice.Create((folder.Path() / "twice.h5").string()));

@@ -23,11 +23,11 @@ bool ReadTexts(hid_t object, const char* name, std::vector<std::string>& texts) 
   const hssize_t count = H5Sget_simple_extent_npoints(space);
   const hid_t type = TextType();
   std::vector<char*> pointers(static_cast<std::size_t>(count > 0 ? count : 0), nullptr);
-  const bool read = count >= 0 && H5Aread(attribute, type, pointers.data()) >= 0;
+  const bool read = count == 0 || (count > 0 && H5Aread(attribute, type, pointers.data()) >= 0);
   for (char* text : pointers) {
     texts.emplace_back(text != nullptr ? text : "");
   }
-  if (read) H5Dvlen_reclaim(type, space, H5P_DEFAULT, pointers.data());
+  if (read && count > 0) H5Dvlen_reclaim(type, space, H5P_DEFAULT, pointers.data());
   H5Tclose(type);
   H5Sclose(space);
   H5Aclose(attribute);
