@@ -480,6 +480,7 @@ bool TablesStartAsTheConsoles(const std::map<std::string, testing_support::Hdf5G
 // closes the file whole and starts another, which is whole when closing the
 // window ends the process: the first holds the console run's series and states
 // row for row (a window run has no summary), the second starts as they do.
+// Both carry the record of the window's run.
 TEST_F(WindowTest, Hdf5FilesOfTheWindowHoldTheConsoleRunsTables) {
   folder.Write("three_rows.in",
                "EFD 3 5\n"
@@ -521,6 +522,13 @@ TEST_F(WindowTest, Hdf5FilesOfTheWindowHoldTheConsoleRunsTables) {
   const std::size_t restarted = rowsOf(shown[1 - first]);
   EXPECT_GE(restarted, 1u);
   EXPECT_TRUE(TablesStartAsTheConsoles(shown[1 - first], console, restarted));
+  // Each carries the run's record, the window's own.
+  for (const fs::path& file : windowFiles) {
+    std::map<std::string, testing_support::Hdf5AttributeValue> attributes;
+    ASSERT_TRUE(testing_support::ReadHdf5RootAttributes(file, attributes));
+    EXPECT_EQ(std::vector<std::string>{"window"}, attributes["run"].texts);
+    EXPECT_EQ(std::vector<std::string>{"three_rows.in"}, attributes["history.path"].texts);
+  }
 }
 
 // The context menu opens at the pointer, one entry below the other; "Quit" is
