@@ -30,6 +30,8 @@ void VehicleRun::SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream&
   replay.SetUp(vehicleSystem, std::make_shared<const Matrix>(std::move(data.externalForceHistory)));
   realTimePacing = data.realTimePacing && replay.TimeStep() > 0.0;
   seriesPrefix = std::move(data.seriesPrefix);
+  format = data.format;
+  fileAttributes = std::move(data.fileAttributes);
   warnUnwritable = std::move(data.warnUnwritable);
   writeStates = data.writeStates;
   stateLayout = std::move(data.stateLayout);
@@ -48,12 +50,26 @@ void VehicleRun::StartSeries() {
   if (seriesPrefix.empty() || vehicle == nullptr) return;
   // A new number for every run, so that a reset never overwrites the finished file.
   const std::string previous = seriesFile;
+  const bool binary = format == ResultFormat::kHdf5;
   do {
     vehicle->PickResultNumber();
-    seriesFile = seriesPrefix + std::to_string(vehicle->ResultNumber()) + ".csv";
+    const std::string base = seriesPrefix + std::to_string(vehicle->ResultNumber());
+    seriesFile = binary ? Hdf5FileName(base) : base + ".csv";
   } while (seriesFile == previous);
   replay.Restart();
-  StepRecorder& series = replay.Recorder();
+  RunRecording& recording = replay.Recording();
+  StepRecorder& series = recording.series;
+  if (binary) {
+    if (!recording.OpenHdf5(seriesFile, *vehicle, writeStates ? &stateLayout : nullptr)) {
+      WarnUnwritable(seriesFile);
+      return;
+    }
+    recording.file.WriteAttributes(fileAttributes);
+    series.RecordInitial(*vehicle);
+    recording.states.Record(0.0, vehicle->LinearState());
+    recording.Flush();
+    return;
+  }
   if (!series.Open(seriesFile, *vehicle, true)) {
     WarnUnwritable(seriesFile);
     return;
@@ -73,8 +89,12 @@ void VehicleRun::Reset() {
   if (vehicle != nullptr) vehicle->Init(*console);
   historyRow = 0;
   replay.Restart();
-  if (!replay.Recorder().Close()) WarnUnwritable(seriesFile);
-  if (!replay.Recording().states.Close()) WarnUnwritable(StatesFileName(seriesFile));
+  if (format == ResultFormat::kHdf5) {
+    if (!replay.Recording().CloseHdf5(nullptr)) WarnUnwritable(seriesFile);
+  } else {
+    if (!replay.Recorder().Close()) WarnUnwritable(seriesFile);
+    if (!replay.Recording().states.Close()) WarnUnwritable(StatesFileName(seriesFile));
+  }
   if (!seriesFile.empty()) StartSeries();
   ReadDriverView();
 }
@@ -90,8 +110,16 @@ FrameOutcome VehicleRun::AdvanceFrame(const FrameRequest& request) {
     ++outcome.steps;
   }
   outcome.stoppedItself = wasRunning && !running;
+  if (outcome.steps > 0 && format == ResultFormat::kHdf5) replay.Recording().Flush();
   ReadDriverView();
   return outcome;
+}
+
+bool VehicleRun::CloseSeries() {
+  RunRecording& recording = replay.Recording();
+  if (format == ResultFormat::kHdf5) return recording.CloseHdf5(nullptr);
+  const bool seriesWritten = recording.series.Close();
+  return recording.states.Close() && seriesWritten;
 }
 
 // Step k + 1 since the start ends at the simulated time (k + 1) DT, whatever the

@@ -40,9 +40,13 @@ struct VehicleRunData {
   // steps of the vehicle's time step as keep the simulated time with the wall
   // clock times the pace.
   bool realTimePacing = false;
-  // The time series of every vehicle run goes to "<seriesPrefix><result number>.csv";
-  // without a prefix none is written.
+  // The time series of every vehicle run goes to "<seriesPrefix><result number>.csv",
+  // or under `format` HDF5 to the table "series" of "<seriesPrefix><result
+  // number>.h5"; without a prefix none is written.
   std::string seriesPrefix;
+  ResultFormat format = ResultFormat::kCsv;
+  // The attributes of every HDF5 file: the run's record.
+  std::vector<Hdf5Attribute> fileAttributes;
   // With `writeStates`, every time series gets its linear states beside it
   // (see StateRecorder), laid out as `stateLayout` says.
   bool writeStates = false;
@@ -77,8 +81,9 @@ class VehicleRun {
   void SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream& consoleStream);
 
   // Starts the time series of the vehicle as it stands: a new result number
-  // names a new file, which gets the initial row at time 0. Each row reaches
-  // the file at once, so closing the window loses none.
+  // names a new file, which gets the initial row at time 0. Each row of a CSV
+  // file reaches it at once, those of an HDF5 file at the end of each frame,
+  // so closing the window loses none.
   void StartSeries();
   // The vehicle starts over, and with it the replay and a new time series.
   void Reset();
@@ -99,11 +104,7 @@ class VehicleRun {
   // Null before SetUp.
   const Kelvra* Vehicle() const { return vehicle; }
   // Hands the recorded rows to the files and closes them; false when a write failed.
-  bool CloseSeries() {
-    RunRecording& recording = replay.Recording();
-    const bool seriesWritten = recording.series.Close();
-    return recording.states.Close() && seriesWritten;
-  }
+  bool CloseSeries();
 
   // Clock of the previous paced frame, -1 before the first.
   int lastFrameMs = -1;
@@ -127,6 +128,8 @@ class VehicleRun {
   double appliedTraction = 0.0;  // in the last step made
 
   std::string seriesPrefix;
+  ResultFormat format = ResultFormat::kCsv;
+  std::vector<Hdf5Attribute> fileAttributes;
   std::function<void(const std::string&)> warnUnwritable;
   bool writeStates = false;
   StateLayout stateLayout;

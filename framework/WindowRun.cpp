@@ -30,6 +30,8 @@ void RunWindow(const RunContext& run, bool realTimeInput, int argc, char** argv)
   data.background.enabled = true;
   data.run.realTimePacing = settings.realTimePacing;
   data.run.seriesPrefix = settings.ResultPath("realtime_");
+  data.run.format = settings.resultFormat;
+  data.run.fileAttributes = settings.recordAttributes;
   data.run.writeStates = settings.writeStates;
   if (settings.writeStates) data.run.stateLayout = StatesLayout(setUp.vehicle.Model());
   LostResults& lost = run.report.lostResults;

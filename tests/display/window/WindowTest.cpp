@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "XSession.h"
+#include "support/Hdf5Reading.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -436,6 +438,97 @@ TEST_F(WindowTest, RecordedHistoryEndsWithTheMessageAndTheWindowWaitsForStart) {
       consoleSeries.parent_path() / (consoleSeries.stem().string() + "_modes.csv"));
   EXPECT_EQ(testing_support::ReadFile(folder.Path() / "results/realtime_modes.csv"), consoleModes);
   EXPECT_NE(consoleModes, "");
+}
+
+// The HDF5 file of a results folder's run whose name starts with `prefix`.
+std::vector<fs::path> Hdf5Files(const fs::path& folder, const std::string& prefix) {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(folder / "results")) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) == 0 && entry.path().extension() == ".h5") files.push_back(entry);
+  }
+  return files;
+}
+
+// Whether every table of `shown` but the summary holds the rows of the same
+// table of `console` from its first, `rows` of them, under the same names and units.
+bool TablesStartAsTheConsoles(const std::map<std::string, testing_support::Hdf5Group>& shown,
+                              const std::map<std::string, testing_support::Hdf5Group>& console,
+                              std::size_t rows) {
+  if (shown.size() != 2u || console.count("summary") != 1u) return false;
+  for (const char* name : {"series", "states"}) {
+    if (shown.count(name) == 0 || console.count(name) == 0) return false;
+    const testing_support::Hdf5Group& part = shown.at(name);
+    const testing_support::Hdf5Group& whole = console.at(name);
+    if (part.columns != whole.columns || part.datasets.size() != whole.datasets.size()) {
+      return false;
+    }
+    for (std::size_t c = 0; c < whole.datasets.size(); ++c) {
+      const testing_support::Hdf5Column& a = part.datasets[c];
+      const testing_support::Hdf5Column& b = whole.datasets[c];
+      if (a.name != b.name || a.units != b.units || a.values.size() != rows ||
+          b.values.size() < rows ||
+          !std::equal(a.values.begin(), a.values.end(), b.values.begin())) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Under --format hdf5 the window's rows reach its file frame by frame. A reset
+// closes the file whole and starts another, which is whole when closing the
+// window ends the process: the first holds the console run's series and states
+// row for row (a window run has no summary), the second starts as they do.
+// Both carry the record of the window's run.
+TEST_F(WindowTest, Hdf5FilesOfTheWindowHoldTheConsoleRunsTables) {
+  folder.Write("three_rows.in",
+               "EFD 3 5\n"
+               "0 0 0 0 20000\n"
+               "0 0 0 0 20000\n"
+               "0 0 0 0 20000\n");
+  Program program(folder.Path(), "--states --format hdf5 --history three_rows.in");
+  const unsigned long window = FindWindow(program, 60s);
+  if (window == 0 && !DisplayStarted(program)) GTEST_SKIP() << "the program opens no window";
+  ASSERT_NE(window, 0u) << program.Report();
+  EXPECT_TRUE(WaitFor([&] { return program.Console().find(kEndOfData) != std::string::npos; }));
+  Click(window, 190, 35);  // "Reset"
+  EXPECT_TRUE(WaitFor([&] { return Hdf5Files(folder.Path(), "realtime_").size() == 2u; }));
+  Close(program, window);
+  for (const fs::path& file : WindowSeries(folder.Path())) EXPECT_EQ(".h5", file.extension());
+
+  const testing_support::ProcessResult consoleRun = testing_support::RunIn(
+      folder.Path(), "'" + testing_support::KelvraBinary().string() +
+                         "' --console --states --format hdf5 --history three_rows.in");
+  ASSERT_EQ(consoleRun.exitCode, 0) << consoleRun.err;
+  const std::vector<fs::path> windowFiles = Hdf5Files(folder.Path(), "realtime_");
+  const std::vector<fs::path> consoleFiles = Hdf5Files(folder.Path(), "_kelvra_result_");
+  ASSERT_EQ(2u, windowFiles.size());
+  ASSERT_EQ(1u, consoleFiles.size());
+  std::map<std::string, testing_support::Hdf5Group> console;
+  ASSERT_TRUE(testing_support::ReadHdf5Groups(consoleFiles[0], console));
+  // The files' names are random numbers: either may be the first.
+  std::map<std::string, testing_support::Hdf5Group> shown[2];
+  ASSERT_TRUE(testing_support::ReadHdf5Groups(windowFiles[0], shown[0]));
+  ASSERT_TRUE(testing_support::ReadHdf5Groups(windowFiles[1], shown[1]));
+  const auto rowsOf = [](const std::map<std::string, testing_support::Hdf5Group>& tables) {
+    const auto series = tables.find("series");
+    return series == tables.end() || series->second.datasets.empty()
+               ? 0u
+               : series->second.datasets[0].values.size();
+  };
+  const int first = rowsOf(shown[0]) == 4u ? 0 : 1;
+  EXPECT_TRUE(TablesStartAsTheConsoles(shown[first], console, 4u));
+  const std::size_t restarted = rowsOf(shown[1 - first]);
+  EXPECT_GE(restarted, 1u);
+  EXPECT_TRUE(TablesStartAsTheConsoles(shown[1 - first], console, restarted));
+  // Each carries the run's record, the window's own.
+  for (const fs::path& file : windowFiles) {
+    std::map<std::string, testing_support::Hdf5AttributeValue> attributes;
+    ASSERT_TRUE(testing_support::ReadHdf5RootAttributes(file, attributes));
+    EXPECT_EQ(std::vector<std::string>{"window"}, attributes["run"].texts);
+    EXPECT_EQ(std::vector<std::string>{"three_rows.in"}, attributes["history.path"].texts);
+  }
 }
 
 // The context menu opens at the pointer, one entry below the other; "Quit" is
