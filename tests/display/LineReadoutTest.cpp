@@ -7,6 +7,7 @@
 
 #include "display/DriverView.h"
 #include "setup/VehicleSetUp.h"
+#include "support/ShippedVehicle.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -33,13 +34,9 @@ TEST(LineReadoutTest, TheLineUnderTheVehicleIsShownWhereItIsNotLevelOrEven) {
       {"GRADIENT 1\n0 -25\nV0 -5\n", 0.0, "Gradient -25.0 o/oo, adhesion level 1.00"},
   };
   for (const Case& c : cases) {
-    testing_support::TempFolder folder;
-    folder.Write("model.in", base + c.sections);
-    VehicleSetUp setUp;
-    ASSERT_TRUE(setUp.Build((folder.Path() / "model.in").string(), 0.005)) << setUp.Failure();
     Kelvra vehicle;
-    std::ostringstream log;
-    ASSERT_TRUE(setUp.CreateVehicle(vehicle, log)) << log.str();
+    std::string why;
+    ASSERT_TRUE(testing_support::VehicleFromModelText(base + c.sections, vehicle, why)) << why;
     for (int k = 0; k < static_cast<int>(c.seconds / 0.005); ++k) vehicle.DoStep({0, 0, 0, 0}, 0);
     LineReadout line;
     ReadLineReadout(vehicle, line);

@@ -10,6 +10,7 @@
 #include "display/HudLayout.h"
 #include "display/VehicleRun.h"
 #include "setup/VehicleSetUp.h"
+#include "support/ShippedVehicle.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -25,13 +26,11 @@ TEST(WspLampsTest, EachLampShowsWhatItsValveDidWhileTheUnitIsOn) {
   const std::size_t line = text.find("\nWSP ") + 1;
   for (const char* wsp : {"WSP 0", "WSP 1"}) {
     SCOPED_TRACE(wsp);
-    testing_support::TempFolder folder;
-    folder.Write("model.in", text.substr(0, line) + wsp + text.substr(text.find('\n', line)));
-    VehicleSetUp setUp;
-    ASSERT_TRUE(setUp.Build((folder.Path() / "model.in").string(), 0.005)) << setUp.Failure();
     Kelvra vehicle;
-    std::ostringstream log;
-    ASSERT_TRUE(setUp.CreateVehicle(vehicle, log)) << log.str();
+    std::string why;
+    ASSERT_TRUE(testing_support::VehicleFromModelText(
+        text.substr(0, line) + wsp + text.substr(text.find('\n', line)), vehicle, why))
+        << why;
     VehicleRun run;
     std::ostringstream console;
     run.SetUp(vehicle, VehicleRunData{}, console);

@@ -29,7 +29,7 @@ std::string DocumentedUnit(const std::string& column) {
       {std::regex("time|.*_time"), "s"},
       {std::regex("traction|(brake|adhesion_force|normal_force|brake_force|cylinder_force)_[0-9]+"),
        "N"},
-      {std::regex("adhesion_used"), "1"},  // a share
+      {std::regex("adhesion_used"), "1"},     // a share
       {std::regex("wsp_valve_[0-9]+"), "1"},  // a valve state
       {std::regex("wsp_release_[0-9]+"), "s"},
       {std::regex("peak_speed|(vehicle_speed|wheel_speed|slip|largest_slip)_[0-9]+"), "m/s"},
@@ -68,17 +68,6 @@ void ExpectTableIsCsv(const Hdf5Group& table, const CsvTable& csv, std::size_t s
     }
     EXPECT_EQ(0u, differing) << columns[c];
   }
-}
-
-// The name of a console run's files, such as "results/_kelvra_result_12".
-std::string ConsoleBase(const TempFolder& folder) {
-  const std::regex resultName("(_kelvra_result_-?[0-9]+)\\.txt");
-  std::smatch match;
-  for (const std::string& name : ResultFiles(folder)) {
-    if (std::regex_match(name, match, resultName)) return "results/" + match[1].str();
-  }
-  ADD_FAILURE() << "no result file";
-  return "";
 }
 
 using nlohmann::json;

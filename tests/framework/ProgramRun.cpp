@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 
 namespace program_run {
@@ -161,6 +162,16 @@ std::vector<std::string> ResultFiles(const TempFolder& folder) {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::string ConsoleBase(const TempFolder& folder) {
+  const std::regex resultName("(_kelvra_result_-?[0-9]+)\\.txt");
+  std::smatch match;
+  for (const std::string& name : ResultFiles(folder)) {
+    if (std::regex_match(name, match, resultName)) return "results/" + match[1].str();
+  }
+  ADD_FAILURE() << "no result file";
+  return "";
 }
 
 std::string ShippedModelWith(const std::string& from, const std::string& to) {

@@ -126,6 +126,10 @@ std::string StableRecord(const std::string& recordText);
 // The names of the files under results/ (without hidden files), sorted.
 std::vector<std::string> ResultFiles(const testing_support::TempFolder& folder);
 
+// The one result name of a console run without its extension, such as
+// "results/_kelvra_result_12"; a test failure where there is none.
+std::string ConsoleBase(const testing_support::TempFolder& folder);
+
 // The shipped model file with its first occurrence of `from` replaced by `to`;
 // records a test failure when `from` does not occur.
 std::string ShippedModelWith(const std::string& from, const std::string& to);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -16,18 +15,6 @@ namespace {
 using namespace program_run;
 using testing_support::RunIn;
 using testing_support::TempFolder;
-
-// The one result name of a console run without its extension, such as
-// "results/_kelvra_result_12".
-std::string ConsoleBase(const TempFolder& folder) {
-  const std::regex resultName("(_kelvra_result_-?[0-9]+)\\.txt");
-  std::smatch match;
-  for (const std::string& name : ResultFiles(folder)) {
-    if (std::regex_match(name, match, resultName)) return "results/" + match[1].str();
-  }
-  ADD_FAILURE() << "no result file";
-  return "";
-}
 
 double MeanOfAxles(const CsvTable& table, std::size_t row, const std::string& column) {
   double sum = 0.0;

@@ -16,6 +16,7 @@
 #include "results/StepRecorder.h"
 #include "setup/VehicleSetUp.h"
 #include "support/Hdf5Reading.h"
+#include "support/ShippedVehicle.h"
 #include "support/SingleMassVehicle.h"
 #include "support/TestSupport.h"
 #include "vehicle/Kelvra.h"
@@ -143,15 +144,15 @@ TEST(StepAllocationTest, CounterSeesAllocations) {
 TEST(StepAllocationTest, AStepOnARealLineAllocatesNothingAfterWarmUp) {
   const std::string shipped =
       testing_support::ReadFile(testing_support::DataDir() / "combined_train17_GEN.in");
-  testing_support::TempFolder folder;
-  folder.Write("model.in", shipped.substr(0, shipped.find("GRADIENT 1")) +
-                               "GRADIENT 1\n-100 -5\nADHLEVEL 2\n10 0.5\n20 1\n"
-                               "BRKCYL 0.5 0.5\nBRKHOLD 1\nWSP 1\nV0 5\n");
-  VehicleSetUp setUp;
-  ASSERT_TRUE(setUp.Build((folder.Path() / "model.in").string(), 0.005)) << setUp.Failure();
   Kelvra kelvra;
-  std::ostringstream log;
-  ASSERT_TRUE(setUp.CreateVehicle(kelvra, log)) << log.str();
+  std::string why;
+  ASSERT_TRUE(
+      testing_support::VehicleFromModelText(shipped.substr(0, shipped.find("GRADIENT 1")) +
+                                                "GRADIENT 1\n-100 -5\nADHLEVEL 2\n10 0.5\n20 1\n"
+                                                "BRKCYL 0.5 0.5\nBRKHOLD 1\nWSP 1\nV0 5\n",
+                                            kelvra, why))
+      << why;
+  testing_support::TempFolder folder;
   StepRecorder recorder;
   ASSERT_TRUE(recorder.Open((folder.Path() / "steps.csv").string(), kelvra));
   const std::vector<double> braking(4, 25000.0);

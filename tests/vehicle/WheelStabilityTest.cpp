@@ -15,6 +15,7 @@
 
 #include "setup/VehicleSetUp.h"
 #include "support/ChangedVehicles.h"
+#include "support/ShippedVehicle.h"
 #include "support/TestSupport.h"
 #include "vehicle/AxleGroup.h"
 #include "vehicle/AxleIntegrator.h"
@@ -98,13 +99,9 @@ TEST(WheelStabilityTest, LoadsAboveTheStaticOneAreIntegratedStably) {
   const std::string model =
       testing_support::ShippedModelEdited({{"0.1 0.2 5 1 1", "1.2 0.2 5 1 1"}});
   ASSERT_FALSE(model.empty());
-  testing_support::TempFolder folder;
-  folder.Write("model.in", model);
-  VehicleSetUp setUp;
-  ASSERT_TRUE(setUp.Build((folder.Path() / "model.in").string(), 0.005)) << setUp.Failure();
   Kelvra kelvra;
-  std::ostringstream log;
-  ASSERT_TRUE(setUp.CreateVehicle(kelvra, log)) << log.str();
+  std::string why;
+  ASSERT_TRUE(testing_support::VehicleFromModelText(model, kelvra, why)) << why;
   const auto speed = [&kelvra] {
     double sum = 0.0;
     for (double v : kelvra.VehicleSpeed()) sum += v;
@@ -147,13 +144,9 @@ TEST(WheelStabilityTest, BrakeFigureBeyondItsLimitFeedsEnergyIn) {
     gain << "BRKSYS " << c.gain << " 0.05";
     const std::string model = testing_support::ShippedModelEdited(
         {{"ITER 3", "ITER " + std::to_string(c.iter)}, {"BRKSYS 1 0.05", gain.str()}});
-    testing_support::TempFolder folder;
-    folder.Write("model.in", model);
-    VehicleSetUp setUp;
-    ASSERT_TRUE(setUp.Build((folder.Path() / "model.in").string(), 0.005)) << setUp.Failure();
     Kelvra kelvra;
-    std::ostringstream log;
-    ASSERT_TRUE(setUp.CreateVehicle(kelvra, log)) << log.str();
+    std::string why;
+    ASSERT_TRUE(testing_support::VehicleFromModelText(model, kelvra, why)) << why;
     for (int k = 0; k < 2000; ++k) kelvra.DoStep({0, 0, 0, 0}, k < 1200 ? 100000 : 0);
     const double fullBrake = 0.01 * c.gain * 25000.0;
     int pushing = 0;
@@ -188,13 +181,9 @@ TEST(WheelStabilityTest, AHoldingBrakeIsFreeOfTheBrakeFigure) {
         testing_support::ShippedModelEdited({{"BRKSYS 1 0.05", "BRKSYS 1.7 0.05"},
                                              {"BRKHOLD 0", hold ? "BRKHOLD 1" : "BRKHOLD 0"},
                                              {"V0 0", "V0 3"}});
-    testing_support::TempFolder folder;
-    folder.Write("model.in", model);
-    VehicleSetUp setUp;
-    ASSERT_TRUE(setUp.Build((folder.Path() / "model.in").string(), 0.005)) << setUp.Failure();
     Kelvra kelvra;
-    std::ostringstream log;
-    ASSERT_TRUE(setUp.CreateVehicle(kelvra, log)) << log.str();
+    std::string why;
+    ASSERT_TRUE(testing_support::VehicleFromModelText(model, kelvra, why)) << why;
     std::string reason;
     EXPECT_EQ(hold, CheckWheelIntegration(kelvra, std::vector<double>(4, 25000.0), reason));
     if (!hold) continue;
@@ -218,13 +207,9 @@ TEST(WheelStabilityTest, AHoldingBrakeIsFreeOfTheBrakeFigure) {
 TEST(WheelStabilityTest, TheAdhesionFigureTakesTheLargestAdhesionLevel) {
   const std::string model =
       testing_support::ShippedModelEdited({{"ADHLEVEL 1\n0 1", "ADHLEVEL 2\n500 12\n600 0.5"}});
-  testing_support::TempFolder folder;
-  folder.Write("model.in", model);
-  VehicleSetUp setUp;
-  ASSERT_TRUE(setUp.Build((folder.Path() / "model.in").string(), 0.005)) << setUp.Failure();
   Kelvra kelvra;
-  std::ostringstream log;
-  ASSERT_TRUE(setUp.CreateVehicle(kelvra, log)) << log.str();
+  std::string why;
+  ASSERT_TRUE(testing_support::VehicleFromModelText(model, kelvra, why)) << why;
   std::string reason;
   EXPECT_FALSE(CheckWheelIntegration(kelvra, {}, reason));
   EXPECT_EQ(
