@@ -31,6 +31,7 @@ void VehicleRun::SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream&
   realTimePacing = data.realTimePacing && replay.TimeStep() > 0.0;
   seriesPrefix = std::move(data.seriesPrefix);
   warnUnwritable = std::move(data.warnUnwritable);
+  seriesClosed = std::move(data.seriesClosed);
   writeStates = data.writeStates;
   stateLayout = std::move(data.stateLayout);
   const int axles = std::max(0, vehicle->AxleCount());
@@ -68,13 +69,29 @@ void VehicleRun::StartSeries() {
   }
 }
 
+void VehicleRun::CloseSeries(bool sessionEnds) {
+  const auto close = [this](auto& recorder, const std::string& fileName) {
+    if (!recorder.IsOpen()) return false;
+    if (recorder.Close()) return true;
+    WarnUnwritable(fileName);
+    return false;
+  };
+  RunRecording& recording = replay.Recording();
+  ClosedSeries closed;
+  closed.seriesWritten = close(recording.series, seriesFile);
+  closed.statesWritten = close(recording.states, StatesFileName(seriesFile));
+  closed.sessionEnds = sessionEnds;
+  if (seriesFile.empty() || !seriesClosed) return;
+  closed.seriesFile = seriesFile;
+  seriesClosed(closed);
+}
+
 // The shown time, the replay mode and the view belong to the display and stay.
 void VehicleRun::Reset() {
   if (vehicle != nullptr) vehicle->Init(*console);
   historyRow = 0;
   replay.Restart();
-  if (!replay.Recorder().Close()) WarnUnwritable(seriesFile);
-  if (!replay.Recording().states.Close()) WarnUnwritable(StatesFileName(seriesFile));
+  CloseSeries(false);
   if (!seriesFile.empty()) StartSeries();
   ReadDriverView();
 }

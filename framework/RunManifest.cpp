@@ -175,7 +175,7 @@ RunRecord StartRunRecord(int argc, char** argv, const std::string& kind,
   return record;
 }
 
-std::string ManifestText(const RunRecord& record, int exitStatus) {
+std::string ManifestText(const RunRecord& record, std::optional<int> exitStatus) {
   const std::chrono::duration<double> duration = std::chrono::steady_clock::now() - record.started;
   ordered_json json;
   json["program"] = "kelvra";
@@ -195,7 +195,7 @@ std::string ManifestText(const RunRecord& record, int exitStatus) {
   if (record.kind == "batch") json["batch_sets"] = BatchSets(record.batchSets);
   json["record_every"] = record.recordEvery;
   json["validator"] = record.validator;
-  json["exit_status"] = exitStatus;
+  json["exit_status"] = exitStatus ? ordered_json(*exitStatus) : ordered_json();
   json["files"] = Files(record.files, record.shape);
   // Paths and arguments are bytes, not always UTF-8: a byte that is no UTF-8
   // becomes U+FFFD rather than failing the record.
