@@ -83,13 +83,19 @@ class TemporaryFolder {
   const std::filesystem::path path;
 };
 
-// The time series of `stepRecorder` in a file of a temporary folder.
+// The time series of `stepRecorder` in a file of a temporary folder: a CSV
+// file, or the table "series" of an HDF5 file.
 class TemporaryRecording {
  public:
-  explicit TemporaryRecording(StepRecorder& stepRecorder) : recorder(stepRecorder) {}
-  ~TemporaryRecording() { recorder.Close(); }
+  explicit TemporaryRecording(StepRecorder& stepRecorder,
+                              ResultFormat resultFormat = ResultFormat::kCsv)
+      : recorder(stepRecorder), format(resultFormat) {}
+  ~TemporaryRecording() { Close(); }
   bool Open(benchmark::State& state) {
-    if (recorder.Open(File(), kAxles)) return true;
+    const bool opened = format == ResultFormat::kCsv
+                            ? recorder.Open(File(), kAxles)
+                            : file.Create(File()) && recorder.OpenHdf5(file, kAxles);
+    if (opened) return true;
     state.SkipWithError("cannot open the time-series file");
     return false;
   }
@@ -99,7 +105,7 @@ class TemporaryRecording {
   // would, rather than one file growing to gigabytes. Removing the finished
   // file is no part of a run and is left out of the timing.
   void NextRun(benchmark::State& state) {
-    recorder.Close();
+    Close();
     state.PauseTiming();
     std::error_code ignored;
     std::filesystem::remove(File(), ignored);
@@ -110,8 +116,16 @@ class TemporaryRecording {
   StepRecorder& recorder;
 
  private:
-  std::string File() const { return (folder.path / "steps.csv").string(); }
+  void Close() {
+    recorder.Close();
+    file.Close();
+  }
+  std::string File() const {
+    return (folder.path / (format == ResultFormat::kCsv ? "steps.csv" : "steps.h5")).string();
+  }
 
+  const ResultFormat format;
+  Hdf5File file;
   TemporaryFolder folder;
 };
 

@@ -40,6 +40,20 @@ void BM_KelvraDoStepRecorded(benchmark::State& state) {
 // CPU time of the whole process: the stepping and the writer thread.
 BENCHMARK(BM_KelvraDoStepRecorded)->Arg(3)->ArgName("ITER")->MeasureProcessCPUTime();
 
+// The same into an HDF5 file: the rows are gathered on the stepping thread and
+// a full chunk of every column goes to the file at once; there is no writer thread.
+void BM_KelvraDoStepRecordedHdf5(benchmark::State& state) {
+  DemoReplay replay;
+  TemporaryRecording recording(replay.Recorder(), ResultFormat::kHdf5);
+  if (!replay.SetUp(state, static_cast<int>(state.range(0))) || !recording.Open(state)) return;
+  for (auto _ : state) {
+    if (replay.AtEnd()) recording.NextRun(state);
+    replay.RestartAtEnd(state);
+    benchmark::DoNotOptimize(replay.Step());
+  }
+}
+BENCHMARK(BM_KelvraDoStepRecordedHdf5)->Arg(3)->ArgName("ITER")->MeasureProcessCPUTime();
+
 // Adding the row of the same committed state again and again: the CPU time is
 // what the stepping thread pays per row (copying 34 numbers); the real time is
 // bounded by the writer thread that formats them.

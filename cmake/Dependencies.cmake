@@ -19,12 +19,15 @@ find_package(OpenSSL REQUIRED COMPONENTS Crypto)
 # LAPACK gives the singular values alone, without the singular vectors.
 find_package(LAPACK REQUIRED)
 
-# The display's libraries; the fuzz build has no display.
+# The display's libraries, and the HDF5 C library that writes the results under
+# --format hdf5 (pkg-config finds Debian's serial build without a C compiler);
+# the fuzz build has neither the display nor the results library.
 if(NOT KELVRA_FUZZ)
   find_package(OpenGL REQUIRED COMPONENTS OpenGL)
   find_package(GLUT REQUIRED)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(DEVIL REQUIRED IMPORTED_TARGET IL ILU)
+  pkg_check_modules(HDF5 REQUIRED IMPORTED_TARGET hdf5)
 endif()
 
 if(KELVRA_TESTS)

@@ -30,6 +30,8 @@ void VehicleRun::SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream&
   replay.SetUp(vehicleSystem, std::make_shared<const Matrix>(std::move(data.externalForceHistory)));
   realTimePacing = data.realTimePacing && replay.TimeStep() > 0.0;
   seriesPrefix = std::move(data.seriesPrefix);
+  format = data.format;
+  fileAttributes = std::move(data.fileAttributes);
   warnUnwritable = std::move(data.warnUnwritable);
   seriesClosed = std::move(data.seriesClosed);
   writeStates = data.writeStates;
@@ -49,12 +51,26 @@ void VehicleRun::StartSeries() {
   if (seriesPrefix.empty() || vehicle == nullptr) return;
   // A new number for every run, so that a reset never overwrites the finished file.
   const std::string previous = seriesFile;
+  const bool binary = format == ResultFormat::kHdf5;
   do {
     vehicle->PickResultNumber();
-    seriesFile = seriesPrefix + std::to_string(vehicle->ResultNumber()) + ".csv";
+    const std::string base = seriesPrefix + std::to_string(vehicle->ResultNumber());
+    seriesFile = binary ? Hdf5FileName(base) : base + ".csv";
   } while (seriesFile == previous);
   replay.Restart();
-  StepRecorder& series = replay.Recorder();
+  RunRecording& recording = replay.Recording();
+  StepRecorder& series = recording.series;
+  if (binary) {
+    if (!recording.OpenHdf5(seriesFile, *vehicle, writeStates ? &stateLayout : nullptr)) {
+      WarnUnwritable(seriesFile);
+      return;
+    }
+    recording.file.WriteAttributes(fileAttributes);
+    series.RecordInitial(*vehicle);
+    recording.states.Record(0.0, vehicle->LinearState());
+    recording.Flush();
+    return;
+  }
   if (!series.Open(seriesFile, *vehicle, true)) {
     WarnUnwritable(seriesFile);
     return;
@@ -69,6 +85,8 @@ void VehicleRun::StartSeries() {
   }
 }
 
+// An HDF5 file holds the series and the states as its tables; as CSV they
+// are files of their own.
 void VehicleRun::CloseSeries(bool sessionEnds) {
   const auto close = [this](auto& recorder, const std::string& fileName) {
     if (!recorder.IsOpen()) return false;
@@ -78,9 +96,17 @@ void VehicleRun::CloseSeries(bool sessionEnds) {
   };
   RunRecording& recording = replay.Recording();
   ClosedSeries closed;
-  closed.seriesWritten = close(recording.series, seriesFile);
-  closed.statesWritten = close(recording.states, StatesFileName(seriesFile));
   closed.sessionEnds = sessionEnds;
+  if (format == ResultFormat::kHdf5) {
+    closed.hdf5 = true;
+    closed.hdf5Shape = recording.Hdf5Shape(false);
+    const bool open = recording.file.IsOpen();
+    closed.seriesWritten = open && recording.CloseHdf5(nullptr);
+    if (open && !closed.seriesWritten) WarnUnwritable(seriesFile);
+  } else {
+    closed.seriesWritten = close(recording.series, seriesFile);
+    closed.statesWritten = close(recording.states, StatesFileName(seriesFile));
+  }
   if (seriesFile.empty() || !seriesClosed) return;
   closed.seriesFile = seriesFile;
   seriesClosed(closed);
@@ -107,6 +133,7 @@ FrameOutcome VehicleRun::AdvanceFrame(const FrameRequest& request) {
     ++outcome.steps;
   }
   outcome.stoppedItself = wasRunning && !running;
+  if (outcome.steps > 0 && format == ResultFormat::kHdf5) replay.Recording().Flush();
   ReadDriverView();
   return outcome;
 }

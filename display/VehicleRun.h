@@ -33,13 +33,16 @@ struct LeverLevels {
 LeverLevels LeverLevelsOf(float leverValue);
 
 // A time series the run closed, at a reset or at the end of the session:
-// "<seriesPrefix><result number>.csv", whether it and the states beside it
-// were written whole (false for one not asked for, not opened or whose write
-// failed), and whether the session ends with it.
+// its file, whether it and the states beside it were written whole (false for
+// one not asked for, not opened or whose write failed), and whether the
+// session ends with it. Under HDF5 the file holds the series and the states
+// as tables with the columns of `hdf5Shape`.
 struct ClosedSeries {
   std::string seriesFile;
   bool seriesWritten = false;
   bool statesWritten = false;
+  bool hdf5 = false;
+  ColumnShape hdf5Shape;
   bool sessionEnds = false;
 };
 
@@ -51,9 +54,13 @@ struct VehicleRunData {
   // steps of the vehicle's time step as keep the simulated time with the wall
   // clock times the pace.
   bool realTimePacing = false;
-  // The time series of every vehicle run goes to "<seriesPrefix><result number>.csv";
-  // without a prefix none is written.
+  // The time series of every vehicle run goes to "<seriesPrefix><result number>.csv",
+  // or under `format` HDF5 to the table "series" of "<seriesPrefix><result
+  // number>.h5"; without a prefix none is written.
   std::string seriesPrefix;
+  ResultFormat format = ResultFormat::kCsv;
+  // The attributes of every HDF5 file: the run's record.
+  std::vector<Hdf5Attribute> fileAttributes;
   // With `writeStates`, every time series gets its linear states beside it
   // (see StateRecorder), laid out as `stateLayout` says.
   bool writeStates = false;
@@ -90,8 +97,9 @@ class VehicleRun {
   void SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream& consoleStream);
 
   // Starts the time series of the vehicle as it stands: a new result number
-  // names a new file, which gets the initial row at time 0. Each row reaches
-  // the file at once, so closing the window loses none.
+  // names a new file, which gets the initial row at time 0. Each row of a CSV
+  // file reaches it at once, those of an HDF5 file at the end of each frame,
+  // so closing the window loses none.
   void StartSeries();
   // The vehicle starts over, and with it the replay and a new time series.
   void Reset();
@@ -139,6 +147,8 @@ class VehicleRun {
   double appliedTraction = 0.0;  // in the last step made
 
   std::string seriesPrefix;
+  ResultFormat format = ResultFormat::kCsv;
+  std::vector<Hdf5Attribute> fileAttributes;
   std::function<void(const std::string&)> warnUnwritable;
   std::function<void(const ClosedSeries&)> seriesClosed;
   bool writeStates = false;

@@ -13,6 +13,7 @@
 #include "framework/OrderedJobs.h"
 #include "framework/Reporting.h"
 #include "framework/Resampling.h"
+#include "framework/RunManifest.h"
 #include "framework/SetUpChecks.h"
 #include "model/OutputFile.h"
 #include "results/HistoryReplay.h"
@@ -171,7 +172,7 @@ SetOutcome BatchRun::RunSet(int index, Kelvra& vehicle, std::ostream& setConsole
   const int setCount = sets.num_rows();
   vehicle.SetConsole(setConsole);
   const std::string name = run.settings.ResultPath("batch_" + std::to_string(index));
-  RemoveEarlierFiles(name, {".csv", "_states.csv", ".txt"});
+  RemoveEarlierFiles(name, {".csv", "_states.csv", ".h5", ".txt"});
   if (!PrepareSetVehicle(outcome.timeStep, announce, vehicle, setConsole)) {
     setConsole << "\nSimulation " << index + 1 << " of " << setCount << " skipped\n" << std::flush;
     outcome.skipped = true;
@@ -198,22 +199,25 @@ SetOutcome BatchRun::RunSet(int index, Kelvra& vehicle, std::ostream& setConsole
   }
 
   LostResults lost(setWarnings);
-  const std::string seriesFile = name + ".csv";
   HistoryReplay replay(vehicle, run.setUp.inputs.history);
   RunRecording& recording = replay.Recording();
-  OpenRecording(run, vehicle, recording, seriesFile, lost);
+  OpenRecording(run, vehicle, recording, name, lost);
+  if (recording.file.IsOpen()) {
+    recording.file.WriteAttributes(BatchSetAttributes(
+        {index, timeStep, outcome.iterations, outcome.subdivisions, outcome.signLimit}));
+  }
   recording.RecordInitial(vehicle);
   outcome.seconds = ReplayHistory(replay, showProgress, outcome.broke);
   if (outcome.broke) {
     setConsole << IncompleteRunLine(replay.Time()) << std::flush;
-    CloseRecording(recording, seriesFile, lost, outcome.filesWritten);
+    CloseRecording(recording, name, nullptr, lost, outcome.filesWritten);
     outcome.resultsLost = lost.Any();
     return outcome;
   }
   outcome.summary = recording.summary.Result();
   setConsole << "\tDone in " << outcome.seconds << " [s]\n"
              << vehicle.LiftReport() << SummaryLine(outcome.summary) << std::flush;
-  CloseRecording(recording, seriesFile, lost, outcome.filesWritten);
+  CloseRecording(recording, name, &outcome.summary, lost, outcome.filesWritten);
   const std::string resultFile = name + ".txt";
   if (vehicle.WriteResultText(resultFile)) {
     outcome.filesWritten.Add(resultFile, FileKind::ResultText);

@@ -26,6 +26,7 @@ enum class Option {
   Study,
   States,
   Modes,
+  Format,
   Init,
   Name,
   RecordEvery,
@@ -53,6 +54,7 @@ constexpr OptionEntry kOptions[] = {
     {"--study", Option::Study, true},
     {"--states", Option::States, false},
     {"--modes", Option::Modes, false},
+    {"--format", Option::Format, true},
     {"--init", Option::Init, true},
     {"--name", Option::Name, true},
     {"--record-every", Option::RecordEvery, true},
@@ -140,6 +142,13 @@ bool ApplyValue(Option option, const std::string& value, Requests& requests,
     case Option::Sets:
       requests.sets = true;
       return ParseSetRange(value, commandLine.sets, error);
+    case Option::Format:
+      if (value == "csv" || value == "hdf5") {
+        commandLine.resultFormat = value == "csv" ? ResultFormat::kCsv : ResultFormat::kHdf5;
+        return true;
+      }
+      error = "--format needs csv or hdf5, not " + QuotedExcerpt(value);
+      return false;
     case Option::Name:
       commandLine.runName = value;
       if (IsSafeRunName(value)) return true;
@@ -332,6 +341,8 @@ const char* UsageText() {
          "  --states         also write each run's linear states beside its time series\n"
          "  --modes          also write the modes of the model, without and with the wheels\n"
          "                   rolling, as <run>_modes.csv beside the run's files\n"
+         "  --format FORMAT  csv (default): each run's time series, states and summary as\n"
+         "                   CSV files; hdf5: as one HDF5 file <run>.h5 in their place\n"
          "  --name NAME      console runs: name the run's files NAME.csv, NAME_summary.csv,\n"
          "                   NAME.txt, NAME.json, ... in the results folder\n"
          "  --record-every N console, batch and study runs: keep every N-th step's row\n"

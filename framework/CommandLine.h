@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/SetRange.h"
+#include "results/ResultTable.h"
 
 struct CommandLine {
   int flags = 1;             // run-mode request bits for Framework::Initialize
@@ -23,9 +24,10 @@ struct CommandLine {
   bool realTimePacing = false;  // window runs keep simulated time with the wall clock
   bool writeStates = false;     // every run also writes its linear states
   bool writeModes = false;      // every run also writes the modes of its model
-  std::string runName;          // a console run's files are <runName>.csv, ... (empty: numbered)
-  int recordEvery = 1;          // the time series and states keep every N-th step's row
-  bool skipValidator = false;   // no reference integration after a console or batch run
+  ResultFormat resultFormat = ResultFormat::kCsv;  // of each run's series, states and summary
+  std::string runName;         // a console run's files are <runName>.csv, ... (empty: numbered)
+  int recordEvery = 1;         // the time series and states keep every N-th step's row
+  bool skipValidator = false;  // no reference integration after a console or batch run
   bool showHelp = false;
   bool showVersion = false;
   std::vector<char*> windowArguments;  // argv[0] and everything meant for the window system

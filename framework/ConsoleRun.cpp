@@ -45,15 +45,14 @@ ConsoleOutcome RunConsole(const RunContext& run) {
   // A named run replaces an earlier run of that name whole: none of its files
   // stays beside this run's as if it were its own, should this one be cut short.
   if (!settings.runBaseName.empty()) {
-    RemoveEarlierFiles(base, {".csv", "_states.csv", "_summary.csv", ".txt", ".json"});
+    RemoveEarlierFiles(base, {".csv", "_states.csv", "_summary.csv", ".h5", ".txt", ".json"});
   }
-  const std::string seriesFile = base + ".csv";
   ConsoleOutcome outcome;
   outcome.base = base;
   WriteModes(run, base);
   HistoryReplay replay(vehicle, run.setUp.inputs.history);
   RunRecording& recording = replay.Recording();
-  OpenRecording(run, vehicle, recording, seriesFile, report.lostResults);
+  OpenRecording(run, vehicle, recording, base, report.lostResults);
   recording.RecordInitial(vehicle);
   outcome.speeds.Start(timeStep, axles, static_cast<std::size_t>(steps) + 1);
   const std::vector<double>& initialSpeed = vehicle.InitialOutputs().vehicleSpeed;
@@ -74,21 +73,23 @@ ConsoleOutcome RunConsole(const RunContext& run) {
   if (outcome.broke) {
     // The time series keeps the sound steps; nothing says the run is complete.
     console << IncompleteRunLine(replay.Time()) << vehicle.LiftReport() << std::flush;
-    CloseRecording(recording, seriesFile, report.lostResults, report.writtenFiles);
+    CloseRecording(recording, base, nullptr, report.lostResults, report.writtenFiles);
     report.lostResults.Skipped();
     return outcome;
   }
   console << "\tDone in " << seconds << " [s]\n" << vehicle.LiftReport();
   outcome.summary = recording.summary.Result();
   console << SummaryLine(outcome.summary) << std::flush;
-  CloseRecording(recording, seriesFile, report.lostResults, report.writtenFiles);
-  const bool onRealLine = outcome.summary.onRealLine;
-  const bool slideRelease = !outcome.summary.slideRelease.empty();
-  report.SaveWholeFile(
-      base + "_summary.csv",
-      SummaryHeader({}, outcome.summary.largestSlip.size(), onRealLine, slideRelease) +
-          SummaryCells(outcome.summary, onRealLine, slideRelease) + "\n",
-      FileKind::Summary);
+  CloseRecording(recording, base, &outcome.summary, report.lostResults, report.writtenFiles);
+  if (settings.resultFormat == ResultFormat::kCsv) {
+    const bool onRealLine = outcome.summary.onRealLine;
+    const bool slideRelease = !outcome.summary.slideRelease.empty();
+    report.SaveWholeFile(
+        base + "_summary.csv",
+        SummaryHeader({}, outcome.summary.largestSlip.size(), onRealLine, slideRelease) +
+            SummaryCells(outcome.summary, onRealLine, slideRelease) + "\n",
+        FileKind::Summary);
+  }
   report.SaveWholeFile(base + ".txt", vehicle.ResultText(), FileKind::ResultText);
   return outcome;
 }

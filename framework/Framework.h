@@ -7,6 +7,8 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/ConsoleRun.h"
 #include "framework/RunContext.h"
@@ -61,6 +63,13 @@ class Framework {
   // Console, batch and window runs also write the modes of the linear model
   // and of the vehicle with rolling wheels.
   void SetWriteModes(bool on) { settings.writeModes = on; }
+  // Console, batch and window runs write each run's time series, states and
+  // summary as CSV files, or as one HDF5 file.
+  void SetResultFormat(ResultFormat format) { settings.resultFormat = format; }
+  // The attributes of every HDF5 file the runs write.
+  void SetRecordAttributes(std::vector<Hdf5Attribute> attributes) {
+    settings.recordAttributes = std::move(attributes);
+  }
   // A console run names its files "<base>.csv", "<base>.txt" and so on instead
   // of the numbered result name.
   void SetRunBaseName(const std::string& base) { settings.runBaseName = base; }

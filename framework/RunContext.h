@@ -15,6 +15,7 @@
 #include "framework/ResultStore.h"
 #include "framework/RunInputs.h"
 #include "framework/SetRange.h"
+#include "results/ResultTable.h"
 #include "results/RunRecording.h"
 #include "results/StateRecorder.h"
 #include "setup/VehicleSetUp.h"
@@ -26,6 +27,10 @@ struct RunSettings {
   std::string resultsFolder = "results";  // where every result file goes
   bool writeStates = false;               // every step's linear state beside its time series
   bool writeModes = false;                // the modes of the linear and the rolling vehicle
+  // Each run's time series, states and summary as CSV files, or as one HDF5 file.
+  ResultFormat resultFormat = ResultFormat::kCsv;
+  // The attributes every HDF5 file of the run gets: its record's fields.
+  std::vector<Hdf5Attribute> recordAttributes;
   // A console run names its files "<base>.csv", "<base>.txt" and so on; empty:
   // the numbered result name.
   std::string runBaseName;
@@ -79,13 +84,16 @@ StateLayout StatesLayout(const ModelCreation& model);
 std::vector<MassShare> MassShares(const ModelCreation& model);
 // The states file of a run of `steps` steps; 0 unless the states were asked for.
 double StatesBytes(const RunSettings& settings, const ModelCreation& model, double steps);
-// Opens the time series `seriesFile` of `vehicle`, the states beside it when
-// asked for, and starts the summary; a file that cannot be opened goes to `lost`.
+// Opens the files of the run "<base>" of `vehicle`: its time series, and its
+// states when asked for, as "<base>.csv" and "<base>_states.csv" or as
+// "<base>.h5"; starts the summary. A file that cannot be opened goes to `lost`.
 void OpenRecording(const RunContext& run, const Kelvra& vehicle, RunRecording& recording,
-                   const std::string& seriesFile, LostResults& lost);
-// Closes both files, noting those written in `written` and those lost in `lost`.
-void CloseRecording(RunRecording& recording, const std::string& seriesFile, LostResults& lost,
-                    WrittenFiles& written);
+                   const std::string& base, LostResults& lost);
+// Closes the files, noting those written in `written` and those lost in
+// `lost`. Into an HDF5 file goes `summary` too, when given; a CSV run writes
+// its summary file itself.
+void CloseRecording(RunRecording& recording, const std::string& base, const RunSummary* summary,
+                    LostResults& lost, WrittenFiles& written);
 // Writes the modes of the run "<base>" beside its files when they were asked for.
 void WriteModes(const RunContext& run, const std::string& base);
 // The per-axle columns and the states' columns of the model's result files.

@@ -5,6 +5,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <utility>
 
 #include "framework/FileDigest.h"
 #include "model/ModelParameters.h"
@@ -175,7 +177,11 @@ RunRecord StartRunRecord(int argc, char** argv, const std::string& kind,
   return record;
 }
 
-std::string ManifestText(const RunRecord& record, std::optional<int> exitStatus) {
+namespace {
+
+// The record as its manifest holds it; `exitStatus` the process's, null
+// without one.
+ordered_json ManifestJson(const RunRecord& record, std::optional<int> exitStatus) {
   const std::chrono::duration<double> duration = std::chrono::steady_clock::now() - record.started;
   ordered_json json;
   json["program"] = "kelvra";
@@ -197,7 +203,81 @@ std::string ManifestText(const RunRecord& record, std::optional<int> exitStatus)
   json["validator"] = record.validator;
   json["exit_status"] = exitStatus ? ordered_json(*exitStatus) : ordered_json();
   json["files"] = Files(record.files, record.shape);
-  // Paths and arguments are bytes, not always UTF-8: a byte that is no UTF-8
-  // becomes U+FFFD rather than failing the record.
-  return json.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
+  return json;
+}
+
+// Paths and arguments are bytes, not always UTF-8: a byte that is no UTF-8
+// becomes U+FFFD rather than failing the record.
+std::string JsonText(const ordered_json& json, int indent) {
+  return json.dump(indent, ' ', false, ordered_json::error_handler_t::replace);
+}
+
+// `json` as its text reads back: its texts in UTF-8, as the manifest has them.
+ordered_json AsWritten(const ordered_json& json) {
+  return ordered_json::parse(JsonText(json, -1));
+}
+
+// A JSON value as attributes named `name`: an object's fields as
+// "<name>.<field>", a text, whole number or number as itself, a list of
+// numbers (whole ones if every one is) as a list of them, any other list as
+// one of texts. null, true and false are the texts the JSON writes, as are the
+// numbers of a list that holds words too; a list of objects is left out.
+void AddAttributes(const std::string& name, const ordered_json& value,
+                   std::vector<Hdf5Attribute>& attributes) {
+  using Kind = Hdf5Attribute::Kind;
+  if (value.is_object()) {
+    for (const auto& [field, inner] : value.items()) {
+      AddAttributes(name.empty() ? field : name + "." + field, inner, attributes);
+    }
+    return;
+  }
+  Hdf5Attribute attribute;
+  attribute.name = name;
+  attribute.list = value.is_array();
+  const ordered_json items = value.is_array() ? value : ordered_json::array({value});
+  bool whole = true;
+  bool numbers = true;
+  for (const ordered_json& item : items) {
+    if (item.is_structured()) return;
+    numbers = numbers && item.is_number();
+    whole = whole && item.is_number_integer();
+  }
+  if (items.empty() || !numbers) {
+    attribute.kind = Kind::kText;
+  } else {
+    attribute.kind = whole ? Kind::kInteger : Kind::kNumber;
+  }
+  for (const ordered_json& item : items) {
+    if (attribute.kind == Kind::kInteger) {
+      attribute.integers.push_back(item.get<std::int64_t>());
+    } else if (attribute.kind == Kind::kNumber) {
+      attribute.numbers.push_back(item.get<double>());
+    } else {
+      attribute.texts.push_back(item.is_string() ? item.get<std::string>() : item.dump());
+    }
+  }
+  attributes.push_back(std::move(attribute));
+}
+
+}  // namespace
+
+std::string ManifestText(const RunRecord& record, std::optional<int> exitStatus) {
+  return JsonText(ManifestJson(record, exitStatus), 2) + "\n";
+}
+
+// How long the run took, how it ended and what it wrote are known only at its
+// end, after its HDF5 files are closed, and the batch's sets each file has as
+// its own: those stay in the manifest.
+std::vector<Hdf5Attribute> RecordAttributes(const RunRecord& record) {
+  ordered_json json = AsWritten(ManifestJson(record, 0));
+  for (const char* late : {"duration_s", "exit_status", "batch_sets", "files"}) json.erase(late);
+  std::vector<Hdf5Attribute> attributes;
+  AddAttributes("", json, attributes);
+  return attributes;
+}
+
+std::vector<Hdf5Attribute> BatchSetAttributes(const BatchSetRecord& set) {
+  std::vector<Hdf5Attribute> attributes;
+  AddAttributes("batch_set", AsWritten(BatchSets({set})[0]), attributes);
+  return attributes;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "results/ColumnCatalogue.h"
+#include "results/Hdf5File.h"
 #include "results/RunRecording.h"
 
 // An input file as the record names it: its path as given and its SHA-256
@@ -60,3 +61,12 @@ RunRecord StartRunRecord(int argc, char** argv, const std::string& kind,
 // ends now with `exitStatus`; without one (a window session that goes on),
 // the exit status is null.
 std::string ManifestText(const RunRecord& record, std::optional<int> exitStatus);
+
+// The manifest's fields that are known when the run starts, as the
+// attributes of its HDF5 files: an object's fields named "<object>.<field>"
+// ("model.sha256"), lists as lists. Its duration, exit status and files stay
+// in the manifest, which is written after them.
+std::vector<Hdf5Attribute> RecordAttributes(const RunRecord& record);
+// The settings of a batch set, as its manifest entry has them, as the
+// attributes "batch_set.<field>" of the set's HDF5 file.
+std::vector<Hdf5Attribute> BatchSetAttributes(const BatchSetRecord& set);

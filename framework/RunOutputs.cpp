@@ -61,13 +61,26 @@ void RunReport::SaveWholeFile(const std::string& fileName, const std::string& te
 }
 
 void OpenRecording(const RunContext& run, const Kelvra& vehicle, RunRecording& recording,
-                   const std::string& seriesFile, LostResults& lost) {
+                   const std::string& base, LostResults& lost) {
   const int axles = vehicle.AxleCount();
   const ModelCreation& model = run.setUp.vehicle.Model();
-  if (!recording.series.Open(seriesFile, vehicle)) lost.CannotOpen(seriesFile);
-  if (run.settings.writeStates) {
-    const std::string statesFile = StatesFileName(seriesFile);
-    if (!recording.states.Open(statesFile, StatesLayout(model))) lost.CannotOpen(statesFile);
+  const bool writeStates = run.settings.writeStates;
+  if (run.settings.resultFormat == ResultFormat::kHdf5) {
+    const StateLayout layout = writeStates ? StatesLayout(model) : StateLayout();
+    const std::string fileName = Hdf5FileName(base);
+    if (!recording.OpenHdf5(fileName, vehicle, writeStates ? &layout : nullptr)) {
+      lost.CannotSave(fileName, recording.file.ErrorNumber());
+    } else {
+      // A failure here fails the file, which its close then says.
+      recording.file.WriteAttributes(run.settings.recordAttributes);
+    }
+  } else {
+    const std::string seriesFile = base + ".csv";
+    if (!recording.series.Open(seriesFile, vehicle)) lost.CannotOpen(seriesFile);
+    if (writeStates) {
+      const std::string statesFile = StatesFileName(seriesFile);
+      if (!recording.states.Open(statesFile, StatesLayout(model))) lost.CannotOpen(statesFile);
+    }
   }
   recording.massShares = MassShares(model);
   recording.recordEvery = run.settings.recordEvery;
@@ -76,8 +89,20 @@ void OpenRecording(const RunContext& run, const Kelvra& vehicle, RunRecording& r
                           vehicle.TimeStep());
 }
 
-void CloseRecording(RunRecording& recording, const std::string& seriesFile, LostResults& lost,
-                    WrittenFiles& written) {
+// A run recorded into an HDF5 file has it open; one recorded as CSV files has
+// its recorders open instead. The HDF5 file's columns are those of its tables.
+void CloseRecording(RunRecording& recording, const std::string& base, const RunSummary* summary,
+                    LostResults& lost, WrittenFiles& written) {
+  if (recording.file.IsOpen()) {
+    const std::string fileName = Hdf5FileName(base);
+    const ColumnShape shape = recording.Hdf5Shape(summary != nullptr);
+    if (recording.CloseHdf5(summary)) {
+      written.Add(fileName, FileKind::Hdf5, shape);
+    } else {
+      lost.CannotWrite(fileName, recording.file.ErrorNumber());
+    }
+    return;
+  }
   const auto close = [&](auto& recorder, const std::string& fileName, FileKind kind) {
     if (!recorder.IsOpen()) return;
     if (recorder.Close()) {
@@ -86,8 +111,8 @@ void CloseRecording(RunRecording& recording, const std::string& seriesFile, Lost
       lost.CannotWrite(fileName, recorder.ErrorNumber());
     }
   };
-  close(recording.series, seriesFile, FileKind::TimeSeries);
-  close(recording.states, StatesFileName(seriesFile), FileKind::States);
+  close(recording.series, base + ".csv", FileKind::TimeSeries);
+  close(recording.states, StatesFileName(base + ".csv"), FileKind::States);
 }
 
 // Without --modes, a modes file an earlier run left under the same name goes,

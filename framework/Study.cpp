@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "framework/Framework.h"
 #include "framework/OrderedJobs.h"
@@ -123,8 +125,8 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
   std::string caseModel = modelText;
   std::string error;
   const std::string modelFile = CaseName(settings, index) + "_model.in";
-  RemoveEarlierFiles(CaseName(settings, index),
-                     {"_model.in", ".csv", "_states.csv", "_modes.csv", "_summary.csv", ".txt"});
+  RemoveEarlierFiles(CaseName(settings, index), {"_model.in", ".csv", "_states.csv", "_modes.csv",
+                                                 "_summary.csv", ".h5", ".txt"});
   int errorNumber = 0;
   if (!ApplyStudyCase(plan, index, caseModel, error)) {
     console << "Reason: " << error << "\n";
@@ -139,6 +141,15 @@ StudyCaseOutcome RunStudyCase(const StudySettings& settings, const StudyPlan& pl
     framework->SetProgressBars(showProgress);
     framework->SetWriteStates(settings.writeStates);
     framework->SetWriteModes(settings.writeModes);
+    framework->SetResultFormat(settings.format);
+    std::vector<Hdf5Attribute> attributes = settings.recordAttributes;
+    attributes.push_back({"study_case",
+                          Hdf5Attribute::Kind::kInteger,
+                          false,
+                          {},
+                          {static_cast<std::int64_t>(index) + 1},
+                          {}});
+    framework->SetRecordAttributes(std::move(attributes));
     framework->SetResultsFolder(settings.resultsFolder);
     framework->SetRunBaseName(CaseName(settings, index));
     framework->SetResampleHistory(true);

@@ -13,6 +13,7 @@
 
 #include "framework/SetRange.h"
 #include "framework/StudyPlan.h"
+#include "results/ResultTable.h"
 #include "results/RunRecording.h"
 #include "results/RunSummary.h"
 
@@ -26,6 +27,9 @@ struct StudySettings {
   int jobs = 1;         // cases run at once
   SetRange cases;       // the cases to run, numbered as in the whole study
   int recordEvery = 1;  // the time series and states keep every N-th step's row
+  ResultFormat format = ResultFormat::kCsv;
+  // The study's record as attributes of every case's HDF5 file.
+  std::vector<Hdf5Attribute> recordAttributes;
 };
 
 // What one case did: whether it ran, and what it left.

@@ -10,7 +10,7 @@
 namespace {
 
 // The record of a window session, named after its first time series
-// ("realtime_<n>.json" beside "realtime_<n>.csv"). Each time a series closes,
+// ("realtime_<n>.json" beside "realtime_<n>.csv" or "realtime_<n>.h5"). Each time a series closes,
 // at a reset and at the end, it is rewritten whole with every file written so
 // far, so that one stands even should the process be killed later; its exit
 // status stays null until the session ends.
@@ -25,7 +25,11 @@ class SessionRecord {
     if (fileName.empty()) {
       fileName = std::filesystem::path(closed.seriesFile).replace_extension(".json").string();
     }
-    if (closed.seriesWritten) record.files.Add(closed.seriesFile, FileKind::TimeSeries);
+    if (closed.seriesWritten && closed.hdf5) {
+      record.files.Add(closed.seriesFile, FileKind::Hdf5, closed.hdf5Shape);
+    } else if (closed.seriesWritten) {
+      record.files.Add(closed.seriesFile, FileKind::TimeSeries);
+    }
     if (closed.statesWritten) {
       record.files.Add(StatesFileName(closed.seriesFile), FileKind::States);
     }
@@ -70,6 +74,8 @@ void RunWindow(const RunContext& run, bool realTimeInput, const RunRecord& recor
   data.background.enabled = true;
   data.run.realTimePacing = settings.realTimePacing;
   data.run.seriesPrefix = settings.ResultPath("realtime_");
+  data.run.format = settings.resultFormat;
+  data.run.fileAttributes = settings.recordAttributes;
   data.run.writeStates = settings.writeStates;
   if (settings.writeStates) data.run.stateLayout = StatesLayout(setUp.vehicle.Model());
   LostResults& lost = run.report.lostResults;

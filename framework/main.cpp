@@ -37,6 +37,10 @@ int RunOnce(const CommandLine& commandLine, bool locked, RunRecord& record) {
   auto framework = std::make_unique<Framework>();
   framework->SetWriteStates(commandLine.writeStates);
   framework->SetWriteModes(commandLine.writeModes);
+  framework->SetResultFormat(commandLine.resultFormat);
+  if (commandLine.resultFormat == ResultFormat::kHdf5) {
+    framework->SetRecordAttributes(RecordAttributes(record));
+  }
   framework->SetResultsFolder(commandLine.resultsFolder);
   framework->SetJobs(commandLine.jobs);
   framework->SetSetRange(commandLine.sets);
@@ -52,8 +56,6 @@ int RunOnce(const CommandLine& commandLine, bool locked, RunRecord& record) {
   framework->SetRealTimePacing(commandLine.realTimePacing);
   if (!ready) return 1;
   if (framework->GraphicsDisplay()) {
-    record.kind = "window";
-    record.validator = "not run: a window run runs no validator";
     record.shape = framework->ResultColumns();
     framework->SetWindowRecord(record);
   }
@@ -76,14 +78,19 @@ int RunOnce(const CommandLine& commandLine, bool locked, RunRecord& record) {
 RunRecord StartRecord(int argc, char** argv, const CommandLine& commandLine) {
   const bool study = !commandLine.studyFile.empty();
   const bool batch = (commandLine.flags & Framework::kRequestBatchRun) != 0;
+  const int windowFlags =
+      Framework::kRequestGraphicsDisplay | Framework::kRequestRealTimeExternalForce;
+  const bool window = !study && (commandLine.flags & windowFlags) != 0;
   RunRecord record =
       StartRunRecord(argc, argv,
-                     study   ? "study"
-                     : batch ? "batch"
-                             : "console",
+                     study    ? "study"
+                     : batch  ? "batch"
+                     : window ? "window"
+                              : "console",
                      commandLine.modelFile, commandLine.historyFile, commandLine.studyFile);
   record.recordEvery = commandLine.recordEvery;
   record.validator = study                       ? "not run: a study runs no validator"
+                     : !batch && window          ? "not run: a window run runs no validator"
                      : commandLine.skipValidator ? "skipped: --no-validator"
                                                  : "run";
   return record;
@@ -120,10 +127,19 @@ int Main(int argc, char** argv) {
   int status = 1;
   if (locked && !commandLine.studyFile.empty()) {
     WrittenFiles written;
-    status = RunStudy({commandLine.studyFile, commandLine.historyFile, commandLine.modelFile,
-                       commandLine.resultsFolder, commandLine.writeStates, commandLine.writeModes,
-                       commandLine.jobs, commandLine.sets, commandLine.recordEvery},
-                      written, record.shape);
+    const bool hdf5 = commandLine.resultFormat == ResultFormat::kHdf5;
+    const StudySettings settings{commandLine.studyFile,
+                                 commandLine.historyFile,
+                                 commandLine.modelFile,
+                                 commandLine.resultsFolder,
+                                 commandLine.writeStates,
+                                 commandLine.writeModes,
+                                 commandLine.jobs,
+                                 commandLine.sets,
+                                 commandLine.recordEvery,
+                                 commandLine.resultFormat,
+                                 hdf5 ? RecordAttributes(record) : std::vector<Hdf5Attribute>()};
+    status = RunStudy(settings, written, record.shape);
     if (!written.Empty()) {
       record.files = written;
       status = SaveManifest(commandLine.resultsFolder + "/study.json", record, status, written);
@@ -141,6 +157,18 @@ int Main(int argc, char** argv) {
 }
 
 }  // namespace
+
+// In the builds with AddressSanitizer: the HDF5 library keeps the structures of
+// a file whose writing failed (a full disk) until the process ends, where the
+// leak checker would take them for a leak of the program.
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libhdf5_serial.so\n";
+}
+extern "C" const char* __lsan_default_options() {
+  return "print_suppressions=0";
+}
+#endif
 
 int main(int argc, char** argv) {
   EndOnOutOfMemory();

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "results/Hdf5File.h"
+
 namespace {
 
 // The validator models the shipped four-axle vehicle, whatever the run's model.
@@ -112,6 +114,21 @@ Columns ValidatorStates() {
   return columns;
 }
 
+// Each column of `table` as the dataset "<group>/<column>" of an HDF5 file.
+void AddTable(Columns& columns, const char* group, const Columns& table) {
+  for (const Column& column : table) {
+    columns.push_back({std::string(group) + "/" + Hdf5DatasetName(column.name), column.unit});
+  }
+}
+
+Columns Hdf5Tables(const ColumnShape& shape) {
+  Columns columns;
+  AddTable(columns, "series", TimeSeries(shape));
+  if (shape.withStates) AddTable(columns, "states", States(shape));
+  if (shape.withSummary) AddTable(columns, "summary", Figures({}, shape));
+  return columns;
+}
+
 }  // namespace
 
 std::vector<Column> FileColumns(FileKind kind, const ColumnShape& shape) {
@@ -152,6 +169,8 @@ std::vector<Column> FileColumns(FileKind kind, const ColumnShape& shape) {
       return ValidatorForces();
     case FileKind::ValidatorStates:
       return ValidatorStates();
+    case FileKind::Hdf5:
+      return Hdf5Tables(shape);
   }
   return {};
 }
@@ -193,6 +212,8 @@ const char* FileKindName(FileKind kind) {
       return "validator_run_time";
     case FileKind::Manifest:
       return "manifest";
+    case FileKind::Hdf5:
+      return "hdf5";
   }
   return "";
 }

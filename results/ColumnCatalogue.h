@@ -29,6 +29,7 @@ enum class FileKind {
   ValidatorStates,   // ruku_states.csv
   ValidatorRunTime,  // ruku_run_time.txt
   Manifest,          // <run>.json, batch.json, study.json: the run's record, no columns
+  Hdf5,              // <run>.h5 (--format hdf5): the tables of the time series, states, summary
 };
 
 struct Column {
@@ -57,9 +58,14 @@ struct ColumnShape {
   // Wheel slide protection acts: the time series ends with wsp_valve_1.._axles,
   // the summaries with wsp_release_1.._axles.
   bool slideProtection = false;
+  // The tables an HDF5 file holds besides its time series.
+  bool withStates = false;
+  bool withSummary = false;
 };
 
-// The columns of a file of `kind` for a model of `shape`, in file order.
+// The columns of a file of `kind` for a model of `shape`, in file order. Those
+// of an HDF5 file are its datasets' paths: "series/time", ..., then
+// "states/..." and "summary/..." where it holds them.
 std::vector<Column> FileColumns(FileKind kind, const ColumnShape& shape);
 
 // The names alone, as a CSV header holds them.

@@ -69,6 +69,52 @@ void RunRecording::Record(double time, const std::vector<double>& brakeDemand, d
               CentreOfMassSpeed(massShares, vehicle.LinearState(), vehicle.VehicleSpeed()));
 }
 
+bool RunRecording::OpenHdf5(const std::string& fileName, const Kelvra& vehicle,
+                            const StateLayout* stateLayout) {
+  if (!file.Create(fileName)) return false;
+  series.OpenHdf5(file, vehicle);
+  if (stateLayout != nullptr) states.OpenHdf5(file, *stateLayout);
+  return true;
+}
+
+// The tables close before the file; a table that could not be made has said
+// so in the file's error.
+bool RunRecording::CloseHdf5(const RunSummary* runSummary) {
+  if (!file.IsOpen()) return true;
+  series.Close();
+  states.Close();
+  if (runSummary != nullptr) {
+    ColumnShape shape;
+    shape.axles = static_cast<int>(runSummary->largestSlip.size());
+    shape.adhesionUsed = runSummary->onRealLine;
+    shape.slideProtection = !runSummary->slideRelease.empty();
+    file.WriteRow("summary", FileColumns(FileKind::Summary, shape),
+                  SummaryValues(*runSummary, shape.adhesionUsed, shape.slideProtection));
+  }
+  return file.Close();
+}
+
+ColumnShape RunRecording::Hdf5Shape(bool withSummary) const {
+  ColumnShape shape = states.IsOpen() ? StatesShape(states.Layout()) : ColumnShape();
+  shape.axles = static_cast<int>(series.AxleCount());
+  shape.brakeCylinders = series.CylinderColumns();
+  shape.slideProtection = series.ValveColumns();
+  shape.adhesionUsed = onRealLine;
+  shape.withStates = states.IsOpen();
+  shape.withSummary = withSummary;
+  return shape;
+}
+
+bool RunRecording::Flush() {
+  const bool seriesFlushed = series.Flush();
+  const bool statesFlushed = states.Flush();
+  return file.Flush() && seriesFlushed && statesFlushed;
+}
+
+std::string Hdf5FileName(const std::string& base) {
+  return base + ".h5";
+}
+
 void WrittenFiles::Add(const WrittenFiles& other) {
   const int offset = static_cast<int>(shapes.size());
   names.insert(names.end(), other.names.begin(), other.names.end());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "results/ColumnCatalogue.h"
+#include "results/Hdf5File.h"
 #include "results/RunSummary.h"
 #include "results/StateRecorder.h"
 #include "results/StepRecorder.h"
@@ -27,6 +28,10 @@ double CentreOfMassSpeed(const std::vector<MassShare>& shares,
                          const std::vector<double>& vehicleSpeed);
 
 struct RunRecording {
+  // Under --format hdf5, the run's one file: the time series as its table
+  // "series", the states as "states", the summary as "summary". It comes
+  // first, so that its tables close before it.
+  Hdf5File file;
   StepRecorder series;
   StateRecorder states;  // closed unless the states were asked for
   RunSummaryBuilder summary;
@@ -40,15 +45,34 @@ struct RunRecording {
   // active): the summary then follows the conditions its axles meet.
   bool onRealLine = false;
 
+  // Creates `fileName` with the table of the time series of `vehicle`, and
+  // that of the states when `stateLayout` is given; false, with nothing
+  // recorded, when the file cannot be created.
+  bool OpenHdf5(const std::string& fileName, const Kelvra& vehicle, const StateLayout* stateLayout);
+  // The columns of the tables of its HDF5 file, the summary's when
+  // `withSummary`; before CloseHdf5.
+  ColumnShape Hdf5Shape(bool withSummary) const;
+  // Adds `runSummary` as the table "summary" when given (adhesion_used last on
+  // a real line, as in the summary file), then closes the
+  // tables and the file; false when any write to it failed (its error number
+  // in file.ErrorNumber()). True when no file was open.
+  bool CloseHdf5(const RunSummary* runSummary);
+
   // The initial state at time 0.
   void RecordInitial(const Kelvra& vehicle);
   // The step that ended at `time` (see StepRecorder::Record).
   void Record(double time, const std::vector<double>& brakeDemand, double tractionForce,
               const Kelvra& vehicle);
+  // Every row recorded so far reaches the files; false once a write failed.
+  bool Flush();
 
  private:
   int stepsSinceRow = 0;  // the steps since the last row kept
 };
+
+// The name of the one HDF5 file of the run whose time series would be
+// "<base>.csv": "<base>.h5".
+std::string Hdf5FileName(const std::string& base);
 
 // The file names written by a run, in the order written, each with its kind,
 // for the line that names them at its end and for the run's manifest.
@@ -58,6 +82,12 @@ class WrittenFiles {
     names.push_back(fileName);
     kinds.push_back(kind);
     shapeOf.push_back(kRunShape);
+  }
+  // A file whose columns are those of `shape` rather than the run's.
+  void Add(const std::string& fileName, FileKind kind, const ColumnShape& shape) {
+    Add(fileName, kind);
+    shapes.push_back(shape);
+    shapeOf.back() = static_cast<int>(shapes.size()) - 1;
   }
   // Every file of `other` after those added so far.
   void Add(const WrittenFiles& other);

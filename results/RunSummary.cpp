@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <sstream>
 
 #include "results/ColumnCatalogue.h"
@@ -206,6 +207,24 @@ std::string SummaryLine(const RunSummary& summary) {
   }
   line << "\n";
   return line.str();
+}
+
+std::vector<double> SummaryValues(const RunSummary& summary, bool adhesionUsed, bool slideRelease) {
+  const double none = std::numeric_limits<double>::quiet_NaN();
+  std::vector<double> values = {summary.peakSpeed,
+                                summary.peakAcceleration,
+                                summary.peakDeceleration,
+                                summary.brakeTime.value_or(none),
+                                summary.stopTime.value_or(none),
+                                summary.stopDistance.value_or(none),
+                                summary.slidingTime};
+  values.insert(values.end(), summary.largestSlip.begin(), summary.largestSlip.end());
+  if (adhesionUsed) values.push_back(summary.adhesionUsed.value_or(none));
+  const std::vector<double>& release = summary.slideRelease;
+  for (std::size_t i = 0; slideRelease && i < summary.largestSlip.size(); ++i) {
+    values.push_back(i < release.size() ? release[i] : none);
+  }
+  return values;
 }
 
 std::string SummaryHeader(const std::vector<std::string>& leading, std::size_t axleCount,

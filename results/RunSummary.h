@@ -154,6 +154,12 @@ RunSummary SummariseRun(const std::vector<SummaryRow>& rows, std::size_t axleCou
 // slide protection acted.
 std::string SummaryLine(const RunSummary& summary);
 
+// The figures of `summary` in the order of the summary file's columns, NaN
+// for a missing one; with `adhesionUsed` the adhesion used, then with
+// `slideRelease` the release time of every axle.
+std::vector<double> SummaryValues(const RunSummary& summary, bool adhesionUsed = false,
+                                  bool slideRelease = false);
+
 // The summary file's column names after `leading` ones, and a row of it: the
 // figures in their shortest exact form, an empty cell for a missing one; with
 // `adhesionUsed` the column adhesion_used, then with `slideRelease` the

@@ -18,7 +18,13 @@ bool StateRecorder::Open(const std::string& fileName, const StateLayout& stateLa
                          bool flushEveryRow) {
   layout = stateLayout;
   deflections.assign(layout.deflectionNames.size(), 0.0);
-  return writer.Open(fileName, ColumnNames(layout), flushEveryRow);
+  return writer.OpenCsv(fileName, ColumnNames(layout), flushEveryRow);
+}
+
+bool StateRecorder::OpenHdf5(Hdf5File& file, const StateLayout& stateLayout) {
+  layout = stateLayout;
+  deflections.assign(layout.deflectionNames.size(), 0.0);
+  return writer.OpenHdf5(file, "states", FileColumns(FileKind::States, StatesShape(layout)));
 }
 
 void StateRecorder::Record(double time, const std::vector<double>& linearState) {

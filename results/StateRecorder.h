@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "results/ColumnCatalogue.h"
-#include "results/CsvWriter.h"
+#include "results/ResultTable.h"
 
 // What the states file shows of the linear state, which holds every freedom's
 // velocity, then every freedom's displacement.
@@ -35,15 +35,19 @@ class StateRecorder {
   // Creates the file and writes the header; false when it cannot be opened,
   // and recording then does nothing. `flushEveryRow` as for CsvWriter.
   bool Open(const std::string& fileName, const StateLayout& layout, bool flushEveryRow = false);
+  // The same as the table "states" of `file`.
+  bool OpenHdf5(Hdf5File& file, const StateLayout& layout);
   bool IsOpen() const { return writer.IsOpen(); }
+  const StateLayout& Layout() const { return layout; }
   // The row at `time` of `linearState` (velocities, then displacements).
   void Record(double time, const std::vector<double>& linearState);
 
+  bool Flush() { return writer.Flush(); }
   bool Close() { return writer.Close(); }
   int ErrorNumber() const { return writer.ErrorNumber(); }
 
  private:
-  CsvWriter writer;
+  ResultTable writer;
   StateLayout layout;
   std::vector<double> deflections;
 };

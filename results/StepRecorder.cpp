@@ -11,12 +11,16 @@ double At(const std::vector<double>& values, std::size_t i) {
 
 }  // namespace
 
-std::vector<std::string> StepRecorder::ColumnNames(int axleCount, bool cylinders, bool valves) {
+std::vector<Column> StepRecorder::Columns(int axleCount, bool cylinders, bool valves) {
   ColumnShape shape;
   shape.axles = axleCount;
   shape.brakeCylinders = cylinders;
   shape.slideProtection = valves;
-  return ::ColumnNames(FileColumns(FileKind::TimeSeries, shape));
+  return FileColumns(FileKind::TimeSeries, shape);
+}
+
+std::vector<std::string> StepRecorder::ColumnNames(int axleCount, bool cylinders, bool valves) {
+  return ::ColumnNames(Columns(axleCount, cylinders, valves));
 }
 
 bool StepRecorder::Open(const std::string& fileName, int axleCount, bool flushEveryRow,
@@ -24,13 +28,25 @@ bool StepRecorder::Open(const std::string& fileName, int axleCount, bool flushEv
   axles = axleCount > 0 ? static_cast<std::size_t>(axleCount) : 0;
   cylinderColumns = cylinders;
   valveColumns = valves;
-  return writer.Open(fileName, ColumnNames(axleCount, cylinders, valves), flushEveryRow);
+  return writer.OpenCsv(fileName, ColumnNames(axleCount, cylinders, valves), flushEveryRow);
 }
 
 bool StepRecorder::Open(const std::string& fileName, const Kelvra& vehicle, bool flushEveryRow) {
   const TLineSections& line = vehicle.LineParts();
   return Open(fileName, vehicle.AxleCount(), flushEveryRow, line.BrkCyl.Active(),
               line.Wsp.Enabled());
+}
+
+bool StepRecorder::OpenHdf5(Hdf5File& file, int axleCount, bool cylinders, bool valves) {
+  axles = axleCount > 0 ? static_cast<std::size_t>(axleCount) : 0;
+  cylinderColumns = cylinders;
+  valveColumns = valves;
+  return writer.OpenHdf5(file, "series", Columns(axleCount, cylinders, valves));
+}
+
+bool StepRecorder::OpenHdf5(Hdf5File& file, const Kelvra& vehicle) {
+  const TLineSections& line = vehicle.LineParts();
+  return OpenHdf5(file, vehicle.AxleCount(), line.BrkCyl.Active(), line.Wsp.Enabled());
 }
 
 void StepRecorder::RecordInitial(const Kelvra& vehicle) {

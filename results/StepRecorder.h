@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "results/CsvWriter.h"
+#include "results/ResultTable.h"
 #include "vehicle/Kelvra.h"
 
 // Columns: time [s], traction [N], then per axle i = 1..c: brake_i (the brake
@@ -27,6 +27,8 @@ class StepRecorder {
   // one valve column per axle after those.
   static std::vector<std::string> ColumnNames(int axleCount, bool cylinders = false,
                                               bool valves = false);
+  // The same with their units.
+  static std::vector<Column> Columns(int axleCount, bool cylinders = false, bool valves = false);
 
   // Creates the file and writes the header for `axleCount` axles; with
   // `flushEveryRow` each row reaches the file at once (see CsvWriter). False
@@ -35,7 +37,13 @@ class StepRecorder {
             bool cylinders = false, bool valves = false);
   // The same with the columns that `vehicle`'s sections call for.
   bool Open(const std::string& fileName, const Kelvra& vehicle, bool flushEveryRow = false);
+  // The same as the table "series" of `file`.
+  bool OpenHdf5(Hdf5File& file, int axleCount, bool cylinders = false, bool valves = false);
+  bool OpenHdf5(Hdf5File& file, const Kelvra& vehicle);
   bool IsOpen() const { return writer.IsOpen(); }
+  std::size_t AxleCount() const { return axles; }
+  bool CylinderColumns() const { return cylinderColumns; }
+  bool ValveColumns() const { return valveColumns; }
 
   // The initial state at time 0, its per-axle outputs worked out from the
   // initial linear state; traction, brake inputs and brake forces are 0.
@@ -63,7 +71,7 @@ class StepRecorder {
   void Row(double time, const std::vector<double>* brakeDemand, double tractionForce,
            const Outputs& outputs, const Kelvra& vehicle);
 
-  CsvWriter writer;
+  ResultTable writer;
   std::size_t axles = 0;
   bool cylinderColumns = false;
   bool valveColumns = false;

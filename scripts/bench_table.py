@@ -59,6 +59,11 @@ def main(path):
         row = recorded[1] - step[1]
         print(f"Recording a row: {readable(row)} of process CPU, {row / step[1]:.0%} of the step's own "
               f"(goal: at most 100 %)")
+    recorded_hdf5 = rows.get("BM_KelvraDoStepRecordedHdf5/ITER:3/process_time")
+    if step and recorded_hdf5:
+        row = recorded_hdf5[1] - step[1]
+        print(f"Recording a row into HDF5: {readable(row)} of process CPU, {row / step[1]:.0%} of the "
+              f"step's own")
     if console:
         print(f"Console run: {1e9 / console[0]:.0f} x faster than real time (goal: at least 1000 x)")
     shipped = rows.get("BM_ShippedWholePreparation")

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests, the window tests, scripts/plot.sh,
-# the run manifests (JSON, SHA-256), the cluster recipe's GNU parallel and the
-# robustness checks (fuzzing, memcheck) need.
+# Installs the Debian packages the build (the HDF5 library among them), the tests, the window
+# tests, scripts/plot.sh, the run manifests (JSON, SHA-256), the cluster recipe's GNU parallel and
+# the robustness checks (fuzzing, memcheck) need.
 # Idempotent: checks every package with dpkg and only calls apt-get when one is missing.
 set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
   libtnt-dev libjama-dev liblapack-dev
+  # --format hdf5: the HDF5 C library; the tests and docs read the files back with h5py.
+  libhdf5-dev python3-h5py
   freeglut3-dev libglu1-mesa-dev libdevil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core

@@ -44,8 +44,9 @@ echo "== Memcheck of a console run"
 memcheck || failed+=(memcheck)
 
 # ThreadSanitizer cannot share a build with AddressSanitizer: a build of its
-# own runs a batch and a study of the shipped data on two jobs each, the runs
-# whose sets and cases share the set-up and the console across threads.
+# own runs a batch (as CSV and as HDF5 files) and a study of the shipped data
+# on two jobs each, the runs whose sets and cases share the set-up and the
+# console across threads.
 tsan() {
   local build="$root/build-tsan" work
   cmake --preset tsan -DKELVRA_WERROR=ON >/dev/null &&
@@ -55,13 +56,15 @@ tsan() {
   local status=0
   (cd "$work" && export TSAN_OPTIONS=halt_on_error=1:exitcode=66 &&
     "$build/kelvra" --batch --history demo_history.in --jobs 2 --sets 1-3 </dev/null >batch.log &&
+    "$build/kelvra" --batch --history demo_history.in --jobs 2 --sets 1-3 --states \
+      --format hdf5 </dev/null >hdf5.log &&
     "$build/kelvra" --study study_brake_adhesion.csv --history demo_history.in --jobs 2 \
       --sets 1-3 --modes </dev/null >study.log) || status=$?
   [ "$status" -eq 0 ] || tail -n 40 "$work"/*.log
   rm -rf "$work"
   return "$status"
 }
-echo "== ThreadSanitizer run of a batch and a study on two jobs"
+echo "== ThreadSanitizer runs of batches and a study on two jobs"
 tsan || failed+=(tsan)
 
 echo "== Test suites"

@@ -42,6 +42,7 @@ TEST(CommandLineTest, OptionsSelectTheRunModes) {
       {{"--log-dir", "logs"}, Framework::kRequestRealTimeExternalForce},
       {{"--study", "s.csv", "--history", "h.in", "--states"}, 0},
       {{"--modes"}, Framework::kRequestRealTimeExternalForce},
+      {{"--format", "hdf5", "--history", "h.in"}, Framework::kRequestGraphicsDisplay},
   };
   for (const Case& c : cases) {
     const Parsed parsed = Parse(c.words);
@@ -56,6 +57,9 @@ TEST(CommandLineTest, OptionsSelectTheRunModes) {
   EXPECT_TRUE(study.commandLine.writeStates);
   EXPECT_FALSE(study.commandLine.writeModes);
   EXPECT_TRUE(Parse({"--batch", "--history", "h.in", "--modes"}).commandLine.writeModes);
+  EXPECT_EQ(ResultFormat::kCsv, study.commandLine.resultFormat);
+  EXPECT_EQ(ResultFormat::kHdf5, Parse({"--format=hdf5"}).commandLine.resultFormat);
+  EXPECT_EQ(ResultFormat::kCsv, Parse({"--format", "csv"}).commandLine.resultFormat);
 }
 
 TEST(CommandLineTest, OtherArgumentsGoToTheWindowSystem) {
@@ -90,6 +94,9 @@ TEST(CommandLineTest, ErrorsNameTheProblem) {
       {{"--frobnicate=1"}, "unknown option --frobnicate"},
       {{"--console=yes", "--history", "h"}, "--console takes no value"},
       {{"--console", "--history", "h", "--modes=all"}, "--modes takes no value"},
+      {{"--console", "--history", "h", "--format", "HDF5"},
+       "--format needs csv or hdf5, not 'HDF5'"},
+      {{"--console", "--history", "h", "--format"}, "--format needs a value"},
       {{"--console", "--history", "h", "--jobs", "2"},
        "--jobs applies to batch runs and studies only"},
       {{"--history", "h", "--sets=1"}, "--sets applies to batch runs and studies only"},

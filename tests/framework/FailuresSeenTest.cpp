@@ -29,31 +29,35 @@ std::string Unwritten(const std::string& file) {
 }
 
 // Every result file and log on a full disk (here: files that cannot grow past
-// 0 bytes): each write and close is checked, and each file costs one warning
-// saying what happened; the exit status is 1.
+// 0 bytes), in either format: each write and close is checked, and each file
+// costs one warning saying what happened; the exit status is 1.
 TEST(FailuresSeenTest, EveryFileOnAFullDiskIsNamedOnce) {
-  TempFolder folder;
-  folder.CopyShippedData();
-  folder.Write("h.in", RampHistory(20));
-  folder.Write("batch_paramsets.in", "BATCH 2 4\n0.005 3 10 0.05\n0.0025 1 5 0.05\n");
-  std::vector<std::string> files;
-  for (const char* file :
-       {"L/model_creation.log", "L/component_manager.log", "L/basic_matrix_manager.log",
-        "L/advanced_matrix_manager.log", "L/simulation_module.log", "L/vehicle_system.log"}) {
-    files.push_back(file);
+  for (const std::string format : {"csv", "hdf5"}) {
+    const std::string series = format == "csv" ? ".csv" : ".h5";
+    TempFolder folder;
+    folder.CopyShippedData();
+    folder.Write("h.in", RampHistory(20));
+    folder.Write("batch_paramsets.in", "BATCH 2 4\n0.005 3 10 0.05\n0.0025 1 5 0.05\n");
+    std::vector<std::string> files;
+    for (const char* file :
+         {"L/model_creation.log", "L/component_manager.log", "L/basic_matrix_manager.log",
+          "L/advanced_matrix_manager.log", "L/simulation_module.log", "L/vehicle_system.log"}) {
+      files.push_back(file);
+    }
+    for (const std::string& file : std::vector<std::string>{
+             "batch_0" + series, "batch_0.txt", "batch_run_times.txt", "batch_summary.csv",
+             "batch_1" + series, "batch_1.txt", "ode1_train17_rk4_result.txt", "ruku_forces.txt",
+             "ruku_states.csv", "ruku_run_time.txt", "batch.json"}) {
+      files.push_back("results/" + file);
+    }
+    const auto run = RunWithFileLimit(
+        folder.Path(), KelvraCommand("--batch --history h.in --log-dir L --format " + format), 0,
+        "\n");
+    EXPECT_EQ(1, run.exitCode);
+    std::string expected;
+    for (const std::string& file : files) expected += Unwritten(file);
+    EXPECT_EQ(expected, run.err);
   }
-  for (const char* file :
-       {"batch_0.csv", "batch_0.txt", "batch_run_times.txt", "batch_summary.csv", "batch_1.csv",
-        "batch_1.txt", "ode1_train17_rk4_result.txt", "ruku_forces.txt", "ruku_states.csv",
-        "ruku_run_time.txt", "batch.json"}) {
-    files.push_back(std::string("results/") + file);
-  }
-  const auto run =
-      RunWithFileLimit(folder.Path(), KelvraCommand("--batch --history h.in --log-dir L"), 0, "\n");
-  EXPECT_EQ(1, run.exitCode);
-  std::string expected;
-  for (const std::string& file : files) expected += Unwritten(file);
-  EXPECT_EQ(expected, run.err);
 }
 
 // A running program in `folder` whose standard output goes to out.txt.

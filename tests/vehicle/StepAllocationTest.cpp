@@ -8,12 +8,14 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <new>
 #include <sstream>
 #include <vector>
 
 #include "results/StepRecorder.h"
 #include "setup/VehicleSetUp.h"
+#include "support/Hdf5Reading.h"
 #include "support/SingleMassVehicle.h"
 #include "support/TestSupport.h"
 #include "vehicle/Kelvra.h"
@@ -66,12 +68,14 @@ void operator delete[](void* memory, const std::nothrow_t&) noexcept {
 namespace {
 
 // The step alone, and the step with its time-series row recorded, in blocks
-// handed to the writer thread or flushed row by row. Opening the file and
-// starting the writer happen before the counting; the flush at the end (which
-// the window makes every frame) belongs to it.
+// handed to the writer thread, flushed row by row, or gathered into the chunks
+// of an HDF5 table. Opening the file and starting the writer happen before the
+// counting; the flush at the end (which the window makes every frame) belongs
+// to it.
 TEST(StepAllocationTest, StepAndRecordingAllocateNothingAfterWarmUp) {
-  enum class Recording { None, Blocks, EveryRow };
-  for (const Recording recording : {Recording::None, Recording::Blocks, Recording::EveryRow}) {
+  enum class Recording { None, Blocks, EveryRow, Hdf5 };
+  for (const Recording recording :
+       {Recording::None, Recording::Blocks, Recording::EveryRow, Recording::Hdf5}) {
     for (int axles : {1, 4}) {
       SCOPED_TRACE(static_cast<int>(recording));
       SingleMassVehicle vehicle(axles);
@@ -83,8 +87,12 @@ TEST(StepAllocationTest, StepAndRecordingAllocateNothingAfterWarmUp) {
       Kelvra kelvra;
       std::ostringstream log;
       ASSERT_TRUE(vehicle.Create(kelvra, (folder.Path() / "model.in").string(), log)) << log.str();
+      Hdf5File file;
       StepRecorder recorder;
-      if (recording != Recording::None) {
+      if (recording == Recording::Hdf5) {
+        ASSERT_TRUE(file.Create((folder.Path() / "steps.h5").string()));
+        ASSERT_TRUE(recorder.OpenHdf5(file, kelvra));
+      } else if (recording != Recording::None) {
         ASSERT_TRUE(recorder.Open((folder.Path() / "steps.csv").string(), axles,
                                   recording == Recording::EveryRow));
       }
@@ -107,7 +115,12 @@ TEST(StepAllocationTest, StepAndRecordingAllocateNothingAfterWarmUp) {
       EXPECT_TRUE(ok);
       EXPECT_EQ(0, during) << axles << " axles";
       EXPECT_TRUE(recorder.Close());
-      if (recording != Recording::None) {
+      EXPECT_TRUE(file.Close());
+      if (recording == Recording::Hdf5) {
+        std::map<std::string, testing_support::Hdf5Group> groups;
+        ASSERT_TRUE(testing_support::ReadHdf5Groups(folder.Path() / "steps.h5", groups));
+        EXPECT_EQ(2001u, groups["series"].datasets.at(0).values.size());
+      } else if (recording != Recording::None) {
         const std::string text = folder.Read("steps.csv");
         EXPECT_EQ(2002, std::count(text.begin(), text.end(), '\n'));
       }

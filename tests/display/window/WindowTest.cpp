@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "XSession.h"
+#include "support/Hdf5Reading.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -239,7 +241,7 @@ std::vector<fs::path> WindowSeries(const fs::path& folder) {
   std::vector<fs::path> files;
   for (const auto& entry : fs::directory_iterator(folder / "results")) {
     const std::string name = entry.path().filename().string();
-    if (name.rfind("realtime_", 0) == 0 && entry.path().extension() == ".csv" &&
+    if (name.rfind("realtime_", 0) == 0 && entry.path().extension() != ".json" &&
         name.find("_states") == std::string::npos && name != "realtime_modes.csv") {
       files.push_back(entry.path());
     }
@@ -253,13 +255,27 @@ std::string Sha256Sum(const fs::path& file) {
   return out.substr(0, out.find(' '));
 }
 
-std::vector<std::string> HeaderColumns(const fs::path& file) {
+// The columns `file` holds as "<name> <unit>": a CSV's header names them (its
+// units are not in the file: "?"), an HDF5 file's tables hold them as
+// "<table>/<dataset>" with the dataset's units.
+std::vector<std::string> ColumnsInFile(const fs::path& file) {
+  std::vector<std::string> columns;
+  if (file.extension() == ".h5") {
+    std::map<std::string, testing_support::Hdf5Group> tables;
+    EXPECT_TRUE(testing_support::ReadHdf5Groups(file, tables)) << file;
+    for (const char* table : {"series", "states"}) {
+      if (tables.count(table) == 0) continue;
+      for (const testing_support::Hdf5Column& dataset : tables.at(table).datasets) {
+        columns.push_back(std::string(table) + "/" + dataset.name + " " + dataset.units);
+      }
+    }
+    return columns;
+  }
   const std::string text = testing_support::ReadFile(file);
   std::istringstream header(text.substr(0, text.find('\n')));
-  std::vector<std::string> names;
   std::string name;
-  while (std::getline(header, name, ',')) names.push_back(name);
-  return names;
+  while (std::getline(header, name, ',')) columns.push_back(name + " ?");
+  return columns;
 }
 
 std::string StatesName(const std::string& series) {
@@ -270,8 +286,8 @@ std::string StatesName(const std::string& series) {
 // results/, named after the first time series it lists. It is checked against
 // the files themselves: the run ended with status 0, the model's and the
 // history's digests are sha256sum's, and it lists exactly the files `expected`
-// ("<kind> <path>", in any order), each with the columns of its header, every
-// one with a unit.
+// ("<kind> <path>", in any order), each with the columns of its header or
+// tables, every one with a unit.
 void ExpectSessionRecord(const fs::path& folder, std::vector<std::string> expected,
                          const std::string& history = "") {
   std::vector<fs::path> records;
@@ -295,13 +311,15 @@ void ExpectSessionRecord(const fs::path& folder, std::vector<std::string> expect
   for (const nlohmann::json& file : record["files"]) {
     const std::string path = file["path"];
     listed.push_back(file["kind"].get<std::string>() + " " + path);
-    if (firstSeries.empty() && file["kind"] == "time_series") firstSeries = path;
+    const bool hdf5 = file["kind"] == "hdf5";
+    if (firstSeries.empty() && (hdf5 || file["kind"] == "time_series")) firstSeries = path;
     std::vector<std::string> columns;
     for (const nlohmann::json& column : file["columns"]) {
-      columns.push_back(column["name"]);
-      EXPECT_NE(column["unit"], "") << path << " " << column["name"];
+      const std::string unit = column["unit"];
+      EXPECT_NE(unit, "") << path << " " << column["name"];
+      columns.push_back(column["name"].get<std::string>() + " " + (hdf5 ? unit : "?"));
     }
-    EXPECT_EQ(columns, HeaderColumns(folder / path)) << path;
+    EXPECT_EQ(columns, ColumnsInFile(folder / path)) << path;
   }
   std::sort(listed.begin(), listed.end());
   std::sort(expected.begin(), expected.end());
@@ -522,6 +540,103 @@ TEST_F(WindowTest, RecordedHistoryEndsWithTheMessageAndTheWindowWaitsForStart) {
       consoleSeries.parent_path() / (consoleSeries.stem().string() + "_modes.csv"));
   EXPECT_EQ(testing_support::ReadFile(folder.Path() / "results/realtime_modes.csv"), consoleModes);
   EXPECT_NE(consoleModes, "");
+}
+
+// The HDF5 file of a results folder's run whose name starts with `prefix`.
+std::vector<fs::path> Hdf5Files(const fs::path& folder, const std::string& prefix) {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(folder / "results")) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) == 0 && entry.path().extension() == ".h5") files.push_back(entry);
+  }
+  return files;
+}
+
+// Whether every table of `shown` but the summary holds the rows of the same
+// table of `console` from its first, `rows` of them, under the same names and units.
+bool TablesStartAsTheConsoles(const std::map<std::string, testing_support::Hdf5Group>& shown,
+                              const std::map<std::string, testing_support::Hdf5Group>& console,
+                              std::size_t rows) {
+  if (shown.size() != 2u || console.count("summary") != 1u) return false;
+  for (const char* name : {"series", "states"}) {
+    if (shown.count(name) == 0 || console.count(name) == 0) return false;
+    const testing_support::Hdf5Group& part = shown.at(name);
+    const testing_support::Hdf5Group& whole = console.at(name);
+    if (part.columns != whole.columns || part.datasets.size() != whole.datasets.size()) {
+      return false;
+    }
+    for (std::size_t c = 0; c < whole.datasets.size(); ++c) {
+      const testing_support::Hdf5Column& a = part.datasets[c];
+      const testing_support::Hdf5Column& b = whole.datasets[c];
+      if (a.name != b.name || a.units != b.units || a.values.size() != rows ||
+          b.values.size() < rows ||
+          !std::equal(a.values.begin(), a.values.end(), b.values.begin())) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Under --format hdf5 the window's rows reach its file frame by frame. A reset
+// closes the file whole and starts another, which is whole when closing the
+// window ends the process: the first holds the console run's series and states
+// row for row (a window run has no summary), the second starts as they do.
+// Both carry the record of the window's run as attributes, and the session's
+// record lists them with their datasets.
+TEST_F(WindowTest, Hdf5FilesOfTheWindowHoldTheConsoleRunsTables) {
+  folder.Write("three_rows.in",
+               "EFD 3 5\n"
+               "0 0 0 0 20000\n"
+               "0 0 0 0 20000\n"
+               "0 0 0 0 20000\n");
+  Program program(folder.Path(), "--states --format hdf5 --history three_rows.in");
+  const unsigned long window = FindWindow(program, 60s);
+  if (window == 0 && !DisplayStarted(program)) GTEST_SKIP() << "the program opens no window";
+  ASSERT_NE(window, 0u) << program.Report();
+  EXPECT_TRUE(WaitFor([&] { return program.Console().find(kEndOfData) != std::string::npos; }));
+  Click(window, 190, 35);  // "Reset"
+  EXPECT_TRUE(WaitFor([&] { return Hdf5Files(folder.Path(), "realtime_").size() == 2u; }));
+  Close(program, window);
+  std::vector<std::string> written;
+  for (const fs::path& file : WindowSeries(folder.Path())) {
+    EXPECT_EQ(".h5", file.extension());
+    written.push_back("hdf5 results/" + file.filename().string());
+  }
+  ExpectSessionRecord(folder.Path(), written, "three_rows.in");
+
+  const testing_support::ProcessResult consoleRun = testing_support::RunIn(
+      folder.Path(), "'" + testing_support::KelvraBinary().string() +
+                         "' --console --states --format hdf5 --history three_rows.in");
+  ASSERT_EQ(consoleRun.exitCode, 0) << consoleRun.err;
+  const std::vector<fs::path> windowFiles = Hdf5Files(folder.Path(), "realtime_");
+  const std::vector<fs::path> consoleFiles = Hdf5Files(folder.Path(), "_kelvra_result_");
+  ASSERT_EQ(2u, windowFiles.size());
+  ASSERT_EQ(1u, consoleFiles.size());
+  std::map<std::string, testing_support::Hdf5Group> console;
+  ASSERT_TRUE(testing_support::ReadHdf5Groups(consoleFiles[0], console));
+  // The files' names are random numbers: either may be the first.
+  std::map<std::string, testing_support::Hdf5Group> shown[2];
+  ASSERT_TRUE(testing_support::ReadHdf5Groups(windowFiles[0], shown[0]));
+  ASSERT_TRUE(testing_support::ReadHdf5Groups(windowFiles[1], shown[1]));
+  const auto rowsOf = [](const std::map<std::string, testing_support::Hdf5Group>& tables) {
+    const auto series = tables.find("series");
+    return series == tables.end() || series->second.datasets.empty()
+               ? 0u
+               : series->second.datasets[0].values.size();
+  };
+  const int first = rowsOf(shown[0]) == 4u ? 0 : 1;
+  EXPECT_TRUE(TablesStartAsTheConsoles(shown[first], console, 4u));
+  const std::size_t restarted = rowsOf(shown[1 - first]);
+  EXPECT_GE(restarted, 1u);
+  EXPECT_TRUE(TablesStartAsTheConsoles(shown[1 - first], console, restarted));
+  // Each carries the run's record, the window's own.
+  for (const fs::path& file : windowFiles) {
+    std::map<std::string, testing_support::Hdf5AttributeValue> attributes;
+    ASSERT_TRUE(testing_support::ReadHdf5RootAttributes(file, attributes));
+    EXPECT_EQ(std::vector<std::string>{"window"}, attributes["run"].texts);
+    EXPECT_EQ(std::vector<std::string>{"three_rows.in"}, attributes["history.path"].texts);
+  }
 }
 
 // The context menu opens at the pointer, one entry below the other; "Quit" is
