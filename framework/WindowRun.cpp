@@ -10,10 +10,10 @@
 namespace {
 
 // The record of a window session, named after its first time series
-// ("realtime_<n>.json" beside "realtime_<n>.csv" or "realtime_<n>.h5"). Each time a series closes,
-// at a reset and at the end, it is rewritten whole with every file written so
-// far, so that one stands even should the process be killed later; its exit
-// status stays null until the session ends.
+// ("realtime_<n>.json" beside "realtime_<n>.csv" or "realtime_<n>.h5"). Each
+// time a series closes, at a reset and at the end, it is rewritten whole with
+// every file written so far, so that one stands even should the process be
+// killed later; its exit status stays null until the session ends.
 class SessionRecord {
  public:
   SessionRecord(const RunRecord& start, const WrittenFiles& earlier, LostResults& lostResults)
