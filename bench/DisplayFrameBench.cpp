@@ -128,7 +128,7 @@ void DisplayFrame(benchmark::State& state) {
   state.counters["zoom"] = display.view.zoom;
   state.counters["stepsPerFrame"] =
       static_cast<double>(display.run.StepsRun()) / static_cast<double>(200 + state.iterations());
-  display.run.CloseSeries();
+  display.run.EndSession();
   if (!display.run.SeriesFile().empty()) std::filesystem::remove(display.run.SeriesFile());
 }
 BENCHMARK(DisplayFrame)

@@ -33,6 +33,7 @@ void VehicleRun::SetUp(Kelvra& vehicleSystem, VehicleRunData data, std::ostream&
   format = data.format;
   fileAttributes = std::move(data.fileAttributes);
   warnUnwritable = std::move(data.warnUnwritable);
+  seriesClosed = std::move(data.seriesClosed);
   writeStates = data.writeStates;
   stateLayout = std::move(data.stateLayout);
   const int axles = std::max(0, vehicle->AxleCount());
@@ -84,17 +85,39 @@ void VehicleRun::StartSeries() {
   }
 }
 
+// An HDF5 file holds the series and the states as its tables; as CSV they
+// are files of their own.
+void VehicleRun::CloseSeries(bool sessionEnds) {
+  const auto close = [this](auto& recorder, const std::string& fileName) {
+    if (!recorder.IsOpen()) return false;
+    if (recorder.Close()) return true;
+    WarnUnwritable(fileName);
+    return false;
+  };
+  RunRecording& recording = replay.Recording();
+  ClosedSeries closed;
+  closed.sessionEnds = sessionEnds;
+  if (format == ResultFormat::kHdf5) {
+    closed.hdf5 = true;
+    closed.hdf5Shape = recording.Hdf5Shape(false);
+    const bool open = recording.file.IsOpen();
+    closed.seriesWritten = open && recording.CloseHdf5(nullptr);
+    if (open && !closed.seriesWritten) WarnUnwritable(seriesFile);
+  } else {
+    closed.seriesWritten = close(recording.series, seriesFile);
+    closed.statesWritten = close(recording.states, StatesFileName(seriesFile));
+  }
+  if (seriesFile.empty() || !seriesClosed) return;
+  closed.seriesFile = seriesFile;
+  seriesClosed(closed);
+}
+
 // The shown time, the replay mode and the view belong to the display and stay.
 void VehicleRun::Reset() {
   if (vehicle != nullptr) vehicle->Init(*console);
   historyRow = 0;
   replay.Restart();
-  if (format == ResultFormat::kHdf5) {
-    if (!replay.Recording().CloseHdf5(nullptr)) WarnUnwritable(seriesFile);
-  } else {
-    if (!replay.Recorder().Close()) WarnUnwritable(seriesFile);
-    if (!replay.Recording().states.Close()) WarnUnwritable(StatesFileName(seriesFile));
-  }
+  CloseSeries(false);
   if (!seriesFile.empty()) StartSeries();
   ReadDriverView();
 }
@@ -113,13 +136,6 @@ FrameOutcome VehicleRun::AdvanceFrame(const FrameRequest& request) {
   if (outcome.steps > 0 && format == ResultFormat::kHdf5) replay.Recording().Flush();
   ReadDriverView();
   return outcome;
-}
-
-bool VehicleRun::CloseSeries() {
-  RunRecording& recording = replay.Recording();
-  if (format == ResultFormat::kHdf5) return recording.CloseHdf5(nullptr);
-  const bool seriesWritten = recording.series.Close();
-  return recording.states.Close() && seriesWritten;
 }
 
 // Step k + 1 since the start ends at the simulated time (k + 1) DT, whatever the

@@ -32,6 +32,20 @@ struct LeverLevels {
 };
 LeverLevels LeverLevelsOf(float leverValue);
 
+// A time series the run closed, at a reset or at the end of the session:
+// its file, whether it and the states beside it were written whole (false for
+// one not asked for, not opened or whose write failed), and whether the
+// session ends with it. Under HDF5 the file holds the series and the states
+// as tables with the columns of `hdf5Shape`.
+struct ClosedSeries {
+  std::string seriesFile;
+  bool seriesWritten = false;
+  bool statesWritten = false;
+  bool hdf5 = false;
+  ColumnShape hdf5Shape;
+  bool sessionEnds = false;
+};
+
 // What the run driver hands to the vehicle run.
 struct VehicleRunData {
   Matrix externalForceHistory;    // rows of brake inputs (columns 0..c-1) and traction (column c)
@@ -53,6 +67,8 @@ struct VehicleRunData {
   StateLayout stateLayout;
   // Told the name of a result file that cannot be opened for writing.
   std::function<void(const std::string&)> warnUnwritable;
+  // Told of every time series once its files are closed.
+  std::function<void(const ClosedSeries&)> seriesClosed;
 };
 
 // What the display hands over once per frame.
@@ -103,8 +119,8 @@ class VehicleRun {
   const DriverReadout& Readout() const { return readout; }
   // Null before SetUp.
   const Kelvra* Vehicle() const { return vehicle; }
-  // Hands the recorded rows to the files and closes them; false when a write failed.
-  bool CloseSeries();
+  // The session ends: the time series and its states are closed, as at a reset.
+  void EndSession() { CloseSeries(true); }
 
   // Clock of the previous paced frame, -1 before the first.
   int lastFrameMs = -1;
@@ -116,6 +132,9 @@ class VehicleRun {
   void StepVehicle();
   void ReadDriverView();
   void WarnUnwritable(const std::string& fileName) const;
+  // Hands the recorded rows to the files, closes them, warns of a failed
+  // write and tells seriesClosed.
+  void CloseSeries(bool sessionEnds);
 
   Kelvra* vehicle = nullptr;
   std::ostream* console = nullptr;
@@ -131,6 +150,7 @@ class VehicleRun {
   ResultFormat format = ResultFormat::kCsv;
   std::vector<Hdf5Attribute> fileAttributes;
   std::function<void(const std::string&)> warnUnwritable;
+  std::function<void(const ClosedSeries&)> seriesClosed;
   bool writeStates = false;
   StateLayout stateLayout;
   std::string seriesFile;  // empty while none is written

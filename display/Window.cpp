@@ -176,7 +176,10 @@ void OnDisplay() {
   glutSetWindowTitle(title.data());
 }
 
+// A closed window ends the main loop only after the timers of its last pass:
+// no frame is asked of a window that is gone.
 void OnTimer(int) {
+  if (glutGetWindow() == 0) return;
   glutTimerFunc(1000 / kTimerRate, OnTimer, 0);
   display->frameRate.Tick(glutGet(GLUT_ELAPSED_TIME));
   glutPostRedisplay();
@@ -219,7 +222,10 @@ void OnSpecial(int key, int, int) {
 }
 
 void OnMenu(int entry) {
-  if (entry == kMenuQuit) std::exit(0);
+  if (entry == kMenuQuit) {
+    glutLeaveMainLoop();
+    return;
+  }
   if (!display->ToggleMenuEntry(entry)) return;
   glutChangeToMenuEntry(entry, display->MenuLabel(entry), entry);
   if (entry == kMenuAntialiasing) ApplyAntialiasing(display->controls.antialiasing);
@@ -259,8 +265,9 @@ void SetUpDisplay(int argc, char** argv, Kelvra& vehicle, DisplayData data) {
   display = std::make_unique<DisplayState>();
   display->SetUp(vehicle, std::move(data), std::cout);
   glutInit(&argc, argv);
-  // Closing the window ends the process with exit code 0.
-  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
+  // Closing the window ends the main loop, as "Quit" does: the session ends
+  // after it.
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
   StartImageLibrary();
 }
 
@@ -286,5 +293,6 @@ void RunDisplay() {
 
   OnDisplay();
   glutMainLoop();
+  d.run.EndSession();
   std::exit(0);
 }

@@ -28,5 +28,6 @@ void SetUpDisplay(int argc, char** argv, Kelvra& vehicle, DisplayData data);
 
 // Opens the window, loads the pictures, starts the time series, draws the first
 // frame and runs the window system's main loop. Closing the window or choosing "Quit" ends the
-// process with exit code 0.
+// session (the time series is closed and told, see VehicleRunData) and the process with exit
+// code 0.
 [[noreturn]] void RunDisplay();

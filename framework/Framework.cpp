@@ -224,7 +224,7 @@ bool Framework::WriteLogs(const std::string& directory) {
 // The graphics path never returns; the refusal of RTEF + CD is a guard that the
 // mode resolution makes unreachable.
 void Framework::Run(int argc, char** argv) {
-  if (graphicsDisplay) RunWindow(Context(), realTimeExternalForce, argc, argv);
+  if (graphicsDisplay) RunWindow(Context(), realTimeExternalForce, windowRecord, argc, argv);
   if (realTimeExternalForce) {
     *report.console << "Problem with Framework configuration: RTEF+CD Not supported!";
     return;

@@ -75,6 +75,9 @@ class Framework {
   void SetRunBaseName(const std::string& base) { settings.runBaseName = base; }
   // The time series and states keep every `n`-th step's row (and the first).
   void SetRecordEvery(int n) { settings.recordEvery = n; }
+  // The record a window run starts from and writes itself, its window's close
+  // ending the process.
+  void SetWindowRecord(const RunRecord& record) { windowRecord = record; }
   // Console and batch runs skip the validator and the reference integration.
   void SetSkipValidator(bool on) { settings.skipValidator = on; }
   // The base of the console run's files, such as "results/_kelvra_result_12";
@@ -119,4 +122,5 @@ class Framework {
   RunSettings settings;
   RunReport report;
   ConsoleOutcome consoleRun;  // what the console run left for the validator
+  RunRecord windowRecord;
 };

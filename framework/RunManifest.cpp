@@ -179,8 +179,9 @@ RunRecord StartRunRecord(int argc, char** argv, const std::string& kind,
 
 namespace {
 
-// The record as its manifest holds it; `exitStatus` the process's.
-ordered_json ManifestJson(const RunRecord& record, int exitStatus) {
+// The record as its manifest holds it; `exitStatus` the process's, null
+// without one.
+ordered_json ManifestJson(const RunRecord& record, std::optional<int> exitStatus) {
   const std::chrono::duration<double> duration = std::chrono::steady_clock::now() - record.started;
   ordered_json json;
   json["program"] = "kelvra";
@@ -200,7 +201,7 @@ ordered_json ManifestJson(const RunRecord& record, int exitStatus) {
   if (record.kind == "batch") json["batch_sets"] = BatchSets(record.batchSets);
   json["record_every"] = record.recordEvery;
   json["validator"] = record.validator;
-  json["exit_status"] = exitStatus;
+  json["exit_status"] = exitStatus ? ordered_json(*exitStatus) : ordered_json();
   json["files"] = Files(record.files, record.shape);
   return json;
 }
@@ -260,7 +261,7 @@ void AddAttributes(const std::string& name, const ordered_json& value,
 
 }  // namespace
 
-std::string ManifestText(const RunRecord& record, int exitStatus) {
+std::string ManifestText(const RunRecord& record, std::optional<int> exitStatus) {
   return JsonText(ManifestJson(record, exitStatus), 2) + "\n";
 }
 

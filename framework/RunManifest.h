@@ -8,6 +8,7 @@
 // their units from the column catalogue.
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,7 @@ struct BatchSetRecord {
 };
 
 struct RunRecord {
-  std::string kind;  // "console", "batch" or "study"
+  std::string kind;  // "console", "batch", "study" or "window"
   std::vector<std::string> commandLine;
   std::string workingFolder;
   std::string host;
@@ -57,8 +58,9 @@ RunRecord StartRunRecord(int argc, char** argv, const std::string& kind,
                          const std::string& studyFile);
 
 // The manifest's JSON text of `record`, ended by a newline, for a run that
-// ends now with `exitStatus`.
-std::string ManifestText(const RunRecord& record, int exitStatus);
+// ends now with `exitStatus`; without one (a window session that goes on),
+// the exit status is null.
+std::string ManifestText(const RunRecord& record, std::optional<int> exitStatus);
 
 // The manifest's fields that are known when the run starts, as the
 // attributes of its HDF5 files: an object's fields named "<object>.<field>"

@@ -31,7 +31,8 @@ int SaveManifest(const std::string& fileName, const RunRecord& record, int statu
 }
 
 // A console, batch or window run; its exit status. A console or batch run
-// that got through its set-up ends with its record.
+// that got through its set-up ends with its record; a window run writes its
+// own as its time series close.
 int RunOnce(const CommandLine& commandLine, bool locked, RunRecord& record) {
   auto framework = std::make_unique<Framework>();
   framework->SetWriteStates(commandLine.writeStates);
@@ -54,6 +55,10 @@ int RunOnce(const CommandLine& commandLine, bool locked, RunRecord& record) {
   if (locked && !commandLine.logDirectory.empty()) framework->WriteLogs(commandLine.logDirectory);
   framework->SetRealTimePacing(commandLine.realTimePacing);
   if (!ready) return 1;
+  if (framework->GraphicsDisplay()) {
+    record.shape = framework->ResultColumns();
+    framework->SetWindowRecord(record);
+  }
   std::vector<char*> windowArguments = commandLine.windowArguments;
   framework->Run(static_cast<int>(windowArguments.size()), windowArguments.data());
   framework->RunValidator();
@@ -85,6 +90,7 @@ RunRecord StartRecord(int argc, char** argv, const CommandLine& commandLine) {
                      commandLine.modelFile, commandLine.historyFile, commandLine.studyFile);
   record.recordEvery = commandLine.recordEvery;
   record.validator = study                       ? "not run: a study runs no validator"
+                     : !batch && window          ? "not run: a window run runs no validator"
                      : commandLine.skipValidator ? "skipped: --no-validator"
                                                  : "run";
   return record;

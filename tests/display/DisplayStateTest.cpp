@@ -211,10 +211,13 @@ TEST_F(DisplayStateTest, PacedReplayShowsTheSimulatedTimeAndRecordsEveryStep) {
 }
 
 // Each run of the vehicle has its own file, starting at time 0; the file of the
-// run before stays complete.
+// run before stays complete. Each file is told once closed, at the reset and
+// at the end of the session.
 TEST_F(DisplayStateTest, ResetStartsANewTimeSeriesAtTimeZero) {
+  std::vector<ClosedSeries> closed;
   DisplayData data;
   data.run.seriesPrefix = (folder.Path() / "realtime_").string();
+  data.run.seriesClosed = [&](const ClosedSeries& series) { closed.push_back(series); };
   Start(data);
   display->run.StartSeries();
   const std::string first = display->run.SeriesFile();
@@ -224,10 +227,16 @@ TEST_F(DisplayStateTest, ResetStartsANewTimeSeriesAtTimeZero) {
   const std::string firstRun = testing_support::ReadFile(first);
   EXPECT_EQ(std::count(firstRun.begin(), firstRun.end(), '\n'), 5);  // header, initial, 3 steps
 
+  EXPECT_TRUE(closed.empty());
   Click(190.0f, 35.0f);  // "Reset"
   const std::string second = display->run.SeriesFile();
   EXPECT_NE(second, first);
   EXPECT_EQ(testing_support::ReadFile(first), firstRun);
+  ASSERT_EQ(closed.size(), 1u);
+  EXPECT_EQ(closed[0].seriesFile, first);
+  EXPECT_TRUE(closed[0].seriesWritten);
+  EXPECT_FALSE(closed[0].statesWritten);  // not asked for
+  EXPECT_FALSE(closed[0].sessionEnds);
   display->AdvanceFrame();
   const std::string secondRun = testing_support::ReadFile(second);
   std::istringstream lines(secondRun);
@@ -239,6 +248,12 @@ TEST_F(DisplayStateTest, ResetStartsANewTimeSeriesAtTimeZero) {
   EXPECT_EQ(initial.substr(0, initial.find(',')), "0");
   EXPECT_EQ(step.substr(0, step.find(',')), "0.005");
   EXPECT_FALSE(std::getline(lines, step));
+
+  display->run.EndSession();
+  ASSERT_EQ(closed.size(), 2u);
+  EXPECT_EQ(closed[1].seriesFile, second);
+  EXPECT_TRUE(closed[1].seriesWritten);
+  EXPECT_TRUE(closed[1].sessionEnds);
 }
 
 TEST_F(DisplayStateTest, WithoutAResultsFolderTheRunWarnsOnceAndGoesOn) {
@@ -246,6 +261,8 @@ TEST_F(DisplayStateTest, WithoutAResultsFolderTheRunWarnsOnceAndGoesOn) {
   DisplayData data;
   data.run.seriesPrefix = (folder.Path() / "missing" / "realtime_").string();
   data.run.warnUnwritable = [&](const std::string& file) { warned.push_back(file); };
+  std::vector<ClosedSeries> closed;
+  data.run.seriesClosed = [&](const ClosedSeries& series) { closed.push_back(series); };
   Start(data);
   display->run.StartSeries();
   display->controls.lever.SetValue(1.0f);
@@ -254,6 +271,12 @@ TEST_F(DisplayStateTest, WithoutAResultsFolderTheRunWarnsOnceAndGoesOn) {
   EXPECT_EQ(warned[0], display->run.SeriesFile());
   EXPECT_GT(vehicle.LinearState()[0], 0.0);
   EXPECT_FALSE(folder.Exists("missing"));
+  // The session's end tells of the series, which was not written.
+  display->run.EndSession();
+  ASSERT_EQ(closed.size(), 1u);
+  EXPECT_EQ(closed[0].seriesFile, warned[0]);
+  EXPECT_FALSE(closed[0].seriesWritten);
+  EXPECT_EQ(warned.size(), 1u);
 }
 
 TEST_F(DisplayStateTest, DriverReadoutShowsTheSpeedInKmhAndTheDistanceRun) {

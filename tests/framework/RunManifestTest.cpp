@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 
 #include "framework/FileDigest.h"
@@ -55,6 +56,8 @@ TEST(RunManifestTest, ListsTheModelsSettingsAndOptionalSections) {
             manifest["sections"]);
   EXPECT_EQ(1, manifest["exit_status"]);
   EXPECT_TRUE(manifest["files"].empty());
+  // A window session that goes on has no exit status yet.
+  EXPECT_TRUE(nlohmann::json::parse(ManifestText(record, std::nullopt))["exit_status"].is_null());
 }
 
 // Arguments are bytes: one that is no UTF-8 is kept, its bad byte replaced.

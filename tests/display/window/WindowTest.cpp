@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -240,12 +241,90 @@ std::vector<fs::path> WindowSeries(const fs::path& folder) {
   std::vector<fs::path> files;
   for (const auto& entry : fs::directory_iterator(folder / "results")) {
     const std::string name = entry.path().filename().string();
-    if (name.rfind("realtime_", 0) == 0 && name.find("_states") == std::string::npos &&
-        name != "realtime_modes.csv") {
+    if (name.rfind("realtime_", 0) == 0 && entry.path().extension() != ".json" &&
+        name.find("_states") == std::string::npos && name != "realtime_modes.csv") {
       files.push_back(entry.path());
     }
   }
   return files;
+}
+
+// What sha256sum says of `file`: a digest independent of the program's own.
+std::string Sha256Sum(const fs::path& file) {
+  const std::string out = Capture("sha256sum '" + file.string() + "'");
+  return out.substr(0, out.find(' '));
+}
+
+// The columns `file` holds as "<name> <unit>": a CSV's header names them (its
+// units are not in the file: "?"), an HDF5 file's tables hold them as
+// "<table>/<dataset>" with the dataset's units.
+std::vector<std::string> ColumnsInFile(const fs::path& file) {
+  std::vector<std::string> columns;
+  if (file.extension() == ".h5") {
+    std::map<std::string, testing_support::Hdf5Group> tables;
+    EXPECT_TRUE(testing_support::ReadHdf5Groups(file, tables)) << file;
+    for (const char* table : {"series", "states"}) {
+      if (tables.count(table) == 0) continue;
+      for (const testing_support::Hdf5Column& dataset : tables.at(table).datasets) {
+        columns.push_back(std::string(table) + "/" + dataset.name + " " + dataset.units);
+      }
+    }
+    return columns;
+  }
+  const std::string text = testing_support::ReadFile(file);
+  std::istringstream header(text.substr(0, text.find('\n')));
+  std::string name;
+  while (std::getline(header, name, ',')) columns.push_back(name + " ?");
+  return columns;
+}
+
+std::string StatesName(const std::string& series) {
+  return series.substr(0, series.size() - 4) + "_states.csv";
+}
+
+// The window session's record: the one realtime_<n>.json in `folder`'s
+// results/, named after the first time series it lists. It is checked against
+// the files themselves: the run ended with status 0, the model's and the
+// history's digests are sha256sum's, and it lists exactly the files `expected`
+// ("<kind> <path>", in any order), each with the columns of its header or
+// tables, every one with a unit.
+void ExpectSessionRecord(const fs::path& folder, std::vector<std::string> expected,
+                         const std::string& history = "") {
+  std::vector<fs::path> records;
+  for (const auto& entry : fs::directory_iterator(folder / "results")) {
+    const bool window = entry.path().filename().string().rfind("realtime_", 0) == 0;
+    if (window && entry.path().extension() == ".json") records.push_back(entry.path());
+  }
+  ASSERT_EQ(records.size(), 1u);
+  const nlohmann::json record = nlohmann::json::parse(testing_support::ReadFile(records[0]));
+  EXPECT_EQ(record["run"], "window");
+  EXPECT_EQ(record["exit_status"], 0);
+  EXPECT_EQ(record["model"]["path"], "combined_train17_GEN.in");
+  EXPECT_EQ(record["model"]["sha256"], Sha256Sum(folder / "combined_train17_GEN.in"));
+  if (history.empty()) {
+    EXPECT_EQ(record["history"]["path"], "");
+  } else {
+    EXPECT_EQ(record["history"]["sha256"], Sha256Sum(folder / history));
+  }
+  std::vector<std::string> listed;
+  std::string firstSeries;
+  for (const nlohmann::json& file : record["files"]) {
+    const std::string path = file["path"];
+    listed.push_back(file["kind"].get<std::string>() + " " + path);
+    const bool hdf5 = file["kind"] == "hdf5";
+    if (firstSeries.empty() && (hdf5 || file["kind"] == "time_series")) firstSeries = path;
+    std::vector<std::string> columns;
+    for (const nlohmann::json& column : file["columns"]) {
+      const std::string unit = column["unit"];
+      EXPECT_NE(unit, "") << path << " " << column["name"];
+      columns.push_back(column["name"].get<std::string>() + " " + (hdf5 ? unit : "?"));
+    }
+    EXPECT_EQ(columns, ColumnsInFile(folder / path)) << path;
+  }
+  std::sort(listed.begin(), listed.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(listed, expected);
+  EXPECT_EQ(fs::path(firstSeries).replace_extension(".json"), fs::relative(records[0], folder));
 }
 
 // Every line ends in a newline and has the columns of four axles.
@@ -318,7 +397,7 @@ class WindowTest : public ::testing::Test {
   void Close(Program& program, unsigned long window) {
     ASSERT_TRUE(SendWindowClose(window));
     ASSERT_TRUE(program.WaitForExit(20s)) << "the window closed but the program runs on";
-    EXPECT_EQ(program.ExitCode(), 0) << program.Console();
+    EXPECT_EQ(program.ExitCode(), 0) << program.Report();
   }
 
   TempFolder folder;
@@ -374,6 +453,21 @@ TEST_F(WindowTest, ShowsTheVehicleAndAnswersStopLeverStartResetAndClose) {
   });
   EXPECT_FALSE(reset.Empty()) << "the reset vehicle is not where it started";
 
+  // The reset closed the first series: the session's record stands already,
+  // lists it and has no exit status while the window is open.
+  nlohmann::json early;
+  EXPECT_TRUE(WaitFor([&] {
+    for (const auto& entry : fs::directory_iterator(folder.Path() / "results")) {
+      if (entry.path().extension() != ".json") continue;
+      early = nlohmann::json::parse(testing_support::ReadFile(entry.path()), nullptr, false);
+      return !early.is_discarded();
+    }
+    return false;
+  })) << "no record after the reset";
+  EXPECT_TRUE(early["exit_status"].is_null()) << early;
+  ASSERT_EQ(early["files"].size(), 1u) << early;
+  EXPECT_EQ(early["files"][0]["kind"], "time_series");
+
   Close(program, window);
   const std::string console = program.Console();
   EXPECT_NE(console.find("openIL: fonts/default_normal.png loaded and converted successfully\n"),
@@ -381,12 +475,15 @@ TEST_F(WindowTest, ShowsTheVehicleAndAnswersStopLeverStartResetAndClose) {
       << console;
   EXPECT_NE(console.find("Close display window to exit!\n"), std::string::npos) << console;
 
-  // One time series up to the reset, one after it, each complete.
+  // One time series up to the reset, one after it, each complete; the record lists both.
   const std::vector<fs::path> series = WindowSeries(folder.Path());
   ASSERT_EQ(series.size(), 2u);
+  std::vector<std::string> expected;
   for (const fs::path& file : series) {
     EXPECT_TRUE(CompleteSeries(testing_support::ReadFile(file))) << file;
+    expected.push_back("time_series results/" + file.filename().string());
   }
+  ExpectSessionRecord(folder.Path(), expected);
 }
 
 TEST_F(WindowTest, RecordedHistoryEndsWithTheMessageAndTheWindowWaitsForStart) {
@@ -412,6 +509,11 @@ TEST_F(WindowTest, RecordedHistoryEndsWithTheMessageAndTheWindowWaitsForStart) {
   // The window's time series, states and modes are the console run's, row for row.
   const std::vector<fs::path> windowSeries = WindowSeries(folder.Path());
   ASSERT_EQ(windowSeries.size(), 1u);
+  const std::string seriesName = "results/" + windowSeries[0].filename().string();
+  ExpectSessionRecord(folder.Path(),
+                      {"modes results/realtime_modes.csv", "time_series " + seriesName,
+                       "states " + StatesName(seriesName)},
+                      "three_rows.in");
   const testing_support::ProcessResult consoleRun = testing_support::RunIn(
       folder.Path(), "'" + testing_support::KelvraBinary().string() +
                          "' --console --states --modes --history three_rows.in");
@@ -480,7 +582,8 @@ bool TablesStartAsTheConsoles(const std::map<std::string, testing_support::Hdf5G
 // closes the file whole and starts another, which is whole when closing the
 // window ends the process: the first holds the console run's series and states
 // row for row (a window run has no summary), the second starts as they do.
-// Both carry the record of the window's run.
+// Both carry the record of the window's run as attributes, and the session's
+// record lists them with their datasets.
 TEST_F(WindowTest, Hdf5FilesOfTheWindowHoldTheConsoleRunsTables) {
   folder.Write("three_rows.in",
                "EFD 3 5\n"
@@ -495,7 +598,12 @@ TEST_F(WindowTest, Hdf5FilesOfTheWindowHoldTheConsoleRunsTables) {
   Click(window, 190, 35);  // "Reset"
   EXPECT_TRUE(WaitFor([&] { return Hdf5Files(folder.Path(), "realtime_").size() == 2u; }));
   Close(program, window);
-  for (const fs::path& file : WindowSeries(folder.Path())) EXPECT_EQ(".h5", file.extension());
+  std::vector<std::string> written;
+  for (const fs::path& file : WindowSeries(folder.Path())) {
+    EXPECT_EQ(".h5", file.extension());
+    written.push_back("hdf5 results/" + file.filename().string());
+  }
+  ExpectSessionRecord(folder.Path(), written, "three_rows.in");
 
   const testing_support::ProcessResult consoleRun = testing_support::RunIn(
       folder.Path(), "'" + testing_support::KelvraBinary().string() +
@@ -533,7 +641,8 @@ TEST_F(WindowTest, Hdf5FilesOfTheWindowHoldTheConsoleRunsTables) {
 
 // The context menu opens at the pointer, one entry below the other; "Quit" is
 // the last one.
-// Without a results/ folder the window says so once and runs all the same.
+// Without a results/ folder the window says so once and runs all the same; at
+// the end it says that the session's record is lost too.
 TEST_F(WindowTest, QuitFromTheContextMenuEndsTheProgramWithExitCodeZero) {
   fs::remove_all(folder.Path() / "results");
   Program program(folder.Path(), "");
@@ -562,6 +671,10 @@ TEST_F(WindowTest, QuitFromTheContextMenuEndsTheProgramWithExitCodeZero) {
                           std::sregex_iterator()),
             1)
       << errors;
+  const std::regex recordLost(
+      "Warning - cannot open 'results/realtime_-?[0-9]+\\.json' for writing; its results are "
+      "not saved\\.\n");
+  EXPECT_TRUE(std::regex_search(errors, recordLost)) << errors;
 }
 
 }  // namespace
