@@ -35,10 +35,7 @@ bool TAdhesionLevel::SetPar(const LineCoupling* line, std::size_t axles, std::os
 }
 
 void TAdhesionLevel::Init(const std::vector<double>& initialState) {
-  const double carStart =
-      carDisplacementIndex < initialState.size() ? initialState[carDisplacementIndex] : 0.0;
-  placeOffset.resize(wheelPlace.size());
-  for (std::size_t i = 0; i < wheelPlace.size(); ++i) placeOffset[i] = wheelPlace[i] - carStart;
+  StartOffsets(wheelPlace, carDisplacementIndex, initialState, placeOffset);
   cursor.assign(wheelPlace.size(), 0);
   factor.assign(wheelPlace.size(), 1.0);
 }

@@ -80,10 +80,7 @@ bool TGradient::SetPar(const LineCoupling& line, const GravityStep& gravity, Spa
 }
 
 void TGradient::Init(const std::vector<double>& initialState) {
-  const double carStart =
-      carDisplacementIndex < initialState.size() ? initialState[carDisplacementIndex] : 0.0;
-  placeOffset.resize(bodyPlace.size());
-  for (std::size_t b = 0; b < bodyPlace.size(); ++b) placeOffset[b] = bodyPlace[b] - carStart;
+  StartOffsets(bodyPlace, carDisplacementIndex, initialState, placeOffset);
   cursor.assign(bodyPlace.size(), 0);
 }
 

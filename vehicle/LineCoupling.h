@@ -11,6 +11,7 @@
 // displacement, less the car body's displacement at the start; a wheel stands
 // where its wheelset does.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -39,3 +40,14 @@ struct GravityStep {
   // Empty while the two are exact for the step matrices' time step; otherwise why not.
   std::string problem = "no gravity step response was worked out";
 };
+
+// Each of `places` less the car body's displacement at the start, the entry
+// `carDisplacementIndex` of `initialState`: an offset plus its body's or
+// wheelset's displacement is its line position.
+inline void StartOffsets(const std::vector<double>& places, std::size_t carDisplacementIndex,
+                         const std::vector<double>& initialState, std::vector<double>& offsets) {
+  const double carStart =
+      carDisplacementIndex < initialState.size() ? initialState[carDisplacementIndex] : 0.0;
+  offsets.resize(places.size());
+  for (std::size_t i = 0; i < places.size(); ++i) offsets[i] = places[i] - carStart;
+}
