@@ -39,6 +39,12 @@ constexpr int kHeight = 768;
 const char* const kEndOfData =
     "End of pre-defined external force data, simulation stopped.\n"
     "Switching to Real-Time mode, continue simulation using the 'Start' button.\n";
+// A history of three steps of traction, which the window replays before it waits.
+const char* const kThreeRowsOfTraction =
+    "EFD 3 5\n"
+    "0 0 0 0 20000\n"
+    "0 0 0 0 20000\n"
+    "0 0 0 0 20000\n";
 
 void Pause(std::chrono::milliseconds duration) {
   std::this_thread::sleep_for(duration);
@@ -374,11 +380,7 @@ TEST_F(WindowTest, ShowsTheVehicleAndAnswersStopLeverStartResetAndClose) {
 }
 
 TEST_F(WindowTest, RecordedHistoryEndsWithTheMessageAndTheWindowWaitsForStart) {
-  folder.Write("three_rows.in",
-               "EFD 3 5\n"
-               "0 0 0 0 20000\n"
-               "0 0 0 0 20000\n"
-               "0 0 0 0 20000\n");
+  folder.Write("three_rows.in", kThreeRowsOfTraction);
   Program program(folder.Path(), "--states --modes --history three_rows.in");
   const unsigned long window = FindWindow(program, 60s);
   if (window == 0 && !DisplayStarted(program)) GTEST_SKIP() << "the program opens no window";
@@ -436,11 +438,7 @@ TEST_F(WindowTest, RecordedHistoryEndsWithTheMessageAndTheWindowWaitsForStart) {
 // Both carry the record of the window's run as attributes, and the session's
 // record lists them with their datasets.
 TEST_F(WindowTest, Hdf5FilesOfTheWindowHoldTheConsoleRunsTables) {
-  folder.Write("three_rows.in",
-               "EFD 3 5\n"
-               "0 0 0 0 20000\n"
-               "0 0 0 0 20000\n"
-               "0 0 0 0 20000\n");
+  folder.Write("three_rows.in", kThreeRowsOfTraction);
   Program program(folder.Path(), "--states --format hdf5 --history three_rows.in");
   const unsigned long window = FindWindow(program, 60s);
   if (window == 0 && !DisplayStarted(program)) GTEST_SKIP() << "the program opens no window";
